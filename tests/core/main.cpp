@@ -1,0 +1,18 @@
+#include <QtTest>
+
+#include "tst_core.h"
+
+int main(int argc, char** argv)
+{
+    QCoreApplication application(argc, argv);
+    int status = 0;
+    {
+        TestTextRules test;
+        status |= QTest::qExec(&test, argc, argv);
+    }
+    {
+        TestCodepage test;
+        status |= QTest::qExec(&test, argc, argv);
+    }
+    return status;
+}

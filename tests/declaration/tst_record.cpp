@@ -1,0 +1,244 @@
+#include "Codepage.h"
+#include "DeclarationFile.h"
+#include "Error.h"
+#include "Record.h"
+#include "WithholdingGrid.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace record;
+
+class TestRecord : public QObject
+{
+    Q_OBJECT
+
+private:
+    static RecordInput sampleInput()
+    {
+        RecordInput in;
+        in.supplierCuit = "20-12345678-9";
+        in.year = "2026";
+        in.monthTwoDigits = "03";
+        in.date = "15/03/2026";
+        in.withholding = "6";
+        in.receiptNumber = "123";
+        in.supplierName = QString::fromUtf8("PEÑA HNOS SA");
+        in.declarantCuit = "30-71234567-1";
+        in.declarantName = "MUNICIPAL SERVICIOS SRL";
+        in.receiptAmount = "1234.50";
+        return in;
+    }
+
+private slots:
+    void fileNames_data()
+    {
+        QTest::addColumn<QString>("month");
+        QTest::addColumn<QString>("year");
+        QTest::addColumn<QString>("legajo");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("month 3") << "3" << "2026" << "332" << "26300332.txt";
+        QTest::newRow("month 03") << "03" << "2026" << "332" << "26300332.txt";
+        QTest::newRow("month 10") << "10" << "2026" << "332" << "26A00332.txt";
+        QTest::newRow("month 11") << "11" << "2026" << "332" << "26B00332.txt";
+        QTest::newRow("month 12") << "12" << "2026" << "332" << "26C00332.txt";
+        QTest::newRow("legajo 4505") << "1" << "2015" << "4505" << "15104505.txt";
+        QTest::newRow("legajo of one digit") << "1" << "2015" << "7" << "15100007.txt";
+        QTest::newRow("legajo of six digits") << "1" << "2015" << "123456" << "151.txt";
+        QTest::newRow("year with leading zero") << "1" << "02020" << "332" << "02100332.txt";
+        QTest::newRow("blanks trimmed") << "3" << " 2026 " << " 332 " << "26300332.txt";
+    }
+
+    void fileNames()
+    {
+        QFETCH(QString, month);
+        QFETCH(QString, year);
+        QFETCH(QString, legajo);
+        QFETCH(QString, expected);
+        QCOMPARE(declarationFileName(month, year, legajo), expected);
+    }
+
+    void monthTwoDigitsAndCodes()
+    {
+        QCOMPARE(monthTwoDigits("3"), QStringLiteral("03"));
+        QCOMPARE(monthTwoDigits("03"), QStringLiteral("03"));
+        QCOMPARE(monthTwoDigits("012"), QStringLiteral("12"));
+        QCOMPARE(monthCode("10"), QStringLiteral("A"));
+        QCOMPARE(monthCode("13"), QString());
+        QVERIFY_THROWS_EXCEPTION(ConversionError, monthTwoDigits(""));
+        QVERIFY_THROWS_EXCEPTION(ConversionError, monthTwoDigits("x"));
+    }
+
+    void amountFields_data()
+    {
+        QTest::addColumn<QString>("amount");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("6") << "6" << "00000000600";
+        QTest::newRow("1234.50") << "1234.50" << "00000123450";
+        QTest::newRow("re-loaded 000001234.50") << "000001234.50" << "00000123450";
+        QTest::newRow("0.05") << "0.05" << "00000000005";
+        QTest::newRow("one decimal") << "12.5" << "00000001250";
+        QTest::newRow("largest") << "999999999.99" << "99999999999";
+        QTest::newRow("zero") << "0" << "00000000000";
+    }
+
+    void amountFields()
+    {
+        QFETCH(QString, amount);
+        QFETCH(QString, expected);
+        QCOMPARE(amountField(amount), expected);
+    }
+
+    void recordIsByteExact()
+    {
+        const QString record = declarationRecord(sampleInput());
+        QCOMPARE(record.size(), 196);
+        const QString expected = QStringLiteral("20-12345678-9") + "2026" + "03" + "15032026" + "00000000600"
+            + "0000000000123" + QString::fromUtf8("PEÑA HNOS SA").leftJustified(60, ' ') + "30-71234567-1"
+            + QStringLiteral("MUNICIPAL SERVICIOS SRL").leftJustified(60, ' ') + "00000123450" + "\r";
+        QCOMPARE(record, expected);
+        QCOMPARE(record.mid(27, 11), QStringLiteral("00000000600"));   // positions 28-38
+        QCOMPARE(record.mid(184, 11), QStringLiteral("00000123450"));  // positions 185-195
+        QCOMPARE(record.mid(13, 14), QStringLiteral("20260315032026")); // positions 14-27
+
+        RecordInput shortCuit = sampleInput();
+        shortCuit.supplierCuit = "123";
+        QCOMPARE(declarationRecord(shortCuit).left(13), QStringLiteral("          123"));
+
+        RecordInput name59 = sampleInput();
+        name59.supplierName = QString(59, QLatin1Char('X'));
+        QCOMPARE(declarationRecord(name59).mid(51, 60), QString(59, QLatin1Char('X')) + QLatin1Char(' '));
+    }
+
+    void fileBytesEndWith13_13_10()
+    {
+        const QByteArray bytes = declarationfile::encode({declarationRecord(sampleInput()), declarationRecord(sampleInput())});
+        QCOMPARE(bytes.size(), 2 * 198);
+        for (int line = 0; line < 2; ++line) {
+            QCOMPARE(quint8(bytes.at(line * 198 + 195)), quint8(13));
+            QCOMPARE(quint8(bytes.at(line * 198 + 196)), quint8(13));
+            QCOMPARE(quint8(bytes.at(line * 198 + 197)), quint8(10));
+        }
+        QCOMPARE(quint8(bytes.at(51 + 2)), quint8(0xD1)); // Ñ is one byte in Windows-1252
+        QVERIFY(declarationfile::encode({}).isEmpty());
+    }
+
+    void fitCheck()
+    {
+        QVERIFY(!doesNotFit(sampleInput()));
+        auto check = [](auto change, const QString& field) {
+            RecordInput in = sampleInput();
+            change(in);
+            auto problem = doesNotFit(in);
+            QVERIFY2(problem, qPrintable(field));
+            QCOMPARE(problem->field, field);
+        };
+        check([](RecordInput& in) { in.receiptNumber = QString(14, '1'); }, QStringLiteral("Nro. Comprobante"));
+        check([](RecordInput& in) { in.receiptAmount = "1000000000"; }, QStringLiteral("Importe Comprobante"));
+        check([](RecordInput& in) { in.receiptAmount = "1.005"; }, QStringLiteral("Importe Comprobante"));
+        check([](RecordInput& in) { in.withholding = "-6"; }, QString::fromUtf8("Importe Retención"));
+        check([](RecordInput& in) { in.supplierName = QString(61, 'A'); }, QString::fromUtf8("Razón Social"));
+        check([](RecordInput& in) { in.supplierName = QString::fromUtf8("ŐRSÉG"); }, QString::fromUtf8("Razón Social"));
+        check([](RecordInput& in) { in.date = "//"; }, QStringLiteral("Fecha"));
+        check([](RecordInput& in) { in.year = "02020"; }, QString::fromUtf8("Año"));
+        RecordInput fits = sampleInput();
+        fits.receiptNumber = QString(13, '9');
+        fits.receiptAmount = "999999999.99";
+        fits.supplierName = QString(60, 'A');
+        QVERIFY(!doesNotFit(fits));
+    }
+
+    void readerView()
+    {
+        RecordInput in = sampleInput();
+        in.receiptAmount = "1234.56";
+        const RecordView view = readRecord(declarationRecord(in).chopped(1));
+        QCOMPARE(view.supplierCuit, QStringLiteral("20-12345678-9"));
+        QCOMPARE(view.recordDate, QStringLiteral("20260315"));
+        QCOMPARE(view.dateText(), QStringLiteral("15/03/2026"));
+        QCOMPARE(RecordView::amountText(view.receiptField), QStringLiteral("000001234.56"));
+        QCOMPARE(RecordView::amountText(view.withheldField), QStringLiteral("000000006.00"));
+        QCOMPARE(view.receiptNumber, QStringLiteral("0000000000123"));
+
+        const RecordView shortLine = readRecord(QStringLiteral("20-12345678-9202603"));
+        QCOMPARE(shortLine.recordDate, QStringLiteral("202603"));
+        QCOMPARE(shortLine.dateText(), QStringLiteral("/03/2026"));
+        QVERIFY(shortLine.receiptField.isEmpty());
+        QCOMPARE(RecordView::amountText(shortLine.receiptField), QStringLiteral("."));
+        QVERIFY(readRecord(QString()).supplierName.isEmpty());
+    }
+
+    void lineReader()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("lines.txt");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        // CR CR LF, plain LF, CR-only, a Windows-1252 letter, a NUL and a long line.
+        file.write("first\r\r\nsecond\nthird\rfourth\r\n\xd1" "A\0B\n", 35);
+        file.write(QByteArray(100000, 'x'));
+        file.write("\r\nlast");
+        file.close();
+
+        declarationfile::LineReader reader(path, 4096);
+        reader.open();
+        QStringList lines;
+        QString line;
+        while (reader.next(line))
+            lines << line;
+        QCOMPARE(lines.size(), 7);
+        QCOMPARE(lines.at(0), QStringLiteral("first"));
+        QCOMPARE(lines.at(1), QStringLiteral("second"));
+        QCOMPARE(lines.at(2), QStringLiteral("third"));
+        QCOMPARE(lines.at(3), QStringLiteral("fourth"));
+        QCOMPARE(lines.at(4), QString::fromUtf8("ÑA") + QChar(0) + QStringLiteral("B"));
+        QCOMPARE(lines.at(5).size(), 4096);
+        QCOMPARE(lines.at(6), QStringLiteral("last"));
+        QCOMPARE(reader.lineNumber(), qint64(7));
+
+        QFile empty(dir.filePath("empty.txt"));
+        QVERIFY(empty.open(QIODevice::WriteOnly));
+        empty.close();
+        declarationfile::LineReader emptyReader(empty.fileName());
+        emptyReader.open();
+        QVERIFY(!emptyReader.next(line));
+
+        declarationfile::LineReader directory(dir.path());
+        QVERIFY_THROWS_EXCEPTION(Error, directory.open());
+        declarationfile::LineReader missing(dir.filePath("none.txt"));
+        QVERIFY_THROWS_EXCEPTION(Error, missing.open());
+    }
+
+    void gridModel()
+    {
+        WithholdingGrid grid;
+        QCOMPARE(grid.rowCount(), 499);
+        QCOMPARE(grid.columnCount(), 7);
+        grid.setHeading(1, "Nro.Comp.");
+        QCOMPARE(grid.headerData(1, Qt::Horizontal).toString(), QStringLiteral("Nro.Comp."));
+        grid.setLine(1, {"1", "123", "15/03/2026", "1234.50", "6", "ACME", "20-12345678-9"});
+        QCOMPARE(grid.data(grid.index(0, 1)).toString(), QStringLiteral("123"));
+        grid.clearLineCells(1);
+        QCOMPARE(grid.cell(1, 0), QStringLiteral("1"));
+        QVERIFY(grid.cell(1, 1).isEmpty());
+        // Lines past the shown rows grow the grid instead of being lost.
+        QSignalSpy inserted(&grid, &QAbstractItemModel::rowsInserted);
+        grid.setLine(600, {"600", "9", "", "", "1", "", ""});
+        QCOMPARE(grid.rowCount(), 600);
+        QCOMPARE(inserted.count(), 1);
+        QCOMPARE(grid.cell(600, 1), QStringLiteral("9"));
+        auto saved = grid.snapshot();
+        grid.clearLines();
+        QCOMPARE(grid.rowCount(), 499);
+        QVERIFY(grid.cell(600, 1).isEmpty());
+        QCOMPARE(grid.heading(1), QStringLiteral("Nro.Comp."));
+        grid.restore(saved);
+        QCOMPARE(grid.cell(600, 1), QStringLiteral("9"));
+        QVERIFY(grid.cell(0, 1).isEmpty());
+        QVERIFY(grid.cell(-5, 9).isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRecord)
+#include "tst_record.moc"
