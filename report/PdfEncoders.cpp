@@ -1,0 +1,269 @@
+#include "PdfEncoders.h"
+
+#include "Error.h"
+
+#include <QPainter>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+
+namespace pdfencoding {
+
+namespace {
+
+constexpr int clearTableCode = 256;
+constexpr int endOfDataCode = 257;
+constexpr int firstFreeCode = 258;
+constexpr int lastCode = 4095;
+
+// Code width once `nextCode` is the next code to be assigned: 10 bits as soon
+// as 511 has been assigned, 11 after 1023, 12 after 2047.
+inline int widthFor(int nextCode)
+{
+    if (nextCode <= 511)
+        return 9;
+    if (nextCode <= 1023)
+        return 10;
+    if (nextCode <= 2047)
+        return 11;
+    return 12;
+}
+
+// The string table: (prefix code, next byte) -> code, in an open-addressing
+// hash. Slots carry the generation of the table they were written in, so a
+// reset after each clear-table code costs nothing until the generation
+// counter wraps.
+class StringTable
+{
+public:
+    StringTable() { std::memset(m_keys, 0, sizeof m_keys); }
+
+    void reset()
+    {
+        if (++m_generation == generationLimit) {
+            std::memset(m_keys, 0, sizeof m_keys);
+            m_generation = 1;
+        }
+    }
+
+    // Returns the code of (prefix, byte), or -1 after remembering `slot` as
+    // the place where it would be inserted.
+    inline int find(uint32_t prefix, uint32_t byte, uint32_t& slot) const
+    {
+        const uint32_t key = (m_generation << 20) | (prefix << 8) | byte;
+        uint32_t h = ((prefix << 8 | byte) * 2654435761u) >> (32 - slotBits);
+        for (;;) {
+            const uint32_t stored = m_keys[h];
+            if (stored == key)
+                return m_codes[h];
+            if ((stored >> 20) != m_generation) {
+                slot = h;
+                return -1;
+            }
+            h = (h + 1) & (slotCount - 1);
+        }
+    }
+
+    inline void insert(uint32_t slot, uint32_t prefix, uint32_t byte, int code)
+    {
+        m_keys[slot] = (m_generation << 20) | (prefix << 8) | byte;
+        m_codes[slot] = uint16_t(code);
+    }
+
+private:
+    static constexpr int slotBits = 13; // 8192 slots for at most 3838 strings
+    static constexpr uint32_t slotCount = 1u << slotBits;
+    static constexpr uint32_t generationLimit = 4096;
+
+    uint32_t m_generation = 1;
+    uint32_t m_keys[slotCount];
+    uint16_t m_codes[slotCount];
+};
+
+class BitWriter
+{
+public:
+    explicit BitWriter(char* out)
+        : m_out(reinterpret_cast<unsigned char*>(out))
+        , m_begin(m_out)
+    {
+    }
+
+    inline void put(uint32_t code, int width)
+    {
+        m_buffer = (m_buffer << width) | code;
+        m_bits += width;
+        while (m_bits >= 8) {
+            m_bits -= 8;
+            *m_out++ = (unsigned char)(m_buffer >> m_bits);
+        }
+    }
+
+    // Completes the last byte with zero bits; returns the bytes written.
+    qsizetype finish()
+    {
+        if (m_bits > 0)
+            *m_out++ = (unsigned char)(m_buffer << (8 - m_bits));
+        m_bits = 0;
+        return m_out - m_begin;
+    }
+
+private:
+    unsigned char* m_out;
+    unsigned char* m_begin;
+    uint64_t m_buffer = 0;
+    int m_bits = 0;
+};
+
+} // namespace
+
+QByteArray lzwEncode(const char* data, qsizetype size)
+{
+    // At most 12 bits per input byte, plus one 12-bit clear-table code per
+    // table of 3838 codes and the codes around the data.
+    QByteArray out;
+    out.resize(size + size / 2 + size / 1024 + 16);
+    BitWriter writer(out.data());
+    auto table = std::make_unique<StringTable>();
+
+    int nextCode = firstFreeCode;
+    int width = 9;
+    writer.put(clearTableCode, width);
+
+    const unsigned char* input = reinterpret_cast<const unsigned char*>(data);
+    const unsigned char* end = input + size;
+    if (input != end) {
+        uint32_t prefix = *input++;
+        while (input != end) {
+            const uint32_t byte = *input++;
+            uint32_t slot = 0;
+            const int code = table->find(prefix, byte, slot);
+            if (code >= 0) {
+                prefix = uint32_t(code);
+                continue;
+            }
+            writer.put(prefix, width);
+            table->insert(slot, prefix, byte, nextCode);
+            ++nextCode;
+            width = widthFor(nextCode);
+            if (nextCode > lastCode) {
+                // The byte that ended the string is still to be encoded.
+                writer.put(clearTableCode, width);
+                table->reset();
+                nextCode = firstFreeCode;
+                width = 9;
+            }
+            prefix = byte;
+        }
+        writer.put(prefix, width);
+    }
+    // The decoder adds one more table entry after the last code than the
+    // encoder ever assigns, so it reads the end-of-data code at the width of
+    // the next code: one bit wider when the table stops at 511, 1023 or 2047.
+    writer.put(endOfDataCode, widthFor(qMin(nextCode + 1, lastCode + 1)));
+    out.resize(writer.finish());
+    return out;
+}
+
+QByteArray ascii85Encode(const char* data, qsizetype size)
+{
+    // Five characters per four bytes, CR LF after every 41 groups, "~>".
+    QByteArray out;
+    out.resize(size / 4 * 5 + (size / 4 / 40 + 2) * 2 + 8);
+    char* o = out.data();
+    const unsigned char* in = reinterpret_cast<const unsigned char*>(data);
+    const qsizetype fullGroups = size / 4;
+    int count = 0;
+    for (qsizetype g = 0; g < fullGroups; ++g, in += 4) {
+        uint32_t value = uint32_t(in[0]) << 24 | uint32_t(in[1]) << 16 | uint32_t(in[2]) << 8 | in[3];
+        if (value == 0) {
+            *o++ = 'z';
+        } else {
+            o[4] = char(value % 85 + 33);
+            value /= 85;
+            o[3] = char(value % 85 + 33);
+            value /= 85;
+            o[2] = char(value % 85 + 33);
+            value /= 85;
+            o[1] = char(value % 85 + 33);
+            o[0] = char(value / 85 + 33);
+            o += 5;
+        }
+        count += 5;
+        if (count >= 201) {
+            *o++ = '\r';
+            *o++ = '\n';
+            count = 0;
+        }
+    }
+    const int rest = int(size - fullGroups * 4);
+    if (rest > 0) {
+        uint32_t value = 0;
+        for (int i = 0; i < 4; ++i)
+            value = value << 8 | (i < rest ? in[i] : 0u);
+        char digits[5];
+        for (int i = 4; i >= 0; --i) {
+            digits[i] = char(value % 85 + 33);
+            value /= 85;
+        }
+        std::memcpy(o, digits, size_t(rest + 1));
+        o += rest + 1;
+        count += rest + 1;
+        if (count >= 201) {
+            *o++ = '\r';
+            *o++ = '\n';
+        }
+    }
+    *o++ = '~';
+    *o++ = '>';
+    out.resize(o - out.constData());
+    return out;
+}
+
+RasterizedPicture rasterizePicture(const PictureControl& control)
+{
+    RasterizedPicture result;
+    if (control.width <= 0 || control.height <= 0)
+        return result;
+    QImage bitmap(control.width, control.height, QImage::Format_RGB32);
+    if (bitmap.isNull())
+        throw Error(QStringLiteral("Cannot make a picture of %1 x %2 pixels")
+                        .arg(control.width)
+                        .arg(control.height));
+    bitmap.fill(Qt::white);
+    if (!control.picture.isNull()) {
+        QPainter painter(&bitmap);
+        if (control.stretch)
+            painter.drawImage(QRect(0, 0, control.width, control.height), control.picture);
+        else
+            painter.drawImage(0, 0, control.picture);
+    }
+    result.width = control.width;
+    result.height = control.height;
+    result.rgb.resize(qsizetype(control.width) * control.height * 3);
+    char* out = result.rgb.data();
+    for (int y = 0; y < control.height; ++y) {
+        const QRgb* row = reinterpret_cast<const QRgb*>(bitmap.constScanLine(y));
+        for (int x = 0; x < control.width; ++x) {
+            *out++ = char(qRed(row[x]));
+            *out++ = char(qGreen(row[x]));
+            *out++ = char(qBlue(row[x]));
+        }
+    }
+    return result;
+}
+
+EncodedPicture encodePictureData(const QByteArray& bytes, Compression compression)
+{
+    EncodedPicture encoded;
+    if (compression == Compression::On) {
+        encoded.data = ascii85Encode(lzwEncode(bytes));
+        encoded.filter = QByteArrayLiteral("/ASCII85Decode /LZWDecode");
+    } else {
+        encoded.data = ascii85Encode(bytes);
+        encoded.filter = QByteArrayLiteral("/ASCII85Decode");
+    }
+    return encoded;
+}
+
+} // namespace pdfencoding
