@@ -1,0 +1,213 @@
+#include "Connection.h"
+
+#include "Status.h"
+
+#include <memory>
+
+namespace db {
+namespace {
+
+struct XpbDeleter {
+    void operator()(Firebird::IXpbBuilder* builder) const { builder->dispose(); }
+};
+using Xpb = std::unique_ptr<Firebird::IXpbBuilder, XpbDeleter>;
+
+// Database parameter block from "name=value" parameters.
+Xpb parameterBlock(StatusWrapper& status, const QStringList& parameters)
+{
+    Xpb dpb(master()->getUtilInterface()->getXpbBuilder(&status, Firebird::IXpbBuilder::DPB, nullptr, 0));
+    bool characterSetGiven = false;
+    for (const QString& parameter : parameters) {
+        const qsizetype equals = parameter.indexOf(QLatin1Char('='));
+        const QString name = parameter.left(equals).trimmed().toLower();
+        const QByteArray value = equals < 0 ? QByteArray() : parameter.mid(equals + 1).toUtf8();
+        if (name == QLatin1String("user_name"))
+            dpb->insertString(&status, isc_dpb_user_name, value.constData());
+        else if (name == QLatin1String("password"))
+            dpb->insertString(&status, isc_dpb_password, value.constData());
+        else if (name == QLatin1String("lc_ctype")) {
+            dpb->insertString(&status, isc_dpb_lc_ctype, value.constData());
+            characterSetGiven = true;
+        } else if (name == QLatin1String("sql_role_name"))
+            dpb->insertString(&status, isc_dpb_sql_role_name, value.constData());
+        else
+            throw Error(QStringLiteral("Parámetro de conexión desconocido: %1").arg(parameter));
+    }
+    // Texts travel as UTF-8, so that Ñ and accented capitals reach the
+    // database's own character set as typed.
+    if (!characterSetGiven)
+        dpb->insertString(&status, isc_dpb_lc_ctype, "UTF8");
+    return dpb;
+}
+
+} // namespace
+
+Connection::Connection(const QString& databaseName, const QStringList& parameters)
+    : m_databaseName(databaseName)
+    , m_parameters(parameters)
+{
+}
+
+Connection::~Connection()
+{
+    try {
+        disconnect();
+    } catch (const Error&) {
+        // Nothing is pending at the end of a run; a failed detach loses nothing.
+    }
+}
+
+void Connection::connect()
+{
+    if (m_attachment)
+        return;
+    StatusWrapper status;
+    Xpb dpb = parameterBlock(status, m_parameters);
+    Firebird::IProvider* provider = master()->getDispatcher();
+    try {
+        const QByteArray name = m_databaseName.toUtf8();
+        m_attachment = provider->attachDatabase(&status, name.constData(), dpb->getBufferLength(&status),
+                                                dpb->getBuffer(&status));
+    } catch (...) {
+        provider->release();
+        throw;
+    }
+    provider->release();
+}
+
+void Connection::disconnect()
+{
+    if (!m_attachment)
+        return;
+    // Later objects first, as they would be destroyed: result sets and
+    // statements before the transaction they run in.
+    for (auto it = m_disconnectHandlers.rbegin(); it != m_disconnectHandlers.rend(); ++it)
+        it->second();
+    Firebird::IAttachment* attachment = m_attachment;
+    m_attachment = nullptr;
+    StatusWrapper status;
+    try {
+        attachment->detach(&status);
+    } catch (const Error&) {
+        attachment->release();
+        throw;
+    }
+}
+
+Firebird::IAttachment* Connection::attachment()
+{
+    connect();
+    return m_attachment;
+}
+
+int Connection::addDisconnectHandler(std::function<void()> handler)
+{
+    const int key = m_nextHandlerKey++;
+    m_disconnectHandlers.emplace(key, std::move(handler));
+    return key;
+}
+
+void Connection::removeDisconnectHandler(int key)
+{
+    m_disconnectHandlers.erase(key);
+}
+
+void Connection::createDatabase(const QString& path, const QStringList& parameters, const QString& defaultCharacterSet,
+                                const QString& script)
+{
+    StatusWrapper status;
+    Xpb dpb = parameterBlock(status, parameters);
+    dpb->insertInt(&status, isc_dpb_sql_dialect, 3);
+    dpb->insertString(&status, isc_dpb_set_db_charset, defaultCharacterSet.toUtf8().constData());
+    Firebird::IProvider* provider = master()->getDispatcher();
+    Firebird::IAttachment* attachment = nullptr;
+    try {
+        const QByteArray name = path.toUtf8();
+        attachment = provider->createDatabase(&status, name.constData(), dpb->getBufferLength(&status),
+                                              dpb->getBuffer(&status));
+    } catch (...) {
+        provider->release();
+        throw;
+    }
+    provider->release();
+
+    Firebird::ITransaction* transaction = nullptr;
+    try {
+        for (const QString& statement : splitScript(script)) {
+            // Each DDL statement is committed before the next, since a table
+            // must exist before the statements that refer to it.
+            transaction = attachment->startTransaction(&status, 0, nullptr);
+            const QByteArray text = statement.toUtf8();
+            attachment->execute(&status, transaction, text.size(), text.constData(), 3, nullptr, nullptr, nullptr,
+                                nullptr);
+            transaction->commit(&status);
+            transaction = nullptr;
+        }
+        attachment->detach(&status);
+    } catch (...) {
+        if (transaction)
+            transaction->release();
+        attachment->release();
+        throw;
+    }
+}
+
+QStringList splitScript(const QString& script)
+{
+    QStringList statements;
+    QString current;
+    enum class State { Plain, Literal, Quoted, LineComment, BlockComment } state = State::Plain;
+    for (qsizetype i = 0; i < script.size(); ++i) {
+        const QChar c = script.at(i);
+        const QChar following = i + 1 < script.size() ? script.at(i + 1) : QChar();
+        switch (state) {
+        case State::Plain:
+            if (c == QLatin1Char('-') && following == QLatin1Char('-')) {
+                state = State::LineComment;
+                continue;
+            }
+            if (c == QLatin1Char('/') && following == QLatin1Char('*')) {
+                state = State::BlockComment;
+                ++i;
+                continue;
+            }
+            if (c == QLatin1Char(';')) {
+                if (!current.trimmed().isEmpty())
+                    statements << current.trimmed();
+                current.clear();
+                continue;
+            }
+            if (c == QLatin1Char('\''))
+                state = State::Literal;
+            else if (c == QLatin1Char('"'))
+                state = State::Quoted;
+            break;
+        case State::Literal:
+            if (c == QLatin1Char('\''))
+                state = State::Plain; // a doubled quote re-enters the literal at once
+            break;
+        case State::Quoted:
+            if (c == QLatin1Char('"'))
+                state = State::Plain;
+            break;
+        case State::LineComment:
+            if (c == QLatin1Char('\n'))
+                state = State::Plain;
+            else
+                continue;
+            break;
+        case State::BlockComment:
+            if (c == QLatin1Char('*') && following == QLatin1Char('/')) {
+                state = State::Plain;
+                ++i;
+            }
+            continue;
+        }
+        current += c;
+    }
+    if (!current.trimmed().isEmpty())
+        statements << current.trimmed();
+    return statements;
+}
+
+} // namespace db

@@ -1,0 +1,514 @@
+#include "Query.h"
+
+#include "Connection.h"
+#include "Status.h"
+#include "Transaction.h"
+
+#include <cstring>
+
+namespace db {
+namespace {
+
+constexpr unsigned Utf8CharacterSet = 4;
+constexpr unsigned NoneCharacterSet = 0;
+constexpr unsigned OctetsCharacterSet = 1;
+constexpr unsigned LongestVarying = 32765;
+constexpr unsigned TextOfOtherTypes = 64; // dates, times and the like, read as text
+
+bool identifierStart(QChar c)
+{
+    return c.isLetter() || c == QLatin1Char('_');
+}
+
+bool identifierPart(QChar c)
+{
+    return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('$');
+}
+
+QString decode(const auto& field, const char* data, unsigned length)
+{
+    if (field.characterSet == Utf8CharacterSet)
+        return QString::fromUtf8(data, length);
+    return QString::fromLatin1(data, length);
+}
+
+QString formatScaled(qint64 value, int decimals)
+{
+    if (decimals <= 0)
+        return QString::number(value);
+    const bool negative = value < 0;
+    // Through unsigned arithmetic so that the smallest value has a magnitude.
+    const quint64 magnitude = negative ? quint64(0) - quint64(value) : quint64(value);
+    QString digits = QString::number(magnitude).rightJustified(decimals + 1, QLatin1Char('0'));
+    digits.insert(digits.size() - decimals, QLatin1Char('.'));
+    return negative ? QLatin1Char('-') + digits : digits;
+}
+
+} // namespace
+
+PositionalStatement toPositional(const QString& sql)
+{
+    PositionalStatement result;
+    result.sql.reserve(sql.size());
+    const qsizetype size = sql.size();
+    qsizetype i = 0;
+    auto copyUntil = [&](QLatin1String end) {
+        const qsizetype found = sql.indexOf(end, i);
+        const qsizetype stop = found < 0 ? size : found + end.size();
+        result.sql += QStringView(sql).mid(i, stop - i);
+        i = stop;
+    };
+    while (i < size) {
+        const QChar c = sql.at(i);
+        const QChar following = i + 1 < size ? sql.at(i + 1) : QChar();
+        if (c == QLatin1Char('\'')) {
+            result.sql += c;
+            ++i;
+            copyUntil(QLatin1String("'")); // a doubled quote opens the next run at once
+        } else if (c == QLatin1Char('"')) {
+            result.sql += c;
+            ++i;
+            copyUntil(QLatin1String("\""));
+        } else if (c == QLatin1Char('-') && following == QLatin1Char('-')) {
+            copyUntil(QLatin1String("\n"));
+        } else if (c == QLatin1Char('/') && following == QLatin1Char('*')) {
+            result.sql += QLatin1String("/*");
+            i += 2;
+            copyUntil(QLatin1String("*/"));
+        } else if (c == QLatin1Char(':') && identifierStart(following)) {
+            qsizetype end = i + 1;
+            while (end < size && identifierPart(sql.at(end)))
+                ++end;
+            result.names.push_back(sql.mid(i + 1, end - i - 1).toUpper());
+            result.sql += QLatin1Char('?');
+            i = end;
+        } else {
+            result.sql += c;
+            ++i;
+        }
+    }
+    return result;
+}
+
+Query::Query(Transaction& transaction)
+    : m_transaction(transaction)
+    , m_handlerKey(transaction.connection().addDisconnectHandler([this] { dropHandles(); }))
+{
+}
+
+Query::~Query()
+{
+    m_transaction.connection().removeDisconnectHandler(m_handlerKey);
+    dropHandles();
+}
+
+void Query::dropHandles()
+{
+    try {
+        close();
+    } catch (const Error&) {
+    }
+    unprepare();
+}
+
+void Query::setSql(const QString& sql)
+{
+    close();
+    if (sql == m_sql)
+        return;
+    unprepare();
+    m_sql = sql;
+    PositionalStatement positional = toPositional(sql);
+    m_positionalSql = positional.sql.toUtf8();
+    m_positionNames = std::move(positional.names);
+    m_names.clear();
+    for (const QString& name : m_positionNames)
+        if (!m_names.contains(name))
+            m_names << name;
+    m_values.assign(m_names.size(), Parameter());
+}
+
+QStringList Query::parameterNames() const
+{
+    return m_names;
+}
+
+Query::Parameter& Query::parameter(const QString& name)
+{
+    const qsizetype index = m_names.indexOf(name.toUpper());
+    if (index < 0)
+        throw Error(QStringLiteral("Parámetro \"%1\" no encontrado").arg(name));
+    return m_values[index];
+}
+
+void Query::setText(const QString& name, const QString& value)
+{
+    Parameter& target = parameter(name);
+    target.kind = Parameter::Kind::Text;
+    target.text = value.toUtf8();
+}
+
+void Query::setInteger(const QString& name, qint64 value)
+{
+    setScaled(name, value, 0);
+}
+
+void Query::setScaled(const QString& name, qint64 value, int decimals)
+{
+    Parameter& target = parameter(name);
+    target.kind = Parameter::Kind::Integer;
+    target.integer = value;
+    target.decimals = decimals;
+}
+
+void Query::setNull(const QString& name)
+{
+    parameter(name).kind = Parameter::Kind::Null;
+}
+
+void Query::prepare()
+{
+    if (m_statement)
+        return;
+    Firebird::ITransaction* transaction = m_transaction.handle();
+    Firebird::IAttachment* attachment = m_transaction.connection().attachment();
+    StatusWrapper status;
+    m_statement = attachment->prepare(&status, transaction, m_positionalSql.size(), m_positionalSql.constData(), 3,
+                                      Firebird::IStatement::PREPARE_PREFETCH_METADATA);
+    Firebird::IMessageMetadata* input = m_statement->getInputMetadata(&status);
+    const unsigned count = input->getCount(&status);
+    input->release();
+    if (count != m_positionNames.size()) {
+        unprepare();
+        throw Error(QStringLiteral("La sentencia espera %1 parámetros y tiene %2 con nombre")
+                        .arg(count)
+                        .arg(m_positionNames.size()));
+    }
+}
+
+void Query::unprepare()
+{
+    if (m_inputMetadata) {
+        m_inputMetadata->release();
+        m_inputMetadata = nullptr;
+    }
+    m_inputSlots.clear();
+    if (m_statement) {
+        Firebird::IStatement* statement = m_statement;
+        m_statement = nullptr;
+        StatusWrapper status;
+        try {
+            statement->free(&status);
+        } catch (const Error&) {
+            statement->release();
+        }
+    }
+}
+
+// The message carries each parameter in the form of its value (UTF-8 text,
+// or a scaled 64-bit integer), and the server converts it to the column's
+// type. Amounts thus reach a NUMERIC column without passing through a double.
+// The message layout is kept from one execution to the next while the values
+// fit it, so that repeated executions of one statement build no new layout.
+void Query::buildInputMessage()
+{
+    StatusWrapper status;
+    const size_t count = m_positionNames.size();
+    std::vector<const Parameter*> values(count);
+    std::vector<InputSlot> wanted(count);
+    for (size_t position = 0; position < count; ++position) {
+        const Parameter& value = m_values[m_names.indexOf(m_positionNames[position])];
+        values[position] = &value;
+        InputSlot& slot = wanted[position];
+        switch (value.kind) {
+        case Parameter::Kind::Text:
+            if (unsigned(value.text.size()) > LongestVarying)
+                throw Error(QStringLiteral("El texto del parámetro \"%1\" es demasiado largo")
+                                .arg(m_positionNames[position]));
+            slot = {SQL_VARYING, 0, qMax(1u, unsigned(value.text.size()))};
+            break;
+        case Parameter::Kind::Integer:
+            slot = {SQL_INT64, -value.decimals, 8};
+            break;
+        case Parameter::Kind::Null:
+            slot = {SQL_VARYING, 0, 1};
+            break;
+        }
+    }
+
+    bool fits = m_inputMetadata && m_inputSlots.size() == count;
+    for (size_t position = 0; fits && position < count; ++position) {
+        const InputSlot& have = m_inputSlots[position];
+        const InputSlot& want = wanted[position];
+        fits = have.type == want.type && have.scale == want.scale && have.length >= want.length;
+    }
+    if (!fits) {
+        for (size_t position = 0; position < count && position < m_inputSlots.size(); ++position)
+            if (m_inputSlots[position].type == wanted[position].type)
+                wanted[position].length = qMax(wanted[position].length, m_inputSlots[position].length);
+        if (m_inputMetadata) {
+            m_inputMetadata->release();
+            m_inputMetadata = nullptr;
+        }
+        Firebird::IMetadataBuilder* builder = master()->getMetadataBuilder(&status, unsigned(count));
+        try {
+            for (unsigned position = 0; position < count; ++position) {
+                const InputSlot& slot = wanted[position];
+                builder->setType(&status, position, slot.type);
+                builder->setLength(&status, position, slot.length);
+                builder->setScale(&status, position, slot.scale);
+                if (slot.type == SQL_VARYING)
+                    builder->setCharSet(&status, position, Utf8CharacterSet);
+            }
+            m_inputMetadata = builder->getMetadata(&status);
+        } catch (...) {
+            builder->release();
+            throw;
+        }
+        builder->release();
+        m_inputSlots = wanted;
+        m_inputBuffer = QByteArray(int(m_inputMetadata->getMessageLength(&status)), '\0');
+    }
+
+    char* buffer = m_inputBuffer.data();
+    for (unsigned position = 0; position < count; ++position) {
+        const Parameter& value = *values[position];
+        const unsigned offset = m_inputMetadata->getOffset(&status, position);
+        const short nullFlag = value.kind == Parameter::Kind::Null ? -1 : 0;
+        std::memcpy(buffer + m_inputMetadata->getNullOffset(&status, position), &nullFlag, sizeof nullFlag);
+        if (value.kind == Parameter::Kind::Text) {
+            const quint16 length = quint16(value.text.size());
+            std::memcpy(buffer + offset, &length, sizeof length);
+            std::memcpy(buffer + offset + sizeof length, value.text.constData(), length);
+        } else if (value.kind == Parameter::Kind::Integer) {
+            std::memcpy(buffer + offset, &value.integer, sizeof value.integer);
+        }
+    }
+}
+
+void Query::execute()
+{
+    close();
+    prepare();
+    buildInputMessage();
+    StatusWrapper status;
+    m_statement->execute(&status, m_transaction.handle(), m_inputMetadata, m_inputBuffer.data(), nullptr, nullptr);
+}
+
+void Query::open()
+{
+    close();
+    prepare();
+    buildInputMessage();
+    StatusWrapper status;
+
+    Firebird::IMessageMetadata* described = m_statement->getOutputMetadata(&status);
+    Firebird::IMetadataBuilder* builder = nullptr;
+    try {
+        const unsigned count = described->getCount(&status);
+        builder = described->getBuilder(&status);
+        m_fields.assign(count, Field());
+        for (unsigned index = 0; index < count; ++index) {
+            Field& field = m_fields[index];
+            const char* alias = described->getAlias(&status, index);
+            field.name = QString::fromUtf8(alias && *alias ? alias : described->getField(&status, index));
+            const unsigned type = described->getType(&status, index);
+            const int scale = described->getScale(&status, index);
+            switch (type) {
+            case SQL_TEXT:
+            case SQL_VARYING:
+                field.type = ColumnType::Text;
+                // Binary and untyped text stay as stored; every other character
+                // set arrives as UTF-8.
+                if (const unsigned set = described->getCharSet(&status, index);
+                    set != OctetsCharacterSet && set != NoneCharacterSet)
+                    builder->setCharSet(&status, index, Utf8CharacterSet);
+                break;
+            case SQL_SHORT:
+            case SQL_LONG:
+            case SQL_INT64:
+                field.type = scale < 0 ? ColumnType::Scaled : ColumnType::Integer;
+                builder->setType(&status, index, SQL_INT64);
+                builder->setLength(&status, index, 8);
+                builder->setScale(&status, index, scale < 0 ? scale : 0);
+                break;
+            case SQL_BOOLEAN:
+                field.type = ColumnType::Integer;
+                break;
+            case SQL_FLOAT:
+            case SQL_DOUBLE:
+            case SQL_D_FLOAT:
+                field.type = ColumnType::Real;
+                builder->setType(&status, index, SQL_DOUBLE);
+                builder->setLength(&status, index, 8);
+                builder->setScale(&status, index, 0);
+                break;
+            default:
+                field.type = ColumnType::Text;
+                builder->setType(&status, index, SQL_VARYING);
+                builder->setLength(&status, index, TextOfOtherTypes);
+                builder->setScale(&status, index, 0);
+                builder->setCharSet(&status, index, Utf8CharacterSet);
+                break;
+            }
+        }
+        m_outputMetadata = builder->getMetadata(&status);
+    } catch (...) {
+        if (builder)
+            builder->release();
+        described->release();
+        m_fields.clear();
+        throw;
+    }
+    builder->release();
+    described->release();
+
+    for (unsigned index = 0; index < m_fields.size(); ++index) {
+        Field& field = m_fields[index];
+        field.sqlType = m_outputMetadata->getType(&status, index);
+        field.scale = m_outputMetadata->getScale(&status, index);
+        field.length = m_outputMetadata->getLength(&status, index);
+        field.offset = m_outputMetadata->getOffset(&status, index);
+        field.nullOffset = m_outputMetadata->getNullOffset(&status, index);
+        field.characterSet = m_outputMetadata->getCharSet(&status, index);
+    }
+    m_outputBuffer = QByteArray(int(m_outputMetadata->getMessageLength(&status)), '\0');
+    try {
+        m_cursor = m_statement->openCursor(&status, m_transaction.handle(), m_inputMetadata, m_inputBuffer.data(),
+                                           m_outputMetadata, 0);
+    } catch (...) {
+        m_outputMetadata->release();
+        m_outputMetadata = nullptr;
+        m_fields.clear();
+        throw;
+    }
+    fetch();
+}
+
+void Query::fetch()
+{
+    StatusWrapper status;
+    m_eof = m_cursor->fetchNext(&status, m_outputBuffer.data()) != Firebird::IStatus::RESULT_OK;
+}
+
+void Query::next()
+{
+    if (m_cursor && !m_eof)
+        fetch();
+}
+
+void Query::close()
+{
+    m_eof = true;
+    if (m_outputMetadata) {
+        m_outputMetadata->release();
+        m_outputMetadata = nullptr;
+    }
+    m_fields.clear();
+    if (!m_cursor)
+        return;
+    Firebird::IResultSet* cursor = m_cursor;
+    m_cursor = nullptr;
+    StatusWrapper status;
+    try {
+        cursor->close(&status);
+    } catch (const Error&) {
+        cursor->release();
+        throw;
+    }
+}
+
+QString Query::fieldName(int index) const
+{
+    return m_fields.at(index).name;
+}
+
+int Query::fieldIndex(const QString& name) const
+{
+    for (size_t index = 0; index < m_fields.size(); ++index)
+        if (m_fields[index].name.compare(name, Qt::CaseInsensitive) == 0)
+            return int(index);
+    return -1;
+}
+
+ColumnType Query::fieldType(int index) const
+{
+    return m_fields.at(index).type;
+}
+
+int Query::fieldDecimals(int index) const
+{
+    return -m_fields.at(index).scale;
+}
+
+bool Query::isNull(int index) const
+{
+    const Field& field = m_fields.at(index);
+    if (m_eof)
+        return true;
+    short flag;
+    std::memcpy(&flag, m_outputBuffer.constData() + field.nullOffset, sizeof flag);
+    return flag != 0;
+}
+
+QString Query::text(int index) const
+{
+    if (isNull(index))
+        return QString();
+    const Field& field = m_fields.at(index);
+    const char* data = m_outputBuffer.constData() + field.offset;
+    switch (field.sqlType) {
+    case SQL_TEXT:
+        return decode(field, data, field.length);
+    case SQL_VARYING: {
+        quint16 length;
+        std::memcpy(&length, data, sizeof length);
+        return decode(field, data + sizeof length, qMin<unsigned>(length, field.length));
+    }
+    case SQL_DOUBLE:
+        return QString::number(real(index), 'g', 15);
+    default:
+        return formatScaled(integer(index), fieldDecimals(index));
+    }
+}
+
+qint64 Query::integer(int index) const
+{
+    if (isNull(index))
+        return 0;
+    const Field& field = m_fields.at(index);
+    const char* data = m_outputBuffer.constData() + field.offset;
+    switch (field.sqlType) {
+    case SQL_INT64: {
+        qint64 value;
+        std::memcpy(&value, data, sizeof value);
+        return value;
+    }
+    case SQL_BOOLEAN:
+        return *data ? 1 : 0;
+    case SQL_DOUBLE:
+        return qint64(real(index));
+    default:
+        return text(index).trimmed().toLongLong();
+    }
+}
+
+double Query::real(int index) const
+{
+    if (isNull(index))
+        return 0;
+    const Field& field = m_fields.at(index);
+    if (field.sqlType == SQL_DOUBLE) {
+        double value;
+        std::memcpy(&value, m_outputBuffer.constData() + field.offset, sizeof value);
+        return value;
+    }
+    if (field.sqlType == SQL_TEXT || field.sqlType == SQL_VARYING)
+        return text(index).trimmed().toDouble();
+    double divisor = 1;
+    for (int decimal = 0; decimal < fieldDecimals(index); ++decimal)
+        divisor *= 10;
+    return double(integer(index)) / divisor;
+}
+
+} // namespace db

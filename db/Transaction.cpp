@@ -1,0 +1,77 @@
+#include "Transaction.h"
+
+#include "Connection.h"
+#include "Status.h"
+
+namespace db {
+
+Transaction::Transaction(Connection& connection)
+    : m_connection(connection)
+    , m_handlerKey(connection.addDisconnectHandler([this] { drop(); }))
+{
+}
+
+Transaction::~Transaction()
+{
+    m_connection.removeDisconnectHandler(m_handlerKey);
+    drop();
+}
+
+void Transaction::drop()
+{
+    if (!m_transaction)
+        return;
+    Firebird::ITransaction* transaction = m_transaction;
+    m_transaction = nullptr;
+    StatusWrapper status;
+    try {
+        transaction->rollback(&status);
+    } catch (const Error&) {
+        transaction->release();
+    }
+}
+
+Firebird::ITransaction* Transaction::handle()
+{
+    if (!m_transaction) {
+        StatusWrapper status;
+        m_transaction = m_connection.attachment()->startTransaction(&status, 0, nullptr);
+    }
+    return m_transaction;
+}
+
+void Transaction::commitRetaining()
+{
+    if (!m_transaction)
+        return;
+    StatusWrapper status;
+    m_transaction->commitRetaining(&status);
+}
+
+void Transaction::rollbackRetaining()
+{
+    if (!m_transaction)
+        return;
+    StatusWrapper status;
+    m_transaction->rollbackRetaining(&status);
+}
+
+void Transaction::commit()
+{
+    if (!m_transaction)
+        return;
+    StatusWrapper status;
+    m_transaction->commit(&status); // releases the handle on success
+    m_transaction = nullptr;
+}
+
+void Transaction::rollback()
+{
+    if (!m_transaction)
+        return;
+    StatusWrapper status;
+    m_transaction->rollback(&status);
+    m_transaction = nullptr;
+}
+
+} // namespace db
