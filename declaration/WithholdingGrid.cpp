@@ -1,5 +1,8 @@
 #include "WithholdingGrid.h"
 
+#include <algorithm>
+#include <limits>
+
 WithholdingGrid::WithholdingGrid(QObject* parent)
     : QAbstractTableModel(parent)
 {
@@ -35,6 +38,30 @@ void WithholdingGrid::setLine(int gridRow, const Line& cells)
     }
     m_lines[size_t(gridRow - 1)] = cells;
     emit dataChanged(index(gridRow - 1, 0), index(gridRow - 1, ColumnCount - 1));
+}
+
+void WithholdingGrid::setLines(int firstGridRow, std::vector<Line> lines)
+{
+    if (firstGridRow < 1 || lines.empty())
+        return;
+    const qint64 lastGridRow = qint64(firstGridRow) + qint64(lines.size()) - 1;
+    if (lastGridRow > std::numeric_limits<int>::max())
+        return;
+    const int last = int(lastGridRow);
+    const int shownBefore = rowCount();
+    const bool grows = last > shownBefore;
+    if (grows)
+        beginInsertRows(QModelIndex(), shownBefore, last - 1);
+    if (last > int(m_lines.size()))
+        m_lines.resize(size_t(last));
+    std::move(lines.begin(), lines.end(), m_lines.begin() + (firstGridRow - 1));
+    if (grows)
+        endInsertRows();
+    // Rows that were already shown change in place.
+    const int firstChanged = firstGridRow - 1;
+    const int lastChanged = qMin(last, shownBefore) - 1;
+    if (firstChanged <= lastChanged)
+        emit dataChanged(index(firstChanged, 0), index(lastChanged, ColumnCount - 1));
 }
 
 void WithholdingGrid::clearLineCells(int gridRow)

@@ -27,6 +27,9 @@ public:
     const Line& line(int gridRow) const;
     // Writes all seven cells of a grid row, growing the grid as needed.
     void setLine(int gridRow, const Line& cells);
+    // Writes consecutive grid rows from `firstGridRow` on in one step, as a
+    // whole file load does, so that views update once instead of per line.
+    void setLines(int firstGridRow, std::vector<Line> lines);
     // Empties columns 1 to 6 of a row (a deletion leaves its line number).
     void clearLineCells(int gridRow);
     // Empties every line row (row 0, the headings, is kept).

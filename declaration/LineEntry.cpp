@@ -1,0 +1,114 @@
+#include "LineEntry.h"
+
+#include "TextRules.h"
+
+namespace lineentry {
+
+ReceiptWithholding receiptWithholding(const QString& amountFieldText)
+{
+    const QString typed = text::trimmed(amountFieldText).isEmpty() ? QStringLiteral("0") : amountFieldText;
+    const double value = text::toDouble(typed);
+    ReceiptWithholding out;
+    // Far beyond the largest amount the "0.00" text would run to hundreds of
+    // digits; such an amount is refused as typed.
+    if (value >= 1e12) {
+        out.outcome = ReceiptWithholding::Outcome::TooLarge;
+        out.amountText = amountFieldText;
+        return out;
+    }
+    if (value <= -1e12) {
+        out.outcome = ReceiptWithholding::Outcome::NotPositive;
+        out.amountText = amountFieldText;
+        return out;
+    }
+    const QString formatted = text::formatFixed2(value);
+    const qint64 cents = text::toCents(formatted);
+    if (cents <= 0) {
+        out.outcome = ReceiptWithholding::Outcome::NotPositive;
+        out.amountText = formatted;
+        return out;
+    }
+    if (cents > LargestReceiptCents) {
+        out.outcome = ReceiptWithholding::Outcome::TooLarge;
+        out.amountText = amountFieldText;
+        return out;
+    }
+    out.amountText = formatted;
+    out.withholding = QString::number(text::withholdingOfReceipt(cents));
+    return out;
+}
+
+QString notPositiveMessage()
+{
+    return QStringLiteral("El Importe  debe ser Mayor a Cero !!!");
+}
+
+QString tooLargeMessage()
+{
+    return QStringLiteral("Atención El Importe no puede superar 999999999.99 !!!");
+}
+
+QStringList dateCheckMessages(const QString& dateValue, const QString& monthText, const QString& yearText)
+{
+    if (text::trimmed(dateValue).isEmpty())
+        return {QStringLiteral("Atención error en la Fecha !!!")};
+    const qint32 month = text::toInt32(dateValue.mid(2, 2));
+    const qint32 year = text::toInt32(dateValue.mid(4, 4));
+    QStringList messages;
+    if (month != text::toInt32(text::trimmed(monthText)))
+        messages << QStringLiteral("Atención El MES de la fecha es distinto al declarado arriba !!!");
+    if (year != text::toInt32(text::trimmed(yearText)))
+        messages << QStringLiteral("Atención El AÑO de la fecha es distinto al declarado arriba !!!");
+    return messages;
+}
+
+int duplicateCount(const WithholdingGrid& grid, const QString& receiptText)
+{
+    const QString receipt = text::trimmed(receiptText);
+    if (receipt.isEmpty())
+        return 0;
+    int count = 0;
+    const int rows = grid.usedRows();
+    for (int row = 1; row <= rows; ++row) {
+        const QString& cell = grid.line(row)[1];
+        // Cells are written trimmed; trimming again only when needed keeps
+        // the check fast on large grids.
+        if (cell == receipt || (!cell.isEmpty() && text::trimmed(cell) == receipt))
+            ++count;
+    }
+    return count;
+}
+
+QString duplicateMessage()
+{
+    return QStringLiteral("Atención Comprobante ya Ingresado !!!");
+}
+
+bool lineIsComplete(const QString& legajo, const QString& receiptNumber, const QString& cuitValue,
+                    const QString& withholding)
+{
+    return !legajo.isEmpty() && !receiptNumber.isEmpty() && !text::trimmed(cuitValue).isEmpty()
+        && !withholding.isEmpty();
+}
+
+QString incompleteMessage()
+{
+    return QStringLiteral("Atención Falta ingresar Legajo o Nro. Comprobante !!!");
+}
+
+WithholdingGrid::Line addedLine(qint32 gridRow, const TypedLine& typed)
+{
+    const QString date = text::trimmed(typed.dateValue);
+    const QString& cuit = typed.cuitValue;
+    return {
+        QString::number(gridRow),
+        text::trimmed(typed.receiptNumber),
+        date.mid(0, 2) + QLatin1Char('/') + date.mid(2, 2) + QLatin1Char('/') + date.mid(4, 4),
+        text::trimmed(typed.receiptAmount),
+        text::trimmed(typed.withholding),
+        text::trimmed(typed.companyName),
+        cuit.mid(0, 2) + QLatin1Char('-') + cuit.mid(2, 8) + QLatin1Char('-') + cuit.mid(10, 1),
+    };
+}
+
+} // namespace lineentry
