@@ -1,0 +1,498 @@
+#include "ReportEngine.h"
+
+#include "FontSource.h"
+#include "TextRules.h"
+
+#include <QRegularExpression>
+#include <QStringList>
+#include <cmath>
+#include <limits>
+#include <optional>
+
+namespace reporttext {
+
+int roundEven(double value)
+{
+    return static_cast<int>(std::nearbyint(value));
+}
+
+namespace {
+
+std::optional<qint64> powerOfTen(int exponent)
+{
+    qint64 result = 1;
+    for (int i = 0; i < exponent; ++i) {
+        if (result > std::numeric_limits<qint64>::max() / 10)
+            return std::nullopt;
+        result *= 10;
+    }
+    return result;
+}
+
+// `unscaled` × 10^-scale rescaled to `decimals` decimals, halves away from zero.
+std::optional<qint64> rescale(qint64 unscaled, int scale, int decimals)
+{
+    if (scale <= decimals) {
+        const std::optional<qint64> factor = powerOfTen(decimals - scale);
+        if (!factor)
+            return std::nullopt;
+        qint64 result = 0;
+        if (__builtin_mul_overflow(unscaled, *factor, &result))
+            return std::nullopt;
+        return result;
+    }
+    const std::optional<qint64> divisor = powerOfTen(scale - decimals);
+    if (!divisor)
+        return unscaled == 0 ? std::optional<qint64>(0) : std::nullopt;
+    qint64 quotient = unscaled / *divisor;
+    const qint64 remainder = unscaled % *divisor;
+    // Compare twice the remainder with the divisor without overflowing.
+    const qint64 magnitude = remainder < 0 ? -remainder : remainder;
+    if (magnitude >= *divisor - magnitude)
+        quotient += unscaled < 0 ? -1 : 1;
+    return quotient;
+}
+
+QString fixedText(qint64 scaled, int decimals)
+{
+    const bool negative = scaled < 0;
+    // Work on the unsigned magnitude: the most negative value has no positive twin.
+    const quint64 magnitude = negative ? 0 - static_cast<quint64>(scaled) : static_cast<quint64>(scaled);
+    quint64 unit = 1;
+    for (int i = 0; i < decimals; ++i)
+        unit *= 10;
+    QString result = negative ? QStringLiteral("-") : QString();
+    result += QString::number(magnitude / unit);
+    if (decimals > 0)
+        result += QLatin1Char('.') + QString::number(magnitude % unit).rightJustified(decimals, QLatin1Char('0'));
+    return result;
+}
+
+QString displayText(const FieldValue& value)
+{
+    switch (value.type) {
+    case FieldType::String:
+        return value.text;
+    case FieldType::Integer:
+        return QString::number(value.integer);
+    case FieldType::Bcd: {
+        if (value.scale < 0 || value.scale > 18)
+            return QString();
+        QString text = fixedText(value.integer, value.scale);
+        if (text.contains(QLatin1Char('.'))) {
+            while (text.endsWith(QLatin1Char('0')))
+                text.chop(1);
+            if (text.endsWith(QLatin1Char('.')))
+                text.chop(1);
+        }
+        return text;
+    }
+    case FieldType::Float:
+        return std::isfinite(value.real) ? text::formatGeneral(value.real) : QString();
+    }
+    return QString();
+}
+
+// Decimals of a mask "0", "0.0", "0.00", ...; nothing for any other mask.
+std::optional<int> maskDecimals(const QString& mask)
+{
+    static const QRegularExpression form(QStringLiteral("^0+(?:\\.(0{1,15}))?$"));
+    const QRegularExpressionMatch match = form.match(mask);
+    if (!match.hasMatch())
+        return std::nullopt;
+    return static_cast<int>(match.capturedLength(1));
+}
+
+} // namespace
+
+QString fieldText(const FieldValue& value, const QString& mask)
+{
+    if (value.isNull)
+        return QString();
+    if (value.type == FieldType::String || mask.isEmpty())
+        return displayText(value);
+
+    const std::optional<int> decimals = maskDecimals(mask);
+    if (!decimals)
+        return QString();
+    std::optional<qint64> scaled;
+    switch (value.type) {
+    case FieldType::Integer:
+        scaled = rescale(value.integer, 0, *decimals);
+        break;
+    case FieldType::Bcd:
+        if (value.scale < 0 || value.scale > 18)
+            return QString();
+        scaled = rescale(value.integer, value.scale, *decimals);
+        break;
+    case FieldType::Float:
+        if (!std::isfinite(value.real) || std::fabs(value.real) >= 1e15)
+            return QString();
+        if (*decimals == 2)
+            return text::formatFixed2(value.real);
+        return QString::number(value.real, 'f', *decimals);
+    case FieldType::String:
+        break;
+    }
+    if (!scaled)
+        return QString();
+    return fixedText(*scaled, *decimals);
+}
+
+} // namespace reporttext
+
+using reporttext::roundEven;
+
+namespace {
+
+// One export: the printing context and the state of the pages.
+class ReportRun
+{
+public:
+    ReportRun(const ReportDefinition& report, ExportFilter& filter, DataSet& data, ReportProgress* progress,
+              double pixelsPerInch)
+        : m_report(report)
+        , m_filter(filter)
+        , m_data(data)
+        , m_progress(progress)
+        , m_pixelsPerInch(pixelsPerInch)
+    {
+        context.pageWidth = report.page.width;
+        context.pageLength = report.page.length;
+        context.xFactor = pixelsPerInch / 254.0;
+        context.yFactor = pixelsPerInch / 254.0;
+    }
+
+    ExportContext context;
+
+    ExportOutcome run()
+    {
+        m_currentY = -1;
+        m_pageCount = 0;
+        m_filter.Start(roundEven(m_report.page.width), roundEven(m_report.page.length), m_report.font);
+        m_pageFooterSize = 0;
+        for (const ReportBand& band : m_report.bands) {
+            if (band.enabled && band.type == BandType::PageFooter)
+                m_pageFooterSize += band.height;
+        }
+        if (!dataPass())
+            return ExportOutcome::Cancelled;
+        m_lastPage = true;
+        endPage();
+        m_filter.Finish();
+        return ExportOutcome::Completed;
+    }
+
+private:
+    const ReportDefinition& m_report;
+    ExportFilter& m_filter;
+    DataSet& m_data;
+    ReportProgress* m_progress;
+    double m_pixelsPerInch;
+
+    int m_currentX = 0;
+    int m_currentY = -1;
+    int m_pageCount = 0;
+    double m_pageFooterSize = 0;
+    bool m_lastPage = false;
+    bool m_hasRecord = false;
+    // Detail bands printed on the page that is open.
+    int m_detailBandsOnPage = 0;
+
+    double bandWidth(const ReportBand& band) const
+    {
+        return band.width > 0 ? band.width : m_report.page.printableWidth();
+    }
+
+    int xPos(double position) const { return roundEven(position * context.xFactor); }
+    int yPos(double position) const { return roundEven(position * context.yFactor); }
+
+    // False when the user cancelled.
+    bool dataPass()
+    {
+        m_data.first();
+        if (m_data.eof()) {
+            if (m_report.printIfEmpty) {
+                m_hasRecord = false;
+                printBands(BandType::Detail);
+            }
+            return true;
+        }
+        const int recordCount = m_data.recordCount();
+        int printed = 0;
+        while (!m_data.eof()) {
+            m_hasRecord = true;
+            printBands(BandType::Detail);
+            ++printed;
+            m_data.next();
+            if (m_progress) {
+                m_progress->recordPrinted(printed, recordCount > 0 ? qMin(100, printed * 100 / recordCount) : -1);
+                if (m_progress->cancelRequested())
+                    return false;
+            }
+        }
+        return true;
+    }
+
+    void printBands(BandType type)
+    {
+        for (const ReportBand& band : m_report.bands) {
+            if (band.enabled && band.type == type)
+                printBand(band);
+        }
+    }
+
+    bool fits(const ReportBand& band) const
+    {
+        if (band.height > m_report.page.printableHeight())
+            return true;
+        const int availableSpace
+            = roundEven(m_report.page.length - m_report.page.bottomMargin - m_pageFooterSize - m_currentY);
+        return availableSpace >= roundEven(band.height);
+    }
+
+    void printBand(const ReportBand& band)
+    {
+        // A detail band that does not fit even on a page holding only its
+        // header is printed there all the same: a new page could not hold it
+        // either, and asking for one would never end. Page headers are only
+        // printed at the top of a page that has just begun.
+        if (band.type != BandType::PageFooter) {
+            const bool pageBegun = m_pageCount > 0;
+            if (!pageBegun || (band.type == BandType::Detail && m_detailBandsOnPage > 0 && !fits(band)))
+                newPage();
+        }
+        const double left = m_currentX;
+        const double top = m_currentY;
+        if (!band.transparent) {
+            ShapeControl background;
+            background.shape = ShapeKind::Rectangle;
+            background.width = xPos(left + bandWidth(band)) - xPos(left);
+            background.height = yPos(top + band.height) - yPos(top);
+            background.pen.style = PenStyle::Clear;
+            background.brush = Brush{band.color, BrushStyle::Solid};
+            m_filter.AcceptGraphic(xPos(left), yPos(top), background);
+        }
+        for (const ReportControl& control : band.controls)
+            printControl(control);
+        drawFrame(band.frame, xPos(left), yPos(top), xPos(left + bandWidth(band)), yPos(top + band.height + 1));
+        m_currentY += roundEven(band.height);
+        if (band.type == BandType::Detail)
+            ++m_detailBandsOnPage;
+    }
+
+    void newPage()
+    {
+        endPage();
+        m_filter.NewPage();
+        ++m_pageCount;
+        m_detailBandsOnPage = 0;
+        m_currentX = roundEven(m_report.page.leftMargin);
+        m_currentY = roundEven(m_report.page.topMargin);
+        if (m_pageCount > 1 || m_report.firstPageHeader)
+            printBands(BandType::PageHeader);
+    }
+
+    void endPage()
+    {
+        if (m_pageCount > 0) {
+            m_currentY = roundEven(m_report.page.length - m_report.page.bottomMargin - m_pageFooterSize);
+            m_currentX = roundEven(m_report.page.leftMargin);
+            if (!m_lastPage || m_report.lastPageFooter)
+                printBands(BandType::PageFooter);
+        }
+        m_filter.EndPage();
+    }
+
+    // One rectangle when all four sides are drawn, else one line shape per
+    // side in a box one pen width thick along that side.
+    void drawFrame(const ReportFrame& frame, int left, int top, int right, int bottom)
+    {
+        if (!frame.anySide() || frame.width <= 0)
+            return;
+        int penWidth = roundEven(context.xFactor / 72.0 * 254.0 * frame.width);
+        if (penWidth < 1)
+            penWidth = 1;
+        const Pen pen{penWidth, frame.color, PenStyle::Solid};
+        const Brush noFill{Qt::white, BrushStyle::Clear};
+        auto line = [&](ShapeKind kind, int x, int y, int width, int height) {
+            ShapeControl shape;
+            shape.shape = kind;
+            shape.width = width;
+            shape.height = height;
+            shape.pen = pen;
+            shape.brush = noFill;
+            m_filter.AcceptGraphic(x, y, shape);
+        };
+        const int width = right - left;
+        const int height = bottom - top;
+        if (frame.allSides()) {
+            line(ShapeKind::Rectangle, left, top, width, height);
+            return;
+        }
+        if (frame.top)
+            line(ShapeKind::HorizontalLine, left, top, width, penWidth);
+        if (frame.bottom)
+            line(ShapeKind::HorizontalLine, left, bottom - penWidth, width, penWidth);
+        if (frame.left)
+            line(ShapeKind::VerticalLine, left, top, penWidth, height);
+        if (frame.right)
+            line(ShapeKind::VerticalLine, right - penWidth, top, penWidth, height);
+    }
+
+    void printControl(const ReportControl& control)
+    {
+        switch (control.kind) {
+        case ControlKind::FixedText:
+            printText(control, control.caption);
+            break;
+        case ControlKind::DataText:
+            printText(control, m_hasRecord ? reporttext::fieldText(m_data.field(control.fieldName), control.mask)
+                                           : QString());
+            break;
+        case ControlKind::Picture:
+            printPicture(control);
+            break;
+        }
+    }
+
+    double textWidth(const ReportFont& font, const QString& text) const
+    {
+        return fontsource::textWidth(font, text, m_pixelsPerInch) / context.xFactor;
+    }
+
+    // Breaks one line into pieces no wider than `width`: at blanks with word
+    // wrap (a word wider than the control is cut), anywhere without.
+    QStringList breakLine(const ReportControl& control, const QString& line, double width) const
+    {
+        QStringList pieces;
+        QString rest = line;
+        while (!rest.isEmpty()) {
+            if (textWidth(control.font, rest) <= width) {
+                pieces << rest;
+                break;
+            }
+            // Longest prefix that fits, at least one character.
+            int fitting = 1;
+            while (fitting < rest.size() && textWidth(control.font, rest.left(fitting + 1)) <= width)
+                ++fitting;
+            int cut = fitting;
+            if (control.wordWrap) {
+                const int blank = rest.lastIndexOf(QLatin1Char(' '), fitting);
+                if (blank > 0)
+                    cut = blank;
+            }
+            pieces << rest.left(cut);
+            rest = rest.mid(cut);
+            if (control.wordWrap) {
+                while (rest.startsWith(QLatin1Char(' ')))
+                    rest.remove(0, 1);
+            }
+        }
+        return pieces;
+    }
+
+    void printText(const ReportControl& control, QString text)
+    {
+        text.remove(QLatin1Char('\n'));
+        QStringList lines;
+        if (!text.isEmpty())
+            lines = text.split(QLatin1Char('\r'));
+
+        double left = control.left;
+        double width = control.width;
+        if (control.autoSize) {
+            double widest = 0;
+            for (const QString& line : lines)
+                widest = qMax(widest, textWidth(control.font, line));
+            if (!lines.isEmpty()) {
+                if (control.alignment == Alignment::RightJustify)
+                    left = control.left + control.width - widest;
+                else if (control.alignment == Alignment::Center)
+                    left = control.left + (control.width - widest) / 2;
+                width = widest;
+            }
+        } else {
+            QStringList broken;
+            for (const QString& line : lines)
+                broken << breakLine(control, line, width);
+            lines = broken;
+        }
+        left += m_currentX;
+        const double top = control.top + m_currentY;
+
+        if (!control.transparent && control.color != QColor(Qt::white)) {
+            ShapeControl background;
+            background.shape = ShapeKind::Rectangle;
+            background.width = xPos(left + width) - xPos(left);
+            background.height = yPos(top + control.height) - yPos(top);
+            background.pen.style = PenStyle::Clear;
+            background.brush = Brush{control.color, BrushStyle::Solid};
+            m_filter.AcceptGraphic(xPos(left), yPos(top), background);
+        }
+
+        double anchor = left;
+        if (control.alignment == Alignment::RightJustify)
+            anchor = left + width;
+        else if (control.alignment == Alignment::Center)
+            anchor = left + width / 2;
+        const double lineHeight = fontsource::lineHeight(control.font, m_pixelsPerInch) / context.yFactor;
+        double y = top;
+        for (const QString& line : lines) {
+            if (top + control.height + 1 < y + lineHeight && !control.autoStretch)
+                break;
+            m_filter.TextOut(anchor, y, control.font, control.color, control.alignment, line);
+            y += lineHeight;
+        }
+        drawFrame(control.frame, xPos(left), yPos(top), xPos(left + width), yPos(top + control.height + 1));
+    }
+
+    void printPicture(const ReportControl& control)
+    {
+        PictureControl picture;
+        picture.picture = control.picture;
+        picture.stretch = control.stretch;
+        if (control.autoSize && !control.picture.isNull()) {
+            picture.width = control.picture.width();
+            picture.height = control.picture.height();
+        } else {
+            picture.width = roundEven(control.width * context.xFactor);
+            picture.height = roundEven(control.height * context.yFactor);
+        }
+        const double left = control.left + m_currentX;
+        const double top = control.top + m_currentY;
+        m_filter.AcceptGraphic(xPos(left), yPos(top), picture);
+        drawFrame(control.frame, xPos(left), yPos(top), xPos(left) + picture.width, yPos(top) + picture.height);
+    }
+};
+
+} // namespace
+
+ReportEngine::ReportEngine(const ReportDefinition& report, double pixelsPerInch)
+    : m_report(report)
+    , m_pixelsPerInch(pixelsPerInch)
+{
+}
+
+ExportOutcome ReportEngine::ExportToFilter(ExportFilter& filter, DataSet& data, ReportProgress* progress)
+{
+    ReportRun run(m_report, filter, data, progress, m_pixelsPerInch);
+
+    // The filter reads the page and the device factors from this run only while
+    // it lasts; the progress window closes however the run ends.
+    struct RunGuard {
+        ExportFilter& filter;
+        ReportProgress* progress;
+        ~RunGuard()
+        {
+            filter.setOwner(nullptr);
+            if (progress)
+                progress->exportEnded();
+        }
+    };
+    filter.setOwner(&run.context);
+    RunGuard guard{filter, progress};
+    if (progress)
+        progress->exportStarted(data.recordCount());
+    return run.run();
+}

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "DataSet.h"
+#include "ExportFilter.h"
+#include "ReportDefinition.h"
+
+#include <QString>
+
+// How an export reaches the user while it runs: a window with a progress bar
+// and a cancel button in the program, nothing or a recorder in tests.
+class ReportProgress
+{
+public:
+    virtual ~ReportProgress() = default;
+    // The export begins; `recordCount` is -1 when the data set does not know it.
+    virtual void exportStarted(int recordCount) = 0;
+    // Called after every record printed, with the share printed in percent
+    // (-1 when the record count is unknown). The place to let pending window
+    // events run, so that a cancel button can be pressed.
+    virtual void recordPrinted(int recordsPrinted, int percent) = 0;
+    virtual bool cancelRequested() const = 0;
+    // The export is over, completed, cancelled or failed.
+    virtual void exportEnded() = 0;
+};
+
+enum class ExportOutcome { Completed, Cancelled };
+
+// Lays a banded report out on pages and hands every printed element to an
+// export filter. Positions are kept in tenths of a millimetre and handed to
+// graphics in device units (pixels at `pixelsPerInch`).
+class ReportEngine
+{
+public:
+    explicit ReportEngine(const ReportDefinition& report, double pixelsPerInch = 96);
+
+    // Runs the report once over `data` (already open, read from its first record
+    // forwards) into `filter`. The caller keeps the filter. Errors of the data
+    // set, of formatting or of the filter end the run and reach the caller.
+    //
+    // A cancel in `progress` stops the data pass after the current record and
+    // ends the run without Finish, so the filter writes nothing: a partial list
+    // of lines under the total of all of them would be a false control report.
+    ExportOutcome ExportToFilter(ExportFilter& filter, DataSet& data, ReportProgress* progress = nullptr);
+
+private:
+    const ReportDefinition& m_report;
+    double m_pixelsPerInch;
+};
+
+namespace reporttext {
+
+// Rounds to the nearest integer, halves to the even neighbour.
+int roundEven(double value);
+
+// The text a data-bound control prints for `value`. Strings print as they
+// are; with an empty mask every field prints its display text; numbers with a
+// mask of the form "0", "0.0", "0.00", ... print with that many decimals,
+// halves away from zero. Null values and numbers the mask cannot format (an
+// unknown mask, an overflow, not a number) print as empty text.
+QString fieldText(const FieldValue& value, const QString& mask);
+
+} // namespace reporttext
