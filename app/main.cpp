@@ -1,10 +1,15 @@
+#include "Retenciones.h"
+#include "Startup.h"
+
 #include <QApplication>
-#include <QWidget>
 
 int main(int argc, char** argv)
 {
+    prepareStartup();
     QApplication application(argc, argv);
-    QWidget window;
-    window.show();
+    configureApplication(application);
+    // The main window is the first one created; closing it ends the program.
+    const std::unique_ptr<TF_Retenciones> F_Retenciones = createWindows(realCollaborators());
+    F_Retenciones->show();
     return application.exec();
 }

@@ -1,0 +1,84 @@
+#include "Collaborators.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace {
+
+// Boxes without a parent are centred on the screen.
+class DesktopMessageBoxes : public MessageBoxes
+{
+public:
+    void information(const QString& text) override
+    {
+        QMessageBox box(QMessageBox::Information, title(), text, QMessageBox::Ok);
+        box.exec();
+    }
+
+    bool question(const QString& text) override
+    {
+        QMessageBox box(QMessageBox::Question, title(), text, QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+        box.setEscapeButton(QMessageBox::No);
+        return box.exec() == QMessageBox::Yes;
+    }
+
+    void error(const QString& message, const QString& detail) override
+    {
+        QMessageBox box(QMessageBox::Critical, title(), message, QMessageBox::Ok);
+        if (!detail.isEmpty())
+            box.setDetailedText(detail);
+        box.exec();
+    }
+
+private:
+    static QString title() { return QCoreApplication::applicationName(); }
+};
+
+class DesktopBeep : public SystemBeep
+{
+public:
+    void beep() override { QApplication::beep(); }
+};
+
+class DesktopOpenFileDialog : public OpenFileDialog
+{
+public:
+    QString getOpenFileName() override
+    {
+        return QFileDialog::getOpenFileName(QApplication::activeWindow());
+    }
+};
+
+} // namespace
+
+QString realProgramDirectory()
+{
+    QString directory = QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
+    if (!directory.endsWith(QDir::separator()))
+        directory += QDir::separator();
+    return directory;
+}
+
+QString realDatabaseName()
+{
+#ifdef Q_OS_WIN
+    return QStringLiteral("C:\\Retenciones\\RETENCIONES.FDB");
+#else
+    return QDir::homePath() + QStringLiteral("/Retenciones/RETENCIONES.FDB");
+#endif
+}
+
+Collaborators realCollaborators()
+{
+    Collaborators collaborators;
+    collaborators.messages = std::make_shared<DesktopMessageBoxes>();
+    collaborators.beep = std::make_shared<DesktopBeep>();
+    collaborators.fileDialog = std::make_shared<DesktopOpenFileDialog>();
+    collaborators.programDirectory = realProgramDirectory();
+    collaborators.databaseName = realDatabaseName();
+    return collaborators;
+}

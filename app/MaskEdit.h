@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QLineEdit>
+
+// An edit field with an edit mask in the notation of the window's design:
+// "0" a required digit, "9" an optional digit, "\" makes the next character a
+// literal, any other character is a literal; "!" and the ";0;_" tail (literals
+// not part of the value, "_" shown in empty places) are accepted and applied.
+class MaskEdit : public QLineEdit
+{
+    Q_OBJECT
+
+public:
+    explicit MaskEdit(const QString& designMask, QWidget* parent = nullptr);
+
+    // The text without the mask's literal characters ("20123456786" for
+    // "20-12345678-6"); empty places are left out.
+    QString value() const;
+    // Puts the value's characters into the mask's places, in order.
+    void setValue(const QString& value);
+
+    // Every required place holds a digit.
+    bool isComplete() const;
+    // The field is empty (no place holds a character).
+    bool isBlank() const;
+
+    // True after the user typed into the field, until the program next sets
+    // its text. While true the field keeps Esc for itself and refuses to be
+    // left incomplete.
+    bool hasUserInput() const { return m_userInput; }
+
+protected:
+    bool event(QEvent* event) override;
+
+private:
+    QString m_literals;
+    bool m_userInput = false;
+};

@@ -1,0 +1,187 @@
+#pragma once
+
+#include "AgentRegistry.h"
+#include "Collaborators.h"
+
+#include <QFont>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+class QAbstractButton;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableView;
+class MaskEdit;
+class TF_ayuda;
+class WithholdingGrid;
+class WithholdingStore;
+
+// Tahoma at a pixel height (the files of Debian's fonts-wine, loaded on first
+// use), or DejaVu Sans at the same height where Tahoma is not to be had.
+QFont tahomaFont(int pixelSize, bool bold = false);
+// Arial at a pixel height (fontconfig resolves it to Liberation Sans).
+QFont arialFont(int pixelSize);
+
+// The main window. Its controls hold all the data of a declaration; every
+// action is one of the handlers below, named after the control and the event.
+// The handlers of the header (legajo, month, year), the reset and the help
+// button are in Retenciones.cpp; line entry, the grid, "Carga Manual" and the
+// import in RetencionesLineas.cpp; CONFIRMA in RetencionesConfirma.cpp.
+class TF_Retenciones : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit TF_Retenciones(Collaborators collaborators, QWidget* parent = nullptr);
+    ~TF_Retenciones() override;
+
+    // Client area of the design, in pixels.
+    static constexpr int DesignWidth = 931;
+    static constexpr int DesignHeight = 655;
+
+    // Controls placed on the window.
+    QLabel* Image2 = nullptr;        // municipality's logo
+    QLabel* Image1 = nullptr;        // office logo
+    QLabel* StaticText11 = nullptr;  // title
+    QFrame* Panel1 = nullptr;        // header
+    QFrame* Panel3 = nullptr;        // load method
+    QFrame* Panel2 = nullptr;        // line entry
+    QPushButton* BitBtn2 = nullptr;  // "Ayuda"
+    QTableView* Grilla = nullptr;    // withholding lines, over gridCells
+    QPushButton* B3 = nullptr;       // "LIMPIA / REINICIA TODO", Esc
+    QLabel* StaticText13 = nullptr;  // "Total Retenciones ==>"
+    QLineEdit* e_totreten = nullptr; // running total
+    QPushButton* B_Confirma = nullptr;
+    QLabel* StaticText12 = nullptr;  // version
+    QLabel* salida = nullptr;        // status line, docked at the bottom
+
+    // Header panel Panel1.
+    QLabel* StaticText1 = nullptr;
+    QLineEdit* e_legaJo = nullptr;
+    QLabel* StaticText2 = nullptr;
+    QLineEdit* e_Mes = nullptr;
+    QLabel* StaticText3 = nullptr;
+    QLineEdit* E_ano = nullptr;
+    QLabel* StaticText4 = nullptr;
+    QLineEdit* e_Cuit = nullptr;
+    QLabel* StaticText5 = nullptr;
+    QLineEdit* e_Razon = nullptr;
+
+    // Load-method panel Panel3.
+    QLabel* StaticText16 = nullptr;
+    QPushButton* B1 = nullptr;       // "Importación de Archivo"
+    QPushButton* B2 = nullptr;       // "Carga Manual"
+    QLabel* StaticText33 = nullptr;
+
+    // Line-entry panel Panel2.
+    QLabel* StaticText9 = nullptr;
+    MaskEdit* E_CuitReten = nullptr;
+    QLabel* StaticText10 = nullptr;
+    QLineEdit* empresa = nullptr;
+    QLabel* StaticText7 = nullptr;
+    MaskEdit* E_FECha = nullptr;
+    QLabel* StaticText6 = nullptr;
+    QLineEdit* E_Comprobante = nullptr;
+    QLabel* StaticText15 = nullptr;
+    QLineEdit* Impo_compro = nullptr;
+    QLabel* StaticText8 = nullptr;
+    QLineEdit* E_Importe = nullptr;
+    QPushButton* B_adiciona = nullptr;
+
+    // The cells of Grilla: model row i is grid row i + 1, column 0 the line
+    // number; the headings of grid row 0 are the view's horizontal header.
+    WithholdingGrid* gridCells = nullptr;
+
+    // The grid row that receives the next line; 1 after every reset.
+    qint32 nextRow = 1;
+
+    // The agent registry, filled when the window is shown.
+    AgentRegistry registry;
+
+    // The help window, created at start-up (or by the help button).
+    TF_ayuda* F_ayuda = nullptr;
+
+    // The withholdings store, opened by the first CONFIRMA and kept until the
+    // window goes.
+    std::shared_ptr<WithholdingStore> store;
+
+    // Message boxes, beep, file dialog, program's directory, database name.
+    Collaborators collaborators;
+
+    // Show handler and the reset.
+    void FormShow();
+    void Limpia();
+
+    // Buttons.
+    void B3Click();
+    void BitBtn2Click();
+    void B1Click();
+    void B2Click();
+    void B_adicionaClick();
+    void B_ConfirmaClick();
+    void GrillaDblClick();
+
+    // Exit handlers, run when the focus leaves the field for another control.
+    void e_legaJoExit();
+    void e_MesExit();
+    void E_anoExit();
+    void e_CuitExit();
+    void e_RazonExit();
+    void E_CuitRetenExit();
+    void E_FEChaExit();
+    void E_ComprobanteExit();
+    void Impo_comproExit();
+
+    // Key handlers: get each typed character and may drop it by setting it
+    // to the null character.
+    void e_legaJoKeyPress(QChar& key);
+    void e_CuitKeyPress(QChar& key);
+    void e_RazonKeyPress(QChar& key);
+    void empresaKeyPress(QChar& key);
+    void E_CuitRetenKeyPress(QChar& key);
+    void E_ImporteKeyPress(QChar& key);
+
+    // Runs a handler as the event loop would: an Error that ends it is shown
+    // in the standard error box with its own text and detail, and the program
+    // goes on.
+    void runHandler(const std::function<void()>& handler);
+
+    // Runs `handler` whenever the focus leaves `field` for another control of
+    // this window (Tab, Enter, a click, a focus move made by the program), but
+    // not when the window only loses activation to a box or another window.
+    // While one exit handler runs, no other exit check fires.
+    void bindExit(QWidget* field, std::function<void()> handler);
+    // Runs `handler` for every character typed into `field`; a handler that
+    // sets the character to null drops it. Keys without a character (arrows,
+    // Tab, Delete, ...) do not reach it.
+    void bindKeyPress(QWidget* field, std::function<void(QChar&)> handler);
+    // Runs `handler` on a click (mouse, Space, or Enter while the button has
+    // the focus).
+    void bindClick(QAbstractButton* button, std::function<void()> handler);
+
+    // Moves the focus to the next control of the focus order, as Tab does.
+    void moveFocusToNext();
+    // Whether an exit handler is running now.
+    bool inExitCheck() const { return m_exitCheckDepth > 0; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void createControls();
+    void setFocusOrder();
+    void wireHandlers();
+    void escapePressed();
+    bool fieldMayBeLeft(QWidget* field);
+    void runExitCheck(QWidget* field);
+
+    struct Binding;
+    std::unique_ptr<Binding> m_bindings;
+    int m_exitCheckDepth = 0;
+    bool m_shown = false;
+};

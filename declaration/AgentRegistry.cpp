@@ -1,0 +1,62 @@
+#include "AgentRegistry.h"
+
+#include "TextRules.h"
+
+AgentRegistry::AgentRegistry()
+    : m_rows(size_t(RowCount))
+{
+}
+
+void AgentRegistry::load()
+{
+    const std::vector<Agent>& agents = builtInAgents();
+    for (size_t i = 0; i < agents.size() && i < size_t(BuiltInRows); ++i)
+        m_rows[i] = agents[i];
+}
+
+const Agent& AgentRegistry::row(int number) const
+{
+    static const Agent empty;
+    if (number < 1 || number > RowCount)
+        return empty;
+    return m_rows[size_t(number - 1)];
+}
+
+void AgentRegistry::setRow(int number, const Agent& agent)
+{
+    if (number < 1 || number > RowCount)
+        return;
+    m_rows[size_t(number - 1)] = agent;
+}
+
+std::optional<Agent> AgentRegistry::lookup(const QString& legajo) const
+{
+    const QString wanted = text::trimmed(legajo);
+    std::optional<Agent> found;
+    for (int number = 1; number <= LookupRows; ++number) {
+        const Agent& candidate = m_rows[size_t(number - 1)];
+        if (text::trimmed(candidate.legajo) == wanted)
+            found = candidate;
+    }
+    return found;
+}
+
+int cuitCheckDigit(const QString& firstTenDigits)
+{
+    static constexpr int weights[10] = {5, 4, 3, 2, 7, 6, 5, 4, 3, 2};
+    if (firstTenDigits.size() != 10)
+        return -1;
+    int sum = 0;
+    for (int i = 0; i < 10; ++i) {
+        const QChar c = firstTenDigits.at(i);
+        if (!c.isDigit())
+            return -1;
+        sum += c.digitValue() * weights[i];
+    }
+    const int digit = 11 - sum % 11;
+    if (digit == 11)
+        return 0;
+    if (digit == 10)
+        return -1;
+    return digit;
+}
