@@ -1,0 +1,96 @@
+#pragma once
+
+#include "DataSet.h"
+#include "WithholdingGrid.h"
+
+#include <QString>
+#include <functional>
+#include <optional>
+
+class WithholdingStore;
+
+// The header texts of the declaration, as the fields hold them.
+struct DeclarationHeader {
+    QString month;          // e_Mes
+    QString year;           // E_ano
+    QString legajo;         // e_legaJo
+    QString declarantCuit;  // e_Cuit
+    QString declarantName;  // e_Razon
+};
+
+// Where a confirmed declaration was written.
+struct ConfirmedDeclaration {
+    QString directory;        // the program's directory, with its separator
+    QString baseName;         // 26300332
+    QString declarationPath;  // directory + base name + ".txt"
+    QString reportPath;       // directory + base name + ".pdf"
+    bool reportWritten = false;
+    int lineCount = 0;
+};
+
+// CONFIRMA without the window: turns the header and the grid's lines into the
+// declaration file and the stored lines of the withholdings store.
+//
+// Nothing changes anywhere before the user says Yes, and nothing is left
+// half-written: the header and every line are checked first; the records go
+// to a temporary file beside the declaration file; the store's rows are
+// replaced in one transaction, committed (retaining); only then the temporary
+// file takes the declaration file's name. A failure at any step rolls the
+// transaction back (the store keeps the declaration committed before), removes
+// the temporary file, leaves an earlier declaration file as it was and throws
+// the error with its own text.
+class Confirmation
+{
+public:
+    static const QString Question;  // "Confirma Generar Archivo con Caracter de DDJJ ?"
+
+    // The boxes the window shows: a Yes/No question (true for Yes only) and an
+    // information box.
+    struct Prompts {
+        std::function<bool(const QString& question)> confirm;
+        std::function<void(const QString& message)> inform;
+    };
+    // True when the legajo (trimmed) stands in the agent registry.
+    using AgentLookup = std::function<bool(const QString& legajo)>;
+    // The control report: receives the stored lines, open and in stored
+    // order, and the path of the PDF file to write. Runs after the store is
+    // committed and the declaration file is in place.
+    using ReportExport = std::function<void(DataSet& storedLines, const QString& pdfPath)>;
+    // Told the name of each step as it ends: "checks", "file", "delete",
+    // "insert", "commit", "rename", "report".
+    using StepObserver = std::function<void(const char* step)>;
+
+    Confirmation(WithholdingStore& store, const QString& programDirectory, AgentLookup agentExists);
+
+    void setReportExport(ReportExport reportExport) { m_reportExport = std::move(reportExport); }
+    void setStepObserver(StepObserver observer) { m_stepObserver = std::move(observer); }
+
+    // Runs CONFIRMA. Nothing when the answer is not Yes or a check refused the
+    // declaration (its information box was shown); throws Error (or
+    // ConversionError for a month or year that is no integer) when a step
+    // fails.
+    std::optional<ConfirmedDeclaration> run(const DeclarationHeader& header, const WithholdingGrid& grid,
+                                            const Prompts& prompts);
+
+private:
+    void stepDone(const char* step) const;
+
+    WithholdingStore& m_store;
+    QString m_directory;
+    AgentLookup m_agentExists;
+    ReportExport m_reportExport;
+    StepObserver m_stepObserver;
+};
+
+// The text of the status line `salida` after a confirmation. It names the PDF
+// only when the control report was written.
+QString statusLineText(const ConfirmedDeclaration& declaration);
+
+// The messages of the checks that refuse a declaration.
+namespace confirmationmessage {
+extern const QString Month;   // "Atención error en el nro de mes !!!"
+extern const QString Year;    // "Atención error en el año !!!"
+extern const QString Legajo;  // "Atención Legajo no existente !!!"
+// A line that has no room in its record: names the grid line and the field.
+QString lineDoesNotFit(int gridRow, const QString& field, const QString& value);
+} // namespace confirmationmessage

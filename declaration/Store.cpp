@@ -1,0 +1,64 @@
+#include "Store.h"
+
+namespace {
+
+const QString DeleteStatement = QStringLiteral("delete from reten");
+const QString InsertStatement =
+    QStringLiteral("insert into  reten (nroCom,FECha,importe,razon,Cuit,periodo) values(:nc,:FE,:iM,:Ra,:Cu,:Pe)");
+const QString SelectStatement = QStringLiteral("select * from  reten order by Jid");
+
+} // namespace
+
+WithholdingStore::WithholdingStore(const QString& databaseName)
+    : Conector(databaseName,
+               {QStringLiteral("user_name=SYSDBA"), QStringLiteral("password=") + QLatin1String(Password)})
+    , tran(Conector)
+    , t_reten(tran)
+{
+}
+
+void WithholdingStore::deleteLines()
+{
+    t_reten.close();
+    t_reten.setSql(DeleteStatement);
+    t_reten.execute();
+}
+
+// The statement text is set for every line; the query keeps the statement
+// prepared while the text stays the same, so a declaration prepares its
+// insert once, not once per line.
+void WithholdingStore::storeLine(const StoredLine& line)
+{
+    t_reten.close();
+    t_reten.setSql(InsertStatement);
+    t_reten.setText(QStringLiteral("nC"), line.receiptNumber);
+    t_reten.setText(QStringLiteral("FE"), line.date);
+    t_reten.setScaled(QStringLiteral("Im"), line.withholdingCents, 2);
+    t_reten.setText(QStringLiteral("Ra"), line.supplierName);
+    t_reten.setText(QStringLiteral("Cu"), line.supplierCuit);
+    t_reten.setText(QStringLiteral("Pe"), line.period);
+    t_reten.execute();
+}
+
+void WithholdingStore::commit()
+{
+    tran.commitRetaining();
+}
+
+void WithholdingStore::rollback()
+{
+    tran.rollbackRetaining();
+}
+
+db::Query& WithholdingStore::openLines()
+{
+    t_reten.close();
+    t_reten.setSql(SelectStatement);
+    t_reten.open();
+    return t_reten;
+}
+
+void WithholdingStore::disconnect()
+{
+    Conector.disconnect();
+}
