@@ -260,6 +260,7 @@ void TF_Retenciones::createControls()
     E_FECha = place(new MaskEdit(QStringLiteral("!99/99/0000;0;_"), Panel2), "E_FECha", 699, 22, 88, 21);
     StaticText6 = caption(Panel2, "StaticText6", QStringLiteral("Nro. Comprobante Retención"), 5, 68, 169, 20, caption13, Border::Single);
     E_Comprobante = editField(Panel2, "E_Comprobante", 180, 68, 124, 21);
+    E_Comprobante->setMaxLength(13); // the receipt-number field of the declaration record
     StaticText15 = caption(Panel2, "StaticText15", QStringLiteral("Importe Comprobante"), 315, 70, 130, 20, caption13, Border::Single);
     Impo_compro = editField(Panel2, "Impo_compro", 452, 69, 125, 21);
     StaticText8 = caption(Panel2, "StaticText8", QStringLiteral("Importe Retención"), 583, 69, 109, 20, caption13, Border::Single);
