@@ -18,6 +18,14 @@ public:
         box.exec();
     }
 
+    void informationWithDetail(const QString& text, const QString& detail) override
+    {
+        QMessageBox box(QMessageBox::Information, title(), text, QMessageBox::Ok);
+        if (!detail.isEmpty())
+            box.setDetailedText(detail);
+        box.exec();
+    }
+
     bool question(const QString& text) override
     {
         QMessageBox box(QMessageBox::Question, title(), text, QMessageBox::Yes | QMessageBox::No);

@@ -14,6 +14,13 @@ public:
     virtual ~MessageBoxes() = default;
     // Modal box with an information icon and one OK button.
     virtual void information(const QString& text) = 0;
+    // The same box with extra lines in its detail area (the lines of a file
+    // that failed a check). Boxes that cannot show detail show the text alone.
+    virtual void informationWithDetail(const QString& text, const QString& detail)
+    {
+        Q_UNUSED(detail);
+        information(text);
+    }
     // Modal box with a question icon and the buttons Yes and No; true for Yes
     // only (No and closing the box give false).
     virtual bool question(const QString& text) = 0;
