@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QLocale>
 #include <QSaveFile>
+#include <charconv>
 #include <cmath>
 #include <limits>
 
@@ -205,7 +206,8 @@ void PDFDocumentFilter::TextOut(double x, double y, const ReportFont& font, cons
     double deviceX = roundEven(x * report.xFactor);
     const double deviceY = roundEven(y * report.yFactor);
     if (alignment != Alignment::LeftJustify) {
-        const double width = roundEven(pdffonts::textWidth(font, text, report.xFactor * 254.0));
+        const FontInUse& measured = fontInUse(font.name, font.bold, font.italic, font.charset);
+        const double width = roundEven(textWidth(measured, font.size, text) * report.xFactor * 254.0 / 72.0);
         if (alignment == Alignment::RightJustify)
             deviceX -= width;
         else
@@ -316,42 +318,114 @@ void PDFDocumentFilter::renderItem(const TPDFItemRec& item)
 QByteArray PDFDocumentFilter::escapedText(const QString& text, int charset)
 {
     const Codepage* page = pdffonts::codePageOf(charset);
-    if (!page)
-        page = Codepage::windows(1252);
+    return escapedText(text, page ? page : Codepage::windows(1252));
+}
+
+QByteArray PDFDocumentFilter::escapedText(const QString& text, const Codepage* page)
+{
     QByteArray out;
     out.reserve(text.size() + 8);
-    for (char32_t character : text.toUcs4()) {
-        int byte = character < 0x80 ? int(character) : (page ? page->byteOf(character) : -1);
-        if (byte < 0) {
-            out.append('?');
-        } else if (byte == '\\' || byte == '(' || byte == ')') {
-            out.append('\\');
-            out.append(char(byte));
-        } else if (byte < 32 || byte >= 127) {
-            out.append('\\');
-            out.append(char('0' + (byte >> 6)));
-            out.append(char('0' + ((byte >> 3) & 7)));
-            out.append(char('0' + (byte & 7)));
+    const QChar* characters = text.constData();
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t unit = characters[i].unicode();
+        int byte;
+        if (unit < 0x80) {
+            byte = unit;
+        } else if (QChar::isHighSurrogate(unit) || QChar::isLowSurrogate(unit)) {
+            // Outside the code pages: one "?" for the pair.
+            if (QChar::isHighSurrogate(unit) && i + 1 < size && characters[i + 1].isLowSurrogate())
+                ++i;
+            byte = -1;
         } else {
+            byte = page ? page->byteOf(unit) : -1;
+        }
+        if (byte >= 32 && byte < 127) {
+            if (byte == '\\' || byte == '(' || byte == ')')
+                out.append('\\');
             out.append(char(byte));
+        } else if (byte < 0) {
+            out.append('?');
+        } else {
+            const char octal[4] = {'\\', char('0' + (byte >> 6)), char('0' + ((byte >> 3) & 7)), char('0' + (byte & 7))};
+            out.append(octal, 4);
         }
     }
     return out;
 }
 
+const PDFDocumentFilter::FontInUse& PDFDocumentFilter::fontInUse(const QString& name, bool bold, bool italic,
+                                                                 int charset)
+{
+    for (const FontInUse& font : m_fontsInUse) {
+        if (font.bold == bold && font.italic == italic && font.charset == charset && font.name == name)
+            return font;
+    }
+    pdffonts::FontKey key;
+    key.faceName = name.trimmed();
+    key.bold = bold;
+    key.italic = italic;
+    key.charset = charset;
+    FontInUse font;
+    font.name = name;
+    font.bold = bold;
+    font.italic = italic;
+    font.charset = charset;
+    font.index = fontIndex(key);
+    font.selector = '/' + pdffonts::resourceName(font.index) + ' ';
+    font.codePage = pdffonts::codePageOf(charset);
+    if (!font.codePage)
+        font.codePage = Codepage::windows(1252);
+    m_fontsInUse.push_back(font);
+    return m_fontsInUse.back();
+}
+
+// In points at `size`, from the widths the document's /Widths array carries.
+double PDFDocumentFilter::textWidth(const FontInUse& font, int size, const QString& text) const
+{
+    if (!font.metrics) {
+        pdffonts::FontKey key;
+        key.faceName = font.name.trimmed();
+        key.bold = font.bold;
+        key.italic = font.italic;
+        key.charset = font.charset;
+        const_cast<FontInUse&>(font).metrics = &pdffonts::metricsOf(key);
+    }
+    qint64 thousandths = 0;
+    const QChar* characters = text.constData();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t unit = characters[i].unicode();
+        int byte = unit < 0x80 ? int(unit) : -1;
+        if (byte < 0 && !QChar::isSurrogate(unit))
+            byte = font.codePage ? font.codePage->byteOf(unit) : -1;
+        if (QChar::isHighSurrogate(unit) && i + 1 < text.size() && characters[i + 1].isLowSurrogate())
+            ++i;
+        thousandths += font.metrics->widths[size_t(byte < 0 ? '?' : byte)];
+    }
+    return double(thousandths) * size / 1000.0;
+}
+
 void PDFDocumentFilter::renderText(const TPDFItemRec& item)
 {
-    pdffonts::FontKey key;
-    key.faceName = item.FontName.trimmed();
-    key.bold = item.fbold;
-    key.italic = item.fItalic;
-    key.charset = item.FontCharset;
-    const int index = fontIndex(key);
-    const double pdfY = FPageHeight - item.YPos;
-    addTextLine(colorText(item.RGBFColor) + " rg");
-    addTextLine('/' + pdffonts::resourceName(index) + ' ' + QByteArray::number(item.FontSize) + " Tf");
-    addTextLine(" 1 0 0 1 " + integer(item.XPos) + ' ' + integer(pdfY) + " Tm ("
-                + escapedText(item.FText, item.FontCharset) + ") Tj");
+    const FontInUse& font = fontInUse(item.FontName, item.fbold, item.fItalic, item.FontCharset);
+    if (m_lastColorText.isEmpty() || item.RGBFColor != m_lastColor) {
+        m_lastColor = item.RGBFColor;
+        m_lastColorText = colorText(item.RGBFColor) + " rg\r\n";
+    }
+    QByteArray& text = m_pages.back().text;
+    if (text.capacity() - text.size() < item.FText.size() * 4 + 128)
+        text.reserve(std::max<qsizetype>(text.capacity() * 2, 16384));
+    text.append(m_lastColorText);
+    text.append(font.selector);
+    char number[24];
+    text.append(number, std::to_chars(number, number + sizeof number, item.FontSize).ptr - number);
+    text.append(" Tf\r\n 1 0 0 1 ");
+    text.append(number, std::to_chars(number, number + sizeof number, truncated(item.XPos)).ptr - number);
+    text.append(' ');
+    text.append(number, std::to_chars(number, number + sizeof number, truncated(FPageHeight - item.YPos)).ptr - number);
+    text.append(" Tm (");
+    text.append(escapedText(item.FText, font.codePage));
+    text.append(") Tj\r\n");
 }
 
 void PDFDocumentFilter::renderShape(const TPDFItemRec& item)

@@ -121,6 +121,22 @@ private:
         pdfencoding::EncodedPicture picture;
     };
 
+    // A font of this document as the text items use it: its resource
+    // position, metrics and code page, found without building its key again.
+    struct FontInUse {
+        QString name;
+        bool bold = false;
+        bool italic = false;
+        int charset = 1;
+        int index = 0;
+        QByteArray selector; // "/F00 "
+        const pdffonts::FontMetrics* metrics = nullptr;
+        const Codepage* codePage = nullptr;
+    };
+    const FontInUse& fontInUse(const QString& name, bool bold, bool italic, int charset);
+    static QByteArray escapedText(const QString& text, const Codepage* codePage);
+    double textWidth(const FontInUse& font, int size, const QString& text) const;
+
     const ExportContext& context() const;
     void startPage();
     void endPage();
@@ -157,4 +173,7 @@ private:
     QList<pdffonts::FontKey> m_fonts;
     QHash<QString, int> FReportFonts; // font key text -> position
     QHash<PictureKey, EncodedBitmap> m_encodedBitmaps;
+    std::vector<FontInUse> m_fontsInUse;
+    RGBColor m_lastColor {};
+    QByteArray m_lastColorText;
 };
