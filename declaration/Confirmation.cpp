@@ -181,8 +181,7 @@ std::optional<ConfirmedDeclaration> Confirmation::run(const DeclarationHeader& h
 
     if (m_reportExport) {
         StoreDataSet storedLines(m_store.openLines());
-        m_reportExport(storedLines, result.reportPath);
-        result.reportWritten = true;
+        result.reportWritten = m_reportExport(storedLines, result.reportPath);
         stepDone("report");
     }
     return result;

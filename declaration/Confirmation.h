@@ -53,9 +53,10 @@ public:
     // True when the legajo (trimmed) stands in the agent registry.
     using AgentLookup = std::function<bool(const QString& legajo)>;
     // The control report: receives the stored lines, open and in stored
-    // order, and the path of the PDF file to write. Runs after the store is
-    // committed and the declaration file is in place.
-    using ReportExport = std::function<void(DataSet& storedLines, const QString& pdfPath)>;
+    // order, and the path of the PDF file to write; returns whether the file
+    // was written (false when the user cancelled the export). Runs after the
+    // store is committed and the declaration file is in place.
+    using ReportExport = std::function<bool(DataSet& storedLines, const QString& pdfPath)>;
     // Told the name of each step as it ends: "checks", "file", "delete",
     // "insert", "commit", "rename", "report".
     using StepObserver = std::function<void(const char* step)>;

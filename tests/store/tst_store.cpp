@@ -478,6 +478,7 @@ void TestStore::reportReceivesStoredLinesAndPath()
         reportPath = path;
         for (lines.first(); !lines.eof(); lines.next())
             receipts << lines.field("NROCOM").text;
+        return true;
     });
     QStringList steps;
     confirmation.setStepObserver([&](const char* step) { steps << step; });
@@ -490,6 +491,15 @@ void TestStore::reportReceivesStoredLinesAndPath()
     QCOMPARE(steps, (QStringList {"checks", "file", "delete", "insert", "commit", "rename", "report"}));
     QCOMPARE(statusLineText(*confirmed),
              "SU ARCHIVOS(TXT y PDF)FUERON GENERADOS EN  " + m_programDirectory + " CON EL NOMBRE :26300332");
+
+    // A cancelled export keeps the committed declaration, and the status
+    // line does not claim a PDF.
+    confirmation.setReportExport([](DataSet&, const QString&) { return false; });
+    const auto cancelled = confirmation.run(header(), m_grid, boxes.prompts());
+    QVERIFY(cancelled);
+    QVERIFY(!cancelled->reportWritten);
+    QVERIFY(!statusLineText(*cancelled).contains("PDF"));
+    QCOMPARE(committedRows(m_database).size(), 2);
 }
 
 void TestStore::tableReadsBackThroughIsql()
