@@ -89,7 +89,8 @@ std::optional<ConfirmedDeclaration> Confirmation::run(const DeclarationHeader& h
 
     ConfirmedDeclaration result;
     result.directory = m_directory;
-    if (!result.directory.isEmpty() && !result.directory.endsWith(QLatin1Char('/')))
+    if (!result.directory.isEmpty() && !result.directory.endsWith(QLatin1Char('/'))
+        && !result.directory.endsWith(QLatin1Char('\\')))
         result.directory += QLatin1Char('/');
     result.baseName = record::baseName(header.month, header.year, header.legajo);
     result.declarationPath = result.directory + result.baseName + QStringLiteral(".txt");
