@@ -205,6 +205,15 @@ void TestStore::emptyGridGivesEmptyFileAndTable()
     QCOMPARE(confirmed->lineCount, 0);
     QCOMPARE(fileContent(confirmed->declarationPath), QByteArray());
     QCOMPARE(committedRows(m_database), QList<Row> {});
+
+    // The report still gets its data set: no records, typed null fields.
+    StoreDataSet data(m_store->openLines());
+    QCOMPARE(data.recordCount(), 0);
+    data.first();
+    QVERIFY(data.eof());
+    QCOMPARE(data.field("importe").type, FieldType::Bcd);
+    QVERIFY(data.field("importe").isNull);
+    QCOMPARE(data.field("razon").type, FieldType::String);
 }
 
 void TestStore::answerNoChangesNothing()
