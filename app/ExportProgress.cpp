@@ -42,7 +42,6 @@ void ExportProgress::exportStarted(int recordCount)
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
     show();
-    raise();
     QApplication::processEvents();
 }
 

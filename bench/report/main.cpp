@@ -62,7 +62,8 @@ void exportFromStore(WithholdingStore& store, const QString& directory, int line
     StoreDataSet data(store.openLines());
     const double select = milliseconds(clock);
     clock.restart();
-    const ExportOutcome outcome = controlreport::exportControlReport(data, path, periodo(), QStringLiteral("1"), nullptr);
+    const ExportOutcome outcome
+        = controlreport::exportControlReport(data, path, periodo(), QStringLiteral("1"), nullptr);
     const double exported = milliseconds(clock);
     if (outcome != ExportOutcome::Completed) {
         std::fprintf(stderr, "export did not complete\n");

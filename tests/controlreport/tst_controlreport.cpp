@@ -38,9 +38,10 @@ std::vector<Line> numberedLines(int count)
 {
     std::vector<Line> lines;
     for (int i = 0; i < count; ++i) {
-        lines.push_back({QString::number(1000 + i), QStringLiteral("%1/03/2026").arg(i % 28 + 1, 2, 10, QChar('0')),
-                         QStringLiteral("30-71234567-%1").arg(i % 10), (i + 1) * 100,
-                         i % 2 ? QStringLiteral("COMPAÑÍA ÑANDÚ S.R.L.") : QStringLiteral("FERRETERIA EL TORNILLO SA")});
+        const QString date = QStringLiteral("%1/03/2026").arg(i % 28 + 1, 2, 10, QChar('0'));
+        const QString name = i % 2 ? QStringLiteral("COMPAÑÍA ÑANDÚ S.R.L.") : QStringLiteral("FERRETERIA EL TORNILLO SA");
+        lines.push_back({QString::number(1000 + i), date, QStringLiteral("30-71234567-%1").arg(i % 10), (i + 1) * 100,
+                         name});
     }
     return lines;
 }
