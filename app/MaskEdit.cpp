@@ -52,21 +52,45 @@ MaskEdit::MaskEdit(const QString& designMask, QWidget* parent)
 {
     const ConvertedMask converted = convert(designMask);
     m_literals = converted.literals;
+    m_blank = converted.qtMask.at(converted.qtMask.size() - 1);
     setInputMask(converted.qtMask);
-    // textChanged comes first for every change, textEdited after it only for
-    // the user's own edits; so the flag ends true exactly after user input.
-    connect(this, &QLineEdit::textChanged, this, [this] { m_userInput = false; });
-    connect(this, &QLineEdit::textEdited, this, [this] { m_userInput = true; });
+    // Which places of the shown text are the mask's literals.
+    const QString shown = displayText();
+    for (int i = 0, place = 0; i < converted.qtMask.size() - 2 && place < shown.size(); ++i, ++place) {
+        const bool literal = converted.qtMask.at(i) == QLatin1Char('\\');
+        if (literal)
+            ++i;
+        m_literalPlaces.push_back(literal);
+    }
+    m_programText = text();
+    // A user's edit emits textEdited and then textChanged; a change made by
+    // the program emits textChanged alone. So the flag ends true exactly
+    // after user input, and the program's last text is kept for Esc.
+    connect(this, &QLineEdit::textEdited, this, [this] {
+        m_userInput = true;
+        m_inUserEdit = true;
+    });
+    connect(this, &QLineEdit::textChanged, this, [this] {
+        if (m_inUserEdit) {
+            m_inUserEdit = false;
+            return;
+        }
+        m_userInput = false;
+        m_programText = text();
+    });
 }
 
 QString MaskEdit::value() const
 {
-    QString digits;
-    for (const QChar c : text()) {
-        if (!m_literals.contains(c) && c != QLatin1Char(' '))
-            digits += c;
+    const QString shown = displayText();
+    QString places;
+    for (qsizetype i = 0; i < shown.size() && i < qsizetype(m_literalPlaces.size()); ++i) {
+        if (m_literalPlaces[size_t(i)])
+            continue;
+        const QChar c = shown.at(i);
+        places += c == m_blank ? QLatin1Char(' ') : c;
     }
-    return digits;
+    return places;
 }
 
 void MaskEdit::setValue(const QString& value)
@@ -81,16 +105,23 @@ bool MaskEdit::isComplete() const
 
 bool MaskEdit::isBlank() const
 {
-    return value().isEmpty();
+    return value().trimmed().isEmpty();
+}
+
+void MaskEdit::abandonChanges()
+{
+    setText(m_programText);
 }
 
 bool MaskEdit::event(QEvent* event)
 {
-    // While the user's typing is pending the field keeps Esc: the window's
-    // reset shortcut must not see it.
+    // While the user's typing is pending the field keeps Esc, so that the
+    // window's reset does not see it: Esc abandons the typing instead, and
+    // the field's key filter drops the key with its beep.
     if (event->type() == QEvent::ShortcutOverride && m_userInput) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier) {
+            abandonChanges();
             event->accept();
             return true;
         }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QLineEdit>
+#include <vector>
 
 // An edit field with an edit mask in the notation of the window's design:
 // "0" a required digit, "9" an optional digit, "\" makes the next character a
@@ -14,7 +15,8 @@ public:
     explicit MaskEdit(const QString& designMask, QWidget* parent = nullptr);
 
     // The text without the mask's literal characters ("20123456786" for
-    // "20-12345678-6"); empty places are left out.
+    // "20-12345678-6"), one character per place, an empty place as a blank:
+    // "    2026" for a date with only its year.
     QString value() const;
     // Puts the value's characters into the mask's places, in order.
     void setValue(const QString& value);
@@ -24,9 +26,12 @@ public:
     // The field is empty (no place holds a character).
     bool isBlank() const;
 
+    // Puts back the text the program last set, dropping the user's typing.
+    void abandonChanges();
+
     // True after the user typed into the field, until the program next sets
-    // its text. While true the field keeps Esc for itself and refuses to be
-    // left incomplete.
+    // its text. While true the field keeps Esc for itself (Esc abandons the
+    // typing) and refuses to be left incomplete.
     bool hasUserInput() const { return m_userInput; }
 
 protected:
@@ -34,5 +39,11 @@ protected:
 
 private:
     QString m_literals;
+    std::vector<bool> m_literalPlaces; // per place of the shown text
+    QChar m_blank;
+    QString m_programText;
     bool m_userInput = false;
+    bool m_inUserEdit = false;
+    bool m_editPending = false;
+    QString m_editedText;
 };

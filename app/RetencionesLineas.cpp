@@ -1,42 +1,170 @@
 // Line entry, the grid of lines, "Carga Manual" and the file import.
 #include "Retenciones.h"
 
+#include "LineEntry.h"
+#include "LineLoad.h"
+#include "MaskEdit.h"
+#include "Record.h"
+#include "TextRules.h"
+#include "WithholdingGrid.h"
+
+#include <QFileInfo>
+#include <QFrame>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+
+namespace {
+
+// Whether a file of that name is there to be read; a folder is no file.
+bool fileExists(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.exists() && !info.isDir();
+}
+
+} // namespace
+
 void TF_Retenciones::B2Click()
 {
+    B_Confirma->setEnabled(true);
+    const QString path = collaborators.programDirectory
+        + record::declarationFileName(e_Mes->text(), E_ano->text(), e_legaJo->text());
+    if (fileExists(path)) {
+        QString total = e_totreten->text();
+        lineload::reloadDeclaration(path, *gridCells, nextRow, total);
+        e_totreten->setText(total);
+    }
+    Panel2->show();
+    Panel3->hide();
 }
 
 void TF_Retenciones::B1Click()
 {
+    Panel2->hide();
+    bool mismatch = false;
+    QString detail;
+    const QString path = collaborators.fileDialog->getOpenFileName();
+    if (!path.isEmpty() && fileExists(path)) {
+        QString total = e_totreten->text();
+        const lineload::ImportResult result = lineload::importFile(path, *gridCells, nextRow, total);
+        e_totreten->setText(total);
+        mismatch = result.mismatch();
+        if (mismatch)
+            detail = lineload::mismatchDetail(result);
+    }
+    if (mismatch) {
+        collaborators.messages->informationWithDetail(
+            QStringLiteral("Atención, No coincide importe de retención, verifique!!!"), detail);
+        Limpia();
+        return;
+    }
+    B_Confirma->setEnabled(true);
 }
 
 void TF_Retenciones::B_adicionaClick()
 {
+    if (!lineentry::lineIsComplete(e_legaJo->text(), E_Comprobante->text(), E_CuitReten->value(),
+                                   E_Importe->text())) {
+        collaborators.messages->information(lineentry::incompleteMessage());
+        return;
+    }
+    E_CuitReten->setFocus(Qt::OtherFocusReason);
+
+    lineentry::TypedLine typed;
+    typed.receiptNumber = E_Comprobante->text();
+    typed.dateValue = E_FECha->value();
+    typed.receiptAmount = Impo_compro->text();
+    typed.withholding = E_Importe->text();
+    typed.companyName = empresa->text();
+    typed.cuitValue = E_CuitReten->value();
+    // The total first: a withholding that is no number stops here with
+    // nothing written.
+    const QString total = text::addToTotal(e_totreten->text(), text::trimmed(typed.withholding));
+    gridCells->setLine(nextRow, lineentry::addedLine(nextRow, typed));
+    ++nextRow;
+    e_totreten->setText(total);
+
+    E_Comprobante->clear();
+    E_FECha->clear();
+    E_Importe->clear();
+    E_CuitReten->clear();
+    empresa->clear();
+    Impo_compro->clear();
 }
 
 void TF_Retenciones::GrillaDblClick()
 {
+    const QModelIndex current = Grilla->currentIndex();
+    const int row = current.isValid() ? current.row() + 1 : 1;
+    if (gridCells->cell(row, 1).isEmpty())
+        return;
+    const QString total = text::subtractFromTotal(e_totreten->text(), gridCells->cell(row, 4));
+    gridCells->clearLineCells(row);
+    e_totreten->setText(total);
 }
 
 void TF_Retenciones::Impo_comproExit()
 {
+    using Outcome = lineentry::ReceiptWithholding::Outcome;
+    if (text::trimmed(Impo_compro->text()).isEmpty())
+        Impo_compro->setText(QStringLiteral("0"));
+    const lineentry::ReceiptWithholding result = lineentry::receiptWithholding(Impo_compro->text());
+    Impo_compro->setText(result.amountText);
+    switch (result.outcome) {
+    case Outcome::Accepted:
+        E_Importe->setText(result.withholding);
+        B_adiciona->setFocus(Qt::OtherFocusReason);
+        return;
+    case Outcome::NotPositive:
+        collaborators.messages->information(lineentry::notPositiveMessage());
+        break;
+    case Outcome::TooLarge:
+        // No room in the record's amount field: refused before the line exists.
+        collaborators.messages->information(lineentry::tooLargeMessage());
+        break;
+    }
+    Impo_compro->setFocus(Qt::OtherFocusReason);
 }
 
 void TF_Retenciones::E_FEChaExit()
 {
+    const QStringList messages = lineentry::dateCheckMessages(E_FECha->value(), e_Mes->text(), E_ano->text());
+    for (const QString& message : messages) {
+        collaborators.messages->information(message);
+        E_FECha->setFocus(Qt::OtherFocusReason);
+    }
 }
 
 void TF_Retenciones::E_ComprobanteExit()
 {
+    const int matches = lineentry::duplicateCount(*gridCells, E_Comprobante->text());
+    for (int i = 0; i < matches; ++i) {
+        collaborators.messages->information(lineentry::duplicateMessage());
+        E_Comprobante->setFocus(Qt::OtherFocusReason);
+    }
 }
 
 void TF_Retenciones::E_CuitRetenExit()
 {
 }
 
-void TF_Retenciones::E_CuitRetenKeyPress(QChar&)
+void TF_Retenciones::E_CuitRetenKeyPress(QChar& key)
 {
+    // The same rule as the other digit fields: Enter moves on, digits and
+    // Backspace pass, anything else is dropped with the beep.
+    e_legaJoKeyPress(key);
 }
 
-void TF_Retenciones::E_ImporteKeyPress(QChar&)
+void TF_Retenciones::E_ImporteKeyPress(QChar& key)
 {
+    if (key == QChar(u'\r')) {
+        key = QChar();
+        moveFocusToNext();
+        return;
+    }
+    if (key == QChar(u'\b') || key == QChar(u',') || key == QChar(u'.') || (key >= QChar(u'0') && key <= QChar(u'9')))
+        return;
+    key = QChar();
+    collaborators.beep->beep();
 }

@@ -1,0 +1,722 @@
+// Line entry, the grid, "Carga Manual" and the file import, driven through
+// the real window with key, mouse and focus events; boxes, beep and file
+// dialog are answered by the test.
+#include "Collaborators.h"
+#include "MaskEdit.h"
+#include "RecordLines.h"
+#include "Retenciones.h"
+#include "Startup.h"
+#include "WithholdingGrid.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFrame>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+
+using recordlines::fileBytes;
+using recordlines::goodRecord;
+using recordlines::record;
+
+namespace {
+
+struct ShownBox {
+    enum Kind { Information, Question, Error };
+    Kind kind;
+    QString text;
+    QString detail;
+};
+
+class RecordingBoxes : public MessageBoxes
+{
+public:
+    QList<ShownBox> shown;
+    bool answer = false;
+
+    void information(const QString& text) override { shown << ShownBox {ShownBox::Information, text, {}}; }
+    void informationWithDetail(const QString& text, const QString& detail) override
+    {
+        shown << ShownBox {ShownBox::Information, text, detail};
+    }
+    bool question(const QString& text) override
+    {
+        shown << ShownBox {ShownBox::Question, text, {}};
+        return answer;
+    }
+    void error(const QString& message, const QString& detail) override
+    {
+        shown << ShownBox {ShownBox::Error, message, detail};
+    }
+
+    QStringList texts() const
+    {
+        QStringList result;
+        for (const ShownBox& box : shown)
+            result << box.text;
+        return result;
+    }
+};
+
+class CountingBeep : public SystemBeep
+{
+public:
+    int count = 0;
+    void beep() override { ++count; }
+};
+
+class ScriptedDialog : public OpenFileDialog
+{
+public:
+    QStringList paths; // the next answers; none left cancels
+    QString getOpenFileName() override { return paths.isEmpty() ? QString() : paths.takeFirst(); }
+};
+
+const QString duplicateMessage = QString::fromUtf8("Atención Comprobante ya Ingresado !!!");
+const QString notPositiveMessage = QStringLiteral("El Importe  debe ser Mayor a Cero !!!");
+const QString tooLargeMessage = QString::fromUtf8("Atención El Importe no puede superar 999999999.99 !!!");
+const QString invalidInput = QStringLiteral("Invalid input value.  Use escape key to abandon changes");
+const QString mismatchMessage = QString::fromUtf8("Atención, No coincide importe de retención, verifique!!!");
+const QString resetQuestion = QStringLiteral("Esta seguro de Limpiar todo lo Ingresado ?");
+
+} // namespace
+
+class TestGuiLines : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void typedLinesTotalsAndDeletion();
+    void doubleClickOnAGapOrAnEmptyRowChangesNothing();
+    void receiptAmount_data();
+    void receiptAmount();
+    void emptyAmountKeepsTheEarlierWithholding();
+    void receiptNumberTakesAtMostThirteenDigits();
+    void requiredFieldsOfADDITION();
+    void dateChecks_data();
+    void dateChecks();
+    void partlyFilledMaskedFieldCannotBeLeft_data();
+    void partlyFilledMaskedFieldCannotBeLeft();
+    void keyFiltersOfTheAmountFields();
+    void duplicateMessageOncePerMatchingLine();
+    void reloadShowsTheDeclarationFile();
+    void reloadWithoutAFileOpensLineEntry();
+    void failedReloadChangesNothing();
+    void importExamples();
+    void importMismatchListsTheLinesAndResets();
+    void sameFileTwice();
+    void failedImportChangesNothing_data();
+    void failedImportChangesNothing();
+    void importThatReadsNothing_data();
+    void importThatReadsNothing();
+    void noCapacityLimit();
+
+private:
+    QString writeFile(const QString& name, const QByteArray& bytes);
+    void enterHeader();
+    void startManualEntry();
+    void import(const QString& path);
+    void typeLine(const QString& cuit, const QString& name, const QString& date, const QString& receipt,
+                  const QString& amount);
+    void pressEnter() { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); }
+    void pressTab() { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab); }
+    void doubleClickRow(int gridRow);
+    QWidget* focus() const { return QApplication::focusWidget(); }
+    WithholdingGrid& grid() const { return *window->gridCells; }
+
+    std::unique_ptr<QTemporaryDir> directory;
+    std::shared_ptr<RecordingBoxes> boxes;
+    std::shared_ptr<CountingBeep> beep;
+    std::shared_ptr<ScriptedDialog> dialog;
+    std::unique_ptr<TF_Retenciones> window;
+};
+
+void TestGuiLines::init()
+{
+    directory = std::make_unique<QTemporaryDir>();
+    QVERIFY(directory->isValid());
+    boxes = std::make_shared<RecordingBoxes>();
+    beep = std::make_shared<CountingBeep>();
+    dialog = std::make_shared<ScriptedDialog>();
+    Collaborators collaborators;
+    collaborators.messages = boxes;
+    collaborators.beep = beep;
+    collaborators.fileDialog = dialog;
+    collaborators.programDirectory = directory->path() + QLatin1Char('/');
+    window = createWindows(collaborators);
+    window->show();
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    QTRY_COMPARE(focus(), static_cast<QWidget*>(window->e_legaJo));
+}
+
+void TestGuiLines::cleanup()
+{
+    window.reset();
+    directory.reset();
+}
+
+QString TestGuiLines::writeFile(const QString& name, const QByteArray& bytes)
+{
+    const QString path = directory->filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
+}
+
+// Legajo 332, month 3, year 2026: the method panel opens.
+void TestGuiLines::enterHeader()
+{
+    QTest::keyClicks(window->e_legaJo, "332");
+    pressTab();
+    QTest::keyClicks(window->e_Mes, "3");
+    pressTab();
+    QTest::keyClicks(window->E_ano, "2026");
+    pressTab();
+    QVERIFY(window->Panel3->isVisible());
+    QVERIFY(!window->Panel1->isEnabled());
+    QVERIFY(!window->e_Cuit->text().isEmpty());
+}
+
+void TestGuiLines::startManualEntry()
+{
+    QTest::mouseClick(window->B2, Qt::LeftButton);
+    QVERIFY(window->Panel2->isVisible());
+    QVERIFY(!window->Panel3->isVisible());
+    QVERIFY(window->B_Confirma->isEnabled());
+}
+
+void TestGuiLines::import(const QString& path)
+{
+    dialog->paths = QStringList {path};
+    QTest::mouseClick(window->B1, Qt::LeftButton);
+}
+
+// Types a line the way the user does: Enter from field to field, the amount
+// left with Enter, which puts the focus on ADICIONA, and Enter there.
+void TestGuiLines::typeLine(const QString& cuit, const QString& name, const QString& date, const QString& receipt,
+                            const QString& amount)
+{
+    window->E_CuitReten->setFocus();
+    QTest::keyClicks(window->E_CuitReten, cuit);
+    pressEnter();
+    QCOMPARE(focus(), static_cast<QWidget*>(window->empresa));
+    QTest::keyClicks(window->empresa, name);
+    pressEnter();
+    QTest::keyClicks(window->E_FECha, date);
+    pressEnter();
+    QCOMPARE(focus(), static_cast<QWidget*>(window->E_Comprobante));
+    QTest::keyClicks(window->E_Comprobante, receipt);
+    pressEnter();
+    QCOMPARE(focus(), static_cast<QWidget*>(window->Impo_compro));
+    QTest::keyClicks(window->Impo_compro, amount);
+    pressEnter();
+    QCOMPARE(focus(), static_cast<QWidget*>(window->B_adiciona));
+    pressEnter();
+}
+
+void TestGuiLines::doubleClickRow(int gridRow)
+{
+    const QRect cell = window->Grilla->visualRect(grid().index(gridRow - 1, 2));
+    QVERIFY(cell.isValid());
+    QTest::mouseClick(window->Grilla->viewport(), Qt::LeftButton, {}, cell.center());
+    QTest::mouseDClick(window->Grilla->viewport(), Qt::LeftButton, {}, cell.center());
+}
+
+void TestGuiLines::typedLinesTotalsAndDeletion()
+{
+    enterHeader();
+    startManualEntry();
+    typeLine("20123456789", "proveedor uno", "15032026", "1001", "1234.56");
+    QCOMPARE(focus(), static_cast<QWidget*>(window->E_CuitReten));
+    QCOMPARE(window->e_totreten->text(), QString("6"));
+    typeLine("27876543210", "PROVEEDOR DOS", "01032026", "1002", "1380");
+    QCOMPARE(window->e_totreten->text(), QString("13"));
+    typeLine("30111111118", "TRES", "31032026", "1003", "100.00");
+    QCOMPARE(window->e_totreten->text(), QString("13"));
+    QVERIFY(boxes->shown.isEmpty());
+    QCOMPARE(beep->count, 0);
+
+    const WithholdingGrid::Line first {"1", "1001", "15/03/2026", "1234.56", "6", "PROVEEDOR UNO", "20-12345678-9"};
+    QCOMPARE(grid().line(1), first);
+    QCOMPARE(grid().cell(2, 3), QString("1380.00"));
+    QCOMPARE(grid().cell(2, 4), QString("7"));
+    QCOMPARE(grid().cell(2, 6), QString("27-87654321-0"));
+    QCOMPARE(grid().cell(3, 4), QString("0"));
+    // The typed fields are emptied; the header keeps its values.
+    for (QLineEdit* field : {window->E_Comprobante, window->E_Importe, window->empresa, window->Impo_compro})
+        QCOMPARE(field->text(), QString());
+    QVERIFY(window->E_CuitReten->isBlank());
+    QVERIFY(window->E_FECha->isBlank());
+    QCOMPARE(window->e_legaJo->text(), QString("332"));
+
+    // Deleting line 2 of three leaves its number in a gap; totals 13 then 6.
+    doubleClickRow(2);
+    QCOMPARE(window->e_totreten->text(), QString("6"));
+    QCOMPARE(grid().line(2), (WithholdingGrid::Line {"2", "", "", "", "", "", ""}));
+    QCOMPARE(grid().cell(3, 1), QString("1003"));
+    QVERIFY(boxes->shown.isEmpty()); // no confirmation asked
+
+    // The deleted number is free again, and the next line goes to row 4.
+    typeLine("20123456789", "CUATRO", "02032026", "1002", "300");
+    QVERIFY(boxes->shown.isEmpty());
+    QCOMPARE(grid().cell(4, 0), QString("4"));
+    QCOMPARE(grid().cell(4, 1), QString("1002"));
+    QCOMPARE(window->nextRow, 5);
+    QCOMPARE(window->e_totreten->text(), QString("7"));
+}
+
+void TestGuiLines::doubleClickOnAGapOrAnEmptyRowChangesNothing()
+{
+    enterHeader();
+    startManualEntry();
+    typeLine("20123456789", "UNO", "15032026", "1", "1380");
+    typeLine("20123456789", "DOS", "15032026", "2", "1234.56");
+    doubleClickRow(1);
+    QCOMPARE(window->e_totreten->text(), QString("6"));
+    const auto before = grid().snapshot();
+    doubleClickRow(1); // the gap
+    doubleClickRow(5); // never written
+    QCOMPARE(grid().snapshot(), before);
+    QCOMPARE(window->e_totreten->text(), QString("6"));
+    QCOMPARE(window->nextRow, 3);
+}
+
+void TestGuiLines::receiptAmount_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("withholding");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("100.00 gives 0") << "100.00" << "100.00" << "0" << QString();
+    QTest::newRow("100.01 gives 1") << "100.01" << "100.01" << "1" << QString();
+    QTest::newRow("300 gives 1") << "300" << "300.00" << "1" << QString();
+    QTest::newRow("1380 gives 7") << "1380" << "1380.00" << "7" << QString();
+    QTest::newRow(".5") << ".5" << "0.50" << "0" << QString();
+    QTest::newRow("largest that fits") << "999999999.99" << "999999999.99" << "5000000" << QString();
+    QTest::newRow("zero refused") << "0" << "0.00" << "" << notPositiveMessage;
+    QTest::newRow("above the largest refused") << "1000000000" << "1000000000" << "" << tooLargeMessage;
+}
+
+void TestGuiLines::receiptAmount()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    QFETCH(QString, withholding);
+    QFETCH(QString, message);
+    enterHeader();
+    startManualEntry();
+    window->Impo_compro->setFocus();
+    QTest::keyClicks(window->Impo_compro, typed);
+    pressTab();
+    QCOMPARE(window->Impo_compro->text(), shown);
+    QCOMPARE(window->E_Importe->text(), withholding);
+    if (message.isEmpty()) {
+        QVERIFY(boxes->shown.isEmpty());
+        QCOMPARE(focus(), static_cast<QWidget*>(window->B_adiciona));
+        // ADICIONA takes the line, a withholding of 0 included.
+        window->E_CuitReten->setFocus();
+        QTest::keyClicks(window->E_CuitReten, "20123456789");
+        window->E_Comprobante->setFocus();
+        QTest::keyClicks(window->E_Comprobante, "77");
+        QTest::mouseClick(window->B_adiciona, Qt::LeftButton);
+        QCOMPARE(grid().cell(1, 4), withholding);
+        QCOMPARE(grid().cell(1, 3), shown);
+    } else {
+        QCOMPARE(boxes->texts(), QStringList {message});
+        QCOMPARE(focus(), static_cast<QWidget*>(window->Impo_compro));
+    }
+}
+
+void TestGuiLines::emptyAmountKeepsTheEarlierWithholding()
+{
+    enterHeader();
+    startManualEntry();
+    window->Impo_compro->setFocus();
+    QTest::keyClicks(window->Impo_compro, "1380");
+    pressTab();
+    QCOMPARE(window->E_Importe->text(), QString("7"));
+    window->Impo_compro->setFocus();
+    window->Impo_compro->selectAll();
+    QTest::keyClick(window->Impo_compro, Qt::Key_Backspace);
+    pressTab();
+    QCOMPARE(boxes->texts(), QStringList {notPositiveMessage});
+    QCOMPARE(window->Impo_compro->text(), QString("0.00"));
+    QCOMPARE(window->E_Importe->text(), QString("7"));
+    QCOMPARE(focus(), static_cast<QWidget*>(window->Impo_compro));
+}
+
+void TestGuiLines::receiptNumberTakesAtMostThirteenDigits()
+{
+    enterHeader();
+    startManualEntry();
+    window->E_Comprobante->setFocus();
+    QTest::keyClicks(window->E_Comprobante, "123456789012345");
+    QCOMPARE(window->E_Comprobante->text(), QString("1234567890123"));
+}
+
+void TestGuiLines::requiredFieldsOfADDITION()
+{
+    enterHeader();
+    startManualEntry();
+    // CUIT and withholding there, receipt number missing.
+    window->E_CuitReten->setFocus();
+    QTest::keyClicks(window->E_CuitReten, "20123456789");
+    window->Impo_compro->setFocus();
+    QTest::keyClicks(window->Impo_compro, "1380");
+    pressTab();
+    QTest::mouseClick(window->B_adiciona, Qt::LeftButton);
+    QCOMPARE(boxes->texts(), QStringList {QString::fromUtf8("Atención Falta ingresar Legajo o Nro. Comprobante !!!")});
+    QCOMPARE(grid().usedRows(), 0);
+    QCOMPARE(window->nextRow, 1);
+    QCOMPARE(window->e_totreten->text(), QString("0"));
+    QCOMPARE(window->E_Importe->text(), QString("7")); // nothing emptied
+}
+
+void TestGuiLines::dateChecks_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QStringList>("messages");
+    const QString month = QString::fromUtf8("Atención El MES de la fecha es distinto al declarado arriba !!!");
+    const QString year = QString::fromUtf8("Atención El AÑO de la fecha es distinto al declarado arriba !!!");
+    QTest::newRow("in the period") << "15032026" << QStringList {};
+    QTest::newRow("31/03 in the period") << "31032026" << QStringList {};
+    QTest::newRow("other month") << "15042026" << QStringList {month};
+    QTest::newRow("month and year both differ") << "15042025" << QStringList {month, year};
+}
+
+void TestGuiLines::dateChecks()
+{
+    QFETCH(QString, typed);
+    QFETCH(QStringList, messages);
+    enterHeader();
+    startManualEntry();
+    window->E_FECha->setFocus();
+    QTest::keyClicks(window->E_FECha, typed);
+    QCOMPARE(window->E_FECha->value(), typed);
+    pressTab();
+    QCOMPARE(boxes->texts(), messages);
+    QCOMPARE(focus(), messages.isEmpty() ? static_cast<QWidget*>(window->E_Comprobante)
+                                         : static_cast<QWidget*>(window->E_FECha));
+}
+
+void TestGuiLines::partlyFilledMaskedFieldCannotBeLeft_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("typed");
+    QTest::newRow("CUIT of ten digits") << "E_CuitReten" << "2012345678";
+    QTest::newRow("date without the whole year") << "E_FECha" << "1503202";
+}
+
+void TestGuiLines::partlyFilledMaskedFieldCannotBeLeft()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, typed);
+    enterHeader();
+    startManualEntry();
+    auto* masked = window->findChild<MaskEdit*>(field);
+    QVERIFY(masked);
+    masked->setFocus();
+    QTest::keyClicks(masked, typed);
+    pressTab();
+    // One box, one beep, and no exit check (the date check would complain).
+    QCOMPARE(boxes->texts(), QStringList {invalidInput});
+    QCOMPARE(beep->count, 1);
+    QCOMPARE(focus(), static_cast<QWidget*>(masked));
+    pressEnter();
+    QCOMPARE(boxes->texts(), (QStringList {invalidInput, invalidInput}));
+    QCOMPARE(focus(), static_cast<QWidget*>(masked));
+
+    // Esc abandons the typing with a beep and asks nothing; the field can
+    // then be left, and the next Esc is the reset again.
+    const int beepsBefore = beep->count;
+    QTest::keyClick(masked, Qt::Key_Escape);
+    QVERIFY(masked->isBlank());
+    QCOMPARE(beep->count, beepsBefore + 1);
+    QCOMPARE(boxes->shown.size(), 2);
+    QVERIFY(window->Panel2->isVisible());
+    QTest::keyClick(masked, Qt::Key_Escape);
+    QCOMPARE(boxes->texts().last(), resetQuestion);
+    QVERIFY(window->Panel2->isVisible()); // answered No
+}
+
+void TestGuiLines::keyFiltersOfTheAmountFields()
+{
+    enterHeader();
+    startManualEntry();
+    window->Impo_compro->setFocus();
+    QTest::keyClicks(window->Impo_compro, "1a2,3.4-");
+    QCOMPARE(window->Impo_compro->text(), QString("12,3.4"));
+    QCOMPARE(beep->count, 2);
+    // A receipt amount with a comma is no number: the conversion error, the
+    // text stays as typed.
+    window->Impo_compro->setFocus();
+    window->Impo_compro->setText("1,5");
+    pressTab();
+    QCOMPARE(boxes->shown.size(), 1);
+    QCOMPARE(boxes->shown.first().kind, ShownBox::Error);
+    QCOMPARE(boxes->shown.first().text, QString("'1,5' is not a valid floating point value"));
+    QCOMPARE(window->Impo_compro->text(), QString("1,5"));
+
+    window->E_CuitReten->setFocus();
+    QTest::keyClicks(window->E_CuitReten, "2x0");
+    QCOMPARE(window->E_CuitReten->value().trimmed(), QString("20"));
+    QCOMPARE(beep->count, 3);
+}
+
+void TestGuiLines::duplicateMessageOncePerMatchingLine()
+{
+    enterHeader();
+    const QString cuit = "20-12345678-9";
+    import(writeFile("two.txt", fileBytes({record(cuit, "20260315", "00000000690", "0000000000555", "A", "00000138000"),
+                                           record(cuit, "20260315", "00000000690", "0000000000555", "B", "00000138000")})));
+    QCOMPARE(grid().usedRows(), 2);
+    startManualEntry();
+    window->E_Comprobante->setFocus();
+    QTest::keyClicks(window->E_Comprobante, "0000000000555");
+    pressTab();
+    QCOMPARE(boxes->texts(), (QStringList {duplicateMessage, duplicateMessage}));
+    QCOMPARE(focus(), static_cast<QWidget*>(window->E_Comprobante));
+    QCOMPARE(window->E_Comprobante->text(), QString("0000000000555"));
+
+    // The same number without its leading zeros does not match.
+    boxes->shown.clear();
+    window->E_Comprobante->clear();
+    QTest::keyClicks(window->E_Comprobante, "555");
+    pressTab();
+    QVERIFY(boxes->shown.isEmpty());
+    QCOMPARE(focus(), static_cast<QWidget*>(window->Impo_compro));
+}
+
+void TestGuiLines::reloadShowsTheDeclarationFile()
+{
+    enterHeader();
+    // A line imported first: the re-load appends after it.
+    import(writeFile("first.txt", fileBytes({goodRecord(9, 138000)})));
+    QCOMPARE(window->e_totreten->text(), QString("7"));
+    writeFile("26300332.txt", fileBytes({record("20-12345678-9", "20260315", "00000000600", "0000000000123",
+                                                "PROVEEDOR SA", "00000123450")}));
+    startManualEntry();
+    const WithholdingGrid::Line expected {"2", "0000000000123", "15/03/2026", "000001234.50", "000000006.00",
+                                          "PROVEEDOR SA", "20-12345678-9"};
+    QCOMPARE(grid().line(2), expected);
+    QCOMPARE(window->e_totreten->text(), QString("13"));
+    QCOMPARE(window->nextRow, 3);
+    QVERIFY(boxes->shown.isEmpty());
+
+    // A typed line goes after the re-loaded one, and "123" typed does not
+    // match the re-loaded "0000000000123".
+    typeLine("20123456789", "X", "15032026", "123", "1234.56");
+    QVERIFY(boxes->shown.isEmpty());
+    QCOMPARE(grid().cell(3, 0), QString("3"));
+    QCOMPARE(window->e_totreten->text(), QString("19"));
+}
+
+void TestGuiLines::reloadWithoutAFileOpensLineEntry()
+{
+    enterHeader();
+    startManualEntry();
+    QCOMPARE(grid().usedRows(), 0);
+    QCOMPARE(window->e_totreten->text(), QString("0"));
+    QVERIFY(boxes->shown.isEmpty());
+}
+
+void TestGuiLines::failedReloadChangesNothing()
+{
+    enterHeader();
+    import(writeFile("first.txt", fileBytes({goodRecord(9, 138000)})));
+    const auto before = grid().snapshot();
+    const QString path = writeFile("26300332.txt", fileBytes({goodRecord(1, 1000),
+        record("20-12345678-9", "20260315", "", "0000000000002", "X", "00000120000")}));
+    QTest::mouseClick(window->B2, Qt::LeftButton);
+    QCOMPARE(boxes->shown.size(), 1);
+    QCOMPARE(boxes->shown.first().kind, ShownBox::Error);
+    QCOMPARE(boxes->shown.first().text, QString("'.' is not a valid floating point value"));
+    QCOMPARE(boxes->shown.first().detail, QString::fromUtf8("Archivo: %1\nLínea: 2").arg(path));
+    QCOMPARE(grid().snapshot(), before);
+    QCOMPARE(window->e_totreten->text(), QString("7"));
+    QCOMPARE(window->nextRow, 2);
+    // The handler stopped: line entry did not open, CONFIRMA was enabled first.
+    QVERIFY(!window->Panel2->isVisible());
+    QVERIFY(window->Panel3->isVisible());
+    QVERIFY(window->B_Confirma->isEnabled());
+}
+
+void TestGuiLines::importExamples()
+{
+    enterHeader();
+    QVERIFY(!window->B_Confirma->isEnabled());
+    const QString cuit = "20-12345678-9";
+    import(writeFile("examples.txt",
+                     fileBytes({record(cuit, "20260315", "00000000700", "0000000000000", "NADA", "00000100000"),
+                                record(cuit, "20260315", "00000000690", "0000000000001", "UNO", "00000138000"),
+                                record(cuit, "20260315", "00000000617", "0000000000002", "DOS", "00000123456")})));
+    QVERIFY(boxes->shown.isEmpty());
+    QCOMPARE(grid().usedRows(), 2);
+    QCOMPARE(grid().cell(1, 4), QString("7"));
+    QCOMPARE(grid().cell(2, 3), QString("000001234.56"));
+    QCOMPARE(grid().cell(2, 4), QString("6"));
+    QCOMPARE(window->e_totreten->text(), QString("13"));
+    QVERIFY(window->B_Confirma->isEnabled());
+    QVERIFY(window->Panel3->isVisible());
+    QVERIFY(!window->Panel2->isVisible());
+    QVERIFY(!window->Panel1->isEnabled());
+}
+
+void TestGuiLines::importMismatchListsTheLinesAndResets()
+{
+    enterHeader();
+    import(writeFile("mismatch.txt",
+                     fileBytes({goodRecord(1, 120000), goodRecord(2, 138000), goodRecord(3, 123456),
+                                record("20-12345678-9", "20260315", "00000000700", "0000000000004", "X",
+                                       "00000138000")})));
+    QCOMPARE(boxes->shown.size(), 1);
+    QCOMPARE(boxes->shown.first().kind, ShownBox::Information);
+    QCOMPARE(boxes->shown.first().text, mismatchMessage);
+    QCOMPARE(boxes->shown.first().detail,
+             QString::fromUtf8("Línea 4: comprobante 0000000000004, importe 000001380.00, retención declarada "
+                               "000000007.00, retención del 0.5 % 6.90"));
+    // The reset: grid, counter, total and header emptied, header editable.
+    QCOMPARE(grid().usedRows(), 0);
+    QCOMPARE(window->nextRow, 1);
+    QCOMPARE(window->e_totreten->text(), QString("0"));
+    QCOMPARE(window->e_legaJo->text(), QString());
+    QVERIFY(window->Panel1->isEnabled());
+    QCOMPARE(focus(), static_cast<QWidget*>(window->e_legaJo));
+    QVERIFY(window->Panel3->isVisible());
+    QVERIFY(!window->B_Confirma->isEnabled()); // as it was
+}
+
+void TestGuiLines::sameFileTwice()
+{
+    enterHeader();
+    const QString path = writeFile("twice.txt", fileBytes({goodRecord(1, 138000), goodRecord(2, 123456)}));
+    import(path);
+    import(path);
+    QVERIFY(boxes->shown.isEmpty());
+    QCOMPARE(grid().usedRows(), 4);
+    for (int row = 1; row <= 4; ++row)
+        QCOMPARE(grid().cell(row, 0), QString::number(row));
+    QCOMPARE(grid().cell(3, 1), QString("0000000000001"));
+    QCOMPARE(window->e_totreten->text(), QString("26"));
+}
+
+void TestGuiLines::failedImportChangesNothing_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<int>("failingLine");
+    const QString cuit = "20-12345678-9";
+    QTest::newRow("receipt number 3000000000")
+        << fileBytes({goodRecord(1, 1000), goodRecord(2, 1000),
+                      record(cuit, "20260315", "00000000600", "0003000000000", "X", "00000120000")})
+        << "''0003000000000'' is not a valid integer value" << 3;
+    QTest::newRow("amount that is no number")
+        << fileBytes({goodRecord(1, 1000), record(cuit, "20260315", "0000000X600", "0000000000002", "X",
+                                                  "00000120000")})
+        << "'0000000X6.00' is not a valid floating point value" << 2;
+    QByteArray binary(4096, '\0');
+    for (int i = 0; i < binary.size(); ++i)
+        binary[i] = char((i * 131 + 7) % 256);
+    QTest::newRow("binary file") << binary << QString() << 1;
+}
+
+void TestGuiLines::failedImportChangesNothing()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, message);
+    QFETCH(int, failingLine);
+    enterHeader();
+    // Lines typed earlier stay; the failing run enables nothing.
+    window->gridCells->setLine(1, {"1", "5", "01/03/2026", "1380.00", "7", "A", "20-12345678-9"});
+    window->nextRow = 2;
+    window->e_totreten->setText("7");
+    const auto before = grid().snapshot();
+    const QString path = writeFile("failing.txt", bytes);
+    import(path);
+    QCOMPARE(boxes->shown.size(), 1);
+    QCOMPARE(boxes->shown.first().kind, ShownBox::Error);
+    if (!message.isEmpty())
+        QCOMPARE(boxes->shown.first().text, message);
+    QCOMPARE(boxes->shown.first().detail, QString::fromUtf8("Archivo: %1\nLínea: %2").arg(path).arg(failingLine));
+    QCOMPARE(grid().snapshot(), before);
+    QCOMPARE(window->nextRow, 2);
+    QCOMPARE(window->e_totreten->text(), QString("7"));
+    QVERIFY(!window->B_Confirma->isEnabled());
+    QVERIFY(!window->Panel1->isEnabled()); // no reset either
+}
+
+void TestGuiLines::importThatReadsNothing_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<bool>("errorBox");
+    QTest::newRow("dialog cancelled") << QString() << false;
+    QTest::newRow("file removed after the dialog") << "vanished.txt" << false;
+    QTest::newRow("a folder chosen") << "." << false;
+    QTest::newRow("empty file") << "empty.txt" << false;
+    QTest::newRow("a file that cannot be read") << "/proc/self/mem" << true;
+}
+
+void TestGuiLines::importThatReadsNothing()
+{
+    QFETCH(QString, answer);
+    QFETCH(bool, errorBox);
+    enterHeader();
+    writeFile("empty.txt", QByteArray());
+    const QString path = answer.isEmpty() || answer.startsWith('/') ? answer : directory->filePath(answer);
+    import(path);
+    QCOMPARE(grid().usedRows(), 0);
+    QCOMPARE(window->e_totreten->text(), QString("0"));
+    if (errorBox) {
+        QCOMPARE(boxes->shown.size(), 1);
+        QCOMPARE(boxes->shown.first().kind, ShownBox::Error);
+        QVERIFY2(boxes->shown.first().text.contains(path), qPrintable(boxes->shown.first().text));
+        QVERIFY(!window->B_Confirma->isEnabled());
+    } else {
+        QVERIFY(boxes->shown.isEmpty());
+        QVERIFY(window->B_Confirma->isEnabled());
+    }
+}
+
+void TestGuiLines::noCapacityLimit()
+{
+    enterHeader();
+    QStringList lines;
+    for (int i = 1; i <= 600; ++i)
+        lines << goodRecord(i, 100000);
+    import(writeFile("many.txt", fileBytes(lines)));
+    QCOMPARE(window->Grilla->model()->rowCount(), 600);
+    QCOMPARE(window->e_totreten->text(), QString("3000"));
+    startManualEntry();
+    // The duplicate check sees the last imported line, and a typed line goes
+    // after it.
+    window->E_Comprobante->setFocus();
+    QTest::keyClicks(window->E_Comprobante, "0000000000600");
+    pressTab();
+    QCOMPARE(boxes->texts(), QStringList {duplicateMessage});
+    boxes->shown.clear();
+    window->E_Comprobante->clear();
+    typeLine("20123456789", "ULTIMO", "15032026", "601", "1380");
+    QVERIFY(boxes->shown.isEmpty());
+    QCOMPARE(grid().cell(601, 0), QString("601"));
+    QCOMPARE(window->e_totreten->text(), QString("3007"));
+    doubleClickRow(601);
+    QCOMPARE(window->e_totreten->text(), QString("3000"));
+
+    // The reset empties every line row.
+    boxes->answer = true;
+    QTest::mouseClick(window->B3, Qt::LeftButton);
+    QCOMPARE(grid().usedRows(), 0);
+    QCOMPARE(window->Grilla->model()->rowCount(), WithholdingGrid::ShownRows);
+    QCOMPARE(grid().cell(600, 1), QString());
+    QCOMPARE(window->nextRow, 1);
+}
+
+QTEST_MAIN(TestGuiLines)
+#include "tst_gui_lines.moc"
