@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QFrame>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
@@ -93,6 +94,7 @@ private slots:
 
     void typedLinesTotalsAndDeletion();
     void doubleClickOnAGapOrAnEmptyRowChangesNothing();
+    void doubleClickOutsideTheLineCellsActsOnTheCurrentRow();
     void receiptAmount_data();
     void receiptAmount();
     void emptyAmountKeepsTheEarlierWithholding();
@@ -286,6 +288,28 @@ void TestGuiLines::doubleClickOnAGapOrAnEmptyRowChangesNothing()
     QCOMPARE(grid().snapshot(), before);
     QCOMPARE(window->e_totreten->text(), QString("6"));
     QCOMPARE(window->nextRow, 3);
+}
+
+void TestGuiLines::doubleClickOutsideTheLineCellsActsOnTheCurrentRow()
+{
+    enterHeader();
+    import(writeFile("three.txt", fileBytes({goodRecord(1, 120000), goodRecord(2, 138000), goodRecord(3, 123456)})));
+    QCOMPARE(window->e_totreten->text(), QString("19"));
+    // Before any selection the current row is row 1: a double click on the
+    // headings deletes it.
+    QHeaderView* headings = window->Grilla->horizontalHeader();
+    const QPoint heading(headings->sectionViewportPosition(2) + 5, headings->height() / 2);
+    QTest::mouseDClick(headings->viewport(), Qt::LeftButton, {}, heading);
+    QCOMPARE(grid().cell(1, 1), QString());
+    QCOMPARE(window->e_totreten->text(), QString("13"));
+    // Select row 2, then double-click the line number of row 3: row 2 goes.
+    const QRect rowTwo = window->Grilla->visualRect(grid().index(1, 3));
+    QTest::mouseClick(window->Grilla->viewport(), Qt::LeftButton, {}, rowTwo.center());
+    const QRect numberThree = window->Grilla->visualRect(grid().index(2, 0));
+    QTest::mouseDClick(window->Grilla->viewport(), Qt::LeftButton, {}, numberThree.center());
+    QCOMPARE(grid().cell(2, 1), QString());
+    QCOMPARE(grid().cell(3, 1), QString("0000000000003"));
+    QCOMPARE(window->e_totreten->text(), QString("6"));
 }
 
 void TestGuiLines::receiptAmount_data()
