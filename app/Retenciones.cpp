@@ -189,6 +189,7 @@ TF_Retenciones::TF_Retenciones(Collaborators collaborators_, QWidget* parent)
 {
     setObjectName(QStringLiteral("F_Retenciones"));
     setWindowTitle(QString());
+    setWindowIcon(QIcon(QStringLiteral(":/logos/municipio.png")));
     setFont(tahomaFont(11));
     setFill(this, Qt::white);
     resize(DesignWidth, DesignHeight);
@@ -283,6 +284,7 @@ void TF_Retenciones::createControls()
     Grilla->setEditTriggers(QAbstractItemView::NoEditTriggers);
     Grilla->setTabKeyNavigation(false);
     Grilla->setWordWrap(false);
+    Grilla->setTextElideMode(Qt::ElideNone);
     Grilla->setCornerButtonEnabled(false);
     Grilla->setShowGrid(true);
     Grilla->verticalHeader()->hide();
