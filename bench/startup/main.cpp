@@ -2,7 +2,9 @@
 // process to the main window shown and painted (offscreen platform), run
 // several times. With --grab FILE the child saves a picture of the window
 // instead (--all-panels shows the three panels and the status line, with a
-// few lines in the grid, so every control can be looked at).
+// few lines in the grid, so every control can be looked at; --help-window
+// saves the help window).
+#include "Ayuda.h"
 #include "Retenciones.h"
 #include "Startup.h"
 #include "WithholdingGrid.h"
@@ -47,7 +49,7 @@ protected:
     }
 };
 
-int runChild(int argc, char** argv, const char* grabPath, bool allPanels)
+int runChild(int argc, char** argv, const char* grabPath, bool allPanels, bool helpWindow)
 {
     prepareStartup();
     QApplication application(argc, argv);
@@ -71,7 +73,12 @@ int runChild(int argc, char** argv, const char* grabPath, bool allPanels)
                 window->e_Razon->setText("DISTRIBUIDORA LA CAÑADA S.A.");
                 window->e_totreten->setText("13");
             }
-            const bool saved = window->grab().save(QString::fromLocal8Bit(grabPath));
+            QWidget* shown = window.get();
+            if (helpWindow) {
+                window->BitBtn2Click();
+                shown = window->F_ayuda;
+            }
+            const bool saved = shown->grab().save(QString::fromLocal8Bit(grabPath));
             application.exit(saved ? 0 : 1);
             return;
         }
@@ -131,6 +138,7 @@ int main(int argc, char** argv)
     const char* grabPath = nullptr;
     bool child = false;
     bool allPanels = false;
+    bool helpWindow = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--child") == 0)
             child = true;
@@ -138,9 +146,11 @@ int main(int argc, char** argv)
             grabPath = argv[++i];
         else if (std::strcmp(argv[i], "--all-panels") == 0)
             allPanels = true;
+        else if (std::strcmp(argv[i], "--help-window") == 0)
+            helpWindow = true;
     }
     if (child || grabPath)
-        return runChild(argc, argv, grabPath, allPanels);
+        return runChild(argc, argv, grabPath, allPanels, helpWindow);
 
     setenv("QT_QPA_PLATFORM", "offscreen", 0); // another platform may be asked for
     constexpr int runs = 10;
