@@ -99,7 +99,7 @@ private slots:
     void receiptAmount();
     void emptyAmountKeepsTheEarlierWithholding();
     void receiptNumberTakesAtMostThirteenDigits();
-    void requiredFieldsOfADDITION();
+    void addingRequiresItsFields();
     void dateChecks_data();
     void dateChecks();
     void partlyFilledMaskedFieldCannotBeLeft_data();
@@ -382,7 +382,7 @@ void TestGuiLines::receiptNumberTakesAtMostThirteenDigits()
     QCOMPARE(window->E_Comprobante->text(), QString("1234567890123"));
 }
 
-void TestGuiLines::requiredFieldsOfADDITION()
+void TestGuiLines::addingRequiresItsFields()
 {
     enterHeader();
     startManualEntry();
