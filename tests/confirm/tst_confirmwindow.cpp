@@ -1,0 +1,223 @@
+#include "DatabaseFixture.h"
+#include "FakeCollaborators.h"
+
+#include "Retenciones.h"
+#include "Store.h"
+#include "WithholdingGrid.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+#include <memory>
+
+// CONFIRMA through the real window on the offscreen platform, with the boxes
+// answered by the test and a real embedded database in a temporary directory.
+class TestConfirmWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void confirmedDeclarationResetsTheWindow();
+    void answerNoLeavesTheWindowAsItWas();
+    void secondConfirmaOnTheEmptyHeaderStopsAtTheMonth();
+    void emptyLegajoIsRefused();
+    void missingDatabaseShowsItsTextAndKeepsTheWindow();
+
+private:
+    void typeHeader(const QString& legajo, const QString& month, const QString& year);
+    void addLines();
+    void clickConfirma();
+    QList<QStringList> committedRows() const;
+    QStringList programFiles() const;
+
+    std::unique_ptr<QTemporaryDir> m_directory;
+    QString m_programDirectory;
+    QString m_database;
+    FakeDesktop m_desktop;
+    std::unique_ptr<TF_Retenciones> m_window;
+};
+
+void TestConfirmWindow::init()
+{
+    m_directory = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_directory->isValid());
+    QVERIFY(QDir(m_directory->path()).mkdir("program"));
+    m_programDirectory = m_directory->filePath("program") + '/';
+    m_database = fixture::createDatabase(*m_directory, "RETENCIONES.FDB");
+    m_desktop = FakeDesktop();
+    m_window = std::make_unique<TF_Retenciones>(m_desktop.collaborators(m_programDirectory, m_database));
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    m_window->activateWindow();
+    QTRY_VERIFY(QApplication::focusWidget() == m_window->e_legaJo);
+}
+
+void TestConfirmWindow::cleanup()
+{
+    m_window.reset();
+    m_directory.reset();
+}
+
+void TestConfirmWindow::typeHeader(const QString& legajo, const QString& month, const QString& year)
+{
+    QTest::keyClicks(m_window->e_legaJo, legajo);
+    QTest::keyClick(m_window->e_legaJo, Qt::Key_Tab);
+    QTest::keyClicks(m_window->e_Mes, month);
+    QTest::keyClick(m_window->e_Mes, Qt::Key_Tab);
+    QTest::keyClicks(m_window->E_ano, year);
+    QTest::keyClick(m_window->E_ano, Qt::Key_Tab);
+}
+
+// Two lines and a gap, as "Carga Manual" and ADICIONA leave them, with
+// CONFIRMA enabled.
+void TestConfirmWindow::addLines()
+{
+    m_window->gridCells->setLine(1, {"1", "123", "15/03/2026", "1234.50", "6", "PANADERIA SA", "20-12345678-6"});
+    m_window->gridCells->setLine(2, {"2", "", "", "", "", "", ""});
+    m_window->gridCells->setLine(3, {"3", "124", "16/03/2026", "1380.00", "7", "ÑANDÚ SRL", "20-12345678-6"});
+    m_window->nextRow = 4;
+    m_window->e_totreten->setText("13");
+    m_window->Panel3->hide();
+    m_window->Panel2->show();
+    m_window->B_Confirma->setEnabled(true);
+}
+
+void TestConfirmWindow::clickConfirma()
+{
+    QTest::mouseClick(m_window->B_Confirma, Qt::LeftButton);
+}
+
+QList<QStringList> TestConfirmWindow::committedRows() const
+{
+    db::Connection connection(m_database, fixture::sysdba());
+    db::Transaction transaction(connection);
+    db::Query query(transaction);
+    query.setSql("select nrocom, periodo from reten order by jid");
+    query.open();
+    QList<QStringList> rows;
+    for (; !query.eof(); query.next())
+        rows << QStringList {query.text(0).trimmed(), query.text(1).trimmed()};
+    return rows;
+}
+
+QStringList TestConfirmWindow::programFiles() const
+{
+    return QDir(m_programDirectory).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+}
+
+void TestConfirmWindow::confirmedDeclarationResetsTheWindow()
+{
+    typeHeader("332", "3", "2026");
+    QVERIFY(!m_window->Panel1->isEnabled());
+    addLines();
+    m_desktop.messages->answers = {true};
+    clickConfirma();
+
+    QCOMPARE(m_desktop.messages->texts(), QStringList {"Confirma Generar Archivo con Caracter de DDJJ ?"});
+    QCOMPARE(programFiles(), QStringList {"26300332.txt"});
+    QFile file(m_programDirectory + "26300332.txt");
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray content = file.readAll();
+    QCOMPARE(content.size(), 2 * 198);
+    QCOMPARE(content.mid(27, 11), QByteArray("00000000600"));
+    QCOMPARE(content.mid(184, 11), QByteArray("00000123450"));
+    QCOMPARE(committedRows(), (QList<QStringList> {{"123", "3/2026"}, {"124", "3/2026"}}));
+
+    QVERIFY(m_window->salida->isVisible());
+    QCOMPARE(m_window->salida->text(),
+             "SU ARCHIVO TXT FUE GENERADO EN  " + m_programDirectory + " CON EL NOMBRE :26300332");
+    // Limpia, the panels hidden, CONFIRMA still enabled.
+    QVERIFY(m_window->Panel1->isEnabled());
+    QCOMPARE(m_window->e_legaJo->text(), QString());
+    QCOMPARE(m_window->e_Mes->text(), QString());
+    QCOMPARE(m_window->e_totreten->text(), QStringLiteral("0"));
+    QCOMPARE(m_window->gridCells->usedRows(), 0);
+    QCOMPARE(m_window->nextRow, 1);
+    QVERIFY(m_window->Panel2->isHidden());
+    QVERIFY(m_window->Panel3->isHidden());
+    QVERIFY(m_window->B_Confirma->isEnabled());
+    QCOMPARE(QApplication::focusWidget(), m_window->e_legaJo);
+    QVERIFY(m_window->store);
+}
+
+void TestConfirmWindow::answerNoLeavesTheWindowAsItWas()
+{
+    typeHeader("332", "3", "2026");
+    addLines();
+    m_desktop.messages->answers = {false};
+    clickConfirma();
+
+    QCOMPARE(m_desktop.messages->texts(), QStringList {"Confirma Generar Archivo con Caracter de DDJJ ?"});
+    QCOMPARE(programFiles(), QStringList {});
+    QCOMPARE(m_window->e_legaJo->text(), QStringLiteral("332"));
+    QCOMPARE(m_window->gridCells->cell(3, 1), QStringLiteral("124"));
+    QCOMPARE(m_window->e_totreten->text(), QStringLiteral("13"));
+    QVERIFY(m_window->salida->isHidden());
+    QVERIFY(m_window->Panel2->isVisible());
+}
+
+void TestConfirmWindow::secondConfirmaOnTheEmptyHeaderStopsAtTheMonth()
+{
+    typeHeader("332", "3", "2026");
+    addLines();
+    m_desktop.messages->answers = {true, true};
+    clickConfirma();
+    const QString status = m_window->salida->text();
+    m_desktop.messages->shown.clear();
+
+    clickConfirma();
+    QCOMPARE(m_desktop.messages->texts(), (QStringList {"Confirma Generar Archivo con Caracter de DDJJ ?",
+                                                        "Atención error en el nro de mes !!!"}));
+    QCOMPARE(m_desktop.messages->shown.at(1).kind, ShownBox::Information);
+    // The stored lines of the declaration before stay.
+    QCOMPARE(committedRows().size(), 2);
+    QCOMPARE(m_window->salida->text(), status);
+    QCOMPARE(programFiles(), QStringList {"26300332.txt"});
+}
+
+void TestConfirmWindow::emptyLegajoIsRefused()
+{
+    // An empty legajo passes the header's own lookup (it matches the empty
+    // registry rows) and the year locks the header; CONFIRMA refuses it.
+    typeHeader("", "3", "2026");
+    QVERIFY(!m_window->Panel1->isEnabled());
+    QCOMPARE(m_desktop.messages->texts(), QStringList {});
+    addLines();
+    m_desktop.messages->answers = {true};
+    clickConfirma();
+    QCOMPARE(m_desktop.messages->texts(), (QStringList {"Confirma Generar Archivo con Caracter de DDJJ ?",
+                                                        "Atención Legajo no existente !!!"}));
+    QCOMPARE(programFiles(), QStringList {});
+    QCOMPARE(committedRows(), QList<QStringList> {});
+    QCOMPARE(m_window->gridCells->cell(1, 1), QStringLiteral("123"));
+    QVERIFY(m_window->salida->isHidden());
+}
+
+void TestConfirmWindow::missingDatabaseShowsItsTextAndKeepsTheWindow()
+{
+    QVERIFY(QFile::remove(m_database));
+    typeHeader("332", "3", "2026");
+    addLines();
+    m_desktop.messages->answers = {true};
+    clickConfirma();
+
+    QCOMPARE(m_desktop.messages->shown.size(), 2);
+    const ShownBox error = m_desktop.messages->shown.at(1);
+    QCOMPARE(error.kind, ShownBox::Error);
+    QVERIFY2(error.text.contains(m_database), qPrintable(error.text));
+    QCOMPARE(programFiles(), QStringList {});
+    QCOMPARE(m_window->e_legaJo->text(), QStringLiteral("332"));
+    QCOMPARE(m_window->gridCells->cell(3, 1), QStringLiteral("124"));
+    QVERIFY(m_window->salida->isHidden());
+    QVERIFY(m_window->B_Confirma->isEnabled());
+}
+
+QTEST_MAIN(TestConfirmWindow)
+#include "tst_confirmwindow.moc"
