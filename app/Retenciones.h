@@ -38,6 +38,9 @@ public:
     explicit TF_Retenciones(Collaborators collaborators, QWidget* parent = nullptr);
     ~TF_Retenciones() override;
 
+    // Shown when the user cancels the export of the control report.
+    static const QString ReportNotGenerated;
+
     // Client area of the design, in pixels.
     static constexpr int DesignWidth = 931;
     static constexpr int DesignHeight = 655;

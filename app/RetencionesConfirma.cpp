@@ -2,12 +2,17 @@
 #include "Retenciones.h"
 
 #include "Confirmation.h"
+#include "ControlReport.h"
+#include "ExportProgress.h"
 #include "Store.h"
 #include "WithholdingGrid.h"
 
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+
+const QString TF_Retenciones::ReportNotGenerated =
+    QStringLiteral("Atención el Reporte de control (PDF) no fue generado: exportación cancelada !!!");
 
 void TF_Retenciones::B_ConfirmaClick()
 {
@@ -18,10 +23,23 @@ void TF_Retenciones::B_ConfirmaClick()
 
     Confirmation confirmation(*store, collaborators.programDirectory,
                               [this](const QString& legajo) { return registry.lookup(legajo).has_value(); });
-    // The control report is exported from here: confirmation.setReportExport
-    // receives the stored lines, open, and the PDF path, after the commit and
-    // the rename. Without it CONFIRMA writes the declaration file and the
-    // store, and the status line names the text file only.
+    // The control report of the stored lines, beside the declaration file. A
+    // cancelled export writes no PDF: the declaration is committed all the
+    // same, and the user is told that the report is missing.
+    confirmation.setReportExport([this](DataSet& storedLines, const QString& pdfPath) {
+        const QString periodo = controlreport::periodoCaption(e_Mes->text(), E_ano->text(), e_legaJo->text(),
+                                                              e_Razon->text());
+        ExportProgress progress(this);
+        const ExportOutcome outcome = controlreport::exportControlReport(storedLines, pdfPath, periodo,
+                                                                         e_totreten->text(), &progress);
+        // The progress window had the activation; give it back to this window
+        // so that the reset's focus move reaches the keyboard.
+        activateWindow();
+        if (outcome == ExportOutcome::Completed)
+            return true;
+        collaborators.messages->information(ReportNotGenerated);
+        return false;
+    });
 
     const Confirmation::Prompts prompts {
         [this](const QString& question) { return collaborators.messages->question(question); },

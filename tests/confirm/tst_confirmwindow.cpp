@@ -10,7 +10,9 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
+#include <QTimer>
 #include <QtTest>
 #include <memory>
 
@@ -29,6 +31,10 @@ private slots:
     void secondConfirmaOnTheEmptyHeaderStopsAtTheMonth();
     void emptyLegajoIsRefused();
     void missingDatabaseShowsItsTextAndKeepsTheWindow();
+    void controlReport_data();
+    void controlReport();
+    void cancelledExportWritesNoReport();
+    void reportTargetThatIsAFolderShowsTheError();
 
 private:
     void typeHeader(const QString& legajo, const QString& month, const QString& year);
@@ -36,6 +42,7 @@ private:
     void clickConfirma();
     QList<QStringList> committedRows() const;
     QStringList programFiles() const;
+    void addNumberedLines(int count);
 
     std::unique_ptr<QTemporaryDir> m_directory;
     QString m_programDirectory;
@@ -121,7 +128,7 @@ void TestConfirmWindow::confirmedDeclarationResetsTheWindow()
     clickConfirma();
 
     QCOMPARE(m_desktop.messages->texts(), QStringList {"Confirma Generar Archivo con Caracter de DDJJ ?"});
-    QCOMPARE(programFiles(), QStringList {"26300332.txt"});
+    QCOMPARE(programFiles(), (QStringList {"26300332.pdf", "26300332.txt"}));
     QFile file(m_programDirectory + "26300332.txt");
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray content = file.readAll();
@@ -132,7 +139,7 @@ void TestConfirmWindow::confirmedDeclarationResetsTheWindow()
 
     QVERIFY(m_window->salida->isVisible());
     QCOMPARE(m_window->salida->text(),
-             "SU ARCHIVO TXT FUE GENERADO EN  " + m_programDirectory + " CON EL NOMBRE :26300332");
+             "SU ARCHIVOS(TXT y PDF)FUERON GENERADOS EN  " + m_programDirectory + " CON EL NOMBRE :26300332");
     // Limpia, the panels hidden, CONFIRMA still enabled.
     QVERIFY(m_window->Panel1->isEnabled());
     QCOMPARE(m_window->e_legaJo->text(), QString());
@@ -143,7 +150,10 @@ void TestConfirmWindow::confirmedDeclarationResetsTheWindow()
     QVERIFY(m_window->Panel2->isHidden());
     QVERIFY(m_window->Panel3->isHidden());
     QVERIFY(m_window->B_Confirma->isEnabled());
-    QCOMPARE(QApplication::focusWidget(), m_window->e_legaJo);
+    // The progress window had the activation; the focus is back once the
+    // main window is active again.
+    QCOMPARE(m_window->focusWidget(), m_window->e_legaJo);
+    QTRY_COMPARE(QApplication::focusWidget(), m_window->e_legaJo);
     QVERIFY(m_window->store);
 }
 
@@ -179,7 +189,7 @@ void TestConfirmWindow::secondConfirmaOnTheEmptyHeaderStopsAtTheMonth()
     // The stored lines of the declaration before stay.
     QCOMPARE(committedRows().size(), 2);
     QCOMPARE(m_window->salida->text(), status);
-    QCOMPARE(programFiles(), QStringList {"26300332.txt"});
+    QCOMPARE(programFiles(), (QStringList {"26300332.pdf", "26300332.txt"}));
 }
 
 void TestConfirmWindow::emptyLegajoIsRefused()
@@ -217,6 +227,145 @@ void TestConfirmWindow::missingDatabaseShowsItsTextAndKeepsTheWindow()
     QCOMPARE(m_window->gridCells->cell(3, 1), QStringLiteral("124"));
     QVERIFY(m_window->salida->isHidden());
     QVERIFY(m_window->B_Confirma->isEnabled());
+}
+
+namespace {
+
+struct ProcessResult {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+ProcessResult runTool(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    ProcessResult result;
+    if (!process.waitForFinished(60000))
+        return result;
+    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    result.out = QString::fromUtf8(process.readAllStandardOutput());
+    result.err = QString::fromUtf8(process.readAllStandardError());
+    return result;
+}
+
+} // namespace
+
+// Lines as ADICIONA leaves them: receipt numbers 1001, 1002, ..., withholding 6.
+void TestConfirmWindow::addNumberedLines(int count)
+{
+    for (int row = 1; row <= count; ++row)
+        m_window->gridCells->setLine(row, {QString::number(row), QString::number(1000 + row), "15/03/2026", "1234.50",
+                                           "6", "PANADERIA SA", "20-12345678-6"});
+    m_window->nextRow = count + 1;
+    m_window->e_totreten->setText(QString::number(6 * count));
+    m_window->Panel3->hide();
+    m_window->Panel2->show();
+    m_window->B_Confirma->setEnabled(true);
+}
+
+void TestConfirmWindow::controlReport_data()
+{
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<int>("pages");
+    QTest::newRow("three lines") << 3 << 1;
+    QTest::newRow("no lines") << 0 << 1;
+    QTest::newRow("a hundred lines") << 100 << 3;
+}
+
+// The PDF written by CONFIRMA beside the declaration file, read with the
+// external checkers: the period line, every receipt in grid order, amounts
+// with two decimals and the declaration's total on every page.
+void TestConfirmWindow::controlReport()
+{
+    QFETCH(int, lines);
+    QFETCH(int, pages);
+    typeHeader("332", "3", "2026");
+    const QString company = m_window->e_Razon->text();
+    QVERIFY(!company.isEmpty());
+    addNumberedLines(lines);
+    m_desktop.messages->answers = {true};
+    clickConfirma();
+    QCOMPARE(m_desktop.messages->texts(), QStringList {"Confirma Generar Archivo con Caracter de DDJJ ?"});
+    const QString pdf = m_programDirectory + "26300332.pdf";
+    QVERIFY(QFile::exists(pdf));
+
+    const ProcessResult check = runTool("qpdf", {"--check", pdf});
+    QCOMPARE(check.exitCode, 0);
+    QVERIFY2(check.err.isEmpty(), qPrintable(check.err));
+    const ProcessResult text = runTool("pdftotext", {pdf, "-"});
+    QCOMPARE(text.exitCode, 0);
+    const QStringList pageTexts = text.out.split(QChar('\f'), Qt::SkipEmptyParts);
+    QCOMPARE(pageTexts.size(), pages);
+    const QString total = QString::number(6 * lines) + ".00";
+    for (const QString& page : pageTexts) {
+        QVERIFY2(page.contains("Periodo : 3/2026 Legajo : 332 " + company), qPrintable(page));
+        QVERIFY2(page.contains("Total Retenido ====>"), qPrintable(page));
+        QVERIFY2(page.contains(total), qPrintable(page));
+        QVERIFY(page.contains(QString::fromUtf8("DDJJ Agentes de Retención")));
+    }
+    // Receipts in grid order across the pages, each with its amount 6.00.
+    qsizetype position = 0;
+    for (int row = 1; row <= lines; ++row) {
+        const qsizetype found = text.out.indexOf(QString::number(1000 + row), position);
+        QVERIFY2(found >= 0, qPrintable(QString::number(1000 + row)));
+        position = found;
+    }
+    QCOMPARE(qsizetype(text.out.count("6.00")) - (total == "6.00" ? pages : 0), qsizetype(lines));
+    QVERIFY(m_window->salida->text().startsWith("SU ARCHIVOS(TXT y PDF)FUERON GENERADOS EN  "));
+}
+
+void TestConfirmWindow::cancelledExportWritesNoReport()
+{
+    // An earlier report of the same name stays as it was.
+    QFile earlier(m_programDirectory + "26300332.pdf");
+    QVERIFY(earlier.open(QIODevice::WriteOnly));
+    earlier.write("earlier report");
+    earlier.close();
+
+    typeHeader("332", "3", "2026");
+    addNumberedLines(200);
+    m_desktop.messages->answers = {true};
+    // The progress window processes pending events between records; the
+    // timer fires there and presses its cancel button.
+    QTimer::singleShot(0, [] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (widget->windowTitle() == "Exporting Progress" && widget->isVisible())
+                QMetaObject::invokeMethod(widget, "reject");
+        }
+    });
+    clickConfirma();
+
+    QCOMPARE(m_desktop.messages->texts(),
+             (QStringList {"Confirma Generar Archivo con Caracter de DDJJ ?", TF_Retenciones::ReportNotGenerated}));
+    QVERIFY(earlier.open(QIODevice::ReadOnly));
+    QCOMPARE(earlier.readAll(), QByteArray("earlier report"));
+    // The declaration is committed all the same, and the window reset.
+    QCOMPARE(committedRows().size(), 200);
+    QCOMPARE(QFileInfo(m_programDirectory + "26300332.txt").size(), qint64(200 * 198));
+    QVERIFY(m_window->salida->text().startsWith("SU ARCHIVO TXT FUE GENERADO EN  "));
+    QCOMPARE(m_window->gridCells->usedRows(), 0);
+}
+
+void TestConfirmWindow::reportTargetThatIsAFolderShowsTheError()
+{
+    QVERIFY(QDir(m_programDirectory).mkdir("26300332.pdf"));
+    typeHeader("332", "3", "2026");
+    addLines();
+    m_desktop.messages->answers = {true};
+    clickConfirma();
+
+    QCOMPARE(m_desktop.messages->shown.size(), 2);
+    const ShownBox error = m_desktop.messages->shown.at(1);
+    QCOMPARE(error.kind, ShownBox::Error);
+    QVERIFY2(error.text.startsWith("Cannot create file \"" + m_programDirectory + "26300332.pdf\"."),
+             qPrintable(error.text));
+    // The store and the declaration file are committed; the window is not reset.
+    QCOMPARE(committedRows().size(), 2);
+    QCOMPARE(QFileInfo(m_programDirectory + "26300332.txt").size(), qint64(2 * 198));
+    QCOMPARE(m_window->gridCells->cell(3, 1), QStringLiteral("124"));
+    QVERIFY(m_window->salida->isHidden());
 }
 
 QTEST_MAIN(TestConfirmWindow)
