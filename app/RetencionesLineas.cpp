@@ -37,6 +37,9 @@ void TF_Retenciones::B2Click()
     }
     Panel2->show();
     Panel3->hide();
+    // The button that had the focus is gone with its panel; the first field
+    // of the line takes it, so the user can type the line right away.
+    E_CuitReten->setFocus();
 }
 
 void TF_Retenciones::B1Click()

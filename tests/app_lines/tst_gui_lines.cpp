@@ -192,6 +192,8 @@ void TestGuiLines::startManualEntry()
     QVERIFY(window->Panel2->isVisible());
     QVERIFY(!window->Panel3->isVisible());
     QVERIFY(window->B_Confirma->isEnabled());
+    // The first field of the line has the focus, ready for typing.
+    QCOMPARE(window->focusWidget(), static_cast<QWidget*>(window->E_CuitReten));
 }
 
 void TestGuiLines::import(const QString& path)
