@@ -1,0 +1,442 @@
+// One whole declaration as a user makes it, through the real window on the
+// offscreen platform: the keys go to whichever control has the focus, buttons
+// are clicked with the mouse, a line is deleted by a double click on the grid;
+// the boxes and the file dialog are answered by the test. The declaration is
+// confirmed into a real embedded database, then re-loaded for the same period
+// and confirmed a second time. The results are read from outside the program:
+// the declaration file byte for byte against records spelled out here field
+// by field, the table through isql-fb, the PDF through qpdf and pdftotext.
+#include "DatabaseFixture.h"
+#include "FakeCollaborators.h"
+#include "RecordLines.h"
+
+#include "MaskEdit.h"
+#include "Query.h"
+#include "Retenciones.h"
+#include "Startup.h"
+#include "Transaction.h"
+#include "WithholdingGrid.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTableView>
+#include <QtTest>
+#include <memory>
+
+namespace {
+
+struct ToolResult {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+ToolResult runTool(const QString& program, const QStringList& arguments, const QByteArray& input = QByteArray())
+{
+    QProcess process;
+    process.start(program, arguments);
+    ToolResult result;
+    if (!process.waitForStarted(30000))
+        return result;
+    if (!input.isEmpty())
+        process.write(input);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(60000))
+        return result;
+    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    result.out = QString::fromUtf8(process.readAllStandardOutput());
+    result.err = QString::fromUtf8(process.readAllStandardError());
+    return result;
+}
+
+// One declaration record as the municipality reads it, spelled out field by
+// field: supplier CUIT (13, blanks on the left), year, month, date DDMMYYYY,
+// withholding (11 digits, hundredths), receipt number (13, zeros on the left),
+// supplier name (60), declarant CUIT (13), declarant name (60), receipt
+// amount (11), then CR and the line end CR LF.
+struct ExpectedRecord {
+    const char* supplierCuit;
+    const char* dayMonthYear;
+    const char* withholding;
+    const char* receiptNumber;
+    QString supplierName;
+    const char* receiptAmount;
+};
+
+QByteArray declarationBytes(const QList<ExpectedRecord>& records, const QString& declarantCuit,
+                            const QString& declarantName)
+{
+    QByteArray out;
+    for (const ExpectedRecord& record : records) {
+        QString line;
+        line += QString::fromLatin1(record.supplierCuit).rightJustified(13, ' ');
+        line += "2026";
+        line += "03";
+        line += record.dayMonthYear;
+        line += record.withholding;
+        line += record.receiptNumber;
+        line += record.supplierName.leftJustified(60, ' ');
+        line += declarantCuit.rightJustified(13, ' ');
+        line += declarantName.leftJustified(60, ' ');
+        line += record.receiptAmount;
+        // Windows-1252 and Latin-1 give the same byte for the letters used here.
+        out += line.toLatin1();
+        out += "\r\r\n";
+    }
+    return out;
+}
+
+} // namespace
+
+class TestGuiScenario : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void wholeDeclarationTwice();
+
+private:
+    QWidget* focus() const { return QApplication::focusWidget(); }
+    // Keys as the user types them: into whatever has the focus. Letters
+    // beyond ASCII come with their Latin-1 key code and their text, as a
+    // Spanish keyboard sends them.
+    void type(const QString& text)
+    {
+        for (const QChar c : text) {
+            if (c.unicode() < 128)
+                QTest::keyClick(focus(), char(c.unicode()));
+            else
+                QTest::sendKeyEvent(QTest::Click, focus(), Qt::Key(c.toUpper().unicode()), QString(c), Qt::NoModifier);
+        }
+    }
+    void press(Qt::Key key) { QTest::keyClick(focus(), key); }
+    void click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+    void enterHeader(const QString& month);
+    void typeLine(const QString& cuitDigits, const QString& name, const QString& dateDigits, const QString& receipt,
+                  const QString& amount, bool clickAdiciona);
+    void doubleClickRow(int gridRow);
+    QList<QStringList> storedRowsInProcess() const;
+    void checkReport(const QStringList& receiptsInOrder, const QString& periodLine, const QString& total);
+
+    std::unique_ptr<QTemporaryDir> m_directory;
+    QString m_programDirectory;
+    QString m_database;
+    FakeDesktop m_desktop;
+    std::unique_ptr<TF_Retenciones> m_window;
+};
+
+void TestGuiScenario::init()
+{
+    m_directory = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_directory->isValid());
+    QVERIFY(QDir(m_directory->path()).mkdir("program"));
+    m_programDirectory = m_directory->filePath("program") + '/';
+    m_database = fixture::createDatabase(*m_directory, "RETENCIONES.FDB");
+    m_desktop = FakeDesktop();
+    m_window = createWindows(m_desktop.collaborators(m_programDirectory, m_database));
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    QTRY_COMPARE(focus(), static_cast<QWidget*>(m_window->e_legaJo));
+}
+
+void TestGuiScenario::cleanup()
+{
+    m_window.reset();
+    m_directory.reset();
+}
+
+// Legajo, month and year, each ended with Enter as the user does.
+void TestGuiScenario::enterHeader(const QString& month)
+{
+    QCOMPARE(focus(), static_cast<QWidget*>(m_window->e_legaJo));
+    type("332");
+    press(Qt::Key_Return);
+    QCOMPARE(focus(), static_cast<QWidget*>(m_window->e_Mes));
+    type(month);
+    press(Qt::Key_Return);
+    QCOMPARE(focus(), static_cast<QWidget*>(m_window->E_ano));
+    type("2026");
+    press(Qt::Key_Return);
+    QVERIFY(m_window->Panel3->isVisible());
+    QVERIFY(!m_window->Panel1->isEnabled());
+}
+
+// One line typed field by field, Enter moving on; the amount's Enter puts
+// the focus on ADICIONA, which is then pressed with Enter or clicked.
+void TestGuiScenario::typeLine(const QString& cuitDigits, const QString& name, const QString& dateDigits,
+                               const QString& receipt, const QString& amount, bool clickAdiciona)
+{
+    QCOMPARE(focus(), static_cast<QWidget*>(m_window->E_CuitReten));
+    type(cuitDigits);
+    press(Qt::Key_Return);
+    QCOMPARE(focus(), static_cast<QWidget*>(m_window->empresa));
+    type(name);
+    press(Qt::Key_Return);
+    QCOMPARE(focus(), static_cast<QWidget*>(m_window->E_FECha));
+    type(dateDigits);
+    press(Qt::Key_Return);
+    QCOMPARE(focus(), static_cast<QWidget*>(m_window->E_Comprobante));
+    type(receipt);
+    press(Qt::Key_Return);
+    QCOMPARE(focus(), static_cast<QWidget*>(m_window->Impo_compro));
+    type(amount);
+    press(Qt::Key_Return);
+    QCOMPARE(focus(), static_cast<QWidget*>(m_window->B_adiciona));
+    if (clickAdiciona)
+        click(m_window->B_adiciona);
+    else
+        press(Qt::Key_Return);
+    QCOMPARE(focus(), static_cast<QWidget*>(m_window->E_CuitReten));
+}
+
+void TestGuiScenario::doubleClickRow(int gridRow)
+{
+    m_window->Grilla->scrollTo(m_window->gridCells->index(gridRow - 1, 2));
+    const QRect cell = m_window->Grilla->visualRect(m_window->gridCells->index(gridRow - 1, 2));
+    QVERIFY(cell.isValid());
+    QTest::mouseClick(m_window->Grilla->viewport(), Qt::LeftButton, {}, cell.center());
+    QTest::mouseDClick(m_window->Grilla->viewport(), Qt::LeftButton, {}, cell.center());
+}
+
+// The committed rows, read through a second attachment of this process while
+// the window's store keeps its own.
+QList<QStringList> TestGuiScenario::storedRowsInProcess() const
+{
+    db::Connection connection(m_database, fixture::sysdba());
+    db::Transaction transaction(connection);
+    db::Query query(transaction);
+    query.setSql("select nrocom, fecha, importe, razon, cuit, periodo from reten order by jid");
+    query.open();
+    QList<QStringList> rows;
+    for (; !query.eof(); query.next()) {
+        QStringList row;
+        for (int field = 0; field < 6; ++field)
+            row << query.text(field).trimmed();
+        rows << row;
+    }
+    return rows;
+}
+
+void TestGuiScenario::checkReport(const QStringList& receiptsInOrder, const QString& periodLine, const QString& total)
+{
+    const QString pdf = m_programDirectory + "26300332.pdf";
+    QVERIFY(QFile::exists(pdf));
+    const ToolResult check = runTool("qpdf", {"--check", pdf});
+    QCOMPARE(check.exitCode, 0);
+    QVERIFY2(check.err.isEmpty(), qPrintable(check.err));
+    QVERIFY2(check.out.contains("No syntax or stream encoding errors found"), qPrintable(check.out));
+
+    const ToolResult text = runTool("pdftotext", {"-layout", pdf, "-"});
+    QCOMPARE(text.exitCode, 0);
+    QVERIFY2(text.err.isEmpty(), qPrintable(text.err));
+    const QStringList pages = text.out.split(QChar('\f'), Qt::SkipEmptyParts);
+    QCOMPARE(pages.size(), 1);
+    QVERIFY2(text.out.contains(periodLine), qPrintable(text.out));
+    QVERIFY(text.out.contains(QString::fromUtf8("DDJJ Agentes de Retención")));
+    const QRegularExpression totalLine("Total Retenido ====>\\s*" + QRegularExpression::escape(total));
+    QVERIFY2(text.out.contains(totalLine), qPrintable(text.out));
+    // Each receipt on its own line, in grid order.
+    qsizetype position = 0;
+    for (const QString& receipt : receiptsInOrder) {
+        const qsizetype found = text.out.indexOf(receipt, position);
+        QVERIFY2(found >= 0, qPrintable("receipt " + receipt + " not after position " + QString::number(position)));
+        position = found + receipt.size();
+    }
+    QVERIFY(text.out.contains(QString::fromUtf8("PANADERÍA ÑANDÚ SA")));
+    QVERIFY(text.out.contains(QString::fromUtf8("FERRETERÍA LA PEÑA")));
+    QVERIFY(!text.out.contains("KIOSCO CENTRAL")); // the deleted line
+}
+
+void TestGuiScenario::wholeDeclarationTwice()
+{
+    // The import file, written as another program would: three lines that
+    // match their 0.5 % and one with receipt number 0, passed over although
+    // its amounts do not match.
+    const QString importPath = m_directory->filePath("retenciones-marzo.txt");
+    {
+        using recordlines::record;
+        const QByteArray bytes = recordlines::fileBytes(
+            {
+                record("20-17254359-7", "20260305", "00000000617", "0000000001001",
+                       QString::fromUtf8("PANADERÍA ÑANDÚ SA"), "00000123456"),
+                record("20-17254359-7", "20260306", "00000099999", "0000000000000", "NO CUENTA", "00000000100"),
+                record("27-28465123-4", "20260312", "00000000690", "0000000001002", "TRANSPORTES DEL SUR SRL",
+                       "00000138000"),
+                record("30-70912345-1", "20260318", "00000000150", "0000000001003", "LIBRERIA ARCO IRIS",
+                       "00000030000"),
+            },
+            "\r\n");
+        QFile file(importPath);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QCOMPARE(file.write(bytes), qint64(bytes.size()));
+    }
+
+    // The header: the registry fills the declarant.
+    enterHeader("3");
+    const QString declarantCuit = m_window->e_Cuit->text();
+    const QString declarantName = m_window->e_Razon->text();
+    QVERIFY2(QRegularExpression("^\\d\\d-\\d{8}-\\d$").match(declarantCuit).hasMatch(), qPrintable(declarantCuit));
+    QVERIFY(!declarantName.isEmpty());
+
+    // "Importación de Archivo", the dialog answered with the file.
+    m_desktop.fileDialog->paths = {importPath};
+    click(m_window->B1);
+    QCOMPARE(m_desktop.fileDialog->calls, 1);
+    QCOMPARE(m_desktop.messages->texts(), QStringList {});
+    QCOMPARE(m_window->gridCells->line(1),
+             (WithholdingGrid::Line {"1", "0000000001001", "05/03/2026", "000001234.56", "6",
+                                     QString::fromUtf8("PANADERÍA ÑANDÚ SA"), "20-17254359-7"}));
+    QCOMPARE(m_window->gridCells->cell(2, 4), QString("7"));
+    QCOMPARE(m_window->gridCells->cell(3, 4), QString("1")); // 1.50 rounds down
+    QCOMPARE(m_window->gridCells->cell(4, 1), QString());
+    QCOMPARE(m_window->e_totreten->text(), QString("14"));
+    QVERIFY(m_window->B_Confirma->isEnabled());
+    QVERIFY(m_window->Panel3->isVisible());
+
+    // "Carga Manual": no declaration of the period yet, nothing re-loaded.
+    click(m_window->B2);
+    QCOMPARE(m_window->nextRow, 4);
+    QCOMPARE(m_window->e_totreten->text(), QString("14"));
+    QVERIFY(m_window->Panel2->isVisible());
+    QVERIFY(m_window->Panel3->isHidden());
+
+    // Three typed lines; the name typed in small letters comes out in
+    // capitals, amounts get two decimals.
+    typeLine("20111111112", QString::fromUtf8("ferretería la peña"), "10032026", "2001", "1234.5", false);
+    typeLine("27222222223", "Kiosco Central", "20032026", "2002", "1380", true);
+    typeLine("30333333334", "LIBRERIA ARCO", "25032026", "2003", "100.01", false);
+    QCOMPARE(m_desktop.messages->texts(), QStringList {});
+    QCOMPARE(m_desktop.beep->count, 0);
+    QCOMPARE(m_window->gridCells->line(4),
+             (WithholdingGrid::Line {"4", "2001", "10/03/2026", "1234.50", "6",
+                                     QString::fromUtf8("FERRETERÍA LA PEÑA"), "20-11111111-2"}));
+    QCOMPARE(m_window->gridCells->cell(5, 5), QString("KIOSCO CENTRAL"));
+    QCOMPARE(m_window->gridCells->cell(6, 4), QString("1"));
+    QCOMPARE(m_window->e_totreten->text(), QString("28"));
+
+    // The kiosk's line goes with a double click.
+    doubleClickRow(5);
+    QCOMPARE(m_window->gridCells->line(5), (WithholdingGrid::Line {"5", "", "", "", "", "", ""}));
+    QCOMPARE(m_window->e_totreten->text(), QString("21"));
+    QCOMPARE(m_desktop.messages->texts(), QStringList {});
+
+    // CONFIRMA, answered Yes.
+    m_desktop.messages->answers = {true};
+    click(m_window->B_Confirma);
+    QCOMPARE(m_desktop.messages->texts(), QStringList {"Confirma Generar Archivo con Caracter de DDJJ ?"});
+
+    const QList<ExpectedRecord> records {
+        {"20-17254359-7", "05032026", "00000000600", "0000000001001", QString::fromUtf8("PANADERÍA ÑANDÚ SA"),
+         "00000123456"},
+        {"27-28465123-4", "12032026", "00000000700", "0000000001002", "TRANSPORTES DEL SUR SRL", "00000138000"},
+        {"30-70912345-1", "18032026", "00000000100", "0000000001003", "LIBRERIA ARCO IRIS", "00000030000"},
+        {"20-11111111-2", "10032026", "00000000600", "0000000002001", QString::fromUtf8("FERRETERÍA LA PEÑA"),
+         "00000123450"},
+        {"30-33333333-4", "25032026", "00000000100", "0000000002003", "LIBRERIA ARCO", "00000010001"},
+    };
+    const QByteArray expectedFile = declarationBytes(records, declarantCuit, declarantName);
+    QCOMPARE(expectedFile.size(), 5 * 198);
+    QFile declaration(m_programDirectory + "26300332.txt");
+    QVERIFY(declaration.open(QIODevice::ReadOnly));
+    QCOMPARE(declaration.readAll(), expectedFile);
+    declaration.close();
+    QCOMPARE(QDir(m_programDirectory).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+             (QStringList {"26300332.pdf", "26300332.txt"}));
+
+    QCOMPARE(storedRowsInProcess(),
+             (QList<QStringList> {
+                 {"0000000001001", "05/03/2026", "6.00", QString::fromUtf8("PANADERÍA ÑANDÚ SA"), "20-17254359-7",
+                  "3/2026"},
+                 {"0000000001002", "12/03/2026", "7.00", "TRANSPORTES DEL SUR SRL", "27-28465123-4", "3/2026"},
+                 {"0000000001003", "18/03/2026", "1.00", "LIBRERIA ARCO IRIS", "30-70912345-1", "3/2026"},
+                 {"2001", "10/03/2026", "6.00", QString::fromUtf8("FERRETERÍA LA PEÑA"), "20-11111111-2", "3/2026"},
+                 {"2003", "25/03/2026", "1.00", "LIBRERIA ARCO", "30-33333333-4", "3/2026"},
+             }));
+    checkReport({"0000000001001", "0000000001002", "0000000001003", "2001", "2003"},
+                "Periodo : 3/2026 Legajo : 332 " + declarantName, "21.00");
+
+    QVERIFY(m_window->salida->isVisible());
+    QCOMPARE(m_window->salida->text(),
+             "SU ARCHIVOS(TXT y PDF)FUERON GENERADOS EN  " + m_programDirectory + " CON EL NOMBRE :26300332");
+    QCOMPARE(m_window->gridCells->usedRows(), 0);
+    QCOMPARE(m_window->e_totreten->text(), QString("0"));
+    QVERIFY(m_window->Panel2->isHidden());
+    QVERIFY(m_window->Panel3->isHidden());
+    QTRY_COMPARE(focus(), static_cast<QWidget*>(m_window->e_legaJo));
+
+    // The same period again, the month typed as 03 this time: "Carga Manual"
+    // re-loads the declaration file, with the amounts as the file holds them.
+    m_desktop.messages->shown.clear();
+    enterHeader("03");
+    click(m_window->B2);
+    QCOMPARE(m_window->nextRow, 6);
+    QCOMPARE(m_window->gridCells->line(1),
+             (WithholdingGrid::Line {"1", "0000000001001", "05/03/2026", "000001234.56", "000000006.00",
+                                     QString::fromUtf8("PANADERÍA ÑANDÚ SA"), "20-17254359-7"}));
+    QCOMPARE(m_window->gridCells->line(5),
+             (WithholdingGrid::Line {"5", "0000000002003", "25/03/2026", "000000100.01", "000000001.00",
+                                     "LIBRERIA ARCO", "30-33333333-4"}));
+    QCOMPARE(m_window->e_totreten->text(), QString("21"));
+    QCOMPARE(focus(), static_cast<QWidget*>(m_window->E_CuitReten));
+
+    m_desktop.messages->answers = {true};
+    click(m_window->B_Confirma);
+    QCOMPARE(m_desktop.messages->texts(), QStringList {"Confirma Generar Archivo con Caracter de DDJJ ?"});
+    // The re-loaded lines give back the same records.
+    QVERIFY(declaration.open(QIODevice::ReadOnly));
+    QCOMPARE(declaration.readAll(), expectedFile);
+    declaration.close();
+    checkReport({"0000000001001", "0000000001002", "0000000001003", "0000000002001", "0000000002003"},
+                "Periodo : 03/2026 Legajo : 332 " + declarantName, "21.00");
+    QCOMPARE(m_window->gridCells->usedRows(), 0);
+
+    // The program ends; its embedded attachment lets the file go, and isql-fb
+    // reads the table as the second declaration left it.
+    m_window.reset();
+    const ToolResult isql = runTool("isql-fb", {"-q", "-ch", "UTF8", "-user", "SYSDBA", "-password", "pinecrest",
+                                                m_database},
+                                    "set list on;\n"
+                                    "select jid, nrocom, fecha, importe, razon, cuit, periodo from reten order by jid;\n");
+    QVERIFY2(isql.exitCode == 0, qPrintable(isql.err));
+    QVERIFY2(isql.err.isEmpty(), qPrintable(isql.err));
+    QStringList fields;
+    QList<qint64> jids;
+    for (const QString& line : isql.out.split('\n', Qt::SkipEmptyParts)) {
+        const QString field = line.simplified();
+        if (field.startsWith("JID "))
+            jids << field.mid(4).toLongLong();
+        else
+            fields << field;
+    }
+    const QStringList expectedFields {
+        "NROCOM 0000000001001", "FECHA 05/03/2026", "IMPORTE 6.00", QString::fromUtf8("RAZON PANADERÍA ÑANDÚ SA"),
+        "CUIT 20-17254359-7", "PERIODO 03/2026",
+        "NROCOM 0000000001002", "FECHA 12/03/2026", "IMPORTE 7.00", "RAZON TRANSPORTES DEL SUR SRL",
+        "CUIT 27-28465123-4", "PERIODO 03/2026",
+        "NROCOM 0000000001003", "FECHA 18/03/2026", "IMPORTE 1.00", "RAZON LIBRERIA ARCO IRIS",
+        "CUIT 30-70912345-1", "PERIODO 03/2026",
+        "NROCOM 0000000002001", "FECHA 10/03/2026", "IMPORTE 6.00", QString::fromUtf8("RAZON FERRETERÍA LA PEÑA"),
+        "CUIT 20-11111111-2", "PERIODO 03/2026",
+        "NROCOM 0000000002003", "FECHA 25/03/2026", "IMPORTE 1.00", "RAZON LIBRERIA ARCO",
+        "CUIT 30-33333333-4", "PERIODO 03/2026",
+    };
+    QCOMPARE(fields, expectedFields);
+    // Five rows, in the order they were stored.
+    QCOMPARE(jids.size(), 5);
+    for (int i = 1; i < jids.size(); ++i)
+        QVERIFY(jids[i] > jids[i - 1]);
+}
+
+QTEST_MAIN(TestGuiScenario)
+#include "tst_gui_scenario.moc"
