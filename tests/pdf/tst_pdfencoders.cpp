@@ -1,9 +1,12 @@
 #include "Decoders.h"
 #include "PdfEncoders.h"
 
+#include <QHash>
 #include <QPainter>
 #include <QRandomGenerator>
 #include <QTest>
+
+#include <thread>
 
 using namespace pdfencoding;
 
@@ -34,6 +37,60 @@ QByteArray pictureLikeBytes(int width, int height, quint32 seed)
         }
     }
     return bytes;
+}
+
+// LZW written the plain way, straight from the rules, for comparing the
+// encoder's bytes with: the table maps whole strings to codes, the longest
+// match is found by growing the string one byte at a time, and every code is
+// written bit by bit, most significant bit first.
+QByteArray referenceLzw(const QByteArray& input)
+{
+    QByteArray out;
+    int bitCount = 0;
+    auto write = [&](int code, int width) {
+        for (int bit = width - 1; bit >= 0; --bit) {
+            if (bitCount % 8 == 0)
+                out.append('\0');
+            if (code >> bit & 1)
+                out[out.size() - 1] = char(uchar(out.back()) | 0x80 >> (bitCount % 8));
+            ++bitCount;
+        }
+    };
+    auto widthAfterAssigning = [](int lastAssigned) {
+        return lastAssigned >= 2047 ? 12 : lastAssigned >= 1023 ? 11 : lastAssigned >= 511 ? 10 : 9;
+    };
+    QHash<QByteArray, int> table;
+    auto resetTable = [&] {
+        table.clear();
+        for (int byte = 0; byte < 256; ++byte)
+            table.insert(QByteArray(1, char(byte)), byte);
+    };
+    resetTable();
+    int nextCode = 258;
+    int width = 9;
+    write(256, width);
+    qsizetype position = 0;
+    while (position < input.size()) {
+        qsizetype length = 1;
+        while (position + length < input.size() && table.contains(input.mid(position, length + 1)))
+            ++length;
+        write(table.value(input.mid(position, length)), width);
+        if (position + length < input.size()) {
+            table.insert(input.mid(position, length + 1), nextCode);
+            width = widthAfterAssigning(nextCode);
+            ++nextCode;
+            if (nextCode == 4096) {
+                write(256, width);
+                resetTable();
+                nextCode = 258;
+                width = 9;
+            }
+        }
+        position += length;
+    }
+    // The decoder reads end-of-data at the width its next entry would need.
+    write(257, nextCode + 1 > 4095 ? 12 : widthAfterAssigning(nextCode));
+    return out;
 }
 
 QImage solidImage(int width, int height, QColor color)
@@ -69,6 +126,10 @@ private slots:
     void lzwStartsWithClearAndEndsPadded();
     void lzwClearsTheFullTableAtTwelveBits();
     void lzwEndOfDataAtTheDecodersWidth();
+    void lzwMatchesTheReferenceEncoder_data();
+    void lzwMatchesTheReferenceEncoder();
+    void lzwMatchesTheReferenceAtEveryLength();
+    void lzwCallsShareNoState();
 
     void rasterizeTransparentPartsWhite();
     void rasterizeCutsAtTheControlsEdges();
@@ -216,6 +277,94 @@ void TestPdfEncoders::lzwEndOfDataAtTheDecodersWidth()
     }
     std::sort(boundariesMet.begin(), boundariesMet.end());
     QCOMPARE(boundariesMet, QList<int>({511, 1023, 2047}));
+}
+
+void TestPdfEncoders::lzwMatchesTheReferenceEncoder_data()
+{
+    QTest::addColumn<QByteArray>("input");
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("one byte") << QByteArray("\xff");
+    QTest::newRow("KwKwK") << QByteArray("aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaab");
+    QTest::newRow("100 000 zero bytes") << QByteArray(100000, '\0');
+    QTest::newRow("100 000 bytes 0xff") << QByteArray(100000, '\xff');
+    // Random bytes fill a table every 3838 bytes or so: 200 000 bytes clear it
+    // about fifty times.
+    QTest::newRow("random 200 000") << randomBytes(200000, 31);
+    QTest::newRow("picture-like 400 x 300") << pictureLikeBytes(400, 300, 7);
+    QTest::newRow("ramp of all byte values") << [] {
+        QByteArray bytes;
+        for (int i = 0; i < 70000; ++i)
+            bytes.append(char(i * 7 % 256));
+        return bytes;
+    }();
+    // Strings that grow to the longest the table allows before a clear.
+    QTest::newRow("counting pattern") << [] {
+        QByteArray bytes;
+        for (int run = 1; bytes.size() < 150000; ++run)
+            bytes.append(QByteArray(run % 300, char(run)));
+        return bytes;
+    }();
+    // Few distinct bytes but many strings: (prefix, byte) pairs that share
+    // their byte and differ in the prefix code, which land side by side.
+    QTest::newRow("two-symbol random") << [] {
+        QByteArray bytes = randomBytes(120000, 41);
+        for (char& byte : bytes)
+            byte = (uchar(byte) & 1) ? 'x' : 'y';
+        return bytes;
+    }();
+}
+
+void TestPdfEncoders::lzwMatchesTheReferenceEncoder()
+{
+    QFETCH(QByteArray, input);
+    const QByteArray expected = referenceLzw(input);
+    const QByteArray actual = lzwEncode(input);
+    QCOMPARE(actual.size(), expected.size());
+    QCOMPARE(actual, expected);
+}
+
+void TestPdfEncoders::lzwMatchesTheReferenceAtEveryLength()
+{
+    // Every prefix of a random text up to 2500 bytes: the tables end at every
+    // size from 258 up past 2047, the three width changes included.
+    const QByteArray text = randomBytes(2500, 57);
+    for (qsizetype length = 0; length <= text.size(); ++length) {
+        const QByteArray input = text.left(length);
+        if (lzwEncode(input) != referenceLzw(input))
+            QFAIL(qPrintable(QStringLiteral("bytes differ at length %1").arg(length)));
+    }
+}
+
+void TestPdfEncoders::lzwCallsShareNoState()
+{
+    // Inputs that leave the string table at different sizes, encoded in turn
+    // and on two threads at once: each result must be what the input alone
+    // gives.
+    const QList<QByteArray> inputs = {randomBytes(5000, 1), pictureLikeBytes(60, 40, 2), QByteArray("abcabcabc"),
+                                      randomBytes(12000, 3), QByteArray(), QByteArray(3000, 'q'),
+                                      randomBytes(700, 4)};
+    QList<QByteArray> expected;
+    for (const QByteArray& input : inputs)
+        expected.append(referenceLzw(input));
+    for (int round = 0; round < 2; ++round) {
+        for (qsizetype i = 0; i < inputs.size(); ++i) {
+            const qsizetype index = round == 0 ? i : inputs.size() - 1 - i;
+            QCOMPARE(lzwEncode(inputs[index]), expected[index]);
+        }
+    }
+    QList<QByteArray> otherThread;
+    std::thread worker([&] {
+        for (int round = 0; round < 20; ++round)
+            for (const QByteArray& input : inputs)
+                otherThread.append(lzwEncode(input));
+    });
+    for (int round = 0; round < 20; ++round)
+        for (qsizetype i = 0; i < inputs.size(); ++i)
+            QCOMPARE(lzwEncode(inputs[i]), expected[i]);
+    worker.join();
+    QCOMPARE(otherThread.size(), 20 * inputs.size());
+    for (qsizetype i = 0; i < otherThread.size(); ++i)
+        QCOMPARE(otherThread[i], expected[i % inputs.size()]);
 }
 
 void TestPdfEncoders::rasterizeTransparentPartsWhite()
