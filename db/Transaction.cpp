@@ -35,7 +35,26 @@ Firebird::ITransaction* Transaction::handle()
 {
     if (!m_transaction) {
         StatusWrapper status;
-        m_transaction = m_connection.attachment()->startTransaction(&status, 0, nullptr);
+        Firebird::IAttachment* attachment = m_connection.attachment();
+        if (m_lockTimeout <= 0) {
+            m_transaction = attachment->startTransaction(&status, 0, nullptr);
+            return m_transaction;
+        }
+        // The default parameters, with a bound on the wait for a lock.
+        Firebird::IXpbBuilder* tpb =
+            master()->getUtilInterface()->getXpbBuilder(&status, Firebird::IXpbBuilder::TPB, nullptr, 0);
+        try {
+            tpb->insertTag(&status, isc_tpb_concurrency);
+            tpb->insertTag(&status, isc_tpb_write);
+            tpb->insertTag(&status, isc_tpb_wait);
+            tpb->insertInt(&status, isc_tpb_lock_timeout, m_lockTimeout);
+            m_transaction =
+                attachment->startTransaction(&status, tpb->getBufferLength(&status), tpb->getBuffer(&status));
+        } catch (...) {
+            tpb->dispose();
+            throw;
+        }
+        tpb->dispose();
     }
     return m_transaction;
 }

@@ -8,8 +8,9 @@ namespace db {
 
 class Connection;
 
-// One transaction on a connection, with the server's default behaviour (no
-// transaction parameters). It starts with the first statement that needs it;
+// One transaction on a connection, with the server's default behaviour
+// (concurrency, read-write, waiting on a conflicting lock), unless a lock
+// timeout is set. It starts with the first statement that needs it;
 // commitRetaining and rollbackRetaining end the work done so far and keep the
 // same transaction context open for the next statements.
 class Transaction
@@ -21,6 +22,11 @@ public:
     Transaction& operator=(const Transaction&) = delete;
 
     Connection& connection() { return m_connection; }
+
+    // How long a statement waits for a row that another transaction holds
+    // before it fails with the database's lock error; 0 waits until that
+    // transaction ends. Takes effect when the transaction next starts.
+    void setLockTimeout(int seconds) { m_lockTimeout = seconds; }
     bool active() const { return m_transaction != nullptr; }
 
     // The running transaction, started (and the connection opened) first when
@@ -40,6 +46,7 @@ private:
     Connection& m_connection;
     Firebird::ITransaction* m_transaction = nullptr;
     int m_handlerKey;
+    int m_lockTimeout = 0;
 };
 
 } // namespace db

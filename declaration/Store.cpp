@@ -15,6 +15,10 @@ WithholdingStore::WithholdingStore(const QString& databaseName)
     , tran(Conector)
     , t_reten(tran)
 {
+    // Another attachment holding the stored rows must not freeze the window
+    // for as long as it keeps them: after a short wait CONFIRMA fails with the
+    // database's lock error and the earlier declaration stays.
+    tran.setLockTimeout(LockTimeoutSeconds);
 }
 
 void WithholdingStore::deleteLines()

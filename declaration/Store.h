@@ -29,6 +29,8 @@ class WithholdingStore
 public:
     // The password parameter of the program's fixed connection settings.
     static constexpr const char* Password = "pinecrest";
+    // How long a statement waits for rows another transaction holds.
+    static constexpr int LockTimeoutSeconds = 3;
 
     explicit WithholdingStore(const QString& databaseName);
 
