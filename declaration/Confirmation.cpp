@@ -146,9 +146,20 @@ std::optional<ConfirmedDeclaration> Confirmation::run(const DeclarationHeader& h
         return Error(QStringLiteral("No se puede crear el archivo \"%1\": %2")
                          .arg(result.declarationPath, file.errorString()));
     };
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered, so that a write that fails reports the system's reason.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         throw fileError();
-    if (file.write(content) != content.size()) {
+    // Written out here, so that a full disk shows before the store changes
+    // and not only when the file is put in place. A short write is followed
+    // by another one, whose refusal carries the system's reason.
+    qint64 written = 0;
+    while (written < content.size()) {
+        const qint64 count = file.write(content.constData() + written, content.size() - written);
+        if (count <= 0)
+            break;
+        written += count;
+    }
+    if (written != content.size() || !file.flush()) {
         const Error error = fileError();
         file.cancelWriting();
         throw error;
