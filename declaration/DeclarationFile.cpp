@@ -28,8 +28,13 @@ LineReader::LineReader(const QString& path, qsizetype keep)
 
 void LineReader::open()
 {
-    if (QFileInfo(m_path).isDir())
+    const QFileInfo info(m_path);
+    if (info.isDir())
         throw Error(QStringLiteral("No se puede abrir el archivo \"%1\": es una carpeta").arg(m_path));
+    // A named pipe would block the open until someone writes to it, a device
+    // such as /dev/zero would be read for ever: only plain files are read.
+    if (info.exists() && !info.isFile())
+        throw Error(QStringLiteral("No se puede abrir el archivo \"%1\": no es un archivo de texto común").arg(m_path));
     if (!m_file.open(QIODevice::ReadOnly))
         throw Error(QStringLiteral("No se puede abrir el archivo \"%1\": %2").arg(m_path, m_file.errorString()));
 }
