@@ -1,0 +1,654 @@
+// Faults injected under CONFIRMA and the two loads, through the real window
+// on the offscreen platform with a real embedded database per test: the
+// database missing, corrupt or locked by another attachment; the program's
+// directory gone or full; the PDF's name taken by a folder; the import and
+// re-load files vanished or unreadable. After each: the error box with a text
+// that says what failed, the earlier declaration file byte for byte as it was,
+// the table holding exactly one whole declaration (read back), and the same
+// window confirming the next declaration.
+#include "DatabaseFixture.h"
+#include "FakeCollaborators.h"
+#include "RecordLines.h"
+
+#include "MaskEdit.h"
+#include "Query.h"
+#include "Retenciones.h"
+#include "Startup.h"
+#include "Transaction.h"
+#include "WithholdingGrid.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QtTest>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <csignal>
+#include <memory>
+#include <mutex>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+const QString Question = QStringLiteral("Confirma Generar Archivo con Caracter de DDJJ ?");
+
+// Runs `release` on another thread unless `finished()` is called within the
+// grace time: a handler that would block forever on something the test holds
+// comes back, and the test fails on its assertions instead of hanging.
+class Watchdog
+{
+public:
+    Watchdog(std::chrono::seconds grace, std::function<void()> release)
+        : m_thread([this, grace, release = std::move(release)] {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            if (!m_condition.wait_for(lock, grace, [this] { return m_finished; })) {
+                m_fired = true;
+                release();
+            }
+        })
+    {
+    }
+    ~Watchdog() { finished(); }
+
+    // Stops the watchdog; true when it had to release the handler.
+    bool finished()
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_finished = true;
+        }
+        m_condition.notify_all();
+        if (m_thread.joinable())
+            m_thread.join();
+        return m_fired;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_condition;
+    bool m_finished = false;
+    std::atomic<bool> m_fired {false};
+    std::thread m_thread;
+};
+
+// A dialog that answers with a path and lets the file go first, as when the
+// chosen file is removed before the program reads it.
+class VanishingFileDialog : public OpenFileDialog
+{
+public:
+    QString path;
+    QString getOpenFileName() override
+    {
+        QFile::remove(path);
+        return path;
+    }
+};
+
+// Lowers the file-size limit of this process for its lifetime; writes beyond
+// it fail with EFBIG instead of raising SIGXFSZ.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit lowered = m_old;
+        lowered.rlim_cur = bytes;
+        m_set = setrlimit(RLIMIT_FSIZE, &lowered) == 0;
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+    bool isSet() const { return m_set; }
+
+private:
+    rlimit m_old {};
+    void (*m_oldHandler)(int) = nullptr;
+    bool m_set = false;
+};
+
+} // namespace
+
+class TestGuiFaults : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void databaseMissing();
+    void databaseCorrupt();
+    void databaseLockedByAnotherAttachment();
+    void programDirectoryCannotBeCreated();
+    void programDirectoryFull();
+    void reportTargetIsAFolder();
+    void importFileVanished();
+    void importFileUnreadable();
+    void importFileThatIsNoPlainFile_data();
+    void importFileThatIsNoPlainFile();
+    void reloadFileVanished();
+    void reloadFileUnreadable();
+
+private:
+    void startProgram();
+    void endProgram() { m_window.reset(); }
+    QWidget* focus() const { return QApplication::focusWidget(); }
+    void enterHeader();
+    QString writeImportFile(const QString& name, int firstNumber, int count);
+    void import(const QString& path);
+    void clickConfirma();
+    void confirmEarlierDeclaration();
+    void prepareNewDeclaration();
+    void expectError(const QString& beginning);
+    QStringList storedReceipts() const;
+    QByteArray declarationFile() const;
+    QStringList receiptsInFile(const QByteArray& bytes) const;
+    void expectEarlierDeclarationKept();
+    void confirmNewDeclaration();
+
+    std::unique_ptr<QTemporaryDir> m_directory;
+    QString m_programDirectory;
+    QString m_declarationPath;
+    QString m_database;
+    FakeDesktop m_desktop;
+    std::unique_ptr<TF_Retenciones> m_window;
+    QByteArray m_earlierFile;
+    QStringList m_earlierReceipts;
+    QStringList m_newReceipts;
+};
+
+void TestGuiFaults::init()
+{
+    m_directory = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_directory->isValid());
+    QVERIFY(QDir(m_directory->path()).mkdir("program"));
+    m_programDirectory = m_directory->filePath("program") + '/';
+    m_declarationPath = m_programDirectory + "26300332.txt";
+    m_database = fixture::createDatabase(*m_directory, "RETENCIONES.FDB");
+    m_desktop = FakeDesktop();
+    m_earlierFile.clear();
+    m_earlierReceipts.clear();
+    m_newReceipts.clear();
+    startProgram();
+}
+
+void TestGuiFaults::cleanup()
+{
+    m_window.reset();
+    m_directory.reset();
+}
+
+void TestGuiFaults::startProgram()
+{
+    m_window = createWindows(m_desktop.collaborators(m_programDirectory, m_database));
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    QTRY_COMPARE(focus(), static_cast<QWidget*>(m_window->e_legaJo));
+}
+
+void TestGuiFaults::enterHeader()
+{
+    QTRY_COMPARE(focus(), static_cast<QWidget*>(m_window->e_legaJo));
+    for (const char* text : {"332", "3", "2026"}) {
+        QTest::keyClicks(focus(), text);
+        QTest::keyClick(focus(), Qt::Key_Return);
+    }
+    QVERIFY(m_window->Panel3->isVisible());
+}
+
+// Lines that pass the import's cross-check, receipt numbers firstNumber, ...
+QString TestGuiFaults::writeImportFile(const QString& name, int firstNumber, int count)
+{
+    QStringList lines;
+    for (int i = 0; i < count; ++i)
+        lines << recordlines::goodRecord(firstNumber + i, 120000 + 100 * i);
+    const QByteArray bytes = recordlines::fileBytes(lines, "\r\n");
+    const QString path = m_directory->filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
+}
+
+void TestGuiFaults::import(const QString& path)
+{
+    m_desktop.fileDialog->paths = {path};
+    QTest::mouseClick(m_window->B1, Qt::LeftButton);
+}
+
+void TestGuiFaults::clickConfirma()
+{
+    m_desktop.messages->shown.clear();
+    m_desktop.messages->answers = {true};
+    QTest::mouseClick(m_window->B_Confirma, Qt::LeftButton);
+}
+
+QStringList TestGuiFaults::receiptsInFile(const QByteArray& bytes) const
+{
+    QStringList receipts;
+    for (qsizetype at = 0; at + 198 <= bytes.size(); at += 198)
+        receipts << QString::number(bytes.mid(at + 38, 13).toLongLong());
+    return receipts;
+}
+
+// Declaration 1: two imported lines, 101 and 102, confirmed.
+void TestGuiFaults::confirmEarlierDeclaration()
+{
+    enterHeader();
+    import(writeImportFile("earlier.txt", 101, 2));
+    clickConfirma();
+    QCOMPARE(m_desktop.messages->texts(), QStringList {Question});
+    m_earlierFile = declarationFile();
+    m_earlierReceipts = QStringList {"101", "102"};
+    QCOMPARE(m_earlierFile.size(), 2 * 198);
+    QCOMPARE(receiptsInFile(m_earlierFile), m_earlierReceipts);
+    QCOMPARE(storedReceipts(), m_earlierReceipts);
+}
+
+// Declaration 2, ready to be confirmed: three imported lines 201 to 203.
+void TestGuiFaults::prepareNewDeclaration()
+{
+    enterHeader();
+    import(writeImportFile("new.txt", 201, 3));
+    QCOMPARE(m_window->gridCells->cell(3, 1), QString("0000000000203"));
+    QVERIFY(m_window->B_Confirma->isEnabled());
+    m_newReceipts = QStringList {"201", "202", "203"};
+}
+
+// The question, then one error box whose text begins as given.
+void TestGuiFaults::expectError(const QString& beginning)
+{
+    const QList<ShownBox>& shown = m_desktop.messages->shown;
+    QCOMPARE(shown.size(), 2);
+    QCOMPARE(shown.at(0).text, Question);
+    QCOMPARE(shown.at(1).kind, ShownBox::Error);
+    QVERIFY2(shown.at(1).text.startsWith(beginning), qPrintable(shown.at(1).text));
+}
+
+// The receipt numbers stored in RETEN in JID order, read through an
+// attachment of the test's own.
+QStringList TestGuiFaults::storedReceipts() const
+{
+    db::Connection connection(m_database, fixture::sysdba());
+    db::Transaction transaction(connection);
+    db::Query query(transaction);
+    query.setSql("select nrocom from reten order by jid");
+    query.open();
+    QStringList receipts;
+    for (; !query.eof(); query.next())
+        receipts << QString::number(query.text(0).trimmed().toLongLong());
+    return receipts;
+}
+
+QByteArray TestGuiFaults::declarationFile() const
+{
+    QFile file(m_declarationPath);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray("(no file)");
+    return file.readAll();
+}
+
+// Nothing of declaration 2 reached the file or the table, and the window
+// still holds it for another try.
+void TestGuiFaults::expectEarlierDeclarationKept()
+{
+    QCOMPARE(declarationFile(), m_earlierFile);
+    QCOMPARE(storedReceipts(), m_earlierReceipts);
+    QCOMPARE(m_window->gridCells->cell(3, 1), QString("0000000000203"));
+    QVERIFY(!m_window->Panel1->isEnabled());
+    QVERIFY(m_window->B_Confirma->isEnabled());
+    // No temporary file left beside the declaration.
+    QCOMPARE(QDir(m_programDirectory).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+             (QStringList {"26300332.pdf", "26300332.txt"}));
+}
+
+// The same window confirms declaration 2 once the fault is gone.
+void TestGuiFaults::confirmNewDeclaration()
+{
+    clickConfirma();
+    QCOMPARE(m_desktop.messages->texts(), QStringList {Question});
+    const QByteArray written = declarationFile();
+    QCOMPARE(written.size(), 3 * 198);
+    QCOMPARE(receiptsInFile(written), m_newReceipts);
+    QCOMPARE(storedReceipts(), m_newReceipts);
+    QVERIFY(m_window->salida->text().startsWith("SU ARCHIVOS(TXT y PDF)FUERON GENERADOS EN  "));
+    QCOMPARE(m_window->gridCells->usedRows(), 0);
+    QVERIFY(QFileInfo(m_programDirectory + "26300332.pdf").size() > 0);
+}
+
+void TestGuiFaults::databaseMissing()
+{
+    confirmEarlierDeclaration();
+    // The program ends, the database file goes, the program starts again.
+    endProgram();
+    const QString aside = m_database + ".aside";
+    QVERIFY(QFile::rename(m_database, aside));
+    startProgram();
+    prepareNewDeclaration();
+    clickConfirma();
+    expectError(QString());
+    QVERIFY2(m_desktop.messages->shown.at(1).text.contains(m_database),
+             qPrintable(m_desktop.messages->shown.at(1).text));
+    QVERIFY(!QFile::exists(m_database)); // the program does not create it
+
+    QVERIFY(QFile::rename(aside, m_database));
+    expectEarlierDeclarationKept();
+    confirmNewDeclaration();
+}
+
+void TestGuiFaults::databaseCorrupt()
+{
+    confirmEarlierDeclaration();
+    endProgram();
+    QFile database(m_database);
+    QVERIFY(database.open(QIODevice::ReadOnly));
+    const QByteArray good = database.readAll();
+    database.close();
+    QByteArray noise(good.size(), '\0');
+    QRandomGenerator generator(20260315);
+    for (char& byte : noise)
+        byte = char(generator.bounded(256));
+    QVERIFY(database.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(database.write(noise), qint64(noise.size()));
+    database.close();
+
+    startProgram();
+    prepareNewDeclaration();
+    clickConfirma();
+    expectError(QString());
+    QVERIFY2(m_desktop.messages->shown.at(1).text.contains(m_database),
+             qPrintable(m_desktop.messages->shown.at(1).text));
+    QCOMPARE(declarationFile(), m_earlierFile);
+
+    // The good file back in its place.
+    QVERIFY(database.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(database.write(good), qint64(good.size()));
+    database.close();
+    expectEarlierDeclarationKept();
+    confirmNewDeclaration();
+}
+
+// Another attachment has deleted the stored rows and not committed: the
+// window's delete must not wait for it for ever on the only thread the
+// window has. The box says the rows are locked; the earlier declaration
+// stays; once the other transaction ends, the next CONFIRMA goes through.
+void TestGuiFaults::databaseLockedByAnotherAttachment()
+{
+    confirmEarlierDeclaration();
+    prepareNewDeclaration();
+
+    db::Connection other(m_database, fixture::sysdba());
+    db::Transaction otherTransaction(other);
+    db::Query otherDelete(otherTransaction);
+    otherDelete.setSql("delete from reten");
+    otherDelete.execute();
+
+    {
+        Watchdog watchdog(std::chrono::seconds(60), [&] { otherTransaction.rollback(); });
+        clickConfirma();
+        QVERIFY2(!watchdog.finished(), "CONFIRMA waited until the other transaction was ended");
+    }
+    expectError(QString());
+    QVERIFY2(m_desktop.messages->shown.at(1).text.contains("update conflicts with concurrent update"),
+             qPrintable(m_desktop.messages->shown.at(1).text));
+    QCOMPARE(declarationFile(), m_earlierFile);
+
+    otherTransaction.rollback();
+    expectEarlierDeclarationKept();
+    confirmNewDeclaration();
+}
+
+// The program's directory is reached through a link; the link comes to point
+// below a plain file, a folder that can never be created (root can write
+// anywhere, but not there).
+void TestGuiFaults::programDirectoryCannotBeCreated()
+{
+    const QString real = m_directory->filePath("program-real");
+    QVERIFY(QDir(m_directory->path()).rmdir("program"));
+    QVERIFY(QDir(m_directory->path()).mkdir("program-real"));
+    QVERIFY(QFile::link(real, m_directory->filePath("program")));
+    confirmEarlierDeclaration();
+    prepareNewDeclaration();
+
+    QFile blocker(m_directory->filePath("plain-file"));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    QVERIFY(QFile::remove(m_directory->filePath("program")));
+    QVERIFY(QFile::link(m_directory->filePath("plain-file/program"), m_directory->filePath("program")));
+    clickConfirma();
+    expectError("No se puede crear el archivo \"" + m_declarationPath + "\"");
+    QCOMPARE(storedReceipts(), m_earlierReceipts);
+    QVERIFY(!QFile::exists(m_directory->filePath("plain-file/program")));
+
+    QVERIFY(QFile::remove(m_directory->filePath("program")));
+    QVERIFY(QFile::link(real, m_directory->filePath("program")));
+    expectEarlierDeclarationKept();
+    confirmNewDeclaration();
+}
+
+// No room for the declaration file: a file-size limit below its size. The
+// failure must come before the store changes, so that file and table keep
+// telling the same declaration.
+void TestGuiFaults::programDirectoryFull()
+{
+    confirmEarlierDeclaration();
+    prepareNewDeclaration();
+    {
+        const FileSizeLimit limit(3 * 198 - 100);
+        QVERIFY(limit.isSet());
+        clickConfirma();
+    }
+    expectError("No se puede crear el archivo \"" + m_declarationPath + "\"");
+    QVERIFY2(m_desktop.messages->shown.at(1).text.contains("File too large"),
+             qPrintable(m_desktop.messages->shown.at(1).text));
+    expectEarlierDeclarationKept();
+    confirmNewDeclaration();
+}
+
+// The control report's name is taken by a folder: the declaration is
+// confirmed (file and table hold the new one alike), the report is not, and
+// the window keeps the lines so that the user can export again.
+void TestGuiFaults::reportTargetIsAFolder()
+{
+    confirmEarlierDeclaration();
+    prepareNewDeclaration();
+    const QString pdf = m_programDirectory + "26300332.pdf";
+    QVERIFY(QFile::remove(pdf));
+    QVERIFY(QDir().mkdir(pdf));
+    clickConfirma();
+    expectError("Cannot create file \"" + pdf + "\".");
+    QCOMPARE(receiptsInFile(declarationFile()), m_newReceipts);
+    QCOMPARE(storedReceipts(), m_newReceipts);
+    QVERIFY(QFileInfo(pdf).isDir());
+    QCOMPARE(m_window->gridCells->cell(3, 1), QString("0000000000203"));
+    QVERIFY(!m_window->Panel1->isEnabled());
+
+    QVERIFY(QDir().rmdir(pdf));
+    confirmNewDeclaration();
+}
+
+// The chosen import file is gone when the program comes to read it: as with a
+// cancelled dialog nothing is read, the grid stays and CONFIRMA is enabled.
+void TestGuiFaults::importFileVanished()
+{
+    confirmEarlierDeclaration();
+    enterHeader();
+    auto vanishing = std::make_shared<VanishingFileDialog>();
+    vanishing->path = writeImportFile("vanishing.txt", 301, 2);
+    m_window->collaborators.fileDialog = vanishing;
+    m_desktop.messages->shown.clear();
+    QTest::mouseClick(m_window->B1, Qt::LeftButton);
+    QCOMPARE(m_desktop.messages->texts(), QStringList {});
+    QCOMPARE(m_window->gridCells->usedRows(), 0);
+    QCOMPARE(m_window->e_totreten->text(), QString("0"));
+    QVERIFY(m_window->B_Confirma->isEnabled());
+    QCOMPARE(declarationFile(), m_earlierFile);
+    QCOMPARE(storedReceipts(), m_earlierReceipts);
+
+    m_window->collaborators.fileDialog = m_desktop.fileDialog;
+    import(writeImportFile("new.txt", 201, 3));
+    m_newReceipts = QStringList {"201", "202", "203"};
+    confirmNewDeclaration();
+}
+
+// A file that opens but cannot be read (the read fails as on a damaged disk):
+// the error box names the file, nothing of it reaches the grid.
+void TestGuiFaults::importFileUnreadable()
+{
+    confirmEarlierDeclaration();
+    enterHeader();
+    import(writeImportFile("first.txt", 201, 1));
+    QCOMPARE(m_window->e_totreten->text(), QString("6"));
+    const QString unreadable = m_directory->filePath("unreadable.txt");
+    QVERIFY(QFile::link("/proc/self/mem", unreadable));
+    m_desktop.messages->shown.clear();
+    m_window->B_Confirma->setEnabled(false);
+    import(unreadable);
+    QCOMPARE(m_desktop.messages->shown.size(), 1);
+    const ShownBox box = m_desktop.messages->shown.at(0);
+    QCOMPARE(box.kind, ShownBox::Error);
+    QVERIFY2(box.text.startsWith("Error de lectura en el archivo \"" + unreadable + "\""), qPrintable(box.text));
+    QCOMPARE(m_window->gridCells->usedRows(), 1);
+    QCOMPARE(m_window->nextRow, 2);
+    QCOMPARE(m_window->e_totreten->text(), QString("6"));
+    QVERIFY(!m_window->B_Confirma->isEnabled());
+    QCOMPARE(declarationFile(), m_earlierFile);
+    QCOMPARE(storedReceipts(), m_earlierReceipts);
+
+    // The user picks a good file next and confirms.
+    import(writeImportFile("rest.txt", 202, 2));
+    m_newReceipts = QStringList {"201", "202", "203"};
+    confirmNewDeclaration();
+}
+
+void TestGuiFaults::importFileThatIsNoPlainFile_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("named pipe without a writer") << "fifo";
+    QTest::newRow("endless device") << "device";
+}
+
+// A named pipe nobody writes to would block the open for ever, an endless
+// device would be read for ever: the import refuses anything but a plain
+// file, and the window goes on.
+void TestGuiFaults::importFileThatIsNoPlainFile()
+{
+    QFETCH(QString, kind);
+    confirmEarlierDeclaration();
+    enterHeader();
+    QString path;
+    std::unique_ptr<Watchdog> watchdog;
+    if (kind == "fifo") {
+        path = m_directory->filePath("pipe");
+        QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        // Ends a blocked open: a writer comes and goes, the reader sees an
+        // empty file.
+        watchdog = std::make_unique<Watchdog>(std::chrono::seconds(30), [path] {
+            QFile writer(path);
+            if (writer.open(QIODevice::WriteOnly))
+                writer.close();
+        });
+    } else {
+        path = "/dev/zero";
+    }
+    m_desktop.messages->shown.clear();
+    m_window->B_Confirma->setEnabled(false);
+    import(path);
+    if (watchdog)
+        QVERIFY2(!watchdog->finished(), "the import waited for a writer to the pipe");
+    QCOMPARE(m_desktop.messages->shown.size(), 1);
+    const ShownBox box = m_desktop.messages->shown.at(0);
+    QCOMPARE(box.kind, ShownBox::Error);
+    QVERIFY2(box.text.startsWith("No se puede abrir el archivo \"" + path + "\""), qPrintable(box.text));
+    QCOMPARE(m_window->gridCells->usedRows(), 0);
+    QVERIFY(!m_window->B_Confirma->isEnabled());
+    QCOMPARE(declarationFile(), m_earlierFile);
+    QCOMPARE(storedReceipts(), m_earlierReceipts);
+
+    import(writeImportFile("new.txt", 201, 3));
+    m_newReceipts = QStringList {"201", "202", "203"};
+    confirmNewDeclaration();
+}
+
+// The period's declaration file is gone by the time "Carga Manual" looks: the
+// line entry opens on the grid as it was.
+void TestGuiFaults::reloadFileVanished()
+{
+    confirmEarlierDeclaration();
+    QVERIFY(QFile::remove(m_declarationPath));
+    enterHeader();
+    m_desktop.messages->shown.clear();
+    QTest::mouseClick(m_window->B2, Qt::LeftButton);
+    QCOMPARE(m_desktop.messages->texts(), QStringList {});
+    QVERIFY(m_window->Panel2->isVisible());
+    QCOMPARE(m_window->gridCells->usedRows(), 0);
+    QCOMPARE(storedReceipts(), m_earlierReceipts);
+
+    // A line typed by hand, confirmed.
+    QCOMPARE(focus(), static_cast<QWidget*>(m_window->E_CuitReten));
+    for (const char* text : {"20111111112", "UNO", "15032026", "201", "1234.5"}) {
+        QTest::keyClicks(focus(), text);
+        QTest::keyClick(focus(), Qt::Key_Return);
+    }
+    QTest::keyClick(focus(), Qt::Key_Return); // ADICIONA
+    QCOMPARE(m_window->gridCells->cell(1, 1), QString("201"));
+    clickConfirma();
+    QCOMPARE(m_desktop.messages->texts(), QStringList {Question});
+    QCOMPARE(receiptsInFile(declarationFile()), QStringList {"201"});
+    QCOMPARE(storedReceipts(), QStringList {"201"});
+}
+
+// The period's declaration file cannot be read: the re-load stops with the
+// error box, the grid stays as it was and the line entry does not open.
+// With the file readable again, "Carga Manual" re-loads it.
+void TestGuiFaults::reloadFileUnreadable()
+{
+    confirmEarlierDeclaration();
+    const QString aside = m_declarationPath + ".aside";
+    QVERIFY(QFile::rename(m_declarationPath, aside));
+    QVERIFY(QFile::link("/proc/self/mem", m_declarationPath));
+    enterHeader();
+    import(writeImportFile("first.txt", 201, 1));
+    m_desktop.messages->shown.clear();
+    QTest::mouseClick(m_window->B2, Qt::LeftButton);
+    QCOMPARE(m_desktop.messages->shown.size(), 1);
+    const ShownBox box = m_desktop.messages->shown.at(0);
+    QCOMPARE(box.kind, ShownBox::Error);
+    QVERIFY2(box.text.startsWith("Error de lectura en el archivo \"" + m_declarationPath + "\""),
+             qPrintable(box.text));
+    QCOMPARE(m_window->gridCells->usedRows(), 1);
+    QCOMPARE(m_window->e_totreten->text(), QString("6"));
+    QVERIFY(m_window->Panel3->isVisible());
+    QVERIFY(m_window->Panel2->isHidden());
+    QCOMPARE(storedReceipts(), m_earlierReceipts);
+
+    QVERIFY(QFile::remove(m_declarationPath));
+    QVERIFY(QFile::rename(aside, m_declarationPath));
+    QCOMPARE(declarationFile(), m_earlierFile);
+    QTest::mouseClick(m_window->B2, Qt::LeftButton);
+    QCOMPARE(m_desktop.messages->shown.size(), 1);
+    QVERIFY(m_window->Panel2->isVisible());
+    QCOMPARE(m_window->gridCells->cell(3, 1), QString("0000000000102"));
+    m_newReceipts = QStringList {"201", "101", "102"};
+    confirmNewDeclaration();
+}
+
+QTEST_MAIN(TestGuiFaults)
+#include "tst_gui_faults.moc"
