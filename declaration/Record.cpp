@@ -122,6 +122,7 @@ bool amountFits(const QString& amountText)
     bool digitSeen = false;
     int points = 0;
     int decimals = 0;
+    int wholeDigits = 0; // leading zeros not counted
     for (QChar c : amount) {
         if (c == QLatin1Char('.')) {
             ++points;
@@ -129,11 +130,15 @@ bool amountFits(const QString& amountText)
             digitSeen = true;
             if (points)
                 ++decimals;
+            else if (wholeDigits > 0 || c != QLatin1Char('0'))
+                ++wholeDigits;
         } else {
             return false;
         }
     }
-    if (!digitSeen || points > 1 || decimals > 2)
+    // More than nine whole digits never fit, and their hundredths may not
+    // even fit 64 bits.
+    if (!digitSeen || points > 1 || decimals > 2 || wholeDigits > 9)
         return false;
     return text::toCents(amount) <= 99999999999LL;
 }
@@ -174,7 +179,7 @@ std::optional<FieldProblem> doesNotFit(const RecordInput& in)
     // would shift every later field of the record.
     if (text::trimmed(in.date).size() != 10 || !inCodepage(in.date))
         return FieldProblem {QStringLiteral("Fecha"), text::trimmed(in.date)};
-    if (text::trimmed(in.year).size() != 4)
+    if (text::trimmed(in.year).size() != 4 || !inCodepage(in.year))
         return FieldProblem {QStringLiteral("Año"), text::trimmed(in.year)};
     return std::nullopt;
 }

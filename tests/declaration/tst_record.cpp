@@ -138,10 +138,17 @@ private slots:
         check([](RecordInput& in) { in.receiptAmount = "1000000000"; }, QStringLiteral("Importe Comprobante"));
         check([](RecordInput& in) { in.receiptAmount = "1.005"; }, QStringLiteral("Importe Comprobante"));
         check([](RecordInput& in) { in.withholding = "-6"; }, QString::fromUtf8("Importe Retención"));
+        // Amounts whose hundredths do not fit 64 bits are named, not a conversion error.
+        check([](RecordInput& in) { in.withholding = "999999900000000000.90"; }, QString::fromUtf8("Importe Retención"));
+        check([](RecordInput& in) { in.receiptAmount = QString(30, '9'); }, QStringLiteral("Importe Comprobante"));
         check([](RecordInput& in) { in.supplierName = QString(61, 'A'); }, QString::fromUtf8("Razón Social"));
         check([](RecordInput& in) { in.supplierName = QString::fromUtf8("ŐRSÉG"); }, QString::fromUtf8("Razón Social"));
         check([](RecordInput& in) { in.date = "//"; }, QStringLiteral("Fecha"));
         check([](RecordInput& in) { in.year = "02020"; }, QString::fromUtf8("Año"));
+        // Four UTF-16 units but two characters, or a character without its byte:
+        // the year would shift or change the record.
+        check([](RecordInput& in) { in.year = QString::fromUtf8("20\xF0\x9F\x98\x80"); }, QString::fromUtf8("Año"));
+        check([](RecordInput& in) { in.year = QString::fromUtf8("202\xC5\x90"); }, QString::fromUtf8("Año"));
         RecordInput fits = sampleInput();
         fits.receiptNumber = QString(13, '9');
         fits.receiptAmount = "999999999.99";
