@@ -134,6 +134,7 @@ private slots:
     void databaseMissing();
     void databaseCorrupt();
     void databaseLockedByAnotherAttachment();
+    void databaseHeldByAnotherProcess();
     void programDirectoryCannotBeCreated();
     void programDirectoryFull();
     void reportTargetIsAFolder();
@@ -280,6 +281,8 @@ void TestGuiFaults::expectError(const QString& beginning)
     QCOMPARE(shown.at(0).text, Question);
     QCOMPARE(shown.at(1).kind, ShownBox::Error);
     QVERIFY2(shown.at(1).text.startsWith(beginning), qPrintable(shown.at(1).text));
+    // What the user reads, in the test's log.
+    qInfo("error box: %s", qPrintable(shown.at(1).text));
 }
 
 // The receipt numbers stored in RETEN in JID order, read through an
@@ -411,6 +414,46 @@ void TestGuiFaults::databaseLockedByAnotherAttachment()
     QCOMPARE(declarationFile(), m_earlierFile);
 
     otherTransaction.rollback();
+    expectEarlierDeclarationKept();
+    confirmNewDeclaration();
+}
+
+// A second program (isql-fb here) has the database open with a transaction
+// that deleted the rows: the embedded engine of this process cannot open the
+// file at all, and says so at once.
+void TestGuiFaults::databaseHeldByAnotherProcess()
+{
+    confirmEarlierDeclaration();
+    endProgram();
+    QProcess holder;
+    holder.start("isql-fb", {"-q", "-user", "SYSDBA", "-password", "pinecrest", m_database});
+    QVERIFY(holder.waitForStarted());
+    holder.write("set transaction;\ndelete from reten;\n");
+    // Held once a third program can no longer open the file.
+    auto heldByHolder = [this] {
+        QProcess probe;
+        probe.start("isql-fb", {"-q", "-user", "SYSDBA", "-password", "pinecrest", m_database});
+        probe.write("select 1 from rdb$database;\n");
+        probe.closeWriteChannel();
+        probe.waitForFinished(30000);
+        return probe.exitCode() != 0;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(heldByHolder(), 30000);
+    QCOMPARE(holder.state(), QProcess::Running);
+
+    startProgram();
+    prepareNewDeclaration();
+    clickConfirma();
+    expectError(QString());
+    QVERIFY2(m_desktop.messages->shown.at(1).text.contains(m_database),
+             qPrintable(m_desktop.messages->shown.at(1).text));
+    QVERIFY2(m_desktop.messages->shown.at(1).text.contains("Database already opened with engine instance"),
+             qPrintable(m_desktop.messages->shown.at(1).text));
+    QCOMPARE(declarationFile(), m_earlierFile);
+
+    holder.write("rollback;\n");
+    holder.closeWriteChannel();
+    QVERIFY(holder.waitForFinished(30000));
     expectEarlierDeclarationKept();
     confirmNewDeclaration();
 }
