@@ -8,7 +8,12 @@
 #include <QSaveFile>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <limits>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -95,6 +100,119 @@ TPDFShapeType shapeOf(ShapeKind kind)
     return TPDFShapeType::S_OBLIQUE;
 }
 
+// Makes room for at most `count` more bytes at the end of `buffer` and
+// returns where they start; `endAppend` then cuts the buffer at the end of
+// what was written. The capacity at least doubles, so a page's text grows in
+// a few steps.
+char* beginAppend(QByteArray& buffer, qsizetype count)
+{
+    const qsizetype size = buffer.size();
+    if (buffer.capacity() - size < count)
+        buffer.reserve(std::max<qsizetype>(buffer.capacity() * 2, size + count + 16384));
+    buffer.resize(size + count);
+    return buffer.data() + size;
+}
+
+void endAppend(QByteArray& buffer, const char* end)
+{
+    buffer.resize(end - buffer.constData());
+}
+
+inline char* put(char* out, const char* text, qsizetype size)
+{
+    std::memcpy(out, text, size_t(size));
+    return out + size;
+}
+
+template <qsizetype N>
+inline char* put(char* out, const char (&text)[N])
+{
+    return put(out, text, N - 1);
+}
+
+inline char* put(char* out, const QByteArray& text)
+{
+    return put(out, text.constData(), text.size());
+}
+
+// Decimal digits of an integer; at most 20 characters.
+inline char* putNumber(char* out, qint64 value)
+{
+    return std::to_chars(out, out + 20, value).ptr;
+}
+
+// Writes the character at `i` of `characters` as it stands between the
+// parentheses of Tj and returns the index of the next one: a surrogate pair
+// is one "?".
+inline qsizetype putEscapedCharacter(char*& out, const QChar* characters, qsizetype i, qsizetype size,
+                                     const Codepage* page)
+{
+    const char16_t unit = characters[i].unicode();
+    int byte;
+    if (unit < 0x80) {
+        byte = unit;
+    } else if (QChar::isHighSurrogate(unit) || QChar::isLowSurrogate(unit)) {
+        // Outside the code pages: one "?" for the pair.
+        if (QChar::isHighSurrogate(unit) && i + 1 < size && characters[i + 1].isLowSurrogate())
+            ++i;
+        byte = -1;
+    } else {
+        byte = page ? page->byteOf(unit) : -1;
+    }
+    if (byte >= 32 && byte < 127) {
+        if (byte == '\\' || byte == '(' || byte == ')')
+            *out++ = '\\';
+        *out++ = char(byte);
+    } else if (byte < 0) {
+        *out++ = '?';
+    } else {
+        *out++ = '\\';
+        *out++ = char('0' + (byte >> 6));
+        *out++ = char('0' + ((byte >> 3) & 7));
+        *out++ = char('0' + (byte & 7));
+    }
+    return i + 1;
+}
+
+// Writes `text` as it stands between the parentheses of Tj: at most four
+// bytes for each UTF-16 unit.
+char* putEscaped(char* out, const QString& text, const Codepage* page)
+{
+    const QChar* characters = text.constData();
+    const qsizetype size = text.size();
+    qsizetype i = 0;
+#ifdef __SSE2__
+    // Eight characters at a time where all are printable ASCII other than
+    // "\\", "(" and ")", which is most of a report's text: they are their own
+    // bytes. Signed comparisons put units from 0x8000 up below the space, so
+    // they take the character-by-character way as they must.
+    const __m128i space = _mm_set1_epi16(0x20);
+    const __m128i tilde = _mm_set1_epi16(0x7E);
+    const __m128i backslash = _mm_set1_epi16('\\');
+    const __m128i open = _mm_set1_epi16('(');
+    const __m128i close = _mm_set1_epi16(')');
+    while (i + 8 <= size) {
+        const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(characters + i));
+        const __m128i outside = _mm_or_si128(_mm_cmplt_epi16(units, space), _mm_cmpgt_epi16(units, tilde));
+        const __m128i special = _mm_or_si128(_mm_cmpeq_epi16(units, backslash),
+                                             _mm_or_si128(_mm_cmpeq_epi16(units, open), _mm_cmpeq_epi16(units, close)));
+        if (_mm_movemask_epi8(_mm_or_si128(outside, special)) == 0) {
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(units, units));
+            out += 8;
+            i += 8;
+        } else {
+            // A pair may end past these eight; the next group starts after it.
+            const qsizetype groupEnd = i + 8;
+            while (i < groupEnd)
+                i = putEscapedCharacter(out, characters, i, size, page);
+        }
+    }
+#endif
+    while (i < size)
+        i = putEscapedCharacter(out, characters, i, size, page);
+    return out;
+}
+
 QByteArray segment(double x1, double y1, double x2, double y2)
 {
     return integer(x1) + ' ' + integer(y1) + " m " + integer(x2) + ' ' + integer(y2) + " l s";
@@ -135,20 +253,55 @@ void PDFDocumentFilter::startPage()
     ++FPageNumber;
     FPageWidth = roundEven(report.pageWidth) * 0.1 * 72.0 / 25.4;
     FPageHeight = roundEven(report.pageLength) * 0.1 * 72.0 / 25.4;
-    Page page;
-    page.width = FPageWidth;
-    page.height = FPageHeight;
-    m_pages.push_back(std::move(page));
+    // The buffers keep their capacity from one page to the next.
+    m_page.width = FPageWidth;
+    m_page.height = FPageHeight;
+    m_page.graphics.resize(0);
+    m_page.text.resize(0);
+    m_page.ended = false;
+    if (m_pageSizes.empty())
+        m_pageSizes.push_back({FPageWidth, FPageHeight});
     FMadeFirstPageFiles = true;
 }
 
 void PDFDocumentFilter::endPage()
 {
-    Page& page = m_pages.back();
+    Page& page = m_page;
     if (page.ended)
         return;
     page.text.append("ET\r\n");
     page.ended = true;
+
+    // The page's two objects go to the document at once, numbered 2i + 4 and
+    // 2i + 5 for the i-th page; the offsets are from the start of m_body.
+    const int pageObject = 2 * int(m_pageOffsets.size() / 2) + 4;
+    const qsizetype separator = page.graphics.isEmpty() ? 0 : 2;
+    const qsizetype length = page.graphics.size() + separator + 4 + page.text.size();
+    const qsizetype start = m_body.size();
+    char* const begin = beginAppend(m_body, 256 + length);
+    char* out = begin;
+    m_pageOffsets.push_back(start);
+    out = putNumber(out, pageObject);
+    out = put(out, " 0 obj\r\n<<\r\n/Type /Page\r\n/Parent 3 0 R\r\n/Contents ");
+    out = putNumber(out, pageObject + 1);
+    out = put(out, " 0 R\r\n/MediaBox [0 0 ");
+    out = putNumber(out, truncated(page.width));
+    *out++ = ' ';
+    out = putNumber(out, truncated(page.height));
+    out = put(out, "]\r\n>>\r\nendobj\r\n");
+    m_pageOffsets.push_back(start + (out - begin));
+    out = putNumber(out, pageObject + 1);
+    out = put(out, " 0 obj\r\n<< /Length ");
+    out = putNumber(out, length);
+    out = put(out, " >>\r\nstream\r\n");
+    if (!page.graphics.isEmpty()) {
+        out = put(out, page.graphics);
+        out = put(out, "\r\n");
+    }
+    out = put(out, "BT\r\n");
+    out = put(out, page.text);
+    out = put(out, "\r\nendstream\r\nendobj\r\n");
+    endAppend(m_body, out);
 }
 
 void PDFDocumentFilter::ensurePage()
@@ -174,14 +327,14 @@ void PDFDocumentFilter::EndPage()
 
 void PDFDocumentFilter::addGraphicsLine(const QByteArray& line)
 {
-    QByteArray& graphics = m_pages.back().graphics;
+    QByteArray& graphics = m_page.graphics;
     graphics.append(line);
     graphics.append("\r\n");
 }
 
 void PDFDocumentFilter::addTextLine(const QByteArray& line)
 {
-    QByteArray& text = m_pages.back().text;
+    QByteArray& text = m_page.text;
     text.append(line);
     text.append("\r\n");
 }
@@ -205,27 +358,17 @@ void PDFDocumentFilter::TextOut(double x, double y, const ReportFont& font, cons
     const ExportContext& report = context();
     double deviceX = roundEven(x * report.xFactor);
     const double deviceY = roundEven(y * report.yFactor);
+    const FontInUse& used = fontInUse(font.name, font.bold, font.italic, font.charset);
     if (alignment != Alignment::LeftJustify) {
-        const FontInUse& measured = fontInUse(font.name, font.bold, font.italic, font.charset);
-        const double width = roundEven(textWidth(measured, font.size, text) * report.xFactor * 254.0 / 72.0);
+        const double width = roundEven(textWidth(used, font.size, text) * report.xFactor * 254.0 / 72.0);
         if (alignment == Alignment::RightJustify)
             deviceX -= width;
         else
             deviceX -= std::trunc(width / 2);
     }
-    TPDFItemRec item;
-    item.ItemType = TPDFItemType::IT_TEXT;
-    item.XPos = deviceX * m_horizontalScale;
-    item.YPos = font.size + deviceY * m_verticalScale;
-    item.FontName = font.name;
-    item.FText = text;
-    item.FontCharset = font.charset;
-    item.FontSize = font.size;
-    item.fbold = font.bold;
-    item.fItalic = font.italic;
-    item.FAlignment = int(alignment);
-    item.RGBFColor = rgbOf(font.color);
-    renderItem(item);
+    // What renderItem does with the text item of these values, without
+    // building the item.
+    writeText(used, font.size, rgbOf(font.color), deviceX * m_horizontalScale, font.size + deviceY * m_verticalScale, text);
 }
 
 const PDFDocumentFilter::EncodedBitmap& PDFDocumentFilter::encodedBitmap(const PictureControl& control)
@@ -324,33 +467,7 @@ QByteArray PDFDocumentFilter::escapedText(const QString& text, int charset)
 QByteArray PDFDocumentFilter::escapedText(const QString& text, const Codepage* page)
 {
     QByteArray out;
-    out.reserve(text.size() + 8);
-    const QChar* characters = text.constData();
-    const qsizetype size = text.size();
-    for (qsizetype i = 0; i < size; ++i) {
-        const char16_t unit = characters[i].unicode();
-        int byte;
-        if (unit < 0x80) {
-            byte = unit;
-        } else if (QChar::isHighSurrogate(unit) || QChar::isLowSurrogate(unit)) {
-            // Outside the code pages: one "?" for the pair.
-            if (QChar::isHighSurrogate(unit) && i + 1 < size && characters[i + 1].isLowSurrogate())
-                ++i;
-            byte = -1;
-        } else {
-            byte = page ? page->byteOf(unit) : -1;
-        }
-        if (byte >= 32 && byte < 127) {
-            if (byte == '\\' || byte == '(' || byte == ')')
-                out.append('\\');
-            out.append(char(byte));
-        } else if (byte < 0) {
-            out.append('?');
-        } else {
-            const char octal[4] = {'\\', char('0' + (byte >> 6)), char('0' + ((byte >> 3) & 7)), char('0' + (byte & 7))};
-            out.append(octal, 4);
-        }
-    }
+    endAppend(out, putEscaped(beginAppend(out, text.size() * 4), text, page));
     return out;
 }
 
@@ -407,25 +524,33 @@ double PDFDocumentFilter::textWidth(const FontInUse& font, int size, const QStri
 
 void PDFDocumentFilter::renderText(const TPDFItemRec& item)
 {
-    const FontInUse& font = fontInUse(item.FontName, item.fbold, item.fItalic, item.FontCharset);
-    if (m_lastColorText.isEmpty() || item.RGBFColor != m_lastColor) {
-        m_lastColor = item.RGBFColor;
-        m_lastColorText = colorText(item.RGBFColor) + " rg\r\n";
+    writeText(fontInUse(item.FontName, item.fbold, item.fItalic, item.FontCharset), item.FontSize, item.RGBFColor,
+              item.XPos, item.YPos, item.FText);
+}
+
+void PDFDocumentFilter::writeText(const FontInUse& font, int size, const RGBColor& color, double x, double y,
+                                  const QString& content)
+{
+    if (m_lastColorText.isEmpty() || color != m_lastColor) {
+        m_lastColor = color;
+        m_lastColorText = colorText(color) + " rg\r\n";
     }
-    QByteArray& text = m_pages.back().text;
-    if (text.capacity() - text.size() < item.FText.size() * 4 + 128)
-        text.reserve(std::max<qsizetype>(text.capacity() * 2, 16384));
-    text.append(m_lastColorText);
-    text.append(font.selector);
-    char number[24];
-    text.append(number, std::to_chars(number, number + sizeof number, item.FontSize).ptr - number);
-    text.append(" Tf\r\n 1 0 0 1 ");
-    text.append(number, std::to_chars(number, number + sizeof number, truncated(item.XPos)).ptr - number);
-    text.append(' ');
-    text.append(number, std::to_chars(number, number + sizeof number, truncated(FPageHeight - item.YPos)).ptr - number);
-    text.append(" Tm (");
-    text.append(escapedText(item.FText, font.codePage));
-    text.append(") Tj\r\n");
+    // The colour line, "/Fnn size Tf", " 1 0 0 1 x y Tm (" and ") Tj" with
+    // three numbers of at most 20 characters, and the escaped text.
+    QByteArray& text = m_page.text;
+    const qsizetype most = m_lastColorText.size() + font.selector.size() + 3 * 20 + 32 + content.size() * 4;
+    char* out = beginAppend(text, most);
+    out = put(out, m_lastColorText);
+    out = put(out, font.selector);
+    out = putNumber(out, size);
+    out = put(out, " Tf\r\n 1 0 0 1 ");
+    out = putNumber(out, truncated(x));
+    *out++ = ' ';
+    out = putNumber(out, truncated(FPageHeight - y));
+    out = put(out, " Tm (");
+    out = putEscaped(out, content, font.codePage);
+    out = put(out, ") Tj\r\n");
+    endAppend(text, out);
 }
 
 void PDFDocumentFilter::renderShape(const TPDFItemRec& item)
@@ -532,32 +657,31 @@ void PDFDocumentFilter::Finish()
 {
     ensurePage();
     endPage();
-    const QByteArray document = assemble();
+    const Document document = assemble();
     m_active = false;
     writeFile(document);
 }
 
-QByteArray PDFDocumentFilter::assemble() const
+PDFDocumentFilter::Document PDFDocumentFilter::assemble() const
 {
-    const int pageCount = int(m_pages.size());
+    const int pageCount = int(m_pageOffsets.size() / 2);
     const int fontCount = int(m_fonts.size());
     const int infoObject = 2 * pageCount + 4 + 2 * fontCount;
     const int procSetObject = infoObject + 1;
     const int objectCount = procSetObject;
 
-    qsizetype expected = 4096 + fontCount * 4096;
-    for (const Page& page : m_pages)
-        expected += page.graphics.size() + page.text.size() + 200;
-    QByteArray document;
-    document.reserve(expected);
+    Document document;
+    document.body = m_body;
     std::vector<qsizetype> offsets(size_t(objectCount) + 1, 0);
 
-    auto line = [&document](const QByteArray& text) {
-        document.append(text);
-        document.append("\r\n");
+    QByteArray* part = &document.head;
+    qsizetype partStart = 0; // the part's offset in the file
+    auto line = [&part](const QByteArray& text) {
+        part->append(text);
+        part->append("\r\n");
     };
     auto object = [&](int number) {
-        offsets[size_t(number)] = document.size();
+        offsets[size_t(number)] = partStart + part->size();
         line(QByteArray::number(number) + " 0 obj");
     };
 
@@ -577,10 +701,19 @@ QByteArray PDFDocumentFilter::assemble() const
     line("/Type /Pages");
     line("/Count " + QByteArray::number(pageCount));
     QByteArray kids;
-    for (int i = 0; i < pageCount; ++i)
-        kids += QByteArray::number(2 * i + 4) + " 0 R ";
-    line("/Kids [" + kids.trimmed() + ']');
-    line("/MediaBox [0 0 " + integer(m_pages.front().width) + ' ' + integer(m_pages.front().height) + ']');
+    kids.reserve(qsizetype(pageCount) * 12 + 16);
+    kids.append("/Kids [");
+    for (int i = 0; i < pageCount; ++i) {
+        char number[24];
+        if (i > 0)
+            kids.append(' ');
+        kids.append(number, std::to_chars(number, number + sizeof number, 2 * i + 4).ptr - number);
+        kids.append(" 0 R");
+    }
+    kids.append(']');
+    line(kids);
+    const PageSize& firstPage = m_pageSizes.front();
+    line("/MediaBox [0 0 " + integer(firstPage.width) + ' ' + integer(firstPage.height) + ']');
     line("/Resources << ");
     line("/Font << ");
     for (int j = 0; j < fontCount; ++j)
@@ -591,39 +724,18 @@ QByteArray PDFDocumentFilter::assemble() const
     line(">>");
     line("endobj");
 
-    for (int i = 0; i < pageCount; ++i) {
-        const Page& page = m_pages[size_t(i)];
-        object(2 * i + 4);
-        line("<<");
-        line("/Type /Page");
-        line("/Parent 3 0 R");
-        line("/Contents " + QByteArray::number(2 * i + 5) + " 0 R");
-        line("/MediaBox [0 0 " + integer(page.width) + ' ' + integer(page.height) + ']');
-        line(">>");
-        line("endobj");
-        object(2 * i + 5);
-        const qsizetype separator = page.graphics.isEmpty() ? 0 : 2;
-        const qsizetype length = page.graphics.size() + separator + 4 + page.text.size();
-        line("<< /Length " + QByteArray::number(length) + " >>");
-        line("stream");
-        if (!page.graphics.isEmpty()) {
-            document.append(page.graphics);
-            line(QByteArray());
-        }
-        line("BT");
-        document.append(page.text);
-        line(QByteArray());
-        line("endstream");
-        line("endobj");
-    }
+    for (int number = 4; number < 2 * pageCount + 4; ++number)
+        offsets[size_t(number)] = document.head.size() + m_pageOffsets[size_t(number - 4)];
 
+    part = &document.tail;
+    partStart = document.head.size() + document.body.size();
     for (int j = 0; j < fontCount; ++j) {
         const int first = 2 * pageCount + 4 + 2 * j;
         const pdffonts::FontResource resource = pdffonts::fontResourceLines(m_fonts[j], j, first);
-        offsets[size_t(first)] = document.size();
+        offsets[size_t(first)] = partStart + part->size();
         for (const QByteArray& text : resource.font)
             line(text);
-        offsets[size_t(first + 1)] = document.size();
+        offsets[size_t(first + 1)] = partStart + part->size();
         for (const QByteArray& text : resource.descriptor)
             line(text);
     }
@@ -646,12 +758,21 @@ QByteArray PDFDocumentFilter::assemble() const
     line("[/PDF /Text]");
     line("endobj");
 
-    const qsizetype xref = document.size();
+    const qsizetype xref = partStart + part->size();
     line("xref");
     line("0 " + QByteArray::number(objectCount + 1));
-    line("0000000000 65535 f");
-    for (int number = 1; number <= objectCount; ++number)
-        line(QByteArray::number(offsets[size_t(number)]).rightJustified(10, '0') + " 00000 n");
+    // Every entry is exactly 20 bytes: ten digits, " 00000 n", CR LF.
+    char* out = beginAppend(*part, 20 * qsizetype(objectCount + 1));
+    out = put(out, "0000000000 65535 f\r\n");
+    for (int number = 1; number <= objectCount; ++number) {
+        char digits[24];
+        const qsizetype size = std::to_chars(digits, digits + sizeof digits, offsets[size_t(number)]).ptr - digits;
+        for (qsizetype i = size; i < 10; ++i)
+            *out++ = '0';
+        out = put(out, digits, size);
+        out = put(out, " 00000 n\r\n");
+    }
+    endAppend(*part, out);
     line("trailer");
     line("<<");
     line("/Size " + QByteArray::number(objectCount + 1));
@@ -664,7 +785,7 @@ QByteArray PDFDocumentFilter::assemble() const
     return document;
 }
 
-void PDFDocumentFilter::writeFile(const QByteArray& document) const
+void PDFDocumentFilter::writeFile(const Document& document) const
 {
     QSaveFile file(m_fileName);
     auto failed = [&file, this]() {
@@ -672,8 +793,10 @@ void PDFDocumentFilter::writeFile(const QByteArray& document) const
     };
     if (!file.open(QIODevice::WriteOnly))
         throw failed();
-    if (file.write(document) != document.size())
-        throw failed();
+    for (const QByteArray* part : {&document.head, &document.body, &document.tail}) {
+        if (file.write(*part) != part->size())
+            throw failed();
+    }
     if (!file.commit())
         throw failed();
 }

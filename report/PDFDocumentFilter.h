@@ -95,12 +95,25 @@ public:
     static QByteArray escapedText(const QString& text, int charset);
 
 private:
+    // The page being written; its objects go to m_body when it ends.
     struct Page {
         double width = 0;  // points
         double height = 0; // points
         QByteArray graphics; // lines, each ended by CR LF
         QByteArray text;     // lines, each ended by CR LF; "ET" last once ended
-        bool ended = false;
+        bool ended = true;
+    };
+    struct PageSize {
+        double width = 0;
+        double height = 0;
+    };
+    // The file in three parts: the catalogue, outlines and page tree; the
+    // page objects; the fonts, information, cross-reference table and
+    // trailer.
+    struct Document {
+        QByteArray head;
+        QByteArray body;
+        QByteArray tail;
     };
 
     struct PictureKey {
@@ -145,13 +158,17 @@ private:
     const EncodedBitmap& encodedBitmap(const PictureControl& control);
 
     void renderText(const TPDFItemRec& item);
+    // A text item's lines: x from the left, y the baseline from the top, in
+    // points.
+    void writeText(const FontInUse& font, int size, const RGBColor& color, double x, double y,
+                   const QString& content);
     void renderShape(const TPDFItemRec& item);
     void renderImage(const TPDFItemRec& item);
     void addGraphicsLine(const QByteArray& line);
     void addTextLine(const QByteArray& line);
 
-    QByteArray assemble() const;
-    void writeFile(const QByteArray& document) const;
+    Document assemble() const;
+    void writeFile(const Document& document) const;
 
     QString m_fileName;
     pdfencoding::Compression FPDFCompressionOn = pdfencoding::Compression::On;
@@ -168,7 +185,10 @@ private:
     double FPageHeight = 0;
     double m_horizontalScale = 0.75;
     double m_verticalScale = 0.75;
-    std::vector<Page> m_pages;
+    Page m_page;
+    std::vector<PageSize> m_pageSizes; // the first page's, for the page tree
+    QByteArray m_body;                 // the objects of the ended pages
+    std::vector<qsizetype> m_pageOffsets; // in m_body, two per ended page
 
     QList<pdffonts::FontKey> m_fonts;
     QHash<QString, int> FReportFonts; // font key text -> position

@@ -2,8 +2,11 @@
 #include "PDFDocumentFilter.h"
 #include "PdfFiles.h"
 
+#include "Codepage.h"
+
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -92,6 +95,7 @@ private slots:
     void textItem();
     void escaping_data();
     void escaping();
+    void escapingMatchesCharacterByCharacter();
     void accentedLettersReadBack();
     void emptyLineBeforeTextOnlyWithGraphics();
     void twoPages();
@@ -208,6 +212,18 @@ void TestPdfWriter::escaping_data()
     QTest::newRow("Cyrillic in 1251") << QStringLiteral("Да") << 204 << QByteArray("\\304\\340");
     QTest::newRow("euro in 1251 is its own byte") << QStringLiteral("€") << 204 << QByteArray("\\210");
     QTest::newRow("character outside the BMP") << QStringLiteral("x\U0001F600y") << 1 << QByteArray("x?y");
+    // Texts longer than eight characters, which the writer copies eight at a
+    // time while they are plain.
+    QTest::newRow("long plain text") << QStringLiteral("CONSTRUCCIONES DEL SUR S.A.  30-12345678-7") << 1
+                                     << QByteArray("CONSTRUCCIONES DEL SUR S.A.  30-12345678-7");
+    QTest::newRow("parentheses after eight plain") << QStringLiteral("abcdefgh(ijklmnop)q") << 1
+                                                   << QByteArray("abcdefgh\\(ijklmnop\\)q");
+    QTest::newRow("pair across a group of eight") << QStringLiteral("abcdefg\U0001F600hijklmnopq") << 1
+                                                  << QByteArray("abcdefg?hijklmnopq");
+    QTest::newRow("DEL and a unit above 0x8000 in a long text")
+        << QStringLiteral("abcdefgh\x7Fijklmnop\uFFFDqrstuvwxyz") << 1 << QByteArray("abcdefgh\\177ijklmnop?qrstuvwxyz");
+    QTest::newRow("tilde and space are plain") << QStringLiteral("~~~~    ~~~~    ~") << 1
+                                               << QByteArray("~~~~    ~~~~    ~");
 }
 
 void TestPdfWriter::escaping()
@@ -216,6 +232,51 @@ void TestPdfWriter::escaping()
     QFETCH(int, charset);
     QFETCH(QByteArray, expected);
     QCOMPARE(PDFDocumentFilter::escapedText(text, charset), expected);
+}
+
+void TestPdfWriter::escapingMatchesCharacterByCharacter()
+{
+    // Random texts of every length up to 40 from characters of each kind the
+    // rule treats apart, compared with the rule applied one character at a
+    // time.
+    const QList<char16_t> pool = {u'a', u'Z', u'0', u' ', u'~', u'(', u')', u'\\', u'\x1F', u'\x7F', u'\t',
+                                  u'\u00F3', u'\u00D1', u'\u20AC', u'\u4E2D', u'\uFFFD', char16_t(0xD83D), char16_t(0xDE00)};
+    const Codepage* page = Codepage::windows(1252);
+    QVERIFY(page);
+    auto expectedOf = [page](const QString& text) {
+        QByteArray out;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const QChar character = text[i];
+            int byte = -1;
+            if (character.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+                ++i;
+            else if (!character.isSurrogate())
+                byte = page->byteOf(character.unicode());
+            if (byte < 0)
+                out += '?';
+            else if (byte == '(' || byte == ')' || byte == '\\')
+                out += '\\' + QByteArray(1, char(byte));
+            else if (byte >= 32 && byte < 127)
+                out += char(byte);
+            else
+                out += QByteArray::number(byte, 8).rightJustified(3, '0').prepend('\\');
+        }
+        return out;
+    };
+    QRandomGenerator generator(77);
+    for (int round = 0; round < 3000; ++round) {
+        QString text;
+        const int length = generator.bounded(41);
+        // Mostly plain letters, so that groups of eight plain ones occur.
+        for (int i = 0; i < length; ++i)
+            text += QChar(generator.bounded(4) != 0 ? char16_t(u'a' + generator.bounded(26))
+                                                     : pool[generator.bounded(int(pool.size()))]);
+        const QByteArray actual = PDFDocumentFilter::escapedText(text, 1);
+        if (actual != expectedOf(text))
+            QFAIL(qPrintable(QStringLiteral("text %1: %2 instead of %3")
+                                 .arg(QString::fromLatin1(text.toUtf8().toHex()), QString::fromLatin1(actual),
+                                      QString::fromLatin1(expectedOf(text)))));
+    }
 }
 
 void TestPdfWriter::accentedLettersReadBack()
