@@ -1,0 +1,147 @@
+// Peak memory of CONFIRMA on 10,000 lines as the window runs it: the checks,
+// the declaration file, the lines stored in an embedded database in a
+// temporary directory and the control report exported as a PDF beside the
+// declaration file. Prints the process's peak resident size (VmHWM) before
+// and after, and the growth of each CONFIRMA. Aim: under 150 MB.
+//
+// Usage: bench_memory [LINES [ROUNDS]]   (10000 lines, 1 round by default)
+
+#include "Confirmation.h"
+#include "Connection.h"
+#include "ControlReport.h"
+#include "Store.h"
+#include "WithholdingGrid.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <sys/resource.h>
+
+namespace {
+
+QString schema()
+{
+    QString source = qEnvironmentVariable("RETENCIONES_SOURCE_DIR");
+    if (source.isEmpty())
+        source = QStringLiteral(RETENCIONES_SOURCE_DIR);
+    QFile file(source + QStringLiteral("/db/schema.sql"));
+    if (!file.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "db/schema.sql not found under %s\n", qPrintable(source));
+        std::exit(1);
+    }
+    return QString::fromUtf8(file.readAll());
+}
+
+// A field of /proc/self/status in kB ("VmHWM", "VmRSS"), -1 where there is none.
+long statusKilobytes(const char* field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly | QIODevice::Text))
+        return -1;
+    const QByteArray prefix = QByteArray(field) + ':';
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith(prefix))
+            return line.mid(prefix.size()).trimmed().split(' ').value(0).toLong();
+    }
+    return -1;
+}
+
+double megabytes(long kilobytes)
+{
+    return kilobytes / 1024.0;
+}
+
+// The lines as typed: receipt amounts with cents, the withholding the line
+// entry computes, company names with letters outside ASCII.
+qint64 fillGrid(WithholdingGrid& grid, int lines)
+{
+    std::vector<WithholdingGrid::Line> rows;
+    rows.reserve(lines);
+    qint64 totalCents = 0;
+    for (int row = 1; row <= lines; ++row) {
+        const qint64 receiptCents = 100000 + qint64(row) * 137;
+        const qint64 withholding = receiptCents / 20000;
+        totalCents += withholding * 100;
+        rows.push_back({QString::number(row), QString::number(1000000 + row), QStringLiteral("15/03/2026"),
+                        QString::number(receiptCents / 100) + QLatin1Char('.')
+                            + QString::number(receiptCents % 100).rightJustified(2, QLatin1Char('0')),
+                        QString::number(withholding), QStringLiteral("PROVEEDOR ÑANDÚ %1 SA").arg(row),
+                        QStringLiteral("20-12345678-6")});
+    }
+    grid.setLines(1, std::move(rows));
+    return totalCents;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication application(argc, argv);
+    if (qEnvironmentVariableIsEmpty("FIREBIRD_LOCK")) {
+        std::fprintf(stderr, "set FIREBIRD_LOCK to a writable directory (scripts/env.sh does)\n");
+        return 1;
+    }
+    const int lines = argc > 1 ? std::atoi(argv[1]) : 10000;
+    const int rounds = argc > 2 ? std::atoi(argv[2]) : 1;
+    if (lines < 0 || rounds < 1) {
+        std::fprintf(stderr, "usage: bench_memory [LINES [ROUNDS]]\n");
+        return 1;
+    }
+
+    QTemporaryDir directory;
+    const QString database = directory.filePath(QStringLiteral("RETENCIONES.FDB"));
+    db::Connection::createDatabase(database, {QStringLiteral("user_name=SYSDBA"), QStringLiteral("password=pinecrest")},
+                                   QStringLiteral("WIN1252"), schema());
+    const QString programDirectory = directory.path() + QLatin1Char('/');
+    std::printf("started:          peak %7.1f MB, resident %7.1f MB\n", megabytes(statusKilobytes("VmHWM")),
+                megabytes(statusKilobytes("VmRSS")));
+
+    const DeclarationHeader header {"3", "2026", "332", "30-71234567-1", "MUNICIPAL SERVICIOS SRL"};
+    WithholdingGrid grid;
+    const qint64 totalCents = fillGrid(grid, lines);
+    const QString total = QString::number(totalCents / 100);
+    std::printf("%6d lines typed: peak %7.1f MB, resident %7.1f MB\n", lines, megabytes(statusKilobytes("VmHWM")),
+                megabytes(statusKilobytes("VmRSS")));
+
+    // The window keeps its store, connected, for the rest of the run.
+    WithholdingStore store(database);
+    for (int round = 1; round <= rounds; ++round) {
+        Confirmation confirmation(store, programDirectory, [](const QString&) { return true; });
+        confirmation.setReportExport([&](DataSet& storedLines, const QString& pdfPath) {
+            const QString periodo = controlreport::periodoCaption(header.month, header.year, header.legajo,
+                                                                  header.declarantName);
+            return controlreport::exportControlReport(storedLines, pdfPath, periodo, total, nullptr)
+                   == ExportOutcome::Completed;
+        });
+        const Confirmation::Prompts prompts {[](const QString&) { return true; }, [](const QString& message) {
+                                                 std::fprintf(stderr, "refused: %s\n", qPrintable(message));
+                                             }};
+        QElapsedTimer clock;
+        clock.start();
+        const auto confirmed = confirmation.run(header, grid, prompts);
+        const double elapsed = clock.nsecsElapsed() / 1e6;
+        if (!confirmed || !confirmed->reportWritten || confirmed->lineCount != lines) {
+            std::fprintf(stderr, "CONFIRMA did not complete\n");
+            return 1;
+        }
+        std::printf("CONFIRMA %d:       peak %7.1f MB, resident %7.1f MB, %8.1f ms, file %lld bytes, PDF %lld bytes\n",
+                    round, megabytes(statusKilobytes("VmHWM")), megabytes(statusKilobytes("VmRSS")), elapsed,
+                    static_cast<long long>(QFileInfo(confirmed->declarationPath).size()),
+                    static_cast<long long>(QFileInfo(confirmed->reportPath).size()));
+    }
+    store.disconnect();
+    // The kernel's own maximum, besides VmHWM (which it updates lazily).
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    const long peak = std::max(statusKilobytes("VmHWM"), usage.ru_maxrss);
+    std::printf("peak memory of %d lines, %d CONFIRMA: %.1f MB (aim: under 150 MB)\n", lines, rounds,
+                megabytes(peak));
+    return 0;
+}
