@@ -13,6 +13,10 @@ packages=(
   xvfb xauth
   libtiff-dev libhpdf-dev
 )
+# "install-deps.sh memcheck" adds valgrind for scripts/memcheck.sh.
+if [ "${1:-}" = memcheck ]; then
+  packages+=(valgrind)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
