@@ -13,6 +13,12 @@ packages=(
   xvfb xauth
   libtiff-dev libhpdf-dev
 )
+# "install-deps.sh fuzz" adds what scripts/fuzz.sh needs: clang with libFuzzer
+# and the sanitizer runtimes.
+if [ "${1:-}" = fuzz ]; then
+  packages+=(clang-14 libclang-rt-14-dev)
+fi
+
 # "install-deps.sh memcheck" adds valgrind for scripts/memcheck.sh.
 if [ "${1:-}" = memcheck ]; then
   packages+=(valgrind)
