@@ -466,8 +466,8 @@ QByteArray PDFDocumentFilter::escapedText(const QString& text, int charset)
 
 QByteArray PDFDocumentFilter::escapedText(const QString& text, const Codepage* page)
 {
-    QByteArray out;
-    endAppend(out, putEscaped(beginAppend(out, text.size() * 4), text, page));
+    QByteArray out(text.size() * 4, Qt::Uninitialized);
+    out.resize(putEscaped(out.data(), text, page) - out.constData());
     return out;
 }
 
