@@ -131,10 +131,12 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "CONFIRMA did not complete\n");
             return 1;
         }
-        std::printf("CONFIRMA %d:       peak %7.1f MB, resident %7.1f MB, %8.1f ms, file %lld bytes, PDF %lld bytes\n",
+        std::printf("CONFIRMA %d:       peak %7.1f MB, resident %7.1f MB, %8.1f ms, file %lld bytes, PDF %lld bytes, "
+                    "database %lld bytes\n",
                     round, megabytes(statusKilobytes("VmHWM")), megabytes(statusKilobytes("VmRSS")), elapsed,
                     static_cast<long long>(QFileInfo(confirmed->declarationPath).size()),
-                    static_cast<long long>(QFileInfo(confirmed->reportPath).size()));
+                    static_cast<long long>(QFileInfo(confirmed->reportPath).size()),
+                    static_cast<long long>(QFileInfo(database).size()));
     }
     store.disconnect();
     // The kernel's own maximum, besides VmHWM (which it updates lazily).
