@@ -1,4 +1,5 @@
 #include "DatabaseFixture.h"
+#include "ExternalTool.h"
 #include "FakeCollaborators.h"
 
 #include "Retenciones.h"
@@ -10,7 +11,6 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
@@ -229,29 +229,6 @@ void TestConfirmWindow::missingDatabaseShowsItsTextAndKeepsTheWindow()
     QVERIFY(m_window->B_Confirma->isEnabled());
 }
 
-namespace {
-
-struct ProcessResult {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-ProcessResult runTool(const QString& program, const QStringList& arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    ProcessResult result;
-    if (!process.waitForFinished(60000))
-        return result;
-    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    result.out = QString::fromUtf8(process.readAllStandardOutput());
-    result.err = QString::fromUtf8(process.readAllStandardError());
-    return result;
-}
-
-} // namespace
-
 // Lines as ADICIONA leaves them: receipt numbers 1001, 1002, ..., withholding 6.
 void TestConfirmWindow::addNumberedLines(int count)
 {
@@ -291,10 +268,10 @@ void TestConfirmWindow::controlReport()
     const QString pdf = m_programDirectory + "26300332.pdf";
     QVERIFY(QFile::exists(pdf));
 
-    const ProcessResult check = runTool("qpdf", {"--check", pdf});
+    const ToolResult check = runTool("qpdf", {"--check", pdf});
     QCOMPARE(check.exitCode, 0);
     QVERIFY2(check.err.isEmpty(), qPrintable(check.err));
-    const ProcessResult text = runTool("pdftotext", {pdf, "-"});
+    const ToolResult text = runTool("pdftotext", {pdf, "-"});
     QCOMPARE(text.exitCode, 0);
     const QStringList pageTexts = text.out.split(QChar('\f'), Qt::SkipEmptyParts);
     QCOMPARE(pageTexts.size(), pages);

@@ -1,6 +1,7 @@
 #include "Connection.h"
 #include "ControlReport.h"
 #include "Error.h"
+#include "ExternalTool.h"
 #include "MemoryDataSet.h"
 #include "RecordingFilter.h"
 #include "Store.h"
@@ -51,25 +52,6 @@ QImage placeholder(int width, int height, QColor color)
     QImage image(width, height, QImage::Format_ARGB32);
     image.fill(color);
     return image;
-}
-
-struct Run {
-    int exitCode = -1;
-    QString output;
-    QString errors;
-};
-
-Run run(const QString& program, const QStringList& arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    Run result;
-    if (!process.waitForFinished(30000))
-        return result;
-    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    result.output = QString::fromUtf8(process.readAllStandardOutput());
-    result.errors = QString::fromUtf8(process.readAllStandardError());
-    return result;
 }
 
 class CancellingProgress : public ReportProgress
@@ -296,16 +278,16 @@ void TestControlReport::pdf()
     QCOMPARE(controlreport::exportControlReport(data, path, periodo, runningTotal, nullptr),
              ExportOutcome::Completed);
 
-    const Run check = run(QStringLiteral("qpdf"), {QStringLiteral("--check"), path});
-    QVERIFY2(check.exitCode == 0, qPrintable(check.output + check.errors));
+    const ToolResult check = runTool(QStringLiteral("qpdf"), {QStringLiteral("--check"), path});
+    QVERIFY2(check.exitCode == 0, qPrintable(check.out + check.err));
 
-    const Run info = run(QStringLiteral("pdfinfo"), {path});
-    QVERIFY(info.output.contains(QRegularExpression(QStringLiteral("Pages:\\s+%1\\n").arg(pages))));
+    const ToolResult info = runTool(QStringLiteral("pdfinfo"), {path});
+    QVERIFY(info.out.contains(QRegularExpression(QStringLiteral("Pages:\\s+%1\\n").arg(pages))));
 
-    const Run text = run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
+    const ToolResult text = runTool(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
     QCOMPARE(text.exitCode, 0);
-    QVERIFY2(text.errors.isEmpty(), qPrintable(text.errors));
-    const QStringList pageTexts = text.output.split(QLatin1Char('\f'), Qt::SkipEmptyParts);
+    QVERIFY2(text.err.isEmpty(), qPrintable(text.err));
+    const QStringList pageTexts = text.out.split(QLatin1Char('\f'), Qt::SkipEmptyParts);
     QCOMPARE(pageTexts.size(), pages);
     for (const QString& page : pageTexts) {
         // Header and footer on every page, with the total of the whole declaration.
@@ -324,13 +306,13 @@ void TestControlReport::pdf()
                                          .arg(1000 + i)
                                          .arg(i % 10)
                                          .arg(i + 1));
-        const QRegularExpressionMatch match = row.match(text.output, from);
+        const QRegularExpressionMatch match = row.match(text.out, from);
         QVERIFY2(match.hasMatch(), qPrintable(QStringLiteral("line %1").arg(i)));
         from = match.capturedEnd();
-        QCOMPARE(text.output.left(match.capturedStart()).count(QLatin1Char('\f')), i / 42);
+        QCOMPARE(text.out.left(match.capturedStart()).count(QLatin1Char('\f')), i / 42);
     }
     if (lineCount > 1)
-        QVERIFY(text.output.contains(QStringLiteral("COMPAÑÍA ÑANDÚ S.R.L.")));
+        QVERIFY(text.out.contains(QStringLiteral("COMPAÑÍA ÑANDÚ S.R.L.")));
 }
 
 // True when some pixel of `page` within `reach` of (x, y) has `color`
@@ -397,10 +379,10 @@ void TestControlReport::pdfRendering()
                                                 QStringLiteral("6"), nullptr),
              ExportOutcome::Completed);
     const QString prefix = m_directory.filePath(QStringLiteral("render"));
-    const Run render = run(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("96"),
+    const ToolResult render = runTool(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("96"),
                                                         QStringLiteral("-png"), QStringLiteral("-singlefile"),
                                                         QStringLiteral("-f"), QStringLiteral("1"), path, prefix});
-    QVERIFY2(render.exitCode == 0 && render.errors.isEmpty(), qPrintable(render.errors));
+    QVERIFY2(render.exitCode == 0 && render.err.isEmpty(), qPrintable(render.err));
     const QImage page(prefix + QStringLiteral(".png"));
     // The media box is A4 in whole points: 595 x 841.
     QCOMPARE(page.size(), QSize(794, 1122));
@@ -460,15 +442,15 @@ void TestControlReport::fromTheStore()
              ExportOutcome::Completed);
     store.disconnect();
 
-    const Run check = run(QStringLiteral("qpdf"), {QStringLiteral("--check"), path});
-    QVERIFY2(check.exitCode == 0, qPrintable(check.output + check.errors));
-    const Run text = run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
+    const ToolResult check = runTool(QStringLiteral("qpdf"), {QStringLiteral("--check"), path});
+    QVERIFY2(check.exitCode == 0, qPrintable(check.out + check.err));
+    const ToolResult text = runTool(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
     const QRegularExpression rows(QStringLiteral(
         "900\\s+05/03/2026\\s+30-71234567-1\\s+6\\.00\\s+COMPAÑÍA ÑANDÚ S\\.R\\.L\\.\\n"
         "\\s*12\\s+06/03/2026\\s+20-12345678-6\\s+1234\\.50\\s+FERRETERIA EL TORNILLO SA\\n"
         "\\s*0001-00000123\\s+07/03/2026\\s+30-11111111-2\\s+1\\.00\\s+ACME\\n"));
-    QVERIFY2(text.output.contains(rows), qPrintable(text.output));
-    QVERIFY(text.output.contains(QRegularExpression(QStringLiteral("Total Retenido ====>\\s+1241\\.50\\n"))));
+    QVERIFY2(text.out.contains(rows), qPrintable(text.out));
+    QVERIFY(text.out.contains(QRegularExpression(QStringLiteral("Total Retenido ====>\\s+1241\\.50\\n"))));
 }
 
 void TestControlReport::cancelledExportKeepsEarlierFile_data()

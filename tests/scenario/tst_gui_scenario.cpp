@@ -7,6 +7,7 @@
 // the declaration file byte for byte against records spelled out here field
 // by field, the table through isql-fb, the PDF through qpdf and pdftotext.
 #include "DatabaseFixture.h"
+#include "ExternalTool.h"
 #include "FakeCollaborators.h"
 #include "RecordLines.h"
 
@@ -31,30 +32,6 @@
 #include <memory>
 
 namespace {
-
-struct ToolResult {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-ToolResult runTool(const QString& program, const QStringList& arguments, const QByteArray& input = QByteArray())
-{
-    QProcess process;
-    process.start(program, arguments);
-    ToolResult result;
-    if (!process.waitForStarted(30000))
-        return result;
-    if (!input.isEmpty())
-        process.write(input);
-    process.closeWriteChannel();
-    if (!process.waitForFinished(60000))
-        return result;
-    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    result.out = QString::fromUtf8(process.readAllStandardOutput());
-    result.err = QString::fromUtf8(process.readAllStandardError());
-    return result;
-}
 
 // One declaration record as the municipality reads it, spelled out field by
 // field: supplier CUIT (13, blanks on the left), year, month, date DDMMYYYY,
