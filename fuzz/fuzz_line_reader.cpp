@@ -204,7 +204,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const qsizetype keep = provider.ConsumeBool() ? 4096 : provider.ConsumeIntegralInRange<qsizetype>(0, 300);
     static const qint32 firstRows[] = {1, 7, 499, 500};
     const qint32 firstRow = firstRows[provider.ConsumeIntegralInRange<int>(0, 3)];
-    static const char* const totals[] = {"0", "13", "6.17", "-0.5", "1E20", "99999999999999.99", "  7 "};
+    // Totals as the window writes them: the general number format.
+    static const char* const totals[] = {"0", "13", "6.17", "-0.5", "1E20", "99999999999999.99", "-7"};
     const QString startTotal = QString::fromLatin1(totals[provider.ConsumeIntegralInRange<int>(0, 6)]);
     QByteArray bytes = QByteArray::fromStdString(provider.ConsumeRemainingBytesAsString());
     if (padded)
