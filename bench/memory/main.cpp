@@ -6,6 +6,7 @@
 //
 // Usage: bench_memory [LINES [ROUNDS]]   (10000 lines, 1 round by default)
 
+#include "Schema.h"
 #include "Confirmation.h"
 #include "Connection.h"
 #include "ControlReport.h"
@@ -23,19 +24,6 @@
 #include <sys/resource.h>
 
 namespace {
-
-QString schema()
-{
-    QString source = qEnvironmentVariable("RETENCIONES_SOURCE_DIR");
-    if (source.isEmpty())
-        source = QStringLiteral(RETENCIONES_SOURCE_DIR);
-    QFile file(source + QStringLiteral("/db/schema.sql"));
-    if (!file.open(QIODevice::ReadOnly)) {
-        std::fprintf(stderr, "db/schema.sql not found under %s\n", qPrintable(source));
-        std::exit(1);
-    }
-    return QString::fromUtf8(file.readAll());
-}
 
 // A field of /proc/self/status in kB ("VmHWM", "VmRSS"), -1 where there is none.
 long statusKilobytes(const char* field)
