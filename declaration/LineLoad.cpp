@@ -12,53 +12,6 @@ namespace lineload {
 
 namespace {
 
-// The amount of a plain decimal text ("6", "000000006.00", "-1.5") in exact
-// hundredths, or nothing for any other text. Blanks around are allowed, as the
-// number conversion allows them.
-std::optional<qint64> plainCents(const QString& amountText)
-{
-    qsizetype begin = 0;
-    qsizetype end = amountText.size();
-    while (begin < end && amountText.at(begin) == QLatin1Char(' '))
-        ++begin;
-    while (end > begin && amountText.at(end - 1) == QLatin1Char(' '))
-        --end;
-    bool negative = false;
-    if (begin < end && (amountText.at(begin) == QLatin1Char('+') || amountText.at(begin) == QLatin1Char('-'))) {
-        negative = amountText.at(begin) == QLatin1Char('-');
-        ++begin;
-    }
-    qint64 whole = 0;
-    int digits = 0;
-    int decimals = -1; // -1: no point seen
-    qint64 fraction = 0;
-    for (qsizetype i = begin; i < end; ++i) {
-        const ushort c = amountText.at(i).unicode();
-        if (c == '.' && decimals < 0) {
-            decimals = 0;
-            continue;
-        }
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        ++digits;
-        if (decimals < 0) {
-            if (whole > 999999999999999LL)
-                return std::nullopt;
-            whole = whole * 10 + (c - '0');
-        } else {
-            if (++decimals > 2)
-                return std::nullopt;
-            fraction = fraction * 10 + (c - '0');
-        }
-    }
-    if (digits == 0)
-        return std::nullopt;
-    if (decimals == 1)
-        fraction *= 10;
-    const qint64 cents = whole * 100 + fraction;
-    return negative ? -cents : cents;
-}
-
 // The running total of one load. It adds in exact hundredths while both the
 // total and the amounts are plain decimal texts within fifteen digits, which
 // gives the same text as adding line by line with text::addToTotal; past that
@@ -68,7 +21,7 @@ class RunningTotal
 public:
     explicit RunningTotal(const QString& startText)
         : m_text(startText)
-        , m_cents(plainCents(startText))
+        , m_cents(text::exactCents(startText))
     {
         if (m_cents && !withinExactRange(*m_cents))
             m_cents.reset();
@@ -77,7 +30,7 @@ public:
     void add(const QString& amountText)
     {
         if (m_cents) {
-            if (const auto amount = plainCents(amountText)) {
+            if (const auto amount = text::exactCents(amountText)) {
                 const qint64 sum = *m_cents + *amount;
                 if (withinExactRange(*amount) && withinExactRange(sum)) {
                     m_cents = sum;

@@ -112,16 +112,6 @@ std::optional<qint64> centsOfDigits(const std::string& magnitudeWithTwoDecimals,
     return negative ? -value : value;
 }
 
-// Exact hundredths of a plain decimal text with at most two decimals.
-std::optional<qint64> exactCents(const QString& text)
-{
-    bool ascii = false;
-    std::string s = asciiOrEmpty(trimmed(text), ascii);
-    PlainDecimal d;
-    if (!ascii || !parsePlainDecimal(s, d) || d.fraction.size() > 2)
-        return std::nullopt;
-    return centsOfDigits(roundedMagnitude(d), d.negative);
-}
 
 std::string fixed2Magnitude(double value, bool& negative)
 {
@@ -195,6 +185,22 @@ QString trimmed(const QString& text)
     while (end > begin && text.at(end - 1).unicode() <= 32)
         --end;
     return text.mid(begin, end - begin);
+}
+
+std::optional<qint64> exactCents(const QString& text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && isBlank(text.at(begin)))
+        ++begin;
+    while (end > begin && isBlank(text.at(end - 1)))
+        --end;
+    bool ascii = false;
+    std::string s = asciiOrEmpty(text.mid(begin, end - begin), ascii);
+    PlainDecimal d;
+    if (!ascii || !parsePlainDecimal(s, d) || d.fraction.size() > 2)
+        return std::nullopt;
+    return centsOfDigits(roundedMagnitude(d), d.negative);
 }
 
 qint32 toInt32(const QString& text)

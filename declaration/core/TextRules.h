@@ -27,6 +27,11 @@ double toDouble(const QString& text);
 // is no number, and for an amount whose hundredths do not fit 64 bits.
 qint64 toCents(const QString& text);
 
+// The hundredths of a plain decimal text ([sign] digits [. at most two
+// digits], blanks around allowed), read digit by digit; nothing for any other
+// text or one whose hundredths do not fit 64 bits. Throws nothing.
+std::optional<qint64> exactCents(const QString& text);
+
 // Shortest text with at most 15 significant digits, no thousands separator,
 // a point only when there is a fraction: 0, 13, 6.17.
 QString formatGeneral(double value);
