@@ -2,6 +2,7 @@
 
 #include "Ayuda.h"
 #include "Error.h"
+#include "HeaderRules.h"
 #include "MaskEdit.h"
 #include "TextRules.h"
 #include "WithholdingGrid.h"
@@ -607,7 +608,7 @@ void TF_Retenciones::e_legaJoExit()
         e_Cuit->setText(agent->cuit);
         return;
     }
-    collaborators.messages->information(QStringLiteral("Atención Legajo no existente !!!"));
+    collaborators.messages->information(headerrules::LegajoMessage);
     e_Razon->clear();
     e_Cuit->clear();
     e_Mes->clear();
@@ -617,30 +618,16 @@ void TF_Retenciones::e_legaJoExit()
 
 void TF_Retenciones::e_MesExit()
 {
-    const QString message = QStringLiteral("Atención error en el nro de mes !!!");
-    if (text::trimmed(e_Mes->text()).isEmpty()) {
-        collaborators.messages->information(message);
-        e_Mes->setFocus();
-        return;
-    }
-    const qint32 month = text::toInt32(e_Mes->text());
-    if (month > 12 || month == 0) {
-        collaborators.messages->information(message);
+    if (!headerrules::acceptedMonth(e_Mes->text())) {
+        collaborators.messages->information(headerrules::MonthMessage);
         e_Mes->setFocus();
     }
 }
 
 void TF_Retenciones::E_anoExit()
 {
-    const QString message = QStringLiteral("Atención error en el año !!!");
-    if (text::trimmed(E_ano->text()).isEmpty()) {
-        collaborators.messages->information(message);
-        E_ano->setFocus();
-        return;
-    }
-    const qint32 year = text::toInt32(E_ano->text());
-    if (year > 2030 || year < 2015) {
-        collaborators.messages->information(message);
+    if (!headerrules::yearAccepted(E_ano->text())) {
+        collaborators.messages->information(headerrules::YearMessage);
         E_ano->setFocus();
         return;
     }

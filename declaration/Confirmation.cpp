@@ -2,6 +2,7 @@
 
 #include "DeclarationFile.h"
 #include "Error.h"
+#include "HeaderRules.h"
 #include "Record.h"
 #include "Store.h"
 #include "StoreDataSet.h"
@@ -14,10 +15,6 @@
 const QString Confirmation::Question = QStringLiteral("Confirma Generar Archivo con Caracter de DDJJ ?");
 
 namespace confirmationmessage {
-
-const QString Month = QStringLiteral("Atención error en el nro de mes !!!");
-const QString Year = QStringLiteral("Atención error en el año !!!");
-const QString Legajo = QStringLiteral("Atención Legajo no existente !!!");
 
 QString lineDoesNotFit(int gridRow, const QString& field, const QString& value)
 {
@@ -39,19 +36,14 @@ namespace {
 // give no month code.
 std::optional<QString> headerProblem(const DeclarationHeader& header, const Confirmation::AgentLookup& agentExists)
 {
-    if (text::trimmed(header.month).isEmpty())
-        return confirmationmessage::Month;
-    const qint32 month = text::toInt32(header.month);
-    if (month > 12 || month < 1)
-        return confirmationmessage::Month;
-    if (text::trimmed(header.year).isEmpty())
-        return confirmationmessage::Year;
-    const qint32 year = text::toInt32(header.year);
-    if (year > 2030 || year < 2015)
-        return confirmationmessage::Year;
+    const std::optional<qint32> month = headerrules::acceptedMonth(header.month);
+    if (!month || *month < 1)
+        return headerrules::MonthMessage;
+    if (!headerrules::yearAccepted(header.year))
+        return headerrules::YearMessage;
     const QString legajo = text::trimmed(header.legajo);
     if (legajo.isEmpty() || !agentExists || !agentExists(legajo))
-        return confirmationmessage::Legajo;
+        return headerrules::LegajoMessage;
     return std::nullopt;
 }
 

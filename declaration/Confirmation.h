@@ -87,11 +87,9 @@ private:
 // only when the control report was written.
 QString statusLineText(const ConfirmedDeclaration& declaration);
 
-// The messages of the checks that refuse a declaration.
+// The message of a line that refuses a declaration; the header's are in
+// HeaderRules.h.
 namespace confirmationmessage {
-extern const QString Month;   // "Atención error en el nro de mes !!!"
-extern const QString Year;    // "Atención error en el año !!!"
-extern const QString Legajo;  // "Atención Legajo no existente !!!"
 // A line that has no room in its record: names the grid line and the field.
 QString lineDoesNotFit(int gridRow, const QString& field, const QString& value);
 } // namespace confirmationmessage
