@@ -1,6 +1,6 @@
-#include "Ayuda.h"
+#include "app/Ayuda.h"
 
-#include "Retenciones.h"
+#include "app/Retenciones.h"
 
 #include <QPlainTextEdit>
 #include <QScreen>

@@ -1,4 +1,4 @@
-#include "Collaborators.h"
+#include "app/Collaborators.h"
 
 #include <QApplication>
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "MaskEdit.h"
+#include "app/MaskEdit.h"
 
 #include <QKeyEvent>
 

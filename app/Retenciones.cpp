@@ -1,11 +1,11 @@
-#include "Retenciones.h"
+#include "app/Retenciones.h"
 
-#include "Ayuda.h"
-#include "Error.h"
-#include "HeaderRules.h"
-#include "MaskEdit.h"
-#include "TextRules.h"
-#include "WithholdingGrid.h"
+#include "app/Ayuda.h"
+#include "core/Error.h"
+#include "declaration/HeaderRules.h"
+#include "app/MaskEdit.h"
+#include "core/TextRules.h"
+#include "declaration/WithholdingGrid.h"
 
 #include <QApplication>
 #include <QFile>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "AgentRegistry.h"
-#include "Collaborators.h"
+#include "declaration/AgentRegistry.h"
+#include "app/Collaborators.h"
 
 #include <QFont>
 #include <QWidget>

@@ -1,11 +1,11 @@
 // CONFIRMA: the declaration file, the store and the control report.
-#include "Retenciones.h"
+#include "app/Retenciones.h"
 
-#include "Confirmation.h"
-#include "ControlReport.h"
-#include "ExportProgress.h"
-#include "Store.h"
-#include "WithholdingGrid.h"
+#include "declaration/Confirmation.h"
+#include "declaration/ControlReport.h"
+#include "app/ExportProgress.h"
+#include "declaration/Store.h"
+#include "declaration/WithholdingGrid.h"
 
 #include <QFrame>
 #include <QLabel>

@@ -1,12 +1,12 @@
 // Line entry, the grid of lines, "Carga Manual" and the file import.
-#include "Retenciones.h"
+#include "app/Retenciones.h"
 
-#include "LineEntry.h"
-#include "LineLoad.h"
-#include "MaskEdit.h"
-#include "Record.h"
-#include "TextRules.h"
-#include "WithholdingGrid.h"
+#include "declaration/LineEntry.h"
+#include "declaration/LineLoad.h"
+#include "app/MaskEdit.h"
+#include "declaration/Record.h"
+#include "core/TextRules.h"
+#include "declaration/WithholdingGrid.h"
 
 #include <QFileInfo>
 #include <QFrame>

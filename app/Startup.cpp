@@ -1,7 +1,7 @@
-#include "Startup.h"
+#include "app/Startup.h"
 
-#include "Ayuda.h"
-#include "Retenciones.h"
+#include "app/Ayuda.h"
+#include "app/Retenciones.h"
 
 #include <QApplication>
 #include <QStyleFactory>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Collaborators.h"
+#include "app/Collaborators.h"
 
 #include <memory>
 

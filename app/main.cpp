@@ -1,5 +1,5 @@
-#include "Retenciones.h"
-#include "Startup.h"
+#include "app/Retenciones.h"
+#include "app/Startup.h"
 
 #include <QApplication>
 

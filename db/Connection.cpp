@@ -1,6 +1,6 @@
-#include "Connection.h"
+#include "db/Connection.h"
 
-#include "Status.h"
+#include "db/Status.h"
 
 #include <memory>
 

@@ -1,8 +1,8 @@
-#include "Query.h"
+#include "db/Query.h"
 
-#include "Connection.h"
-#include "Status.h"
-#include "Transaction.h"
+#include "db/Connection.h"
+#include "db/Status.h"
+#include "db/Transaction.h"
 
 #include <cstring>
 

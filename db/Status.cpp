@@ -1,4 +1,4 @@
-#include "Status.h"
+#include "db/Status.h"
 
 namespace db {
 

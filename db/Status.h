@@ -2,7 +2,7 @@
 
 #include <firebird/Interface.h>
 
-#include "Error.h"
+#include "core/Error.h"
 
 namespace db {
 

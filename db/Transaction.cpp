@@ -1,7 +1,7 @@
-#include "Transaction.h"
+#include "db/Transaction.h"
 
-#include "Connection.h"
-#include "Status.h"
+#include "db/Connection.h"
+#include "db/Status.h"
 
 namespace db {
 

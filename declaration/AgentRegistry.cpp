@@ -1,6 +1,6 @@
-#include "AgentRegistry.h"
+#include "declaration/AgentRegistry.h"
 
-#include "TextRules.h"
+#include "core/TextRules.h"
 
 AgentRegistry::AgentRegistry()
     : m_rows(size_t(RowCount))

@@ -1,12 +1,12 @@
-#include "Confirmation.h"
+#include "declaration/Confirmation.h"
 
-#include "DeclarationFile.h"
-#include "Error.h"
-#include "HeaderRules.h"
-#include "Record.h"
-#include "Store.h"
-#include "StoreDataSet.h"
-#include "TextRules.h"
+#include "declaration/DeclarationFile.h"
+#include "core/Error.h"
+#include "declaration/HeaderRules.h"
+#include "declaration/Record.h"
+#include "declaration/Store.h"
+#include "declaration/StoreDataSet.h"
+#include "core/TextRules.h"
 
 #include <QSaveFile>
 #include <QStringList>

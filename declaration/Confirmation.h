@@ -1,7 +1,7 @@
 #pragma once
 
-#include "DataSet.h"
-#include "WithholdingGrid.h"
+#include "report/DataSet.h"
+#include "declaration/WithholdingGrid.h"
 
 #include <QString>
 #include <functional>

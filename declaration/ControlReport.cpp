@@ -1,7 +1,7 @@
-#include "ControlReport.h"
+#include "declaration/ControlReport.h"
 
-#include "FontSource.h"
-#include "TextRules.h"
+#include "report/FontSource.h"
+#include "core/TextRules.h"
 
 #include <cmath>
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "DataSet.h"
-#include "ExportFilter.h"
-#include "ReportDefinition.h"
-#include "ReportEngine.h"
+#include "report/DataSet.h"
+#include "report/ExportFilter.h"
+#include "report/ReportDefinition.h"
+#include "report/ReportEngine.h"
 
 #include <QImage>
 #include <QString>

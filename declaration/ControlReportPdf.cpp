@@ -1,6 +1,6 @@
-#include "ControlReport.h"
+#include "declaration/ControlReport.h"
 
-#include "PDFDocumentFilter.h"
+#include "report/PDFDocumentFilter.h"
 
 namespace controlreport {
 

@@ -1,7 +1,7 @@
-#include "DeclarationFile.h"
+#include "declaration/DeclarationFile.h"
 
-#include "Codepage.h"
-#include "Error.h"
+#include "core/Codepage.h"
+#include "core/Error.h"
 
 #include <QFileInfo>
 

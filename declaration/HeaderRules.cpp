@@ -1,6 +1,6 @@
-#include "HeaderRules.h"
+#include "declaration/HeaderRules.h"
 
-#include "TextRules.h"
+#include "core/TextRules.h"
 
 namespace headerrules {
 

@@ -1,6 +1,7 @@
-#include "LineEntry.h"
+#include "declaration/LineEntry.h"
 
-#include "TextRules.h"
+#include "core/TextRules.h"
+#include "declaration/Withholding.h"
 
 namespace lineentry {
 
@@ -34,7 +35,7 @@ ReceiptWithholding receiptWithholding(const QString& amountFieldText)
         return out;
     }
     out.amountText = formatted;
-    out.withholding = QString::number(text::withholdingOfReceipt(cents));
+    out.withholding = QString::number(withholding::ofReceipt(cents));
     return out;
 }
 

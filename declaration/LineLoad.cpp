@@ -1,9 +1,10 @@
-#include "LineLoad.h"
+#include "declaration/LineLoad.h"
 
-#include "DeclarationFile.h"
-#include "Error.h"
-#include "Record.h"
-#include "TextRules.h"
+#include "declaration/DeclarationFile.h"
+#include "core/Error.h"
+#include "declaration/Record.h"
+#include "core/TextRules.h"
+#include "declaration/Withholding.h"
 
 #include <limits>
 #include <optional>
@@ -107,8 +108,8 @@ ImportedLine importLine(const QString& recordLine, qint32 gridRow)
     out.receiptCents = text::toCents(receiptAmount);
     out.withheldCents = text::toCents(withheldAmount);
     out.withheldAmount = text::trimmed(withheldAmount);
-    out.matches = text::withholdingMatchesReceipt(out.receiptCents, out.withheldCents);
-    out.withholding = text::roundWithholding(out.withheldCents);
+    out.matches = withholding::matchesReceipt(out.receiptCents, out.withheldCents);
+    out.withholding = withholding::roundedToUnits(out.withheldCents);
     out.cells = {
         QString::number(gridRow),
         text::trimmed(view.receiptNumber),

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "WithholdingGrid.h"
+#include "declaration/WithholdingGrid.h"
 
 #include <QString>
 #include <QtGlobal>

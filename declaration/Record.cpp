@@ -1,7 +1,7 @@
-#include "Record.h"
+#include "declaration/Record.h"
 
-#include "Codepage.h"
-#include "TextRules.h"
+#include "core/Codepage.h"
+#include "core/TextRules.h"
 
 #include <cmath>
 

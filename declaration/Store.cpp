@@ -1,4 +1,4 @@
-#include "Store.h"
+#include "declaration/Store.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Connection.h"
-#include "Query.h"
-#include "Transaction.h"
+#include "db/Connection.h"
+#include "db/Query.h"
+#include "db/Transaction.h"
 
 #include <QString>
 #include <QtGlobal>

@@ -1,7 +1,7 @@
-#include "StoreDataSet.h"
+#include "declaration/StoreDataSet.h"
 
-#include "Error.h"
-#include "Query.h"
+#include "core/Error.h"
+#include "db/Query.h"
 
 namespace {
 

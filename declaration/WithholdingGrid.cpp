@@ -1,4 +1,4 @@
-#include "WithholdingGrid.h"
+#include "declaration/WithholdingGrid.h"
 
 #include <algorithm>
 #include <limits>

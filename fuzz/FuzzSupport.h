@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Codepage.h"
+#include "core/Codepage.h"
 
 #include <QByteArray>
 #include <QString>

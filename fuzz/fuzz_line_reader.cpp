@@ -5,14 +5,14 @@
 // import and the re-load must give the grid exactly the lines, row numbers
 // and running total that the one-line functions and text::addToTotal give
 // line by line, or stop on the first bad line and change nothing.
-#include "FuzzSupport.h"
+#include "fuzz/FuzzSupport.h"
 
-#include "Codepage.h"
-#include "DeclarationFile.h"
-#include "Error.h"
-#include "LineLoad.h"
-#include "TextRules.h"
-#include "WithholdingGrid.h"
+#include "core/Codepage.h"
+#include "declaration/DeclarationFile.h"
+#include "core/Error.h"
+#include "declaration/LineLoad.h"
+#include "core/TextRules.h"
+#include "declaration/WithholdingGrid.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

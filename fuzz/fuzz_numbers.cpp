@@ -2,11 +2,11 @@
 // from the rules alone: toInt32, toDouble, toCents, formatGeneral,
 // formatFixed2, addToTotal, and the amount field of a declaration record,
 // which record::doesNotFit guards.
-#include "FuzzSupport.h"
+#include "fuzz/FuzzSupport.h"
 
-#include "Error.h"
-#include "Record.h"
-#include "TextRules.h"
+#include "core/Error.h"
+#include "declaration/Record.h"
+#include "core/TextRules.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

@@ -2,10 +2,10 @@
 // bytes, ASCII85 and LZW decode back to them, the LZW stream meets every rule
 // of a strict LZWDecode reader (end-of-data code at the reader's width
 // included), and the ASCII85 text uses its alphabet and line breaks only.
-#include "FuzzSupport.h"
+#include "fuzz/FuzzSupport.h"
 
-#include "Decoders.h"
-#include "PdfEncoders.h"
+#include "tests/support/Decoders.h"
+#include "report/PdfEncoders.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

@@ -3,11 +3,11 @@
 // of a PDF string and reads back, through PDF's string escapes, as the
 // text's bytes in the font's code page ("?" for a character it lacks). Font
 // keys of different fonts never coincide, and their fields are as written.
-#include "FuzzSupport.h"
+#include "fuzz/FuzzSupport.h"
 
-#include "Codepage.h"
-#include "PDFDocumentFilter.h"
-#include "PdfFonts.h"
+#include "core/Codepage.h"
+#include "report/PDFDocumentFilter.h"
+#include "report/PdfFonts.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

@@ -3,13 +3,13 @@
 // numbers, the cross-check, the rounding) and the re-load of one line. And
 // the other way round: a record that record::doesNotFit lets through is
 // written with its fixed layout and reads back as the same fields.
-#include "FuzzSupport.h"
+#include "fuzz/FuzzSupport.h"
 
-#include "Codepage.h"
-#include "Error.h"
-#include "LineLoad.h"
-#include "Record.h"
-#include "TextRules.h"
+#include "core/Codepage.h"
+#include "core/Error.h"
+#include "declaration/LineLoad.h"
+#include "declaration/Record.h"
+#include "core/TextRules.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

@@ -2,7 +2,7 @@
 // glyph-name order (1051 entries). Generated from the published list; kept
 // in the program so that the glyph names of a font's /Differences encoding
 // do not depend on any file at run time.
-#include "AdobeGlyphList.h"
+#include "report/AdobeGlyphList.h"
 
 namespace {
 

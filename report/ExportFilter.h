@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ReportTypes.h"
+#include "report/ReportTypes.h"
 
 // What an export filter reads from the report that runs it: the page size in
 // tenths of a millimetre and the device units per tenth of a millimetre.

@@ -1,6 +1,6 @@
-#include "FontSource.h"
+#include "report/FontSource.h"
 
-#include "PdfFonts.h"
+#include "report/PdfFonts.h"
 
 #include <QFont>
 #include <QFontMetricsF>

@@ -1,7 +1,7 @@
-#include "PDFDocumentFilter.h"
+#include "report/PDFDocumentFilter.h"
 
-#include "Codepage.h"
-#include "Error.h"
+#include "core/Codepage.h"
+#include "core/Error.h"
 
 #include <QDateTime>
 #include <QLocale>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "ExportFilter.h"
-#include "PdfEncoders.h"
-#include "PdfFonts.h"
+#include "report/ExportFilter.h"
+#include "report/PdfEncoders.h"
+#include "report/PdfFonts.h"
 
 #include <QByteArray>
 #include <QHash>

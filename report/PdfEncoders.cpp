@@ -1,6 +1,6 @@
-#include "PdfEncoders.h"
+#include "report/PdfEncoders.h"
 
-#include "Error.h"
+#include "core/Error.h"
 
 #include <QPainter>
 #include <cstdint>

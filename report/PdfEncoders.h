@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ReportTypes.h"
+#include "report/ReportTypes.h"
 
 #include <QByteArray>
 

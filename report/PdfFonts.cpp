@@ -1,8 +1,8 @@
-#include "PdfFonts.h"
+#include "report/PdfFonts.h"
 
-#include "AdobeGlyphList.h"
-#include "Codepage.h"
-#include "Error.h"
+#include "report/AdobeGlyphList.h"
+#include "core/Codepage.h"
+#include "core/Error.h"
 
 #include <QFont>
 #include <QGuiApplication>

@@ -1,7 +1,7 @@
-#include "ReportEngine.h"
+#include "report/ReportEngine.h"
 
-#include "FontSource.h"
-#include "TextRules.h"
+#include "report/FontSource.h"
+#include "core/TextRules.h"
 
 #include <QRegularExpression>
 #include <QStringList>

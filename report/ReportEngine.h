@@ -1,8 +1,8 @@
 #pragma once
 
-#include "DataSet.h"
-#include "ExportFilter.h"
-#include "ReportDefinition.h"
+#include "report/DataSet.h"
+#include "report/ExportFilter.h"
+#include "report/ReportDefinition.h"
 
 #include <QString>
 

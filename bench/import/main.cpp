@@ -2,10 +2,10 @@
 // grid, as "Importación de Archivo" does, and prints lines per second and the
 // peak memory for each size. Each size runs in a process of its own so that
 // its peak memory is its own.
-#include "Collaborators.h"
-#include "LineLoad.h"
-#include "Retenciones.h"
-#include "WithholdingGrid.h"
+#include "app/Collaborators.h"
+#include "declaration/LineLoad.h"
+#include "app/Retenciones.h"
+#include "declaration/WithholdingGrid.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -6,12 +6,12 @@
 //
 // Usage: bench_memory [LINES [ROUNDS]]   (10000 lines, 1 round by default)
 
-#include "Schema.h"
-#include "Confirmation.h"
-#include "Connection.h"
-#include "ControlReport.h"
-#include "Store.h"
-#include "WithholdingGrid.h"
+#include "bench/common/Schema.h"
+#include "declaration/Confirmation.h"
+#include "db/Connection.h"
+#include "declaration/ControlReport.h"
+#include "declaration/Store.h"
+#include "declaration/WithholdingGrid.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -1,8 +1,8 @@
 // Prints the speed of our LZW and ASCII85 encoders against libtiff's LZW
 // codec, and of our PDF writer against libharu and QPdfWriter on the same
 // 240-page document. Run offscreen: QT_QPA_PLATFORM=offscreen bench_pdf
-#include "PDFDocumentFilter.h"
-#include "PdfEncoders.h"
+#include "report/PDFDocumentFilter.h"
+#include "report/PdfEncoders.h"
 
 #include <QElapsedTimer>
 #include <QFile>

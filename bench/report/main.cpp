@@ -4,12 +4,12 @@
 // and of the export, and the size of the file. The export alone over lines
 // held in memory is timed too. Aims: 499 lines under 150 ms, 10,000 under 2 s.
 
-#include "Schema.h"
-#include "Connection.h"
-#include "ControlReport.h"
-#include "MemoryDataSet.h"
-#include "Store.h"
-#include "StoreDataSet.h"
+#include "bench/common/Schema.h"
+#include "db/Connection.h"
+#include "declaration/ControlReport.h"
+#include "tests/support/MemoryDataSet.h"
+#include "declaration/Store.h"
+#include "declaration/StoreDataSet.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -4,10 +4,10 @@
 // instead (--all-panels shows the three panels and the status line, with a
 // few lines in the grid, so every control can be looked at; --help-window
 // saves the help window).
-#include "Ayuda.h"
-#include "Retenciones.h"
-#include "Startup.h"
-#include "WithholdingGrid.h"
+#include "app/Ayuda.h"
+#include "app/Retenciones.h"
+#include "app/Startup.h"
+#include "declaration/WithholdingGrid.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

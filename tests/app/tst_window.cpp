@@ -1,10 +1,10 @@
-#include "Ayuda.h"
-#include "Error.h"
-#include "FakeCollaborators.h"
-#include "MaskEdit.h"
-#include "Retenciones.h"
-#include "Startup.h"
-#include "WithholdingGrid.h"
+#include "app/Ayuda.h"
+#include "core/Error.h"
+#include "tests/support/FakeCollaborators.h"
+#include "app/MaskEdit.h"
+#include "app/Retenciones.h"
+#include "app/Startup.h"
+#include "declaration/WithholdingGrid.h"
 
 #include <QApplication>
 #include <QClipboard>

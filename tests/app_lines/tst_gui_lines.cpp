@@ -1,12 +1,12 @@
 // Line entry, the grid, "Carga Manual" and the file import, driven through
 // the real window with key, mouse and focus events; boxes, beep and file
 // dialog are answered by the test.
-#include "Collaborators.h"
-#include "MaskEdit.h"
-#include "RecordLines.h"
-#include "Retenciones.h"
-#include "Startup.h"
-#include "WithholdingGrid.h"
+#include "app/Collaborators.h"
+#include "app/MaskEdit.h"
+#include "tests/support/RecordLines.h"
+#include "app/Retenciones.h"
+#include "app/Startup.h"
+#include "declaration/WithholdingGrid.h"
 
 #include <QApplication>
 #include <QFile>

@@ -1,10 +1,10 @@
-#include "DatabaseFixture.h"
-#include "ExternalTool.h"
-#include "FakeCollaborators.h"
+#include "tests/support/DatabaseFixture.h"
+#include "tests/support/ExternalTool.h"
+#include "tests/support/FakeCollaborators.h"
 
-#include "Retenciones.h"
-#include "Store.h"
-#include "WithholdingGrid.h"
+#include "app/Retenciones.h"
+#include "declaration/Store.h"
+#include "declaration/WithholdingGrid.h"
 
 #include <QApplication>
 #include <QDir>

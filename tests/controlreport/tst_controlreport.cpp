@@ -1,11 +1,11 @@
-#include "Connection.h"
-#include "ControlReport.h"
-#include "Error.h"
-#include "ExternalTool.h"
-#include "MemoryDataSet.h"
-#include "RecordingFilter.h"
-#include "Store.h"
-#include "StoreDataSet.h"
+#include "db/Connection.h"
+#include "declaration/ControlReport.h"
+#include "core/Error.h"
+#include "tests/support/ExternalTool.h"
+#include "tests/support/MemoryDataSet.h"
+#include "tests/support/RecordingFilter.h"
+#include "declaration/Store.h"
+#include "declaration/StoreDataSet.h"
 
 #include <QPainter>
 #include <QtTest>

@@ -1,6 +1,6 @@
 #include <QtTest>
 
-#include "tst_core.h"
+#include "tests/core/tst_core.h"
 
 int main(int argc, char** argv)
 {

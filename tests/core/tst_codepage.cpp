@@ -1,5 +1,5 @@
-#include "Codepage.h"
-#include "tst_core.h"
+#include "core/Codepage.h"
+#include "tests/core/tst_core.h"
 
 #include <QtTest>
 

@@ -23,9 +23,6 @@ private slots:
     void formatFixed2_data();
     void formatFixed2();
     void totals();
-    void withholdingOfReceipt_data();
-    void withholdingOfReceipt();
-    void crossCheckAndRounding();
     void anyInputIsSafe();
     void commaLocaleStillUsesPoint();
 };

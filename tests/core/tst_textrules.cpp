@@ -1,6 +1,6 @@
-#include "Error.h"
-#include "TextRules.h"
-#include "tst_core.h"
+#include "core/Error.h"
+#include "core/TextRules.h"
+#include "tests/core/tst_core.h"
 
 #include <QtTest>
 #include <locale>
@@ -216,39 +216,6 @@ void TestTextRules::totals()
     QCOMPARE(formatFixed2Cents(5), QStringLiteral("0.05"));
     QCOMPARE(formatFixed2Cents(-5), QStringLiteral("-0.05"));
     QVERIFY_THROWS_EXCEPTION(ConversionError, addToTotal("0", "6,5"));
-}
-
-void TestTextRules::withholdingOfReceipt_data()
-{
-    QTest::addColumn<QString>("receipt");
-    QTest::addColumn<qint64>("expected");
-    QTest::newRow("100.00") << "100.00" << qint64(0);
-    QTest::newRow("100.01") << "100.01" << qint64(1);
-    QTest::newRow("300.00 (exactly one half)") << "300.00" << qint64(1);
-    QTest::newRow("300.01") << "300.01" << qint64(2);
-    QTest::newRow("1234.56") << "1234.56" << qint64(6);
-    QTest::newRow("1380.00") << "1380.00" << qint64(7);
-    QTest::newRow("largest") << "999999999.99" << qint64(5000000);
-}
-
-void TestTextRules::withholdingOfReceipt()
-{
-    QFETCH(QString, receipt);
-    QFETCH(qint64, expected);
-    QCOMPARE(text::withholdingOfReceipt(text::toCents(receipt)), expected);
-}
-
-void TestTextRules::crossCheckAndRounding()
-{
-    QVERIFY(withholdingMatchesReceipt(text::toCents("1234.56"), text::toCents("6.17")));
-    QVERIFY(withholdingMatchesReceipt(text::toCents("1380.00"), text::toCents("6.90")));
-    QVERIFY(!withholdingMatchesReceipt(text::toCents("1380.00"), text::toCents("7.00")));
-    QVERIFY(withholdingMatchesReceipt(text::toCents("000001234.56"), text::toCents("000000006.17")));
-    QCOMPARE(roundWithholding(text::toCents("6.50")), qint64(6));
-    QCOMPARE(roundWithholding(text::toCents("6.51")), qint64(7));
-    QCOMPARE(roundWithholding(text::toCents("6.90")), qint64(7));
-    QCOMPARE(roundWithholding(text::toCents("6.17")), qint64(6));
-    QCOMPARE(roundWithholding(text::toCents("0")), qint64(0));
 }
 
 void TestTextRules::anyInputIsSafe()

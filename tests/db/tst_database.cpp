@@ -1,6 +1,6 @@
-#include "DatabaseFixture.h"
+#include "tests/support/DatabaseFixture.h"
 
-#include "Database.h"
+#include "db/Database.h"
 
 #include <QtTest>
 

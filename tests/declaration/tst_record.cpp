@@ -1,8 +1,10 @@
-#include "Codepage.h"
-#include "DeclarationFile.h"
-#include "Error.h"
-#include "Record.h"
-#include "WithholdingGrid.h"
+#include "core/Codepage.h"
+#include "declaration/DeclarationFile.h"
+#include "core/Error.h"
+#include "declaration/Record.h"
+#include "declaration/WithholdingGrid.h"
+#include "declaration/Withholding.h"
+#include "core/TextRules.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -32,6 +34,39 @@ private:
     }
 
 private slots:
+    void withholdingOfReceipt_data()
+    {
+        QTest::addColumn<QString>("receipt");
+        QTest::addColumn<qint64>("expected");
+        QTest::newRow("100.00") << "100.00" << qint64(0);
+        QTest::newRow("100.01") << "100.01" << qint64(1);
+        QTest::newRow("300.00 (exactly one half)") << "300.00" << qint64(1);
+        QTest::newRow("300.01") << "300.01" << qint64(2);
+        QTest::newRow("1234.56") << "1234.56" << qint64(6);
+        QTest::newRow("1380.00") << "1380.00" << qint64(7);
+        QTest::newRow("largest") << "999999999.99" << qint64(5000000);
+    }
+
+    void withholdingOfReceipt()
+    {
+        QFETCH(QString, receipt);
+        QFETCH(qint64, expected);
+        QCOMPARE(withholding::ofReceipt(text::toCents(receipt)), expected);
+    }
+
+    void crossCheckAndRounding()
+    {
+        QVERIFY(withholding::matchesReceipt(text::toCents("1234.56"), text::toCents("6.17")));
+        QVERIFY(withholding::matchesReceipt(text::toCents("1380.00"), text::toCents("6.90")));
+        QVERIFY(!withholding::matchesReceipt(text::toCents("1380.00"), text::toCents("7.00")));
+        QVERIFY(withholding::matchesReceipt(text::toCents("000001234.56"), text::toCents("000000006.17")));
+        QCOMPARE(withholding::roundedToUnits(text::toCents("6.50")), qint64(6));
+        QCOMPARE(withholding::roundedToUnits(text::toCents("6.51")), qint64(7));
+        QCOMPARE(withholding::roundedToUnits(text::toCents("6.90")), qint64(7));
+        QCOMPARE(withholding::roundedToUnits(text::toCents("6.17")), qint64(6));
+        QCOMPARE(withholding::roundedToUnits(text::toCents("0")), qint64(0));
+    }
+
     void fileNames_data()
     {
         QTest::addColumn<QString>("month");

@@ -1,7 +1,7 @@
-#include "FontSource.h"
-#include "MemoryDataSet.h"
-#include "RecordingFilter.h"
-#include "ReportEngine.h"
+#include "report/FontSource.h"
+#include "tests/support/MemoryDataSet.h"
+#include "tests/support/RecordingFilter.h"
+#include "report/ReportEngine.h"
 
 #include <QtTest>
 

@@ -1,7 +1,7 @@
-#include "ExportProgress.h"
-#include "MemoryDataSet.h"
-#include "RecordingFilter.h"
-#include "ReportEngine.h"
+#include "app/ExportProgress.h"
+#include "tests/support/MemoryDataSet.h"
+#include "tests/support/RecordingFilter.h"
+#include "report/ReportEngine.h"
 
 #include <QProgressBar>
 #include <QPushButton>

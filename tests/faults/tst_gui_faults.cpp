@@ -6,16 +6,16 @@
 // that says what failed, the earlier declaration file byte for byte as it was,
 // the table holding exactly one whole declaration (read back), and the same
 // window confirming the next declaration.
-#include "DatabaseFixture.h"
-#include "FakeCollaborators.h"
-#include "RecordLines.h"
+#include "tests/support/DatabaseFixture.h"
+#include "tests/support/FakeCollaborators.h"
+#include "tests/support/RecordLines.h"
 
-#include "MaskEdit.h"
-#include "Query.h"
-#include "Retenciones.h"
-#include "Startup.h"
-#include "Transaction.h"
-#include "WithholdingGrid.h"
+#include "app/MaskEdit.h"
+#include "db/Query.h"
+#include "app/Retenciones.h"
+#include "app/Startup.h"
+#include "db/Transaction.h"
+#include "declaration/WithholdingGrid.h"
 
 #include <QApplication>
 #include <QDir>

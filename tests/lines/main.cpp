@@ -1,6 +1,6 @@
 #include <QtTest>
 
-#include "tst_lines.h"
+#include "tests/lines/tst_lines.h"
 
 int main(int argc, char** argv)
 {

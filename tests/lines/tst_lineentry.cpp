@@ -1,8 +1,8 @@
-#include "tst_lines.h"
+#include "tests/lines/tst_lines.h"
 
-#include "Error.h"
-#include "LineEntry.h"
-#include "WithholdingGrid.h"
+#include "core/Error.h"
+#include "declaration/LineEntry.h"
+#include "declaration/WithholdingGrid.h"
 
 #include <QtTest>
 

@@ -1,10 +1,10 @@
-#include "tst_lines.h"
+#include "tests/lines/tst_lines.h"
 
-#include "Error.h"
-#include "LineEntry.h"
-#include "LineLoad.h"
-#include "RecordLines.h"
-#include "WithholdingGrid.h"
+#include "core/Error.h"
+#include "declaration/LineEntry.h"
+#include "declaration/LineLoad.h"
+#include "tests/support/RecordLines.h"
+#include "declaration/WithholdingGrid.h"
 
 #include <QFile>
 #include <QRandomGenerator>

@@ -1,4 +1,4 @@
-#include "PdfFiles.h"
+#include "tests/pdf/PdfFiles.h"
 
 #include <QFile>
 #include <QImage>

@@ -1,5 +1,5 @@
-#include "Decoders.h"
-#include "PdfEncoders.h"
+#include "tests/support/Decoders.h"
+#include "report/PdfEncoders.h"
 
 #include <QHash>
 #include <QPainter>

@@ -1,5 +1,5 @@
-#include "Codepage.h"
-#include "PdfFonts.h"
+#include "core/Codepage.h"
+#include "report/PdfFonts.h"
 
 #include <QTest>
 

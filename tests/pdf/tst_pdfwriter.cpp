@@ -1,8 +1,8 @@
-#include "Error.h"
-#include "PDFDocumentFilter.h"
-#include "PdfFiles.h"
+#include "core/Error.h"
+#include "report/PDFDocumentFilter.h"
+#include "tests/pdf/PdfFiles.h"
 
-#include "Codepage.h"
+#include "core/Codepage.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "AgentRegistry.h"
+#include "declaration/AgentRegistry.h"
 
 #include <QRegularExpression>
 #include <QSet>

@@ -6,17 +6,17 @@
 // and confirmed a second time. The results are read from outside the program:
 // the declaration file byte for byte against records spelled out here field
 // by field, the table through isql-fb, the PDF through qpdf and pdftotext.
-#include "DatabaseFixture.h"
-#include "ExternalTool.h"
-#include "FakeCollaborators.h"
-#include "RecordLines.h"
+#include "tests/support/DatabaseFixture.h"
+#include "tests/support/ExternalTool.h"
+#include "tests/support/FakeCollaborators.h"
+#include "tests/support/RecordLines.h"
 
-#include "MaskEdit.h"
-#include "Query.h"
-#include "Retenciones.h"
-#include "Startup.h"
-#include "Transaction.h"
-#include "WithholdingGrid.h"
+#include "app/MaskEdit.h"
+#include "db/Query.h"
+#include "app/Retenciones.h"
+#include "app/Startup.h"
+#include "db/Transaction.h"
+#include "declaration/WithholdingGrid.h"
 
 #include <QApplication>
 #include <QDir>

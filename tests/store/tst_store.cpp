@@ -1,11 +1,11 @@
-#include "DatabaseFixture.h"
+#include "tests/support/DatabaseFixture.h"
 
-#include "Confirmation.h"
-#include "Error.h"
-#include "LineLoad.h"
-#include "Record.h"
-#include "Store.h"
-#include "StoreDataSet.h"
+#include "declaration/Confirmation.h"
+#include "core/Error.h"
+#include "declaration/LineLoad.h"
+#include "declaration/Record.h"
+#include "declaration/Store.h"
+#include "declaration/StoreDataSet.h"
 
 #include <QDir>
 #include <QProcess>

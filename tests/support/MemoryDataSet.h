@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DataSet.h"
+#include "report/DataSet.h"
 
 #include <QString>
 #include <QStringList>

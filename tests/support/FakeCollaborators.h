@@ -4,7 +4,7 @@
 // a script and everything shown is recorded, so no handler blocks on a modal
 // box. Other GUI tests may include this header as well.
 
-#include "Collaborators.h"
+#include "app/Collaborators.h"
 
 #include <QList>
 #include <QString>

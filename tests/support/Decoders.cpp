@@ -1,4 +1,4 @@
-#include "Decoders.h"
+#include "tests/support/Decoders.h"
 
 #include <vector>
 

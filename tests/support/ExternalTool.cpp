@@ -1,4 +1,4 @@
-#include "ExternalTool.h"
+#include "tests/support/ExternalTool.h"
 
 #include <QProcess>
 

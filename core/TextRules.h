@@ -47,16 +47,4 @@ QString formatFixed2Cents(qint64 cents);
 // back in the general format. Exact when both texts are amounts in hundredths.
 QString addToTotal(const QString& totalText, const QString& amountText);
 QString subtractFromTotal(const QString& totalText, const QString& amountText);
-
-// 0.5 % of a receipt amount in whole units: c div 20000, plus 1 when
-// c mod 20000 exceeds 10000 (a fraction of exactly one half rounds down).
-qint64 withholdingOfReceipt(qint64 receiptCents);
-
-// The import cross-check: the whole units of 0.5 % of the receipt amount must
-// equal the whole units of the declared withholding, both truncated.
-bool withholdingMatchesReceipt(qint64 receiptCents, qint64 withheldCents);
-
-// A declared withholding rounded to whole units; exactly one half rounds down.
-qint64 roundWithholding(qint64 withheldCents);
-
 } // namespace text

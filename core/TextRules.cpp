@@ -1,6 +1,6 @@
-#include "TextRules.h"
+#include "core/TextRules.h"
 
-#include "Error.h"
+#include "core/Error.h"
 
 #include <charconv>
 #include <cmath>
@@ -393,21 +393,6 @@ QString addToTotal(const QString& totalText, const QString& amountText)
 QString subtractFromTotal(const QString& totalText, const QString& amountText)
 {
     return combineTotal(totalText, amountText, -1);
-}
-
-qint64 withholdingOfReceipt(qint64 receiptCents)
-{
-    return receiptCents / 20000 + (receiptCents % 20000 > 10000 ? 1 : 0);
-}
-
-bool withholdingMatchesReceipt(qint64 receiptCents, qint64 withheldCents)
-{
-    return receiptCents / 20000 == withheldCents / 100;
-}
-
-qint64 roundWithholding(qint64 withheldCents)
-{
-    return withheldCents / 100 + (withheldCents % 100 > 50 ? 1 : 0);
 }
 
 } // namespace text

@@ -1,4 +1,4 @@
-#include "Codepage.h"
+#include "core/Codepage.h"
 
 #include <QList>
 #include <QMutex>

@@ -1,6 +1,6 @@
-#include "MemoryDataSet.h"
+#include "tests/support/MemoryDataSet.h"
 
-#include "Error.h"
+#include "core/Error.h"
 
 MemoryDataSet::MemoryDataSet(const QStringList& fieldNames)
     : m_fieldNames(fieldNames)

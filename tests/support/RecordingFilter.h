@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Error.h"
-#include "ExportFilter.h"
+#include "core/Error.h"
+#include "report/ExportFilter.h"
 
 #include <QString>
 #include <vector>
