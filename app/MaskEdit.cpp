@@ -4,17 +4,12 @@
 
 namespace {
 
-struct ConvertedMask {
-    QString qtMask;
-    QString literals;
-    int requiredPlaces = 0;
-};
-
 // The design's notation has "0" for a required digit and "9" for an optional
-// one; Qt's input masks use them the other way round.
-ConvertedMask convert(const QString& designMask)
+// one; Qt's input masks use them the other way round. The result ends with
+// ";" and the character shown in empty places.
+QString convert(const QString& designMask)
 {
-    ConvertedMask converted;
+    QString converted;
     const QString pattern = designMask.section(QLatin1Char(';'), 0, 0);
     for (int i = 0; i < pattern.size(); ++i) {
         const QChar c = pattern.at(i);
@@ -22,26 +17,23 @@ ConvertedMask convert(const QString& designMask)
             continue;
         if (c == QLatin1Char('\\') && i + 1 < pattern.size()) {
             const QChar literal = pattern.at(++i);
-            converted.qtMask += QLatin1Char('\\');
-            converted.qtMask += literal;
-            converted.literals += literal;
+            converted += QLatin1Char('\\');
+            converted += literal;
         } else if (c == QLatin1Char('0')) {
-            converted.qtMask += QLatin1Char('9');
-            ++converted.requiredPlaces;
+            converted += QLatin1Char('9');
         } else if (c == QLatin1Char('9')) {
-            converted.qtMask += QLatin1Char('0');
+            converted += QLatin1Char('0');
         } else {
-            converted.qtMask += QLatin1Char('\\');
-            converted.qtMask += c;
-            converted.literals += c;
+            converted += QLatin1Char('\\');
+            converted += c;
         }
     }
     QChar blank = QLatin1Char('_');
     const QString blankSection = designMask.section(QLatin1Char(';'), 2, 2);
     if (!blankSection.isEmpty())
         blank = blankSection.at(0);
-    converted.qtMask += QLatin1Char(';');
-    converted.qtMask += blank;
+    converted += QLatin1Char(';');
+    converted += blank;
     return converted;
 }
 
@@ -50,14 +42,13 @@ ConvertedMask convert(const QString& designMask)
 MaskEdit::MaskEdit(const QString& designMask, QWidget* parent)
     : QLineEdit(parent)
 {
-    const ConvertedMask converted = convert(designMask);
-    m_literals = converted.literals;
-    m_blank = converted.qtMask.at(converted.qtMask.size() - 1);
-    setInputMask(converted.qtMask);
+    const QString qtMask = convert(designMask);
+    m_blank = qtMask.at(qtMask.size() - 1);
+    setInputMask(qtMask);
     // Which places of the shown text are the mask's literals.
     const QString shown = displayText();
-    for (int i = 0, place = 0; i < converted.qtMask.size() - 2 && place < shown.size(); ++i, ++place) {
-        const bool literal = converted.qtMask.at(i) == QLatin1Char('\\');
+    for (int i = 0, place = 0; i < qtMask.size() - 2 && place < shown.size(); ++i, ++place) {
+        const bool literal = qtMask.at(i) == QLatin1Char('\\');
         if (literal)
             ++i;
         m_literalPlaces.push_back(literal);
@@ -91,11 +82,6 @@ QString MaskEdit::value() const
         places += c == m_blank ? QLatin1Char(' ') : c;
     }
     return places;
-}
-
-void MaskEdit::setValue(const QString& value)
-{
-    setText(value);
 }
 
 bool MaskEdit::isComplete() const

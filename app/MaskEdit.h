@@ -5,8 +5,9 @@
 
 // An edit field with an edit mask in the notation of the window's design:
 // "0" a required digit, "9" an optional digit, "\" makes the next character a
-// literal, any other character is a literal; "!" and the ";0;_" tail (literals
-// not part of the value, "_" shown in empty places) are accepted and applied.
+// literal, any other character is a literal; a leading "!" is accepted and has
+// no effect, and the ";0;_" tail reads as written: the literals are not part of
+// the value, "_" is shown in empty places.
 class MaskEdit : public QLineEdit
 {
     Q_OBJECT
@@ -18,9 +19,6 @@ public:
     // "20-12345678-6"), one character per place, an empty place as a blank:
     // "    2026" for a date with only its year.
     QString value() const;
-    // Puts the value's characters into the mask's places, in order.
-    void setValue(const QString& value);
-
     // Every required place holds a digit.
     bool isComplete() const;
     // The field is empty (no place holds a character).
@@ -38,12 +36,9 @@ protected:
     bool event(QEvent* event) override;
 
 private:
-    QString m_literals;
     std::vector<bool> m_literalPlaces; // per place of the shown text
     QChar m_blank;
     QString m_programText;
     bool m_userInput = false;
     bool m_inUserEdit = false;
-    bool m_editPending = false;
-    QString m_editedText;
 };

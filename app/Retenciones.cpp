@@ -1,19 +1,17 @@
 #include "app/Retenciones.h"
 
 #include "app/Ayuda.h"
+#include "app/HandlerBindings.h"
+#include "app/MaskEdit.h"
 #include "core/Error.h"
 #include "declaration/HeaderRules.h"
-#include "app/MaskEdit.h"
-#include "core/TextRules.h"
 #include "declaration/WithholdingGrid.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFrame>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -23,19 +21,13 @@
 #include <QShortcut>
 #include <QStyledItemDelegate>
 #include <QTableView>
-#include <map>
 
-// Where the window's handlers live together with the bindings that call them.
-struct TF_Retenciones::Binding {
-    std::map<QWidget*, std::function<void()>> exitHandlers;
-    std::map<QObject*, std::function<void(QChar&)>> keyHandlers;
-    std::vector<QObject*> buttons;
-    // The control that last had the focus in this window. Focus changes that
-    // only go to another window (a box, the help window) leave it as it is.
-    QWidget* focusControl = nullptr;
-};
+const QString TF_Retenciones::ResetQuestion = QStringLiteral("Esta seguro de Limpiar todo lo Ingresado ?");
+const QString TF_Retenciones::MaskedValueIncomplete =
+    QStringLiteral("Invalid input value.  Use escape key to abandon changes");
 
 namespace {
+
 
 const QString tahomaDirectory = QStringLiteral("/usr/share/wine/fonts/");
 
@@ -165,6 +157,120 @@ public:
     }
 };
 
+
+// The fonts of the captions, by the name the layout below gives them.
+enum class CaptionFont { Window, Tahoma11Bold, Tahoma13, Tahoma13Bold, Tahoma16Bold, Arial11, Arial13 };
+
+QFont captionFont(CaptionFont font, const QWidget* window)
+{
+    switch (font) {
+    case CaptionFont::Window:
+        return window->font();
+    case CaptionFont::Tahoma11Bold:
+        return tahomaFont(11, true);
+    case CaptionFont::Tahoma13:
+        return tahomaFont(13);
+    case CaptionFont::Tahoma13Bold:
+        return tahomaFont(13, true);
+    case CaptionFont::Tahoma16Bold:
+        return tahomaFont(16, true);
+    case CaptionFont::Arial11:
+        return arialFont(11);
+    case CaptionFont::Arial13:
+        return arialFont(13);
+    }
+    return window->font();
+}
+
+// Where a control sits: on one of the window's panels, or on the window
+// itself when `panel` is null.
+using Panel = QFrame* TF_Retenciones::*;
+
+struct CaptionPlace {
+    QLabel* TF_Retenciones::*member;
+    const char* name;
+    Panel panel;
+    const char* text;
+    int left, top, width, height;
+    CaptionFont font;
+    Border border;
+};
+
+using W = TF_Retenciones;
+using F = CaptionFont;
+using B = Border;
+
+// clang-format off
+const CaptionPlace captionPlaces[] = {
+    {&W::StaticText11, "StaticText11", nullptr, "DECLARACION JURADA AGENTES DE RETENCION",
+        289, 8, 408, 23, F::Tahoma16Bold, B::Single},
+    // Header panel.
+    {&W::StaticText1, "StaticText1", &W::Panel1, "Legajo Municipal ", 9, 9, 103, 20, F::Tahoma13, B::Single},
+    {&W::StaticText2, "StaticText2", &W::Panel1, "Mes Retención (Nro)", 199, 9, 121, 20, F::Tahoma13, B::Single},
+    {&W::StaticText3, "StaticText3", &W::Panel1, "Año Retención", 412, 9, 86, 20, F::Tahoma13, B::Single},
+    {&W::StaticText4, "StaticText4", &W::Panel1, "Cuit Declarante", 11, 49, 91, 20, F::Tahoma13, B::Single},
+    {&W::StaticText5, "StaticText5", &W::Panel1, "Razón Social", 268, 49, 77, 20, F::Tahoma13, B::Single},
+    // Load-method panel.
+    {&W::StaticText16, "StaticText16", &W::Panel3, "Seleccione Mètodo de Carga", 224, 0, 171, 20, F::Arial13, B::None},
+    {&W::StaticText33, "StaticText33", &W::Panel3,
+        "Importante: La separación  decimal  debe ser (punto) y de miles (coma) en Panel de Control",
+        90, 58, 442, 18, F::Arial11, B::None},
+    // Line-entry panel.
+    {&W::StaticText9, "StaticText9", &W::Panel2, "CUIT Proveedor", 6, 22, 94, 20, F::Tahoma13, B::Single},
+    {&W::StaticText10, "StaticText10", &W::Panel2, "Razón Social  ", 250, 22, 85, 20, F::Tahoma13, B::Single},
+    {&W::StaticText7, "StaticText7", &W::Panel2, "Fecha Retención", 593, 23, 98, 20, F::Tahoma13, B::Single},
+    {&W::StaticText6, "StaticText6", &W::Panel2, "Nro. Comprobante Retención", 5, 68, 169, 20, F::Tahoma13, B::Single},
+    {&W::StaticText15, "StaticText15", &W::Panel2, "Importe Comprobante", 315, 70, 130, 20, F::Tahoma13, B::Single},
+    {&W::StaticText8, "StaticText8", &W::Panel2, "Importe Retención", 583, 69, 109, 20, F::Tahoma13, B::Single},
+    // Below the grid; the status line stays docked at the bottom.
+    {&W::StaticText13, "StaticText13", nullptr, "Total Retenciones ==>", 141, 560, 117, 17, F::Window, B::None},
+    {&W::StaticText12, "StaticText12", nullptr, "Versión 6.0", 823, 585, 66, 17, F::Tahoma11Bold, B::Sunken},
+    {&W::salida, "salida", nullptr, "", 0, W::DesignHeight - 20, W::DesignWidth, 20, F::Tahoma13Bold, B::Single},
+};
+
+struct ButtonPlace {
+    QPushButton* TF_Retenciones::*member;
+    const char* name;
+    Panel panel;
+    const char* text;
+    const char* glyph; // a 32 x 32 icon, or none
+    int left, top, width, height;
+};
+
+const ButtonPlace buttonPlaces[] = {
+    {&W::B1, "B1", &W::Panel3, "Importación de Archivo", ":/glyphs/check.png", 63, 18, 158, 39},
+    {&W::B2, "B2", &W::Panel3, "Carga Manual", ":/glyphs/check.png", 390, 18, 152, 39},
+    {&W::B_adiciona, "B_adiciona", &W::Panel2, "ADICIONA", ":/glyphs/check.png", 365, 113, 126, 39},
+    {&W::BitBtn2, "BitBtn2", nullptr, "Ayuda", ":/glyphs/help.png", 33, 421, 77, 25},
+    {&W::B3, "B3", nullptr, "LIMPIA / REINICIA TODO", nullptr, 3, 467, 129, 25},
+    {&W::B_Confirma, "B_Confirma", nullptr, "CONFIRMA", ":/glyphs/floppy.png", 398, 585, 126, 39},
+};
+
+struct FieldPlace {
+    QLineEdit* TF_Retenciones::*member;
+    const char* name;
+    Panel panel;
+    int left, top, width, height;
+};
+
+// The masked fields E_CuitReten and E_FECha are placed beside these.
+const FieldPlace fieldPlaces[] = {
+    {&W::e_legaJo, "e_legaJo", &W::Panel1, 125, 8, 68, 21},
+    {&W::e_Mes, "e_Mes", &W::Panel1, 326, 8, 66, 21},
+    {&W::E_ano, "E_ano", &W::Panel1, 504, 7, 63, 21},
+    {&W::e_Cuit, "e_Cuit", &W::Panel1, 125, 48, 118, 21},
+    {&W::e_Razon, "e_Razon", &W::Panel1, 351, 47, 228, 21},
+    {&W::empresa, "empresa", &W::Panel2, 355, 22, 230, 21},
+    {&W::E_Comprobante, "E_Comprobante", &W::Panel2, 180, 68, 124, 21},
+    {&W::Impo_compro, "Impo_compro", &W::Panel2, 452, 69, 125, 21},
+    {&W::E_Importe, "E_Importe", &W::Panel2, 698, 69, 140, 21},
+    {&W::e_totreten, "e_totreten", nullptr, 283, 556, 102, 21},
+};
+// clang-format on
+
+// The widths of the grid's columns, the line number first.
+constexpr int gridColumnWidths[WithholdingGrid::ColumnCount] = {33, 78, 71, 73, 129, 57, 186};
+
 } // namespace
 
 QFont tahomaFont(int pixelSize, bool bold)
@@ -186,7 +292,7 @@ TF_Retenciones::TF_Retenciones(Collaborators collaborators_, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
               | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint)
     , collaborators(std::move(collaborators_))
-    , m_bindings(std::make_unique<Binding>())
+    , m_bindings(std::make_unique<HandlerBindings>(this, [this](const auto& handler) { runHandler(handler); }))
 {
     setObjectName(QStringLiteral("F_Retenciones"));
     setWindowTitle(QString());
@@ -196,84 +302,90 @@ TF_Retenciones::TF_Retenciones(Collaborators collaborators_, QWidget* parent)
     resize(DesignWidth, DesignHeight);
     createControls();
     setFocusOrder();
-    wireHandlers();
+    wireClicks();
+    wireExits();
+    wireKeyPresses();
+    wireWindowEvents();
 }
 
 TF_Retenciones::~TF_Retenciones()
 {
     // No exit check may run while the controls go away.
-    ++m_exitCheckDepth;
-    disconnect(qApp, nullptr, this, nullptr);
+    m_bindings.reset();
 }
 
 void TF_Retenciones::createControls()
 {
-    const QFont caption13 = tahomaFont(13);
-
     Image2 = place(new QLabel(this), "Image2", 8, 8, 150, 81);
     Image2->setPixmap(QPixmap(QStringLiteral(":/logos/municipio.png")));
     Image1 = place(new QLabel(this), "Image1", 779, 13, 120, 58);
     Image1->setPixmap(QPixmap(QStringLiteral(":/logos/oficina.png")));
+    createPanels();
 
-    StaticText11 = caption(this, "StaticText11", QStringLiteral("DECLARACION JURADA AGENTES DE RETENCION"),
-        289, 8, 408, 23, tahomaFont(16, true), Border::Single);
+    for (const CaptionPlace& at : captionPlaces) {
+        QWidget* parent = at.panel ? static_cast<QWidget*>(this->*at.panel) : this;
+        this->*at.member = caption(parent, at.name, QString::fromUtf8(at.text), at.left, at.top, at.width,
+            at.height, captionFont(at.font, this), at.border);
+    }
+    setFill(StaticText12, rgb(0xFFFBF0));
+    salida->setAlignment(Qt::AlignCenter);
+    setFill(salida, rgb(0xFFA4D1));
 
-    // Header panel.
+    createFields();
+    createButtons();
+    createGrid();
+}
+
+void TF_Retenciones::createPanels()
+{
     Panel1 = place(new QFrame(this), "Panel1", 169, 85, 592, 80);
     setFill(Panel1, rgb(0xB0D8FF));
     setBorder(Panel1, Border::Raised);
-    StaticText1 = caption(Panel1, "StaticText1", QStringLiteral("Legajo Municipal "), 9, 9, 103, 20, caption13, Border::Single);
-    e_legaJo = editField(Panel1, "e_legaJo", 125, 8, 68, 21);
-    StaticText2 = caption(Panel1, "StaticText2", QStringLiteral("Mes Retención (Nro)"), 199, 9, 121, 20, caption13, Border::Single);
-    e_Mes = editField(Panel1, "e_Mes", 326, 8, 66, 21);
-    StaticText3 = caption(Panel1, "StaticText3", QStringLiteral("Año Retención"), 412, 9, 86, 20, caption13, Border::Single);
-    E_ano = editField(Panel1, "E_ano", 504, 7, 63, 21);
-    StaticText4 = caption(Panel1, "StaticText4", QStringLiteral("Cuit Declarante"), 11, 49, 91, 20, caption13, Border::Single);
-    e_Cuit = editField(Panel1, "e_Cuit", 125, 48, 118, 21);
-    e_Cuit->setReadOnly(true);
-    e_Cuit->setFocusPolicy(Qt::ClickFocus);
-    StaticText5 = caption(Panel1, "StaticText5", QStringLiteral("Razón Social"), 268, 49, 77, 20, caption13, Border::Single);
-    e_Razon = editField(Panel1, "e_Razon", 351, 47, 228, 21);
-    e_Razon->setReadOnly(true);
-    e_Razon->setFocusPolicy(Qt::ClickFocus);
-    forceUpperCase(e_Razon);
-
-    // Load-method panel: no fill of its own, the window's white shows.
+    // The load-method panel has no fill of its own: the window's white shows.
     Panel3 = place(new QFrame(this), "Panel3", 151, 171, 634, 78);
     setBorder(Panel3, Border::Single);
-    StaticText16 = caption(Panel3, "StaticText16", QStringLiteral("Seleccione Mètodo de Carga"), 224, 0, 171, 20, arialFont(13), Border::None);
-    B1 = button(Panel3, "B1", QStringLiteral("Importación de Archivo"), ":/glyphs/check.png", 63, 18, 158, 39);
-    B2 = button(Panel3, "B2", QStringLiteral("Carga Manual"), ":/glyphs/check.png", 390, 18, 152, 39);
-    StaticText33 = caption(Panel3, "StaticText33",
-        QStringLiteral("Importante: La separación  decimal  debe ser (punto) y de miles (coma) en Panel de Control"),
-        90, 58, 442, 18, arialFont(11), Border::None);
-
-    // Line-entry panel.
     Panel2 = place(new QFrame(this), "Panel2", 33, 255, 856, 160);
     setFill(Panel2, rgb(0xDCEAFA));
     setBorder(Panel2, Border::Raised);
-    StaticText9 = caption(Panel2, "StaticText9", QStringLiteral("CUIT Proveedor"), 6, 22, 94, 20, caption13, Border::Single);
+}
+
+void TF_Retenciones::createFields()
+{
+    for (const FieldPlace& at : fieldPlaces) {
+        QWidget* parent = at.panel ? static_cast<QWidget*>(this->*at.panel) : this;
+        this->*at.member = editField(parent, at.name, at.left, at.top, at.width, at.height);
+    }
     E_CuitReten = place(new MaskEdit(QStringLiteral("00\\-00000000\\-0;0;_"), Panel2), "E_CuitReten", 121, 22, 118, 21);
-    StaticText10 = caption(Panel2, "StaticText10", QStringLiteral("Razón Social  "), 250, 22, 85, 20, caption13, Border::Single);
-    empresa = editField(Panel2, "empresa", 355, 22, 230, 21);
+    E_FECha = place(new MaskEdit(QStringLiteral("!99/99/0000;0;_"), Panel2), "E_FECha", 699, 22, 88, 21);
+
+    // The declarant's CUIT and name are filled by the legajo lookup only.
+    for (QLineEdit* display : {e_Cuit, e_Razon}) {
+        display->setReadOnly(true);
+        display->setFocusPolicy(Qt::ClickFocus);
+    }
+    forceUpperCase(e_Razon);
     empresa->setMaxLength(59);
     forceUpperCase(empresa);
-    StaticText7 = caption(Panel2, "StaticText7", QStringLiteral("Fecha Retención"), 593, 23, 98, 20, caption13, Border::Single);
-    E_FECha = place(new MaskEdit(QStringLiteral("!99/99/0000;0;_"), Panel2), "E_FECha", 699, 22, 88, 21);
-    StaticText6 = caption(Panel2, "StaticText6", QStringLiteral("Nro. Comprobante Retención"), 5, 68, 169, 20, caption13, Border::Single);
-    E_Comprobante = editField(Panel2, "E_Comprobante", 180, 68, 124, 21);
     E_Comprobante->setMaxLength(13); // the receipt-number field of the declaration record
-    StaticText15 = caption(Panel2, "StaticText15", QStringLiteral("Importe Comprobante"), 315, 70, 130, 20, caption13, Border::Single);
-    Impo_compro = editField(Panel2, "Impo_compro", 452, 69, 125, 21);
-    StaticText8 = caption(Panel2, "StaticText8", QStringLiteral("Importe Retención"), 583, 69, 109, 20, caption13, Border::Single);
-    E_Importe = editField(Panel2, "E_Importe", 698, 69, 140, 21);
     E_Importe->setReadOnly(true);
-    B_adiciona = button(Panel2, "B_adiciona", QStringLiteral("ADICIONA"), ":/glyphs/check.png", 365, 113, 126, 39);
+    e_totreten->setReadOnly(true);
+    QPalette palette = e_totreten->palette();
+    palette.setColor(QPalette::Base, rgb(0x9BFFB5));
+    e_totreten->setPalette(palette);
+}
 
-    BitBtn2 = button(this, "BitBtn2", QStringLiteral("Ayuda"), ":/glyphs/help.png", 33, 421, 77, 25);
+void TF_Retenciones::createButtons()
+{
+    for (const ButtonPlace& at : buttonPlaces) {
+        QWidget* parent = at.panel ? static_cast<QWidget*>(this->*at.panel) : this;
+        this->*at.member = button(parent, at.name, QString::fromUtf8(at.text), at.glyph, at.left, at.top, at.width,
+            at.height);
+    }
     BitBtn2->setIconSize(QSize(18, 18));
+}
 
-    // The grid of withholding lines.
+void TF_Retenciones::createGrid()
+{
     gridCells = new WithholdingGrid(this);
     gridCells->setObjectName(QStringLiteral("gridCells"));
     Grilla = place(new QTableView(this), "Grilla", 138, 421, 708, 129);
@@ -301,26 +413,8 @@ void TF_Retenciones::createControls()
     headings->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     headings->setStretchLastSection(false);
     headings->setFixedHeight(17);
-    const int widths[WithholdingGrid::ColumnCount] = {33, 78, 71, 73, 129, 57, 186};
     for (int column = 0; column < WithholdingGrid::ColumnCount; ++column)
-        Grilla->setColumnWidth(column, widths[column]);
-
-    B3 = button(this, "B3", QStringLiteral("LIMPIA / REINICIA TODO"), nullptr, 3, 467, 129, 25);
-    StaticText13 = caption(this, "StaticText13", QStringLiteral("Total Retenciones ==>"), 141, 560, 117, 17, font(), Border::None);
-    e_totreten = editField(this, "e_totreten", 283, 556, 102, 21);
-    e_totreten->setReadOnly(true);
-    {
-        QPalette palette = e_totreten->palette();
-        palette.setColor(QPalette::Base, rgb(0x9BFFB5));
-        e_totreten->setPalette(palette);
-    }
-    B_Confirma = button(this, "B_Confirma", QStringLiteral("CONFIRMA"), ":/glyphs/floppy.png", 398, 585, 126, 39);
-    StaticText12 = caption(this, "StaticText12", QStringLiteral("Versión 6.0"), 823, 585, 66, 17, tahomaFont(11, true), Border::Sunken);
-    setFill(StaticText12, rgb(0xFFFBF0));
-
-    salida = caption(this, "salida", QString(), 0, DesignHeight - 20, DesignWidth, 20, tahomaFont(13, true), Border::Single);
-    salida->setAlignment(Qt::AlignCenter);
-    setFill(salida, rgb(0xFFA4D1));
+        Grilla->setColumnWidth(column, gridColumnWidths[column]);
 }
 
 void TF_Retenciones::setFocusOrder()
@@ -331,36 +425,45 @@ void TF_Retenciones::setFocusOrder()
         setTabOrder(order[i - 1], order[i]);
 }
 
-void TF_Retenciones::wireHandlers()
+void TF_Retenciones::wireClicks()
 {
-    bindClick(B3, [this] { B3Click(); });
-    bindClick(BitBtn2, [this] { BitBtn2Click(); });
-    bindClick(B1, [this] { B1Click(); });
-    bindClick(B2, [this] { B2Click(); });
-    bindClick(B_adiciona, [this] { B_adicionaClick(); });
-    bindClick(B_Confirma, [this] { B_ConfirmaClick(); });
+    m_bindings->bindClick(B3, [this] { B3Click(); });
+    m_bindings->bindClick(BitBtn2, [this] { BitBtn2Click(); });
+    m_bindings->bindClick(B1, [this] { B1Click(); });
+    m_bindings->bindClick(B2, [this] { B2Click(); });
+    m_bindings->bindClick(B_adiciona, [this] { B_adicionaClick(); });
+    m_bindings->bindClick(B_Confirma, [this] { B_ConfirmaClick(); });
+}
 
-    bindExit(e_legaJo, [this] { e_legaJoExit(); });
-    bindExit(e_Mes, [this] { e_MesExit(); });
-    bindExit(E_ano, [this] { E_anoExit(); });
-    bindExit(e_Cuit, [this] { e_CuitExit(); });
-    bindExit(e_Razon, [this] { e_RazonExit(); });
-    bindExit(E_CuitReten, [this] { E_CuitRetenExit(); });
-    bindExit(E_FECha, [this] { E_FEChaExit(); });
-    bindExit(E_Comprobante, [this] { E_ComprobanteExit(); });
-    bindExit(Impo_compro, [this] { Impo_comproExit(); });
+void TF_Retenciones::wireExits()
+{
+    m_bindings->setLeaveCheck([this](QWidget* field) { return fieldMayBeLeft(field); });
+    m_bindings->bindExit(e_legaJo, [this] { e_legaJoExit(); });
+    m_bindings->bindExit(e_Mes, [this] { e_MesExit(); });
+    m_bindings->bindExit(E_ano, [this] { E_anoExit(); });
+    m_bindings->bindExit(e_Cuit, [this] { e_CuitExit(); });
+    m_bindings->bindExit(e_Razon, [this] { e_RazonExit(); });
+    m_bindings->bindExit(E_CuitReten, [this] { E_CuitRetenExit(); });
+    m_bindings->bindExit(E_FECha, [this] { E_FEChaExit(); });
+    m_bindings->bindExit(E_Comprobante, [this] { E_ComprobanteExit(); });
+    m_bindings->bindExit(Impo_compro, [this] { Impo_comproExit(); });
+}
 
+void TF_Retenciones::wireKeyPresses()
+{
     const auto digitsOnly = [this](QChar& key) { e_legaJoKeyPress(key); };
-    for (QWidget* field : {static_cast<QWidget*>(e_legaJo), static_cast<QWidget*>(e_Mes),
-             static_cast<QWidget*>(E_ano), static_cast<QWidget*>(E_Comprobante), static_cast<QWidget*>(E_FECha)})
-        bindKeyPress(field, digitsOnly);
-    bindKeyPress(e_Cuit, [this](QChar& key) { e_CuitKeyPress(key); });
-    bindKeyPress(e_Razon, [this](QChar& key) { e_RazonKeyPress(key); });
-    bindKeyPress(empresa, [this](QChar& key) { empresaKeyPress(key); });
-    bindKeyPress(E_CuitReten, [this](QChar& key) { E_CuitRetenKeyPress(key); });
-    bindKeyPress(Impo_compro, [this](QChar& key) { E_ImporteKeyPress(key); });
-    bindKeyPress(E_Importe, [this](QChar& key) { E_ImporteKeyPress(key); });
+    for (QWidget* field : std::initializer_list<QWidget*> {e_legaJo, e_Mes, E_ano, E_Comprobante, E_FECha})
+        m_bindings->bindKeyPress(field, digitsOnly);
+    m_bindings->bindKeyPress(e_Cuit, [this](QChar& key) { e_CuitKeyPress(key); });
+    m_bindings->bindKeyPress(e_Razon, [this](QChar& key) { e_RazonKeyPress(key); });
+    m_bindings->bindKeyPress(empresa, [this](QChar& key) { empresaKeyPress(key); });
+    m_bindings->bindKeyPress(E_CuitReten, [this](QChar& key) { E_CuitRetenKeyPress(key); });
+    m_bindings->bindKeyPress(Impo_compro, [this](QChar& key) { E_ImporteKeyPress(key); });
+    m_bindings->bindKeyPress(E_Importe, [this](QChar& key) { E_ImporteKeyPress(key); });
+}
 
+void TF_Retenciones::wireWindowEvents()
+{
     // A double click anywhere on the grid, the heading row included.
     Grilla->viewport()->installEventFilter(this);
     Grilla->horizontalHeader()->viewport()->installEventFilter(this);
@@ -369,17 +472,6 @@ void TF_Retenciones::wireHandlers()
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     escape->setContext(Qt::WindowShortcut);
     connect(escape, &QShortcut::activated, this, [this] { escapePressed(); });
-
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
-        if (!now || now->window() != this)
-            return; // only another window took the focus: no control was left
-        QWidget* left = m_bindings->focusControl;
-        m_bindings->focusControl = now;
-        if (m_exitCheckDepth > 0 || !left || left == now)
-            return;
-        if (m_bindings->exitHandlers.count(left))
-            runExitCheck(left);
-    });
 }
 
 void TF_Retenciones::runHandler(const std::function<void()>& handler)
@@ -393,39 +485,6 @@ void TF_Retenciones::runHandler(const std::function<void()>& handler)
     }
 }
 
-void TF_Retenciones::bindExit(QWidget* field, std::function<void()> handler)
-{
-    m_bindings->exitHandlers[field] = std::move(handler);
-}
-
-void TF_Retenciones::bindKeyPress(QWidget* field, std::function<void(QChar&)> handler)
-{
-    m_bindings->keyHandlers[field] = std::move(handler);
-    field->installEventFilter(this);
-}
-
-void TF_Retenciones::bindClick(QAbstractButton* button, std::function<void()> handler)
-{
-    connect(button, &QAbstractButton::clicked, this, [this, handler] { runHandler(handler); });
-    // Enter on a button that has the focus clicks it.
-    m_bindings->buttons.push_back(button);
-    button->installEventFilter(this);
-}
-
-void TF_Retenciones::runExitCheck(QWidget* field)
-{
-    const auto handler = m_bindings->exitHandlers.find(field);
-    if (handler == m_bindings->exitHandlers.end())
-        return;
-    ++m_exitCheckDepth;
-    if (fieldMayBeLeft(field))
-        runHandler(handler->second);
-    --m_exitCheckDepth;
-    // Where the handler left the focus, also when the window was inactive and
-    // so no focus change was reported.
-    m_bindings->focusControl = focusWidget();
-}
-
 bool TF_Retenciones::fieldMayBeLeft(QWidget* field)
 {
     // A masked field the user typed into must be complete before it can be
@@ -434,7 +493,7 @@ bool TF_Retenciones::fieldMayBeLeft(QWidget* field)
     if (!masked || !masked->hasUserInput() || masked->isComplete())
         return true;
     collaborators.beep->beep();
-    collaborators.messages->error(QStringLiteral("Invalid input value.  Use escape key to abandon changes"), QString());
+    collaborators.messages->error(MaskedValueIncomplete, QString());
     masked->setFocus();
     return false;
 }
@@ -444,6 +503,15 @@ void TF_Retenciones::moveFocusToNext()
     focusNextChild();
 }
 
+bool TF_Retenciones::moveOnAtEnter(QChar& key)
+{
+    if (key != QChar(u'\r'))
+        return false;
+    key = QChar();
+    moveFocusToNext();
+    return true;
+}
+
 void TF_Retenciones::escapePressed()
 {
     runHandler([this] { B3Click(); });
@@ -451,73 +519,30 @@ void TF_Retenciones::escapePressed()
 
 bool TF_Retenciones::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::KeyPress) {
-        auto* keyEvent = static_cast<QKeyEvent*>(event);
-        const int key = keyEvent->key();
-
-        const auto isButton = std::find(m_bindings->buttons.begin(), m_bindings->buttons.end(), watched);
-        if (isButton != m_bindings->buttons.end()) {
-            if ((key == Qt::Key_Return || key == Qt::Key_Enter) && !keyEvent->isAutoRepeat()) {
-                static_cast<QAbstractButton*>(watched)->click();
-                return true;
-            }
-            return false;
-        }
-
-        const auto handler = m_bindings->keyHandlers.find(watched);
-        if (handler == m_bindings->keyHandlers.end())
-            return false;
-        if (key == Qt::Key_Tab || key == Qt::Key_Backtab)
-            return false;
-        // The character the key types: Ctrl with a letter types the control
-        // character of that letter (Ctrl+C is 3, Ctrl+V 22, Ctrl+X 24).
-        QChar typed;
-        const Qt::KeyboardModifiers modifiers = keyEvent->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
-        if (modifiers == Qt::ControlModifier && key >= Qt::Key_A && key <= Qt::Key_Z)
-            typed = QChar(char16_t(key - Qt::Key_A + 1));
-        else if (key == Qt::Key_Return || key == Qt::Key_Enter)
-            typed = QChar(u'\r');
-        else if (key == Qt::Key_Backspace)
-            typed = QChar(u'\b');
-        else if (key == Qt::Key_Escape)
-            typed = QChar(u'\x1b');
-        else if (!keyEvent->text().isEmpty() && (modifiers & (Qt::ControlModifier | Qt::AltModifier)) == 0)
-            typed = keyEvent->text().at(0);
-        if (typed.isNull())
-            return false;
-
-        QChar result = typed;
-        const auto keyHandler = handler->second;
-        runHandler([&] { keyHandler(result); });
-        if (result.isNull())
-            return true;
-        if (result == typed)
-            return false;
-        // The handler typed another character in place of this one.
-        if (auto* field = qobject_cast<QLineEdit*>(watched)) {
-            if (!field->isReadOnly())
-                field->insert(QString(result));
-        }
+    if (gridMouseEvent(watched, event))
         return true;
-    }
+    return QWidget::eventFilter(watched, event);
+}
 
-    // The grid: a double click anywhere runs its handler; column 0 is a fixed
-    // column that neither selects nor moves the current row.
+// The grid: a double click anywhere runs its handler; column 0 is a fixed
+// column that neither selects nor moves the current row.
+bool TF_Retenciones::gridMouseEvent(QObject* watched, QEvent* event)
+{
     const bool onGridCells = Grilla && watched == Grilla->viewport();
     const bool onGridHeadings = Grilla && watched == Grilla->horizontalHeader()->viewport();
-    if (onGridCells || onGridHeadings) {
-        const QEvent::Type type = event->type();
-        if (type == QEvent::MouseButtonDblClick) {
-            runHandler([this] { GrillaDblClick(); });
-            return onGridHeadings || Grilla->columnAt(static_cast<QMouseEvent*>(event)->position().toPoint().x()) == 0;
-        }
-        if (onGridCells && (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease || type == QEvent::MouseMove)) {
-            const int x = static_cast<QMouseEvent*>(event)->position().toPoint().x();
-            if (Grilla->columnAt(x) == 0)
-                return true;
-        }
+    if (!onGridCells && !onGridHeadings)
+        return false;
+    const QEvent::Type type = event->type();
+    const bool mouse = type == QEvent::MouseButtonDblClick || type == QEvent::MouseButtonPress
+        || type == QEvent::MouseButtonRelease || type == QEvent::MouseMove;
+    if (!mouse)
+        return false;
+    const int x = static_cast<QMouseEvent*>(event)->position().toPoint().x();
+    if (type == QEvent::MouseButtonDblClick) {
+        runHandler([this] { GrillaDblClick(); });
+        return onGridHeadings || Grilla->columnAt(x) == 0;
     }
-    return QWidget::eventFilter(watched, event);
+    return onGridCells && Grilla->columnAt(x) == 0;
 }
 
 void TF_Retenciones::showEvent(QShowEvent* event)
@@ -582,7 +607,7 @@ void TF_Retenciones::Limpia()
 
 void TF_Retenciones::B3Click()
 {
-    if (!collaborators.messages->question(QStringLiteral("Esta seguro de Limpiar todo lo Ingresado ?")))
+    if (!collaborators.messages->question(ResetQuestion))
         return;
     Limpia();
     Panel2->hide();
@@ -647,11 +672,8 @@ void TF_Retenciones::e_RazonExit()
 
 void TF_Retenciones::e_legaJoKeyPress(QChar& key)
 {
-    if (key == QChar(u'\r')) {
-        key = QChar();
-        moveFocusToNext();
+    if (moveOnAtEnter(key))
         return;
-    }
     if (key == QChar(u'\b') || (key >= QChar(u'0') && key <= QChar(u'9')))
         return;
     key = QChar();
@@ -660,24 +682,15 @@ void TF_Retenciones::e_legaJoKeyPress(QChar& key)
 
 void TF_Retenciones::e_CuitKeyPress(QChar& key)
 {
-    if (key == QChar(u'\r')) {
-        key = QChar();
-        moveFocusToNext();
-    }
+    moveOnAtEnter(key);
 }
 
 void TF_Retenciones::e_RazonKeyPress(QChar& key)
 {
-    if (key == QChar(u'\r')) {
-        key = QChar();
-        moveFocusToNext();
-    }
+    moveOnAtEnter(key);
 }
 
 void TF_Retenciones::empresaKeyPress(QChar& key)
 {
-    if (key == QChar(u'\r')) {
-        key = QChar();
-        moveFocusToNext();
-    }
+    moveOnAtEnter(key);
 }

@@ -8,7 +8,7 @@
 #include <functional>
 #include <memory>
 
-class QAbstractButton;
+class HandlerBindings;
 class QFrame;
 class QLabel;
 class QLineEdit;
@@ -38,7 +38,14 @@ public:
     explicit TF_Retenciones(Collaborators collaborators, QWidget* parent = nullptr);
     ~TF_Retenciones() override;
 
-    // Shown when the user cancels the export of the control report.
+    // The window's own messages, each beside the handler that shows it.
+    // B3Click: the reset question.
+    static const QString ResetQuestion;
+    // Leaving a masked field the user typed into and left incomplete.
+    static const QString MaskedValueIncomplete;
+    // B1Click: a line of the imported file fails the cross-check.
+    static const QString ImportMismatch;
+    // CONFIRMA: the user cancels the export of the control report.
     static const QString ReportNotGenerated;
 
     // Client area of the design, in pixels.
@@ -152,23 +159,8 @@ public:
     // goes on.
     void runHandler(const std::function<void()>& handler);
 
-    // Runs `handler` whenever the focus leaves `field` for another control of
-    // this window (Tab, Enter, a click, a focus move made by the program), but
-    // not when the window only loses activation to a box or another window.
-    // While one exit handler runs, no other exit check fires.
-    void bindExit(QWidget* field, std::function<void()> handler);
-    // Runs `handler` for every character typed into `field`; a handler that
-    // sets the character to null drops it. Keys without a character (arrows,
-    // Tab, Delete, ...) do not reach it.
-    void bindKeyPress(QWidget* field, std::function<void(QChar&)> handler);
-    // Runs `handler` on a click (mouse, Space, or Enter while the button has
-    // the focus).
-    void bindClick(QAbstractButton* button, std::function<void()> handler);
-
     // Moves the focus to the next control of the focus order, as Tab does.
     void moveFocusToNext();
-    // Whether an exit handler is running now.
-    bool inExitCheck() const { return m_exitCheckDepth > 0; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -177,14 +169,20 @@ protected:
 
 private:
     void createControls();
+    void createPanels();
+    void createFields();
+    void createButtons();
+    void createGrid();
     void setFocusOrder();
-    void wireHandlers();
+    void wireClicks();
+    void wireExits();
+    void wireKeyPresses();
+    void wireWindowEvents();
     void escapePressed();
     bool fieldMayBeLeft(QWidget* field);
-    void runExitCheck(QWidget* field);
+    bool moveOnAtEnter(QChar& key);
+    bool gridMouseEvent(QObject* watched, QEvent* event);
 
-    struct Binding;
-    std::unique_ptr<Binding> m_bindings;
-    int m_exitCheckDepth = 0;
+    std::unique_ptr<HandlerBindings> m_bindings;
     bool m_shown = false;
 };

@@ -25,6 +25,9 @@ bool fileExists(const QString& path)
 
 } // namespace
 
+const QString TF_Retenciones::ImportMismatch =
+    QStringLiteral("Atención, No coincide importe de retención, verifique!!!");
+
 void TF_Retenciones::B2Click()
 {
     B_Confirma->setEnabled(true);
@@ -57,8 +60,7 @@ void TF_Retenciones::B1Click()
             detail = lineload::mismatchDetail(result);
     }
     if (mismatch) {
-        collaborators.messages->informationWithDetail(
-            QStringLiteral("Atención, No coincide importe de retención, verifique!!!"), detail);
+        collaborators.messages->informationWithDetail(ImportMismatch, detail);
         Limpia();
         return;
     }
@@ -161,11 +163,8 @@ void TF_Retenciones::E_CuitRetenKeyPress(QChar& key)
 
 void TF_Retenciones::E_ImporteKeyPress(QChar& key)
 {
-    if (key == QChar(u'\r')) {
-        key = QChar();
-        moveFocusToNext();
+    if (moveOnAtEnter(key))
         return;
-    }
     if (key == QChar(u'\b') || key == QChar(u',') || key == QChar(u'.') || (key >= QChar(u'0') && key <= QChar(u'9')))
         return;
     key = QChar();
