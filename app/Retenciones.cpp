@@ -22,12 +22,7 @@
 #include <QStyledItemDelegate>
 #include <QTableView>
 
-const QString TF_Retenciones::ResetQuestion = QStringLiteral("Esta seguro de Limpiar todo lo Ingresado ?");
-const QString TF_Retenciones::MaskedValueIncomplete =
-    QStringLiteral("Invalid input value.  Use escape key to abandon changes");
-
 namespace {
-
 
 const QString tahomaDirectory = QStringLiteral("/usr/share/wine/fonts/");
 
@@ -157,7 +152,6 @@ public:
     }
 };
 
-
 // The fonts of the captions, by the name the layout below gives them.
 enum class CaptionFont { Window, Tahoma11Bold, Tahoma13, Tahoma13Bold, Tahoma16Bold, Arial11, Arial13 };
 
@@ -186,6 +180,11 @@ QFont captionFont(CaptionFont font, const QWidget* window)
 // itself when `panel` is null.
 using Panel = QFrame* TF_Retenciones::*;
 
+QWidget* parentOn(TF_Retenciones* window, Panel panel)
+{
+    return panel ? static_cast<QWidget*>(window->*panel) : window;
+}
+
 struct CaptionPlace {
     QLabel* TF_Retenciones::*member;
     const char* name;
@@ -196,6 +195,7 @@ struct CaptionPlace {
     Border border;
 };
 
+// Short names that keep one control to a line in the tables below.
 using W = TF_Retenciones;
 using F = CaptionFont;
 using B = Border;
@@ -323,7 +323,7 @@ void TF_Retenciones::createControls()
     createPanels();
 
     for (const CaptionPlace& at : captionPlaces) {
-        QWidget* parent = at.panel ? static_cast<QWidget*>(this->*at.panel) : this;
+        QWidget* parent = parentOn(this, at.panel);
         this->*at.member = caption(parent, at.name, QString::fromUtf8(at.text), at.left, at.top, at.width,
             at.height, captionFont(at.font, this), at.border);
     }
@@ -352,7 +352,7 @@ void TF_Retenciones::createPanels()
 void TF_Retenciones::createFields()
 {
     for (const FieldPlace& at : fieldPlaces) {
-        QWidget* parent = at.panel ? static_cast<QWidget*>(this->*at.panel) : this;
+        QWidget* parent = parentOn(this, at.panel);
         this->*at.member = editField(parent, at.name, at.left, at.top, at.width, at.height);
     }
     E_CuitReten = place(new MaskEdit(QStringLiteral("00\\-00000000\\-0;0;_"), Panel2), "E_CuitReten", 121, 22, 118, 21);
@@ -377,7 +377,7 @@ void TF_Retenciones::createFields()
 void TF_Retenciones::createButtons()
 {
     for (const ButtonPlace& at : buttonPlaces) {
-        QWidget* parent = at.panel ? static_cast<QWidget*>(this->*at.panel) : this;
+        QWidget* parent = parentOn(this, at.panel);
         this->*at.member = button(parent, at.name, QString::fromUtf8(at.text), at.glyph, at.left, at.top, at.width,
             at.height);
     }
@@ -484,6 +484,9 @@ void TF_Retenciones::runHandler(const std::function<void()>& handler)
         collaborators.messages->error(QString::fromLocal8Bit(error.what()), QString());
     }
 }
+
+const QString TF_Retenciones::MaskedValueIncomplete =
+    QStringLiteral("Invalid input value.  Use escape key to abandon changes");
 
 bool TF_Retenciones::fieldMayBeLeft(QWidget* field)
 {
@@ -604,6 +607,8 @@ void TF_Retenciones::Limpia()
     empresa->clear();
     Impo_compro->clear();
 }
+
+const QString TF_Retenciones::ResetQuestion = QStringLiteral("Esta seguro de Limpiar todo lo Ingresado ?");
 
 void TF_Retenciones::B3Click()
 {

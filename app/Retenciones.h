@@ -38,14 +38,15 @@ public:
     explicit TF_Retenciones(Collaborators collaborators, QWidget* parent = nullptr);
     ~TF_Retenciones() override;
 
-    // The window's own messages, each beside the handler that shows it.
+    // The window's own messages, each defined beside the handler that shows
+    // it; the header and line rules bring theirs from declaration/.
     // B3Click: the reset question.
     static const QString ResetQuestion;
-    // Leaving a masked field the user typed into and left incomplete.
+    // fieldMayBeLeft: a masked field the user typed into is left incomplete.
     static const QString MaskedValueIncomplete;
     // B1Click: a line of the imported file fails the cross-check.
     static const QString ImportMismatch;
-    // CONFIRMA: the user cancels the export of the control report.
+    // B_ConfirmaClick: the user cancels the export of the control report.
     static const QString ReportNotGenerated;
 
     // Client area of the design, in pixels.
