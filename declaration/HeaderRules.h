@@ -17,7 +17,8 @@ inline const QString MonthMessage = QStringLiteral("Atención error en el nro de
 std::optional<qint32> acceptedYear(const QString& yearText);
 inline const QString YearMessage = QStringLiteral("Atención error en el año !!!");
 
-// The legajo's check is the agent registry's lookup; its refusal reads so.
+// A legajo is checked by the agent registry's lookup; one it does not hold is
+// refused with this message.
 inline const QString LegajoMessage = QStringLiteral("Atención Legajo no existente !!!");
 
 } // namespace headerrules
