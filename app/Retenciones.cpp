@@ -656,7 +656,7 @@ void TF_Retenciones::e_MesExit()
 
 void TF_Retenciones::E_anoExit()
 {
-    if (!headerrules::yearAccepted(E_ano->text())) {
+    if (!headerrules::acceptedYear(E_ano->text())) {
         collaborators.messages->information(headerrules::YearMessage);
         E_ano->setFocus();
         return;

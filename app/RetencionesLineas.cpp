@@ -71,7 +71,7 @@ void TF_Retenciones::B_adicionaClick()
 {
     if (!lineentry::lineIsComplete(e_legaJo->text(), E_Comprobante->text(), E_CuitReten->value(),
                                    E_Importe->text())) {
-        collaborators.messages->information(lineentry::incompleteMessage());
+        collaborators.messages->information(lineentry::IncompleteMessage);
         return;
     }
     E_CuitReten->setFocus(Qt::OtherFocusReason);
@@ -122,11 +122,11 @@ void TF_Retenciones::Impo_comproExit()
         B_adiciona->setFocus(Qt::OtherFocusReason);
         return;
     case Outcome::NotPositive:
-        collaborators.messages->information(lineentry::notPositiveMessage());
+        collaborators.messages->information(lineentry::NotPositiveMessage);
         break;
     case Outcome::TooLarge:
         // No room in the record's amount field: refused before the line exists.
-        collaborators.messages->information(lineentry::tooLargeMessage());
+        collaborators.messages->information(lineentry::TooLargeMessage);
         break;
     }
     Impo_compro->setFocus(Qt::OtherFocusReason);
@@ -145,7 +145,7 @@ void TF_Retenciones::E_ComprobanteExit()
 {
     const int matches = lineentry::duplicateCount(*gridCells, E_Comprobante->text());
     for (int i = 0; i < matches; ++i) {
-        collaborators.messages->information(lineentry::duplicateMessage());
+        collaborators.messages->information(lineentry::DuplicateMessage);
         E_Comprobante->setFocus(Qt::OtherFocusReason);
     }
 }

@@ -1,34 +1,30 @@
 #include "declaration/Confirmation.h"
 
-#include "declaration/DeclarationFile.h"
 #include "core/Error.h"
+#include "core/TextRules.h"
+#include "declaration/DeclarationFile.h"
 #include "declaration/HeaderRules.h"
 #include "declaration/Record.h"
 #include "declaration/Store.h"
 #include "declaration/StoreDataSet.h"
-#include "core/TextRules.h"
 
 #include <QSaveFile>
 #include <QStringList>
+#include <functional>
 #include <vector>
 
-const QString Confirmation::Question = QStringLiteral("Confirma Generar Archivo con Caracter de DDJJ ?");
-
-namespace confirmationmessage {
-
-QString lineDoesNotFit(int gridRow, const QString& field, const QString& value)
-{
-    // A pasted text can be very long; the box shows its beginning.
-    constexpr qsizetype Shown = 80;
-    const QString shown = value.size() > Shown ? value.left(Shown) + QStringLiteral("...") : value;
-    return QStringLiteral("Atención el renglón %1 no entra en el registro de la DDJJ: %2 \"%3\" !!!")
-        .arg(gridRow)
-        .arg(field, shown);
-}
-
-} // namespace confirmationmessage
-
 namespace {
+
+// A pasted text can be very long; the box shows its beginning.
+constexpr qsizetype ShownValueLength = 80;
+
+QString formatLineDoesNotFit(int gridRow, const record::FieldProblem& problem)
+{
+    const QString shown = problem.value.size() > ShownValueLength
+                              ? problem.value.left(ShownValueLength) + QStringLiteral("...")
+                              : problem.value;
+    return Confirmation::LineDoesNotFitMessage.arg(gridRow).arg(problem.field, shown);
+}
 
 // The header as the header's own checks read it: the same messages, and the
 // same conversion error for a month or year that is no integer. A month below
@@ -39,7 +35,7 @@ std::optional<QString> headerProblem(const DeclarationHeader& header, const Conf
     const std::optional<qint32> month = headerrules::acceptedMonth(header.month);
     if (!month || *month < 1)
         return headerrules::MonthMessage;
-    if (!headerrules::yearAccepted(header.year))
+    if (!headerrules::acceptedYear(header.year))
         return headerrules::YearMessage;
     const QString legajo = text::trimmed(header.legajo);
     if (legajo.isEmpty() || !agentExists || !agentExists(legajo))
@@ -47,11 +43,144 @@ std::optional<QString> headerProblem(const DeclarationHeader& header, const Conf
     return std::nullopt;
 }
 
+// The directory with its separator, the base name and the two file paths.
+ConfirmedDeclaration declarationPaths(const QString& programDirectory, const DeclarationHeader& header)
+{
+    ConfirmedDeclaration result;
+    result.directory = programDirectory;
+    if (!result.directory.isEmpty() && !result.directory.endsWith(QLatin1Char('/'))
+        && !result.directory.endsWith(QLatin1Char('\\')))
+        result.directory += QLatin1Char('/');
+    result.baseName = record::baseName(header.month, header.year, header.legajo);
+    result.declarationPath = result.directory + result.baseName + QStringLiteral(".txt");
+    result.reportPath = result.directory + result.baseName + QStringLiteral(".pdf");
+    return result;
+}
+
 struct DeclaredLine {
-    int gridRow = 0;
     QString record;
     StoredLine stored;
 };
+
+record::RecordInput recordInput(const DeclarationHeader& header, const QString& monthTwoDigits,
+                                const WithholdingGrid::Line& cells)
+{
+    record::RecordInput input;
+    input.supplierCuit = cells[6];
+    input.year = header.year;
+    input.monthTwoDigits = monthTwoDigits;
+    input.date = cells[2];
+    input.withholding = cells[4];
+    input.receiptNumber = cells[1];
+    input.supplierName = cells[5];
+    input.declarantCuit = header.declarantCuit;
+    input.declarantName = header.declarantName;
+    input.receiptAmount = cells[3];
+    return input;
+}
+
+StoredLine storedLine(const WithholdingGrid::Line& cells, const QString& period)
+{
+    StoredLine stored;
+    stored.receiptNumber = text::trimmed(cells[1]);
+    stored.date = text::trimmed(cells[2]);
+    stored.withholdingCents = text::toCents(text::trimmed(cells[4]));
+    stored.supplierName = text::trimmed(cells[5]);
+    stored.supplierCuit = text::trimmed(cells[6]);
+    stored.period = period;
+    return stored;
+}
+
+// The record and the stored line of every grid line, gaps passed over; nothing
+// when a line has no room in its record (its information box was shown).
+std::optional<std::vector<DeclaredLine>> declaredLines(const DeclarationHeader& header, const WithholdingGrid& grid,
+                                                       const Confirmation::Prompts& prompts)
+{
+    const QString monthTwoDigits = record::monthTwoDigits(header.month);
+    const QString period = text::trimmed(header.month) + QLatin1Char('/') + text::trimmed(header.year);
+    std::vector<DeclaredLine> lines;
+    for (int row = 1; row <= grid.usedRows(); ++row) {
+        const WithholdingGrid::Line& cells = grid.line(row);
+        if (text::trimmed(cells[1]).isEmpty())
+            continue; // a gap left by a deletion
+        const record::RecordInput input = recordInput(header, monthTwoDigits, cells);
+        if (const std::optional<record::FieldProblem> problem = record::doesNotFit(input)) {
+            prompts.inform(formatLineDoesNotFit(row, *problem));
+            return std::nullopt;
+        }
+        DeclaredLine line;
+        line.record = record::declarationRecord(input);
+        line.stored = storedLine(cells, period);
+        lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
+QByteArray fileContent(const std::vector<DeclaredLine>& lines)
+{
+    QStringList records;
+    records.reserve(qsizetype(lines.size()));
+    for (const DeclaredLine& line : lines)
+        records << line.record;
+    return declarationfile::encode(records);
+}
+
+const QString FileErrorMessage = QStringLiteral("No se puede crear el archivo \"%1\": %2");
+
+Error fileError(const QString& path, const QSaveFile& file)
+{
+    return Error(FileErrorMessage.arg(path, file.errorString()));
+}
+
+// Writes the whole content to the temporary file that `file` stands for.
+// Unbuffered, so that a write that fails reports the system's reason; written
+// out here, so that a full disk shows before the store changes and not only
+// when the file is put in place. A short write is followed by another one,
+// whose refusal carries the system's reason. On failure the temporary file
+// is removed and the error thrown.
+void writeTemporaryFile(QSaveFile& file, const QString& path, const QByteArray& content)
+{
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        throw fileError(path, file);
+    qint64 written = 0;
+    while (written < content.size()) {
+        const qint64 count = file.write(content.constData() + written, content.size() - written);
+        if (count <= 0)
+            break;
+        written += count;
+    }
+    if (written != content.size() || !file.flush()) {
+        const Error error = fileError(path, file);
+        file.cancelWriting();
+        throw error;
+    }
+}
+
+// Deletes the stored lines, inserts the declared ones and commits (retaining).
+// A store error rolls back what this declaration did, so that the store keeps
+// the declaration committed before, removes the temporary file and is thrown.
+void replaceStoredLines(WithholdingStore& store, const std::vector<DeclaredLine>& lines, QSaveFile& file,
+                        const std::function<void(const char*)>& stepDone)
+{
+    try {
+        store.deleteLines();
+        stepDone("delete");
+        for (const DeclaredLine& line : lines)
+            store.storeLine(line.stored);
+        stepDone("insert");
+        store.commit();
+        stepDone("commit");
+    } catch (const Error&) {
+        file.cancelWriting();
+        try {
+            store.rollback();
+        } catch (const Error&) {
+            // The first error is the one the user must see; a connection that
+            // failed has nothing left to roll back.
+        }
+        throw;
+    }
+}
 
 } // namespace
 
@@ -79,108 +208,27 @@ std::optional<ConfirmedDeclaration> Confirmation::run(const DeclarationHeader& h
         return std::nullopt;
     }
 
-    ConfirmedDeclaration result;
-    result.directory = m_directory;
-    if (!result.directory.isEmpty() && !result.directory.endsWith(QLatin1Char('/'))
-        && !result.directory.endsWith(QLatin1Char('\\')))
-        result.directory += QLatin1Char('/');
-    result.baseName = record::baseName(header.month, header.year, header.legajo);
-    result.declarationPath = result.directory + result.baseName + QStringLiteral(".txt");
-    result.reportPath = result.directory + result.baseName + QStringLiteral(".pdf");
-
-    const QString monthTwoDigits = record::monthTwoDigits(header.month);
-    const QString period = text::trimmed(header.month) + QLatin1Char('/') + text::trimmed(header.year);
-    std::vector<DeclaredLine> lines;
-    for (int row = 1; row <= grid.usedRows(); ++row) {
-        const WithholdingGrid::Line& cells = grid.line(row);
-        if (text::trimmed(cells[1]).isEmpty())
-            continue; // a gap left by a deletion
-        record::RecordInput input;
-        input.supplierCuit = cells[6];
-        input.year = header.year;
-        input.monthTwoDigits = monthTwoDigits;
-        input.date = cells[2];
-        input.withholding = cells[4];
-        input.receiptNumber = cells[1];
-        input.supplierName = cells[5];
-        input.declarantCuit = header.declarantCuit;
-        input.declarantName = header.declarantName;
-        input.receiptAmount = cells[3];
-        if (const auto problem = record::doesNotFit(input)) {
-            prompts.inform(confirmationmessage::lineDoesNotFit(row, problem->field, problem->value));
-            return std::nullopt;
-        }
-        DeclaredLine line;
-        line.gridRow = row;
-        line.record = record::declarationRecord(input);
-        line.stored.receiptNumber = text::trimmed(cells[1]);
-        line.stored.date = text::trimmed(cells[2]);
-        line.stored.withholdingCents = text::toCents(text::trimmed(cells[4]));
-        line.stored.supplierName = text::trimmed(cells[5]);
-        line.stored.supplierCuit = text::trimmed(cells[6]);
-        line.stored.period = period;
-        lines.push_back(std::move(line));
-    }
-    result.lineCount = int(lines.size());
+    ConfirmedDeclaration result = declarationPaths(m_directory, header);
+    const std::optional<std::vector<DeclaredLine>> lines = declaredLines(header, grid, prompts);
+    if (!lines)
+        return std::nullopt;
+    result.lineCount = int(lines->size());
     stepDone("checks");
-
-    QStringList records;
-    records.reserve(qsizetype(lines.size()));
-    for (const DeclaredLine& line : lines)
-        records << line.record;
-    const QByteArray content = declarationfile::encode(records);
 
     // QSaveFile writes beside the declaration file under a temporary name and
     // puts it in place with one rename in commit(); a file that is never
     // committed is removed, and the earlier declaration file stays.
+    const QByteArray content = fileContent(*lines);
     QSaveFile file(result.declarationPath);
-    auto fileError = [&] {
-        return Error(QStringLiteral("No se puede crear el archivo \"%1\": %2")
-                         .arg(result.declarationPath, file.errorString()));
-    };
-    // Unbuffered, so that a write that fails reports the system's reason.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        throw fileError();
-    // Written out here, so that a full disk shows before the store changes
-    // and not only when the file is put in place. A short write is followed
-    // by another one, whose refusal carries the system's reason.
-    qint64 written = 0;
-    while (written < content.size()) {
-        const qint64 count = file.write(content.constData() + written, content.size() - written);
-        if (count <= 0)
-            break;
-        written += count;
-    }
-    if (written != content.size() || !file.flush()) {
-        const Error error = fileError();
-        file.cancelWriting();
-        throw error;
-    }
+    writeTemporaryFile(file, result.declarationPath, content);
     stepDone("file");
 
-    try {
-        m_store.deleteLines();
-        stepDone("delete");
-        for (const DeclaredLine& line : lines)
-            m_store.storeLine(line.stored);
-        stepDone("insert");
-        m_store.commit();
-        stepDone("commit");
-    } catch (const Error&) {
-        file.cancelWriting();
-        try {
-            m_store.rollback();
-        } catch (const Error&) {
-            // The first error is the one the user must see; a connection that
-            // failed has nothing left to roll back.
-        }
-        throw;
-    }
+    replaceStoredLines(m_store, *lines, file, [this](const char* step) { stepDone(step); });
 
     // The store already holds the new declaration here: a rename that fails
     // now is reported, and the earlier declaration file stays as it was.
     if (!file.commit())
-        throw fileError();
+        throw fileError(result.declarationPath, file);
     stepDone("rename");
 
     if (m_reportExport) {
@@ -191,11 +239,17 @@ std::optional<ConfirmedDeclaration> Confirmation::run(const DeclarationHeader& h
     return result;
 }
 
+namespace {
+
+// %1 the program's directory, %2 the base name, both trimmed.
+const QString BothFilesWrittenMessage =
+    QStringLiteral("SU ARCHIVOS(TXT y PDF)FUERON GENERADOS EN  %1 CON EL NOMBRE :%2");
+const QString DeclarationFileWrittenMessage = QStringLiteral("SU ARCHIVO TXT FUE GENERADO EN  %1 CON EL NOMBRE :%2");
+
+} // namespace
+
 QString statusLineText(const ConfirmedDeclaration& declaration)
 {
-    const QString where = text::trimmed(declaration.directory) + QStringLiteral(" CON EL NOMBRE :")
-                          + text::trimmed(declaration.baseName);
-    if (declaration.reportWritten)
-        return QStringLiteral("SU ARCHIVOS(TXT y PDF)FUERON GENERADOS EN  ") + where;
-    return QStringLiteral("SU ARCHIVO TXT FUE GENERADO EN  ") + where;
+    const QString& message = declaration.reportWritten ? BothFilesWrittenMessage : DeclarationFileWrittenMessage;
+    return message.arg(text::trimmed(declaration.directory), text::trimmed(declaration.baseName));
 }

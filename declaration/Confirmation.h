@@ -42,7 +42,13 @@ struct ConfirmedDeclaration {
 class Confirmation
 {
 public:
-    static const QString Question;  // "Confirma Generar Archivo con Caracter de DDJJ ?"
+    // Asked before anything changes; only Yes goes on.
+    static inline const QString Question = QStringLiteral("Confirma Generar Archivo con Caracter de DDJJ ?");
+    // A line that has no room in its record: %1 the grid line, %2 the field,
+    // %3 the field's text (a longer one cut to 80 characters and "..."). The
+    // header's messages are in HeaderRules.h.
+    static inline const QString LineDoesNotFitMessage =
+        QStringLiteral("Atención el renglón %1 no entra en el registro de la DDJJ: %2 \"%3\" !!!");
 
     // The boxes the window shows: a Yes/No question (true for Yes only) and an
     // information box.
@@ -87,9 +93,3 @@ private:
 // only when the control report was written.
 QString statusLineText(const ConfirmedDeclaration& declaration);
 
-// The message of a line that refuses a declaration; the header's are in
-// HeaderRules.h.
-namespace confirmationmessage {
-// A line that has no room in its record: names the grid line and the field.
-QString lineDoesNotFit(int gridRow, const QString& field, const QString& value);
-} // namespace confirmationmessage

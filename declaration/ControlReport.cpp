@@ -99,18 +99,11 @@ ReportBand band(BandType type, const QString& name, double height)
     return result;
 }
 
-ReportDefinition buildReporte(const QImage& officeLogo, const QImage& municipalityLogo)
+// Framed on all four sides: the logos, the title, the period line and the
+// column captions.
+ReportBand pageHeaderBand(const QImage& officeLogo, const QImage& municipalityLogo)
 {
-    ReportDefinition reporte;
-    reporte.name = QStringLiteral("Reporte");
-    reporte.page = ReportPage{2100, 2970, 100, 100, 100, 100};
-    reporte.font = arial(10);
-    reporte.firstPageHeader = true;
-    reporte.lastPageFooter = true;
-    reporte.printIfEmpty = true;
-
     const ReportFont standard = arial(10);
-
     ReportBand header = band(BandType::PageHeader, QStringLiteral("PageHeaderBand1"), 39.42);
     header.frame = ReportFrame::box(1, Qt::black);
     header.controls = {
@@ -124,7 +117,12 @@ ReportDefinition buildReporte(const QImage& officeLogo, const QImage& municipali
         label(QStringLiteral("QRLabel5"), QStringLiteral("Importe Retenido"), 98.95, 33.07, standard),
         label(QStringLiteral("QRLabel6"), QStringLiteral("Razón Social"), 142.88, 33.07, standard),
     };
+    return header;
+}
 
+// One stored line.
+ReportBand detailBand()
+{
     ReportBand detail = band(BandType::Detail, QStringLiteral("DetailBand1"), 5.03);
     detail.controls = {
         field(QStringLiteral("QRDBText1"), QStringLiteral("NROCOM"), 10.85),
@@ -133,7 +131,13 @@ ReportDefinition buildReporte(const QImage& officeLogo, const QImage& municipali
         field(QStringLiteral("QRDBText4"), QStringLiteral("IMPORTE"), 103.98, QStringLiteral("0.00")),
         field(QStringLiteral("QRDBText5"), QStringLiteral("RAZON"), 142.61),
     };
+    return detail;
+}
 
+// The sworn statement and the declared total.
+ReportBand pageFooterBand()
+{
+    const ReportFont standard = arial(10);
     ReportBand footer = band(BandType::PageFooter, QStringLiteral("PageFooterBand1"), 24.08);
     ReportControl total = label(QStringLiteral("Qrtotal"), QStringLiteral("0.00"), 0, 15.35, arial(10, true));
     total.alignment = Alignment::RightJustify;
@@ -151,8 +155,19 @@ ReportDefinition buildReporte(const QImage& officeLogo, const QImage& municipali
         label(QStringLiteral("QRLabel9"), QStringLiteral("Total Retenido ====>"), 110.33, 15.35, standard),
         total,
     };
+    return footer;
+}
 
-    reporte.bands = {header, detail, footer};
+ReportDefinition buildReporte(const QImage& officeLogo, const QImage& municipalityLogo)
+{
+    ReportDefinition reporte;
+    reporte.name = QStringLiteral("Reporte");
+    reporte.page = ReportPage{2100, 2970, 100, 100, 100, 100};
+    reporte.font = arial(10);
+    reporte.firstPageHeader = true;
+    reporte.lastPageFooter = true;
+    reporte.printIfEmpty = true;
+    reporte.bands = {pageHeaderBand(officeLogo, municipalityLogo), detailBand(), pageFooterBand()};
     return reporte;
 }
 

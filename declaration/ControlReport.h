@@ -24,8 +24,6 @@ public:
     // right edge and grows to the left.
     void setTotal(const QString& caption);
 
-    const ReportDefinition& definition() const { return m_reporte; }
-
     // Prints the report over `lines` into `filter` (which the caller keeps).
     ExportOutcome exportTo(ExportFilter& filter, DataSet& lines, ReportProgress* progress = nullptr) const;
 

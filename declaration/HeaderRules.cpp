@@ -4,10 +4,6 @@
 
 namespace headerrules {
 
-const QString MonthMessage = QStringLiteral("Atención error en el nro de mes !!!");
-const QString YearMessage = QStringLiteral("Atención error en el año !!!");
-const QString LegajoMessage = QStringLiteral("Atención Legajo no existente !!!");
-
 std::optional<qint32> acceptedMonth(const QString& monthText)
 {
     if (text::trimmed(monthText).isEmpty())
@@ -18,12 +14,14 @@ std::optional<qint32> acceptedMonth(const QString& monthText)
     return month;
 }
 
-bool yearAccepted(const QString& yearText)
+std::optional<qint32> acceptedYear(const QString& yearText)
 {
     if (text::trimmed(yearText).isEmpty())
-        return false;
+        return std::nullopt;
     const qint32 year = text::toInt32(yearText);
-    return year >= 2015 && year <= 2030;
+    if (year < 2015 || year > 2030)
+        return std::nullopt;
+    return year;
 }
 
 } // namespace headerrules

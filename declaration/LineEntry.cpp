@@ -39,27 +39,17 @@ ReceiptWithholding receiptWithholding(const QString& amountFieldText)
     return out;
 }
 
-QString notPositiveMessage()
-{
-    return QStringLiteral("El Importe  debe ser Mayor a Cero !!!");
-}
-
-QString tooLargeMessage()
-{
-    return QStringLiteral("Atención El Importe no puede superar 999999999.99 !!!");
-}
-
 QStringList dateCheckMessages(const QString& dateValue, const QString& monthText, const QString& yearText)
 {
     if (text::trimmed(dateValue).isEmpty())
-        return {QStringLiteral("Atención error en la Fecha !!!")};
+        return {DateMissingMessage};
     const qint32 month = text::toInt32(dateValue.mid(2, 2));
     const qint32 year = text::toInt32(dateValue.mid(4, 4));
     QStringList messages;
     if (month != text::toInt32(text::trimmed(monthText)))
-        messages << QStringLiteral("Atención El MES de la fecha es distinto al declarado arriba !!!");
+        messages << DateMonthMessage;
     if (year != text::toInt32(text::trimmed(yearText)))
-        messages << QStringLiteral("Atención El AÑO de la fecha es distinto al declarado arriba !!!");
+        messages << DateYearMessage;
     return messages;
 }
 
@@ -80,21 +70,11 @@ int duplicateCount(const WithholdingGrid& grid, const QString& receiptText)
     return count;
 }
 
-QString duplicateMessage()
-{
-    return QStringLiteral("Atención Comprobante ya Ingresado !!!");
-}
-
 bool lineIsComplete(const QString& legajo, const QString& receiptNumber, const QString& cuitValue,
                     const QString& withholding)
 {
     return !legajo.isEmpty() && !receiptNumber.isEmpty() && !text::trimmed(cuitValue).isEmpty()
         && !withholding.isEmpty();
-}
-
-QString incompleteMessage()
-{
-    return QStringLiteral("Atención Falta ingresar Legajo o Nro. Comprobante !!!");
 }
 
 WithholdingGrid::Line addedLine(qint32 gridRow, const TypedLine& typed)

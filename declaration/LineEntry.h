@@ -28,25 +28,29 @@ struct ReceiptWithholding {
 };
 // Throws ConversionError when the text is no number ("1,5", "1.2.3").
 ReceiptWithholding receiptWithholding(const QString& amountFieldText);
-
-QString notPositiveMessage();
-QString tooLargeMessage();
+inline const QString NotPositiveMessage = QStringLiteral("El Importe  debe ser Mayor a Cero !!!");
+inline const QString TooLargeMessage = QStringLiteral("Atención El Importe no puede superar 999999999.99 !!!");
 
 // The messages that leaving the date field shows, in order: none, one, or the
 // month and the year messages both. `dateValue` is the field's value without
 // its slashes (DDMMYYYY). Throws ConversionError when the month or year places
 // of the value, or the header's month or year, are no integer.
 QStringList dateCheckMessages(const QString& dateValue, const QString& monthText, const QString& yearText);
+inline const QString DateMissingMessage = QStringLiteral("Atención error en la Fecha !!!");
+inline const QString DateMonthMessage =
+    QStringLiteral("Atención El MES de la fecha es distinto al declarado arriba !!!");
+inline const QString DateYearMessage =
+    QStringLiteral("Atención El AÑO de la fecha es distinto al declarado arriba !!!");
 
 // How many line rows hold this receipt number (trimmed, exact comparison);
 // gaps never match, and an empty receipt number matches nothing.
 int duplicateCount(const WithholdingGrid& grid, const QString& receiptText);
-QString duplicateMessage();
+inline const QString DuplicateMessage = QStringLiteral("Atención Comprobante ya Ingresado !!!");
 
 // ADICIONA requires these four texts; the CUIT is the masked field's value.
 bool lineIsComplete(const QString& legajo, const QString& receiptNumber, const QString& cuitValue,
                     const QString& withholding);
-QString incompleteMessage();
+inline const QString IncompleteMessage = QStringLiteral("Atención Falta ingresar Legajo o Nro. Comprobante !!!");
 
 // The cells of a line added with ADICIONA into grid row `gridRow`.
 struct TypedLine {

@@ -162,7 +162,7 @@ std::optional<FieldProblem> doesNotFit(const RecordInput& in)
     };
     const Check checks[] = {
         {"CUIT Proveedor", text::trimmed(in.supplierCuit), 13, false},
-                {"Importe Retención", text::trimmed(in.withholding), 0, true},
+        {"Importe Retención", text::trimmed(in.withholding), 0, true},
         {"Nro. Comprobante", text::trimmed(in.receiptNumber), 13, false},
         {"Razón Social", text::trimmed(in.supplierName), 60, false},
         {"Cuit Declarante", text::trimmed(in.declarantCuit), 13, false},

@@ -45,11 +45,12 @@ struct RecordInput {
 // than its width is written whole and shifts the later fields.
 QString declarationRecord(const RecordInput& input);
 
-// The first field of a line that has no room in its record, or nothing when
-// the whole line fits. Checks the receipt number (at most 13 characters), the
-// two amounts (0 to 999999999.99, at most two decimals), the company names
-// (at most 60 characters) and the CUITs (at most 13 characters), and that
-// every character has its byte in the declaration files' code page.
+// The first field of a line that has no room in its record, in record order,
+// or nothing when the whole line fits. Checks the CUITs and the receipt
+// number (at most 13 characters), the company names (at most 60), the two
+// amounts (0 to 999999999.99, at most two decimals), then that the date and
+// the year fill their 10 and 4 characters exactly; every text field's
+// characters must have their byte in the declaration files' code page.
 struct FieldProblem {
     QString field;   // Spanish name of the field, for the user
     QString value;   // the text that does not fit

@@ -57,6 +57,9 @@ FieldValue readField(const db::Query& query, int index)
     return value;
 }
 
+// %1 the field name the report asked for.
+const QString FieldNotFoundMessage = QStringLiteral("Campo \"%1\" no encontrado");
+
 } // namespace
 
 StoreDataSet::StoreDataSet(db::Query& query)
@@ -109,5 +112,5 @@ FieldValue StoreDataSet::field(const QString& name) const
         }
         return m_rows[m_current].at(index);
     }
-    throw Error(QStringLiteral("Campo \"%1\" no encontrado").arg(name));
+    throw Error(FieldNotFoundMessage.arg(name));
 }

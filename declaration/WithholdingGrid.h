@@ -40,8 +40,7 @@ public:
     QString heading(int column) const;
     void setHeading(int column, const QString& text);
 
-    // The whole set of line rows, to put back after a failed load.
-    std::vector<Line> snapshot() const { return m_lines; }
+    // Replaces every line row by `lines` (grid rows 1, 2, ...) in one reset.
     void restore(std::vector<Line> lines);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;

@@ -4,6 +4,7 @@
 #include "app/Collaborators.h"
 #include "app/MaskEdit.h"
 #include "tests/support/RecordLines.h"
+#include "tests/support/GridLines.h"
 #include "app/Retenciones.h"
 #include "app/Startup.h"
 #include "declaration/WithholdingGrid.h"
@@ -284,10 +285,10 @@ void TestGuiLines::doubleClickOnAGapOrAnEmptyRowChangesNothing()
     typeLine("20123456789", "DOS", "15032026", "2", "1234.56");
     doubleClickRow(1);
     QCOMPARE(window->e_totreten->text(), QString("6"));
-    const auto before = grid().snapshot();
+    const auto before = gridLines(grid());
     doubleClickRow(1); // the gap
     doubleClickRow(5); // never written
-    QCOMPARE(grid().snapshot(), before);
+    QCOMPARE(gridLines(grid()), before);
     QCOMPARE(window->e_totreten->text(), QString("6"));
     QCOMPARE(window->nextRow, 3);
 }
@@ -552,7 +553,7 @@ void TestGuiLines::failedReloadChangesNothing()
 {
     enterHeader();
     import(writeFile("first.txt", fileBytes({goodRecord(9, 138000)})));
-    const auto before = grid().snapshot();
+    const auto before = gridLines(grid());
     const QString path = writeFile("26300332.txt", fileBytes({goodRecord(1, 1000),
         record("20-12345678-9", "20260315", "", "0000000000002", "X", "00000120000")}));
     QTest::mouseClick(window->B2, Qt::LeftButton);
@@ -560,7 +561,7 @@ void TestGuiLines::failedReloadChangesNothing()
     QCOMPARE(boxes->shown.first().kind, ShownBox::Error);
     QCOMPARE(boxes->shown.first().text, QString("'.' is not a valid floating point value"));
     QCOMPARE(boxes->shown.first().detail, QString::fromUtf8("Archivo: %1\nLínea: 2").arg(path));
-    QCOMPARE(grid().snapshot(), before);
+    QCOMPARE(gridLines(grid()), before);
     QCOMPARE(window->e_totreten->text(), QString("7"));
     QCOMPARE(window->nextRow, 2);
     // The handler stopped: line entry did not open, CONFIRMA was enabled first.
@@ -658,7 +659,7 @@ void TestGuiLines::failedImportChangesNothing()
     window->gridCells->setLine(1, {"1", "5", "01/03/2026", "1380.00", "7", "A", "20-12345678-9"});
     window->nextRow = 2;
     window->e_totreten->setText("7");
-    const auto before = grid().snapshot();
+    const auto before = gridLines(grid());
     const QString path = writeFile("failing.txt", bytes);
     import(path);
     QCOMPARE(boxes->shown.size(), 1);
@@ -666,7 +667,7 @@ void TestGuiLines::failedImportChangesNothing()
     if (!message.isEmpty())
         QCOMPARE(boxes->shown.first().text, message);
     QCOMPARE(boxes->shown.first().detail, QString::fromUtf8("Archivo: %1\nLínea: %2").arg(path).arg(failingLine));
-    QCOMPARE(grid().snapshot(), before);
+    QCOMPARE(gridLines(grid()), before);
     QCOMPARE(window->nextRow, 2);
     QCOMPARE(window->e_totreten->text(), QString("7"));
     QVERIFY(!window->B_Confirma->isEnabled());
