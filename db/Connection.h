@@ -28,7 +28,6 @@ public:
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
-    QString databaseName() const { return m_databaseName; }
     bool connected() const { return bool(m_attachment); }
 
     // Attaches when not attached yet; throws DatabaseError with the

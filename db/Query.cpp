@@ -172,11 +172,6 @@ void Query::setSql(const QString& sql)
     m_values.assign(m_names.size(), Parameter());
 }
 
-QStringList Query::parameterNames() const
-{
-    return m_names;
-}
-
 Query::Parameter& Query::parameter(const QString& name)
 {
     const qsizetype index = m_names.indexOf(name.toUpper());
@@ -192,22 +187,12 @@ void Query::setText(const QString& name, const QString& value)
     target.text = value.toUtf8();
 }
 
-void Query::setInteger(const QString& name, qint64 value)
-{
-    setScaled(name, value, 0);
-}
-
 void Query::setScaled(const QString& name, qint64 value, int decimals)
 {
     Parameter& target = parameter(name);
     target.kind = Parameter::Kind::Integer;
     target.integer = value;
     target.decimals = decimals;
-}
-
-void Query::setNull(const QString& name)
-{
-    parameter(name).kind = Parameter::Kind::Null;
 }
 
 void Query::prepare()

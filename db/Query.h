@@ -44,16 +44,11 @@ public:
 
     // Closes an open result set first.
     void setSql(const QString& sql);
-    QString sql() const { return m_sql; }
-    // The parameter names in order of appearance, upper case, once each.
-    QStringList parameterNames() const;
 
     // Throw Error for a name the statement does not have.
     void setText(const QString& name, const QString& value);
-    void setInteger(const QString& name, qint64 value);
     // An exact decimal: `value` × 10^-decimals (600 with 2 decimals is 6.00).
     void setScaled(const QString& name, qint64 value, int decimals);
-    void setNull(const QString& name);
 
     // Prepares the statement now (it is also prepared by execute and open).
     void prepare();
