@@ -1,11 +1,11 @@
 #include "core/TextRules.h"
 
+#include "core/Decimal.h"
 #include "core/Error.h"
 
 #include <charconv>
 #include <cmath>
 #include <algorithm>
-#include <cstdio>
 #include <limits>
 #include <string>
 
@@ -308,9 +308,11 @@ QString formatGeneral(double value)
 {
     if (value == 0 || !std::isfinite(value))
         return value == 0 ? QStringLiteral("0") : QString::number(value);
+    // As printf's "%.15G" in the C locale, whatever the process's locale.
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.15G", value);
-    std::string s(buffer);
+    const auto written = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
+    std::string s(buffer, written.ptr);
+    std::transform(s.begin(), s.end(), s.begin(), [](char c) { return c == 'e' ? 'E' : c; });
     const size_t e = s.find('E');
     std::string mantissa = e == std::string::npos ? s : s.substr(0, e);
     if (mantissa.find('.') != std::string::npos) {
@@ -335,17 +337,7 @@ QString formatGeneralCents(qint64 cents)
     // Beyond 15 significant digits the general format rounds; leave that to it.
     if (cents > 99999999999999LL * 10 || cents < -99999999999999LL * 10)
         return formatGeneral(double(cents) / 100.0);
-    const bool negative = cents < 0;
-    const quint64 magnitude = negative ? quint64(-cents) : quint64(cents);
-    QString out = QString::number(magnitude / 100);
-    const int fraction = int(magnitude % 100);
-    if (fraction != 0) {
-        out += QLatin1Char('.');
-        out += QLatin1Char(char('0' + fraction / 10));
-        if (fraction % 10 != 0)
-            out += QLatin1Char(char('0' + fraction % 10));
-    }
-    return negative && magnitude != 0 ? QLatin1Char('-') + out : out;
+    return decimal::scaledText(cents, 2, decimal::TrailingZeros::Drop);
 }
 
 QString formatFixed2(double value)
@@ -359,12 +351,7 @@ QString formatFixed2(double value)
 
 QString formatFixed2Cents(qint64 cents)
 {
-    const bool negative = cents < 0;
-    const quint64 magnitude = negative ? quint64(0) - quint64(cents) : quint64(cents);
-    std::string digits = std::to_string(magnitude);
-    while (digits.size() < 3)
-        digits.insert(digits.begin(), '0');
-    return withPoint(digits, negative);
+    return decimal::scaledText(cents, 2);
 }
 
 namespace {
@@ -376,9 +363,8 @@ QString combineTotal(const QString& totalText, const QString& amountText, int si
     const auto totalCents = exactCents(totalText);
     const auto amountCents = exactCents(amountText);
     if (totalCents && amountCents) {
-        qint64 sum = 0;
-        if (!__builtin_add_overflow(*totalCents, sign * *amountCents, &sum))
-            return formatGeneralCents(sum);
+        if (const auto sum = decimal::exactSum(*totalCents, sign * *amountCents))
+            return formatGeneralCents(*sum);
     }
     return formatGeneral(total + sign * amount);
 }

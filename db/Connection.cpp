@@ -2,15 +2,11 @@
 
 #include "db/Status.h"
 
-#include <memory>
-
 namespace db {
 namespace {
 
-struct XpbDeleter {
-    void operator()(Firebird::IXpbBuilder* builder) const { builder->dispose(); }
-};
-using Xpb = std::unique_ptr<Firebird::IXpbBuilder, XpbDeleter>;
+using Xpb = Handle<Firebird::IXpbBuilder, Dispose>;
+using Provider = Handle<Firebird::IProvider>;
 
 // Database parameter block from "name=value" parameters.
 Xpb parameterBlock(StatusWrapper& status, const QStringList& parameters)
@@ -62,17 +58,11 @@ void Connection::connect()
     if (m_attachment)
         return;
     StatusWrapper status;
-    Xpb dpb = parameterBlock(status, m_parameters);
-    Firebird::IProvider* provider = master()->getDispatcher();
-    try {
-        const QByteArray name = m_databaseName.toUtf8();
-        m_attachment = provider->attachDatabase(&status, name.constData(), dpb->getBufferLength(&status),
-                                                dpb->getBuffer(&status));
-    } catch (...) {
-        provider->release();
-        throw;
-    }
-    provider->release();
+    const Xpb dpb = parameterBlock(status, m_parameters);
+    const Provider provider(master()->getDispatcher());
+    const QByteArray name = m_databaseName.toUtf8();
+    m_attachment.reset(provider->attachDatabase(&status, name.constData(), dpb->getBufferLength(&status),
+                                                dpb->getBuffer(&status)));
 }
 
 void Connection::disconnect()
@@ -83,21 +73,15 @@ void Connection::disconnect()
     // statements before the transaction they run in.
     for (auto it = m_disconnectHandlers.rbegin(); it != m_disconnectHandlers.rend(); ++it)
         it->second();
-    Firebird::IAttachment* attachment = m_attachment;
-    m_attachment = nullptr;
+    Handle<Firebird::IAttachment> attachment = std::move(m_attachment);
     StatusWrapper status;
-    try {
-        attachment->detach(&status);
-    } catch (const Error&) {
-        attachment->release();
-        throw;
-    }
+    attachment.finish([&](Firebird::IAttachment* open) { open->detach(&status); });
 }
 
 Firebird::IAttachment* Connection::attachment()
 {
     connect();
-    return m_attachment;
+    return m_attachment.get();
 }
 
 int Connection::addDisconnectHandler(std::function<void()> handler)
@@ -116,40 +100,26 @@ void Connection::createDatabase(const QString& path, const QStringList& paramete
                                 const QString& script)
 {
     StatusWrapper status;
-    Xpb dpb = parameterBlock(status, parameters);
-    dpb->insertInt(&status, isc_dpb_sql_dialect, 3);
-    dpb->insertString(&status, isc_dpb_set_db_charset, defaultCharacterSet.toUtf8().constData());
-    Firebird::IProvider* provider = master()->getDispatcher();
-    Firebird::IAttachment* attachment = nullptr;
-    try {
+    Handle<Firebird::IAttachment> attachment;
+    {
+        const Xpb dpb = parameterBlock(status, parameters);
+        dpb->insertInt(&status, isc_dpb_sql_dialect, 3);
+        dpb->insertString(&status, isc_dpb_set_db_charset, defaultCharacterSet.toUtf8().constData());
+        const Provider provider(master()->getDispatcher());
         const QByteArray name = path.toUtf8();
-        attachment = provider->createDatabase(&status, name.constData(), dpb->getBufferLength(&status),
-                                              dpb->getBuffer(&status));
-    } catch (...) {
-        provider->release();
-        throw;
+        attachment.reset(provider->createDatabase(&status, name.constData(), dpb->getBufferLength(&status),
+                                                  dpb->getBuffer(&status)));
     }
-    provider->release();
-
-    Firebird::ITransaction* transaction = nullptr;
-    try {
-        for (const QString& statement : splitScript(script)) {
-            // Each DDL statement is committed before the next, since a table
-            // must exist before the statements that refer to it.
-            transaction = attachment->startTransaction(&status, 0, nullptr);
-            const QByteArray text = statement.toUtf8();
-            attachment->execute(&status, transaction, text.size(), text.constData(), 3, nullptr, nullptr, nullptr,
-                                nullptr);
-            transaction->commit(&status);
-            transaction = nullptr;
-        }
-        attachment->detach(&status);
-    } catch (...) {
-        if (transaction)
-            transaction->release();
-        attachment->release();
-        throw;
+    for (const QString& statement : splitScript(script)) {
+        // Each DDL statement is committed before the next, since a table
+        // must exist before the statements that refer to it.
+        Handle<Firebird::ITransaction> transaction(attachment->startTransaction(&status, 0, nullptr));
+        const QByteArray text = statement.toUtf8();
+        attachment->execute(&status, transaction.get(), text.size(), text.constData(), 3, nullptr, nullptr, nullptr,
+                            nullptr);
+        transaction.finish([&](Firebird::ITransaction* running) { running->commit(&status); });
     }
+    attachment.finish([&](Firebird::IAttachment* open) { open->detach(&status); });
 }
 
 QStringList splitScript(const QString& script)

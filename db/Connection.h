@@ -1,5 +1,7 @@
 #pragma once
 
+#include "db/Handle.h"
+
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -26,8 +28,7 @@ public:
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
-    QString databaseName() const { return m_databaseName; }
-    bool connected() const { return m_attachment != nullptr; }
+    bool connected() const { return bool(m_attachment); }
 
     // Attaches when not attached yet; throws DatabaseError with the
     // database's text when the database cannot be reached.
@@ -53,7 +54,7 @@ public:
 private:
     QString m_databaseName;
     QStringList m_parameters;
-    Firebird::IAttachment* m_attachment = nullptr;
+    Handle<Firebird::IAttachment> m_attachment;
     std::map<int, std::function<void()>> m_disconnectHandlers;
     int m_nextHandlerKey = 0;
 };

@@ -1,5 +1,6 @@
 #include "db/Query.h"
 
+#include "core/Decimal.h"
 #include "db/Connection.h"
 #include "db/Status.h"
 #include "db/Transaction.h"
@@ -32,16 +33,56 @@ QString decode(const auto& field, const char* data, unsigned length)
     return QString::fromLatin1(data, length);
 }
 
-QString formatScaled(qint64 value, int decimals)
+using Metadata = Handle<Firebird::IMessageMetadata>;
+using MetadataBuilder = Handle<Firebird::IMetadataBuilder>;
+
+// The number of "?" the server found in a prepared statement.
+unsigned inputCount(Firebird::IStatement* statement)
 {
-    if (decimals <= 0)
-        return QString::number(value);
-    const bool negative = value < 0;
-    // Through unsigned arithmetic so that the smallest value has a magnitude.
-    const quint64 magnitude = negative ? quint64(0) - quint64(value) : quint64(value);
-    QString digits = QString::number(magnitude).rightJustified(decimals + 1, QLatin1Char('0'));
-    digits.insert(digits.size() - decimals, QLatin1Char('.'));
-    return negative ? QLatin1Char('-') + digits : digits;
+    StatusWrapper status;
+    const Metadata input(statement->getInputMetadata(&status));
+    return input->getCount(&status);
+}
+
+// The kind of value of one described field; asks `builder` for the form in
+// which the field's value is to arrive.
+ColumnType requestFieldForm(StatusWrapper& status, Firebird::IMessageMetadata* described,
+                            Firebird::IMetadataBuilder* builder, unsigned index)
+{
+    const unsigned type = described->getType(&status, index);
+    const int scale = described->getScale(&status, index);
+    switch (type) {
+    case SQL_TEXT:
+    case SQL_VARYING:
+        // Binary and untyped text stay as stored; every other character set
+        // arrives as UTF-8.
+        if (const unsigned set = described->getCharSet(&status, index);
+            set != OctetsCharacterSet && set != NoneCharacterSet)
+            builder->setCharSet(&status, index, Utf8CharacterSet);
+        return ColumnType::Text;
+    case SQL_SHORT:
+    case SQL_LONG:
+    case SQL_INT64:
+        builder->setType(&status, index, SQL_INT64);
+        builder->setLength(&status, index, 8);
+        builder->setScale(&status, index, scale < 0 ? scale : 0);
+        return scale < 0 ? ColumnType::Scaled : ColumnType::Integer;
+    case SQL_BOOLEAN:
+        return ColumnType::Integer;
+    case SQL_FLOAT:
+    case SQL_DOUBLE:
+    case SQL_D_FLOAT:
+        builder->setType(&status, index, SQL_DOUBLE);
+        builder->setLength(&status, index, 8);
+        builder->setScale(&status, index, 0);
+        return ColumnType::Real;
+    default:
+        builder->setType(&status, index, SQL_VARYING);
+        builder->setLength(&status, index, TextOfOtherTypes);
+        builder->setScale(&status, index, 0);
+        builder->setCharSet(&status, index, Utf8CharacterSet);
+        return ColumnType::Text;
+    }
 }
 
 } // namespace
@@ -122,15 +163,13 @@ void Query::setSql(const QString& sql)
     m_positionalSql = positional.sql.toUtf8();
     m_positionNames = std::move(positional.names);
     m_names.clear();
-    for (const QString& name : m_positionNames)
+    m_positionValues.clear();
+    for (const QString& name : m_positionNames) {
         if (!m_names.contains(name))
             m_names << name;
+        m_positionValues.push_back(size_t(m_names.indexOf(name)));
+    }
     m_values.assign(m_names.size(), Parameter());
-}
-
-QStringList Query::parameterNames() const
-{
-    return m_names;
 }
 
 Query::Parameter& Query::parameter(const QString& name)
@@ -148,22 +187,12 @@ void Query::setText(const QString& name, const QString& value)
     target.text = value.toUtf8();
 }
 
-void Query::setInteger(const QString& name, qint64 value)
-{
-    setScaled(name, value, 0);
-}
-
 void Query::setScaled(const QString& name, qint64 value, int decimals)
 {
     Parameter& target = parameter(name);
     target.kind = Parameter::Kind::Integer;
     target.integer = value;
     target.decimals = decimals;
-}
-
-void Query::setNull(const QString& name)
-{
-    parameter(name).kind = Parameter::Kind::Null;
 }
 
 void Query::prepare()
@@ -173,11 +202,9 @@ void Query::prepare()
     Firebird::ITransaction* transaction = m_transaction.handle();
     Firebird::IAttachment* attachment = m_transaction.connection().attachment();
     StatusWrapper status;
-    m_statement = attachment->prepare(&status, transaction, m_positionalSql.size(), m_positionalSql.constData(), 3,
-                                      Firebird::IStatement::PREPARE_PREFETCH_METADATA);
-    Firebird::IMessageMetadata* input = m_statement->getInputMetadata(&status);
-    const unsigned count = input->getCount(&status);
-    input->release();
+    m_statement.reset(attachment->prepare(&status, transaction, m_positionalSql.size(), m_positionalSql.constData(),
+                                          3, Firebird::IStatement::PREPARE_PREFETCH_METADATA));
+    const unsigned count = inputCount(m_statement.get());
     if (count != m_positionNames.size()) {
         unprepare();
         throw Error(QStringLiteral("La sentencia espera %1 parámetros y tiene %2 con nombre")
@@ -188,20 +215,17 @@ void Query::prepare()
 
 void Query::unprepare()
 {
-    if (m_inputMetadata) {
-        m_inputMetadata->release();
-        m_inputMetadata = nullptr;
-    }
+    m_inputMetadata.reset();
     m_inputSlots.clear();
-    if (m_statement) {
-        Firebird::IStatement* statement = m_statement;
-        m_statement = nullptr;
-        StatusWrapper status;
-        try {
-            statement->free(&status);
-        } catch (const Error&) {
-            statement->release();
-        }
+    if (!m_statement)
+        return;
+    Handle<Firebird::IStatement> statement = std::move(m_statement);
+    StatusWrapper status;
+    try {
+        statement.finish([&](Firebird::IStatement* prepared) { prepared->free(&status); });
+    } catch (const Error&) {
+        // A statement the server cannot free goes with its attachment; the
+        // handle gives the interface back.
     }
 }
 
@@ -212,67 +236,77 @@ void Query::unprepare()
 // fit it, so that repeated executions of one statement build no new layout.
 void Query::buildInputMessage()
 {
-    StatusWrapper status;
-    const size_t count = m_positionNames.size();
-    std::vector<const Parameter*> values(count);
-    std::vector<InputSlot> wanted(count);
-    for (size_t position = 0; position < count; ++position) {
-        const Parameter& value = m_values[m_names.indexOf(m_positionNames[position])];
-        values[position] = &value;
-        InputSlot& slot = wanted[position];
+    std::vector<InputSlot> wanted = wantedInputSlots();
+    if (!inputMessageFits(wanted))
+        rebuildInputMessage(std::move(wanted));
+    writeInputValues();
+}
+
+std::vector<Query::InputSlot> Query::wantedInputSlots() const
+{
+    std::vector<InputSlot> wanted(m_positionNames.size());
+    for (size_t position = 0; position < wanted.size(); ++position) {
+        const Parameter& value = m_values[m_positionValues[position]];
         switch (value.kind) {
         case Parameter::Kind::Text:
             if (unsigned(value.text.size()) > LongestVarying)
                 throw Error(QStringLiteral("El texto del parámetro \"%1\" es demasiado largo")
                                 .arg(m_positionNames[position]));
-            slot = {SQL_VARYING, 0, qMax(1u, unsigned(value.text.size()))};
+            wanted[position] = {SQL_VARYING, 0, qMax(1u, unsigned(value.text.size()))};
             break;
         case Parameter::Kind::Integer:
-            slot = {SQL_INT64, -value.decimals, 8};
+            wanted[position] = {SQL_INT64, -value.decimals, 8};
             break;
         case Parameter::Kind::Null:
-            slot = {SQL_VARYING, 0, 1};
+            wanted[position] = {SQL_VARYING, 0, 1};
             break;
         }
     }
+    return wanted;
+}
 
-    bool fits = m_inputMetadata && m_inputSlots.size() == count;
-    for (size_t position = 0; fits && position < count; ++position) {
+bool Query::inputMessageFits(const std::vector<InputSlot>& wanted) const
+{
+    if (!m_inputMetadata || m_inputSlots.size() != wanted.size())
+        return false;
+    for (size_t position = 0; position < wanted.size(); ++position) {
         const InputSlot& have = m_inputSlots[position];
         const InputSlot& want = wanted[position];
-        fits = have.type == want.type && have.scale == want.scale && have.length >= want.length;
+        if (have.type != want.type || have.scale != want.scale || have.length < want.length)
+            return false;
     }
-    if (!fits) {
-        for (size_t position = 0; position < count && position < m_inputSlots.size(); ++position)
-            if (m_inputSlots[position].type == wanted[position].type)
-                wanted[position].length = qMax(wanted[position].length, m_inputSlots[position].length);
-        if (m_inputMetadata) {
-            m_inputMetadata->release();
-            m_inputMetadata = nullptr;
-        }
-        Firebird::IMetadataBuilder* builder = master()->getMetadataBuilder(&status, unsigned(count));
-        try {
-            for (unsigned position = 0; position < count; ++position) {
-                const InputSlot& slot = wanted[position];
-                builder->setType(&status, position, slot.type);
-                builder->setLength(&status, position, slot.length);
-                builder->setScale(&status, position, slot.scale);
-                if (slot.type == SQL_VARYING)
-                    builder->setCharSet(&status, position, Utf8CharacterSet);
-            }
-            m_inputMetadata = builder->getMetadata(&status);
-        } catch (...) {
-            builder->release();
-            throw;
-        }
-        builder->release();
-        m_inputSlots = wanted;
-        m_inputBuffer = QByteArray(int(m_inputMetadata->getMessageLength(&status)), '\0');
-    }
+    return true;
+}
 
+// A new layout keeps the longer text slots of the old one, so that texts of
+// varying length soon stop asking for new layouts.
+void Query::rebuildInputMessage(std::vector<InputSlot> wanted)
+{
+    for (size_t position = 0; position < wanted.size() && position < m_inputSlots.size(); ++position)
+        if (m_inputSlots[position].type == wanted[position].type)
+            wanted[position].length = qMax(wanted[position].length, m_inputSlots[position].length);
+    m_inputMetadata.reset();
+    StatusWrapper status;
+    const MetadataBuilder builder(master()->getMetadataBuilder(&status, unsigned(wanted.size())));
+    for (unsigned position = 0; position < wanted.size(); ++position) {
+        const InputSlot& slot = wanted[position];
+        builder->setType(&status, position, slot.type);
+        builder->setLength(&status, position, slot.length);
+        builder->setScale(&status, position, slot.scale);
+        if (slot.type == SQL_VARYING)
+            builder->setCharSet(&status, position, Utf8CharacterSet);
+    }
+    m_inputMetadata.reset(builder->getMetadata(&status));
+    m_inputSlots = std::move(wanted);
+    m_inputBuffer = QByteArray(int(m_inputMetadata->getMessageLength(&status)), '\0');
+}
+
+void Query::writeInputValues()
+{
+    StatusWrapper status;
     char* buffer = m_inputBuffer.data();
-    for (unsigned position = 0; position < count; ++position) {
-        const Parameter& value = *values[position];
+    for (unsigned position = 0; position < m_positionNames.size(); ++position) {
+        const Parameter& value = m_values[m_positionValues[position]];
         const unsigned offset = m_inputMetadata->getOffset(&status, position);
         const short nullFlag = value.kind == Parameter::Kind::Null ? -1 : 0;
         std::memcpy(buffer + m_inputMetadata->getNullOffset(&status, position), &nullFlag, sizeof nullFlag);
@@ -292,7 +326,38 @@ void Query::execute()
     prepare();
     buildInputMessage();
     StatusWrapper status;
-    m_statement->execute(&status, m_transaction.handle(), m_inputMetadata, m_inputBuffer.data(), nullptr, nullptr);
+    m_statement->execute(&status, m_transaction.handle(), m_inputMetadata.get(), m_inputBuffer.data(), nullptr,
+                         nullptr);
+}
+
+// Every field in the form its kind is read in: texts as UTF-8 (unless binary),
+// integers and scaled numbers as 64-bit integers, reals as doubles, and
+// everything else (dates, times) as text.
+Query::OutputMessage Query::describeOutput()
+{
+    StatusWrapper status;
+    const Metadata described(m_statement->getOutputMetadata(&status));
+    const unsigned count = described->getCount(&status);
+    const MetadataBuilder builder(described->getBuilder(&status));
+    OutputMessage output;
+    output.fields.assign(count, Field());
+    for (unsigned index = 0; index < count; ++index) {
+        Field& field = output.fields[index];
+        const char* alias = described->getAlias(&status, index);
+        field.name = QString::fromUtf8(alias && *alias ? alias : described->getField(&status, index));
+        field.type = requestFieldForm(status, described.get(), builder.get(), index);
+    }
+    output.metadata.reset(builder->getMetadata(&status));
+    for (unsigned index = 0; index < count; ++index) {
+        Field& field = output.fields[index];
+        field.sqlType = output.metadata->getType(&status, index);
+        field.scale = output.metadata->getScale(&status, index);
+        field.length = output.metadata->getLength(&status, index);
+        field.offset = output.metadata->getOffset(&status, index);
+        field.nullOffset = output.metadata->getNullOffset(&status, index);
+        field.characterSet = output.metadata->getCharSet(&status, index);
+    }
+    return output;
 }
 
 void Query::open()
@@ -300,88 +365,13 @@ void Query::open()
     close();
     prepare();
     buildInputMessage();
+    OutputMessage output = describeOutput();
     StatusWrapper status;
-
-    Firebird::IMessageMetadata* described = m_statement->getOutputMetadata(&status);
-    Firebird::IMetadataBuilder* builder = nullptr;
-    try {
-        const unsigned count = described->getCount(&status);
-        builder = described->getBuilder(&status);
-        m_fields.assign(count, Field());
-        for (unsigned index = 0; index < count; ++index) {
-            Field& field = m_fields[index];
-            const char* alias = described->getAlias(&status, index);
-            field.name = QString::fromUtf8(alias && *alias ? alias : described->getField(&status, index));
-            const unsigned type = described->getType(&status, index);
-            const int scale = described->getScale(&status, index);
-            switch (type) {
-            case SQL_TEXT:
-            case SQL_VARYING:
-                field.type = ColumnType::Text;
-                // Binary and untyped text stay as stored; every other character
-                // set arrives as UTF-8.
-                if (const unsigned set = described->getCharSet(&status, index);
-                    set != OctetsCharacterSet && set != NoneCharacterSet)
-                    builder->setCharSet(&status, index, Utf8CharacterSet);
-                break;
-            case SQL_SHORT:
-            case SQL_LONG:
-            case SQL_INT64:
-                field.type = scale < 0 ? ColumnType::Scaled : ColumnType::Integer;
-                builder->setType(&status, index, SQL_INT64);
-                builder->setLength(&status, index, 8);
-                builder->setScale(&status, index, scale < 0 ? scale : 0);
-                break;
-            case SQL_BOOLEAN:
-                field.type = ColumnType::Integer;
-                break;
-            case SQL_FLOAT:
-            case SQL_DOUBLE:
-            case SQL_D_FLOAT:
-                field.type = ColumnType::Real;
-                builder->setType(&status, index, SQL_DOUBLE);
-                builder->setLength(&status, index, 8);
-                builder->setScale(&status, index, 0);
-                break;
-            default:
-                field.type = ColumnType::Text;
-                builder->setType(&status, index, SQL_VARYING);
-                builder->setLength(&status, index, TextOfOtherTypes);
-                builder->setScale(&status, index, 0);
-                builder->setCharSet(&status, index, Utf8CharacterSet);
-                break;
-            }
-        }
-        m_outputMetadata = builder->getMetadata(&status);
-    } catch (...) {
-        if (builder)
-            builder->release();
-        described->release();
-        m_fields.clear();
-        throw;
-    }
-    builder->release();
-    described->release();
-
-    for (unsigned index = 0; index < m_fields.size(); ++index) {
-        Field& field = m_fields[index];
-        field.sqlType = m_outputMetadata->getType(&status, index);
-        field.scale = m_outputMetadata->getScale(&status, index);
-        field.length = m_outputMetadata->getLength(&status, index);
-        field.offset = m_outputMetadata->getOffset(&status, index);
-        field.nullOffset = m_outputMetadata->getNullOffset(&status, index);
-        field.characterSet = m_outputMetadata->getCharSet(&status, index);
-    }
-    m_outputBuffer = QByteArray(int(m_outputMetadata->getMessageLength(&status)), '\0');
-    try {
-        m_cursor = m_statement->openCursor(&status, m_transaction.handle(), m_inputMetadata, m_inputBuffer.data(),
-                                           m_outputMetadata, 0);
-    } catch (...) {
-        m_outputMetadata->release();
-        m_outputMetadata = nullptr;
-        m_fields.clear();
-        throw;
-    }
+    m_outputBuffer = QByteArray(int(output.metadata->getMessageLength(&status)), '\0');
+    m_cursor.reset(m_statement->openCursor(&status, m_transaction.handle(), m_inputMetadata.get(),
+                                           m_inputBuffer.data(), output.metadata.get(), 0));
+    m_outputMetadata = std::move(output.metadata);
+    m_fields = std::move(output.fields);
     fetch();
 }
 
@@ -400,22 +390,13 @@ void Query::next()
 void Query::close()
 {
     m_eof = true;
-    if (m_outputMetadata) {
-        m_outputMetadata->release();
-        m_outputMetadata = nullptr;
-    }
+    m_outputMetadata.reset();
     m_fields.clear();
     if (!m_cursor)
         return;
-    Firebird::IResultSet* cursor = m_cursor;
-    m_cursor = nullptr;
+    Handle<Firebird::IResultSet> cursor = std::move(m_cursor);
     StatusWrapper status;
-    try {
-        cursor->close(&status);
-    } catch (const Error&) {
-        cursor->release();
-        throw;
-    }
+    cursor.finish([&](Firebird::IResultSet* open) { open->close(&status); });
 }
 
 QString Query::fieldName(int index) const
@@ -468,7 +449,7 @@ QString Query::text(int index) const
     case SQL_DOUBLE:
         return QString::number(real(index), 'g', 15);
     default:
-        return formatScaled(integer(index), fieldDecimals(index));
+        return decimal::scaledText(integer(index), fieldDecimals(index));
     }
 }
 

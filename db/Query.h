@@ -1,5 +1,7 @@
 #pragma once
 
+#include "db/Handle.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -42,25 +44,20 @@ public:
 
     // Closes an open result set first.
     void setSql(const QString& sql);
-    QString sql() const { return m_sql; }
-    // The parameter names in order of appearance, upper case, once each.
-    QStringList parameterNames() const;
 
     // Throw Error for a name the statement does not have.
     void setText(const QString& name, const QString& value);
-    void setInteger(const QString& name, qint64 value);
     // An exact decimal: `value` × 10^-decimals (600 with 2 decimals is 6.00).
     void setScaled(const QString& name, qint64 value, int decimals);
-    void setNull(const QString& name);
 
     // Prepares the statement now (it is also prepared by execute and open).
     void prepare();
-    bool prepared() const { return m_statement != nullptr; }
+    bool prepared() const { return bool(m_statement); }
     // Runs a statement that returns no rows.
     void execute();
     // Runs a select and moves to its first row.
     void open();
-    bool isOpen() const { return m_cursor != nullptr; }
+    bool isOpen() const { return bool(m_cursor); }
     // True when the open result set has no current row.
     bool eof() const { return m_eof; }
     void next();
@@ -104,8 +101,20 @@ private:
         unsigned characterSet = 0;
     };
 
+    // The layout of the rows of a result set: the message the server fills
+    // and the fields read from it.
+    struct OutputMessage {
+        Handle<Firebird::IMessageMetadata> metadata;
+        std::vector<Field> fields;
+    };
+
     Parameter& parameter(const QString& name);
     void buildInputMessage();
+    std::vector<InputSlot> wantedInputSlots() const;
+    bool inputMessageFits(const std::vector<InputSlot>& wanted) const;
+    void rebuildInputMessage(std::vector<InputSlot> wanted);
+    void writeInputValues();
+    OutputMessage describeOutput();
     void fetch();
     void dropHandles();
 
@@ -114,13 +123,14 @@ private:
     QByteArray m_positionalSql;
     std::vector<QString> m_positionNames;  // one per "?" in the statement
     QStringList m_names;                   // distinct, in order
+    std::vector<size_t> m_positionValues;  // for each "?", its index in m_values
     std::vector<Parameter> m_values;       // by index in m_names
-    Firebird::IStatement* m_statement = nullptr;
-    Firebird::IMessageMetadata* m_inputMetadata = nullptr;
+    Handle<Firebird::IStatement> m_statement;
+    Handle<Firebird::IMessageMetadata> m_inputMetadata;
     std::vector<InputSlot> m_inputSlots;
     QByteArray m_inputBuffer;
-    Firebird::IResultSet* m_cursor = nullptr;
-    Firebird::IMessageMetadata* m_outputMetadata = nullptr;
+    Handle<Firebird::IResultSet> m_cursor;
+    Handle<Firebird::IMessageMetadata> m_outputMetadata;
     std::vector<Field> m_fields;
     QByteArray m_outputBuffer;
     bool m_eof = true;

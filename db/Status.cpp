@@ -8,6 +8,9 @@ Firebird::IMaster* master()
     return instance;
 }
 
+namespace {
+
+// The text Firebird gives for the errors held by a status vector.
 QString statusText(Firebird::IStatus* status)
 {
     char buffer[2048];
@@ -19,6 +22,8 @@ QString statusText(Firebird::IStatus* status)
         text = QStringLiteral("Error de base de datos sin descripción");
     return text;
 }
+
+} // namespace
 
 StatusWrapper::StatusWrapper()
     : BaseStatusWrapper(master()->getStatus())

@@ -16,9 +16,6 @@ public:
 // The entry point of the client library, shared by every object of the layer.
 Firebird::IMaster* master();
 
-// The text Firebird gives for the errors held by a status vector.
-QString statusText(Firebird::IStatus* status);
-
 // Status wrapper for the interface calls: every call that reports an error
 // throws DatabaseError with the database's own text, so no call site has to
 // test a status by hand.

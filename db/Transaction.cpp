@@ -4,6 +4,25 @@
 #include "db/Status.h"
 
 namespace db {
+namespace {
+
+// A transaction with the server's default parameters, and with a bound on the
+// wait for a lock when `lockTimeout` is above zero.
+Firebird::ITransaction* startTransaction(Firebird::IAttachment* attachment, int lockTimeout)
+{
+    StatusWrapper status;
+    if (lockTimeout <= 0)
+        return attachment->startTransaction(&status, 0, nullptr);
+    const Handle<Firebird::IXpbBuilder, Dispose> tpb(
+        master()->getUtilInterface()->getXpbBuilder(&status, Firebird::IXpbBuilder::TPB, nullptr, 0));
+    tpb->insertTag(&status, isc_tpb_concurrency);
+    tpb->insertTag(&status, isc_tpb_write);
+    tpb->insertTag(&status, isc_tpb_wait);
+    tpb->insertInt(&status, isc_tpb_lock_timeout, lockTimeout);
+    return attachment->startTransaction(&status, tpb->getBufferLength(&status), tpb->getBuffer(&status));
+}
+
+} // namespace
 
 Transaction::Transaction(Connection& connection)
     : m_connection(connection)
@@ -21,42 +40,21 @@ void Transaction::drop()
 {
     if (!m_transaction)
         return;
-    Firebird::ITransaction* transaction = m_transaction;
-    m_transaction = nullptr;
+    Handle<Firebird::ITransaction> transaction = std::move(m_transaction);
     StatusWrapper status;
     try {
-        transaction->rollback(&status);
+        transaction.finish([&](Firebird::ITransaction* running) { running->rollback(&status); });
     } catch (const Error&) {
-        transaction->release();
+        // Dropped on destruction or on the way to a detach: the work is lost
+        // either way, and the handle gives the interface back.
     }
 }
 
 Firebird::ITransaction* Transaction::handle()
 {
-    if (!m_transaction) {
-        StatusWrapper status;
-        Firebird::IAttachment* attachment = m_connection.attachment();
-        if (m_lockTimeout <= 0) {
-            m_transaction = attachment->startTransaction(&status, 0, nullptr);
-            return m_transaction;
-        }
-        // The default parameters, with a bound on the wait for a lock.
-        Firebird::IXpbBuilder* tpb =
-            master()->getUtilInterface()->getXpbBuilder(&status, Firebird::IXpbBuilder::TPB, nullptr, 0);
-        try {
-            tpb->insertTag(&status, isc_tpb_concurrency);
-            tpb->insertTag(&status, isc_tpb_write);
-            tpb->insertTag(&status, isc_tpb_wait);
-            tpb->insertInt(&status, isc_tpb_lock_timeout, m_lockTimeout);
-            m_transaction =
-                attachment->startTransaction(&status, tpb->getBufferLength(&status), tpb->getBuffer(&status));
-        } catch (...) {
-            tpb->dispose();
-            throw;
-        }
-        tpb->dispose();
-    }
-    return m_transaction;
+    if (!m_transaction)
+        m_transaction.reset(startTransaction(m_connection.attachment(), m_lockTimeout));
+    return m_transaction.get();
 }
 
 void Transaction::commitRetaining()
@@ -80,8 +78,7 @@ void Transaction::commit()
     if (!m_transaction)
         return;
     StatusWrapper status;
-    m_transaction->commit(&status); // releases the handle on success
-    m_transaction = nullptr;
+    m_transaction.finish([&](Firebird::ITransaction* running) { running->commit(&status); });
 }
 
 void Transaction::rollback()
@@ -89,8 +86,7 @@ void Transaction::rollback()
     if (!m_transaction)
         return;
     StatusWrapper status;
-    m_transaction->rollback(&status);
-    m_transaction = nullptr;
+    m_transaction.finish([&](Firebird::ITransaction* running) { running->rollback(&status); });
 }
 
 } // namespace db

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "db/Handle.h"
+
 namespace Firebird {
 class ITransaction;
 }
@@ -27,7 +29,7 @@ public:
     // before it fails with the database's lock error; 0 waits until that
     // transaction ends. Takes effect when the transaction next starts.
     void setLockTimeout(int seconds) { m_lockTimeout = seconds; }
-    bool active() const { return m_transaction != nullptr; }
+    bool active() const { return bool(m_transaction); }
 
     // The running transaction, started (and the connection opened) first when
     // needed.
@@ -44,7 +46,7 @@ private:
     void drop();
 
     Connection& m_connection;
-    Firebird::ITransaction* m_transaction = nullptr;
+    Handle<Firebird::ITransaction> m_transaction;
     int m_handlerKey;
     int m_lockTimeout = 0;
 };

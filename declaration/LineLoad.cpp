@@ -1,6 +1,7 @@
 #include "declaration/LineLoad.h"
 
 #include "declaration/DeclarationFile.h"
+#include "core/Decimal.h"
 #include "core/Error.h"
 #include "declaration/Record.h"
 #include "core/TextRules.h"
@@ -32,8 +33,8 @@ public:
     {
         if (m_cents) {
             if (const auto amount = text::exactCents(amountText)) {
-                const qint64 sum = *m_cents + *amount;
-                if (withinExactRange(*amount) && withinExactRange(sum)) {
+                const std::optional<qint64> sum = decimal::exactSum(*m_cents, *amount);
+                if (sum && withinExactRange(*amount) && withinExactRange(*sum)) {
                     m_cents = sum;
                     return;
                 }

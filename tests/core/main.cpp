@@ -11,6 +11,10 @@ int main(int argc, char** argv)
         status |= QTest::qExec(&test, argc, argv);
     }
     {
+        TestDecimal test;
+        status |= QTest::qExec(&test, argc, argv);
+    }
+    {
         TestCodepage test;
         status |= QTest::qExec(&test, argc, argv);
     }

@@ -35,3 +35,13 @@ private slots:
     void unmappedCharacters();
     void otherCodepages();
 };
+
+class TestDecimal : public QObject
+{
+    Q_OBJECT
+private slots:
+    void scaledText_data();
+    void scaledText();
+    void exactSum_data();
+    void exactSum();
+};

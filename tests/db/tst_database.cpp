@@ -1,6 +1,7 @@
 #include "tests/support/DatabaseFixture.h"
 
 #include "db/Database.h"
+#include "db/Handle.h"
 
 #include <QtTest>
 
@@ -29,6 +30,8 @@ private slots:
     void missingDatabaseGivesTheDatabaseText();
     void hostPrefixGoesToTheServerProvider();
     void disconnectDropsStatementsAndReconnects();
+    void handleGivesItsInterfaceBackOnce();
+    void failedFinishKeepsTheInterface();
 
 private:
     QTemporaryDir m_directory;
@@ -307,6 +310,67 @@ void TestDatabase::disconnectDropsStatementsAndReconnects()
     query.open();
     QVERIFY(connection.connected());
     QVERIFY(!query.eof());
+}
+
+namespace {
+
+// Counts how often it is given back, in each of the two ways.
+struct CountedInterface {
+    int released = 0;
+    int disposed = 0;
+    void release() { ++released; }
+    void dispose() { ++disposed; }
+};
+
+} // namespace
+
+void TestDatabase::handleGivesItsInterfaceBackOnce()
+{
+    CountedInterface first;
+    CountedInterface second;
+    {
+        Handle<CountedInterface> owner(&first);
+        Handle<CountedInterface> moved(std::move(owner));
+        QVERIFY(!owner);
+        QCOMPARE(moved.get(), &first);
+        Handle<CountedInterface> other(&second);
+        other = std::move(moved); // gives `second` back, takes `first`
+        QCOMPARE(second.released, 1);
+        QCOMPARE(first.released, 0);
+    }
+    QCOMPARE(first.released, 1);
+    QCOMPARE(second.released, 1);
+
+    CountedInterface builder;
+    {
+        Handle<CountedInterface, Dispose> owner(&builder);
+        owner.reset();
+        QVERIFY(!owner);
+    }
+    QCOMPARE(builder.disposed, 1);
+    QCOMPARE(builder.released, 0);
+}
+
+void TestDatabase::failedFinishKeepsTheInterface()
+{
+    CountedInterface ended;
+    CountedInterface failed;
+    {
+        Handle<CountedInterface> owner(&ended);
+        CountedInterface* finished = nullptr;
+        owner.finish([&](CountedInterface* object) { finished = object; });
+        QCOMPARE(finished, &ended);
+        QVERIFY(!owner);
+    }
+    // A call that succeeds frees the interface itself: the handle must not.
+    QCOMPARE(ended.released, 0);
+    {
+        Handle<CountedInterface> owner(&failed);
+        QVERIFY_THROWS_EXCEPTION(Error, owner.finish([](CountedInterface*) { throw Error(QStringLiteral("x")); }));
+        QCOMPARE(owner.get(), &failed);
+        QCOMPARE(failed.released, 0);
+    }
+    QCOMPARE(failed.released, 1);
 }
 
 QTEST_GUILESS_MAIN(TestDatabase)

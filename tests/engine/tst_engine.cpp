@@ -1,6 +1,7 @@
 #include "report/FontSource.h"
 #include "tests/support/MemoryDataSet.h"
 #include "tests/support/RecordingFilter.h"
+#include "report/FieldFormat.h"
 #include "report/ReportEngine.h"
 
 #include <QtTest>
