@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/MaskEdit.h"
 #include "app/Retenciones.h"
 #include "app/Startup.h"
 #include "tests/support/DatabaseFixture.h"
