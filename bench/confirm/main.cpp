@@ -3,10 +3,11 @@
 // (which connects) and for a later one. Aims: 499 lines under 200 ms, 10,000
 // lines under 2 s.
 
-#include "bench/common/Schema.h"
 #include "declaration/Confirmation.h"
 #include "db/Connection.h"
 #include "declaration/Store.h"
+#include "tests/support/Credentials.h"
+#include "tests/support/Schema.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -86,8 +87,8 @@ int main(int argc, char** argv)
     }
     QTemporaryDir directory;
     const QString database = directory.filePath(QStringLiteral("RETENCIONES.FDB"));
-    db::Connection::createDatabase(database, {QStringLiteral("user_name=SYSDBA"), QStringLiteral("password=pinecrest")},
-                                   QStringLiteral("WIN1252"), schema());
+    db::Connection::createDatabase(database, credentials::connectionParameters(), QStringLiteral("WIN1252"),
+                                   projectSchema());
     const QString programDirectory = directory.path() + QLatin1Char('/');
 
     WithholdingGrid grid;

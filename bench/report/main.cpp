@@ -4,12 +4,13 @@
 // and of the export, and the size of the file. The export alone over lines
 // held in memory is timed too. Aims: 499 lines under 150 ms, 10,000 under 2 s.
 
-#include "bench/common/Schema.h"
 #include "db/Connection.h"
 #include "declaration/ControlReport.h"
 #include "tests/support/MemoryDataSet.h"
 #include "declaration/Store.h"
 #include "declaration/StoreDataSet.h"
+#include "tests/support/Credentials.h"
+#include "tests/support/Schema.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -87,8 +88,8 @@ int main(int argc, char** argv)
     QGuiApplication application(argc, argv);
     QTemporaryDir directory;
     const QString database = directory.filePath(QStringLiteral("RETENCIONES.FDB"));
-    db::Connection::createDatabase(database, {QStringLiteral("user_name=SYSDBA"), QStringLiteral("password=pinecrest")},
-                                   QStringLiteral("WIN1252"), schema());
+    db::Connection::createDatabase(database, credentials::connectionParameters(), QStringLiteral("WIN1252"),
+                                   projectSchema());
     WithholdingStore store(database);
     // The first export of a run also loads the fonts' metrics; later ones
     // find them loaded.

@@ -7,6 +7,7 @@
 // the table holding exactly one whole declaration (read back), and the same
 // window confirming the next declaration.
 #include "tests/support/DatabaseFixture.h"
+#include "tests/support/ExternalTool.h"
 #include "tests/support/RecordLines.h"
 #include "tests/support/WindowFixture.h"
 
@@ -403,7 +404,7 @@ void TestGuiFaults::databaseHeldByAnotherProcess()
     // Held once a third program can no longer open the file.
     auto heldByHolder = [this] {
         QProcess probe;
-        probe.start("isql-fb", {"-q", "-user", "SYSDBA", "-password", "pinecrest", database});
+        probe.start("isql-fb", isqlArguments(database));
         probe.write("select 1 from rdb$database;\n");
         probe.closeWriteChannel();
         probe.waitForFinished(30000);
@@ -413,7 +414,7 @@ void TestGuiFaults::databaseHeldByAnotherProcess()
     // detach; a holder started before that could not open it and would end.
     QTRY_VERIFY_WITH_TIMEOUT(!heldByHolder(), 30000);
     QProcess holder;
-    holder.start("isql-fb", {"-q", "-user", "SYSDBA", "-password", "pinecrest", database});
+    holder.start("isql-fb", isqlArguments(database));
     QVERIFY(holder.waitForStarted());
     holder.write("set transaction;\ndelete from reten;\n");
     // On a busy machine the holder sometimes cannot take the file in time;

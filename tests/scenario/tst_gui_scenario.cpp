@@ -24,7 +24,6 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTableView>
@@ -322,10 +321,9 @@ void TestGuiScenario::wholeDeclarationTwice()
     // The program ends; its embedded attachment lets the file go, and isql-fb
     // reads the table as the second declaration left it.
     window.reset();
-    const ToolResult isql = runTool("isql-fb", {"-q", "-ch", "UTF8", "-user", "SYSDBA", "-password", "pinecrest",
-                                                database},
-                                    "set list on;\n"
-                                    "select jid, nrocom, fecha, importe, razon, cuit, periodo from reten order by jid;\n");
+    const ToolResult isql = runIsql(database, "set list on;\n"
+                                              "select jid, nrocom, fecha, importe, razon, cuit, periodo from reten "
+                                              "order by jid;\n");
     QVERIFY2(isql.exitCode == 0, qPrintable(isql.err));
     QVERIFY2(isql.err.isEmpty(), qPrintable(isql.err));
     QStringList fields;

@@ -1,4 +1,5 @@
 #include "tests/support/DatabaseFixture.h"
+#include "tests/support/ExternalTool.h"
 
 #include "declaration/Confirmation.h"
 #include "core/Error.h"
@@ -8,7 +9,6 @@
 #include "declaration/StoreDataSet.h"
 
 #include <QDir>
-#include <QProcess>
 #include <QtTest>
 #include <memory>
 
@@ -370,7 +370,7 @@ void TestStore::missingDatabaseLeavesTheEarlierFile()
 void TestStore::insertFailingHalfWayKeepsTheEarlierDeclaration()
 {
     // A table whose company-name column is narrower than the record's field.
-    QString schema = fixture::projectSchema();
+    QString schema = projectSchema();
     schema.replace("RAZON    CHAR(60)", "RAZON    CHAR(12)");
     QVERIFY(schema.contains("CHAR(12)"));
     m_store.reset();
@@ -519,14 +519,10 @@ void TestStore::tableReadsBackThroughIsql()
     // The embedded engine holds the file for this process until it detaches.
     m_store->disconnect();
 
-    QProcess isql;
-    isql.start("isql-fb", {"-q", "-ch", "UTF8", "-user", "SYSDBA", "-password", "pinecrest", m_database});
-    QVERIFY(isql.waitForStarted());
-    isql.write("set list on;\nselect jid, nrocom, fecha, importe, razon, cuit, periodo from reten order by jid;\n");
-    isql.closeWriteChannel();
-    QVERIFY(isql.waitForFinished(30000));
-    const QString output = QString::fromUtf8(isql.readAllStandardOutput());
-    QVERIFY2(isql.exitCode() == 0, qPrintable(QString::fromUtf8(isql.readAllStandardError())));
+    const ToolResult isql = runIsql(
+        m_database, "set list on;\nselect jid, nrocom, fecha, importe, razon, cuit, periodo from reten order by jid;\n");
+    QVERIFY2(isql.exitCode == 0, qPrintable(isql.err));
+    const QString output = isql.out;
 
     QStringList fields;
     for (const QString& line : output.split('\n', Qt::SkipEmptyParts))

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "db/Connection.h"
+#include "tests/support/Credentials.h"
+#include "tests/support/Schema.h"
 
 #include <QFile>
 #include <QString>
@@ -13,16 +15,7 @@ namespace fixture {
 
 inline QStringList sysdba()
 {
-    return {QStringLiteral("user_name=SYSDBA"), QStringLiteral("password=pinecrest")};
-}
-
-inline QString projectSchema()
-{
-    const QString path = qEnvironmentVariable("RETENCIONES_SOURCE_DIR") + QStringLiteral("/db/schema.sql");
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        qFatal("schema not found at %s (RETENCIONES_SOURCE_DIR)", qPrintable(path));
-    return QString::fromUtf8(file.readAll());
+    return credentials::connectionParameters();
 }
 
 // Creates `name` in `directory` and returns its path.
