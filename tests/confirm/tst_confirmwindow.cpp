@@ -75,15 +75,7 @@ void TestConfirmWindow::clickConfirma()
 
 QList<QStringList> TestConfirmWindow::committedRows() const
 {
-    db::Connection connection(database, fixture::sysdba());
-    db::Transaction transaction(connection);
-    db::Query query(transaction);
-    query.setSql("select nrocom, periodo from reten order by jid");
-    query.open();
-    QList<QStringList> rows;
-    for (; !query.eof(); query.next())
-        rows << QStringList {query.text(0).trimmed(), query.text(1).trimmed()};
-    return rows;
+    return fixture::selectRows(database, "select nrocom, periodo from reten order by jid");
 }
 
 QStringList TestConfirmWindow::programFiles() const

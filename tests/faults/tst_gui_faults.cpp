@@ -265,14 +265,9 @@ void TestGuiFaults::expectError(const QString& beginning)
 // attachment of the test's own.
 QStringList TestGuiFaults::storedReceipts() const
 {
-    db::Connection connection(database, fixture::sysdba());
-    db::Transaction transaction(connection);
-    db::Query query(transaction);
-    query.setSql("select nrocom from reten order by jid");
-    query.open();
     QStringList receipts;
-    for (; !query.eof(); query.next())
-        receipts << QString::number(query.text(0).trimmed().toLongLong());
+    for (const QStringList& row : fixture::selectRows(database, "select nrocom from reten order by jid"))
+        receipts << QString::number(row.at(0).toLongLong());
     return receipts;
 }
 

@@ -130,19 +130,7 @@ void TestGuiScenario::doubleClickRow(int gridRow)
 // the window's store keeps its own.
 QList<QStringList> TestGuiScenario::storedRowsInProcess() const
 {
-    db::Connection connection(database, fixture::sysdba());
-    db::Transaction transaction(connection);
-    db::Query query(transaction);
-    query.setSql("select nrocom, fecha, importe, razon, cuit, periodo from reten order by jid");
-    query.open();
-    QList<QStringList> rows;
-    for (; !query.eof(); query.next()) {
-        QStringList row;
-        for (int field = 0; field < 6; ++field)
-            row << query.text(field).trimmed();
-        rows << row;
-    }
-    return rows;
+    return fixture::selectRows(database, "select nrocom, fecha, importe, razon, cuit, periodo from reten order by jid");
 }
 
 void TestGuiScenario::checkReport(const QStringList& receiptsInOrder, const QString& periodLine, const QString& total)

@@ -124,19 +124,7 @@ std::optional<ConfirmedDeclaration> TestStore::confirm(const DeclarationHeader& 
 // Reads through a connection of its own, so only committed rows are seen.
 QList<Row> TestStore::committedRows(const QString& database) const
 {
-    db::Connection connection(database, fixture::sysdba());
-    db::Transaction transaction(connection);
-    db::Query query(transaction);
-    query.setSql("select nrocom, fecha, importe, razon, cuit, periodo from reten order by jid");
-    query.open();
-    QList<Row> rows;
-    for (; !query.eof(); query.next()) {
-        Row row;
-        for (int field = 0; field < query.fieldCount(); ++field)
-            row << query.text(field).trimmed();
-        rows << row;
-    }
-    return rows;
+    return fixture::selectRows(database, "select nrocom, fecha, importe, razon, cuit, periodo from reten order by jid");
 }
 
 QStringList TestStore::directoryEntries() const
