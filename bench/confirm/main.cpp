@@ -6,8 +6,7 @@
 #include "declaration/Confirmation.h"
 #include "db/Connection.h"
 #include "declaration/Store.h"
-#include "tests/support/Credentials.h"
-#include "tests/support/Schema.h"
+#include "tests/support/DatabaseFixture.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -86,9 +85,7 @@ int main(int argc, char** argv)
         return 1;
     }
     QTemporaryDir directory;
-    const QString database = directory.filePath(QStringLiteral("RETENCIONES.FDB"));
-    db::Connection::createDatabase(database, credentials::connectionParameters(), QStringLiteral("WIN1252"),
-                                   projectSchema());
+    const QString database = fixture::createDatabase(directory, QStringLiteral("RETENCIONES.FDB"));
     const QString programDirectory = directory.path() + QLatin1Char('/');
 
     WithholdingGrid grid;

@@ -11,9 +11,8 @@
 #include "declaration/ControlReport.h"
 #include "declaration/Store.h"
 #include "declaration/WithholdingGrid.h"
-#include "tests/support/Credentials.h"
+#include "tests/support/DatabaseFixture.h"
 #include "tests/support/PeakMemory.h"
-#include "tests/support/Schema.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -70,9 +69,7 @@ int main(int argc, char** argv)
     }
 
     QTemporaryDir directory;
-    const QString database = directory.filePath(QStringLiteral("RETENCIONES.FDB"));
-    db::Connection::createDatabase(database, credentials::connectionParameters(), QStringLiteral("WIN1252"),
-                                   projectSchema());
+    const QString database = fixture::createDatabase(directory, QStringLiteral("RETENCIONES.FDB"));
     const QString programDirectory = directory.path() + QLatin1Char('/');
     std::printf("started:          peak %7.1f MB, resident %7.1f MB\n", megabytes(peakmemory::highWaterKilobytes()),
                 megabytes(peakmemory::residentKilobytes()));

@@ -9,8 +9,7 @@
 #include "tests/support/MemoryDataSet.h"
 #include "declaration/Store.h"
 #include "declaration/StoreDataSet.h"
-#include "tests/support/Credentials.h"
-#include "tests/support/Schema.h"
+#include "tests/support/DatabaseFixture.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -87,9 +86,7 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication application(argc, argv);
     QTemporaryDir directory;
-    const QString database = directory.filePath(QStringLiteral("RETENCIONES.FDB"));
-    db::Connection::createDatabase(database, credentials::connectionParameters(), QStringLiteral("WIN1252"),
-                                   projectSchema());
+    const QString database = fixture::createDatabase(directory, QStringLiteral("RETENCIONES.FDB"));
     WithholdingStore store(database);
     // The first export of a run also loads the fonts' metrics; later ones
     // find them loaded.

@@ -6,12 +6,12 @@
 #include "tests/support/Credentials.h"
 #include "tests/support/Schema.h"
 
-#include <QFile>
+#include <QList>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
-#include <QtTest>
 
-// Database files for the tests: each made from the project's schema (or a
+// Database files for the tests and benchmarks: each made from the project's schema (or a
 // schema of the test's own) in the test's temporary directory.
 namespace fixture {
 
