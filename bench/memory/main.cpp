@@ -78,7 +78,8 @@ int main(int argc, char** argv)
     WithholdingGrid grid;
     const qint64 totalCents = fillGrid(grid, lines);
     const QString total = QString::number(totalCents / 100);
-    std::printf("%6d lines typed: peak %7.1f MB, resident %7.1f MB\n", lines, megabytes(peakmemory::highWaterKilobytes()),
+    std::printf("%6d lines typed: peak %7.1f MB, resident %7.1f MB\n", lines,
+                megabytes(peakmemory::highWaterKilobytes()),
                 megabytes(peakmemory::residentKilobytes()));
 
     // The window keeps its store, connected, for the rest of the run.
@@ -104,7 +105,8 @@ int main(int argc, char** argv)
         }
         std::printf("CONFIRMA %d:       peak %7.1f MB, resident %7.1f MB, %8.1f ms, file %lld bytes, PDF %lld bytes, "
                     "database %lld bytes\n",
-                    round, megabytes(peakmemory::highWaterKilobytes()), megabytes(peakmemory::residentKilobytes()), elapsed,
+                    round, megabytes(peakmemory::highWaterKilobytes()), megabytes(peakmemory::residentKilobytes()),
+                    elapsed,
                     static_cast<long long>(QFileInfo(confirmed->declarationPath).size()),
                     static_cast<long long>(QFileInfo(confirmed->reportPath).size()),
                     static_cast<long long>(QFileInfo(database).size()));

@@ -303,7 +303,8 @@ void TestGuiLines::addingRequiresItsFields()
     QTest::keyClicks(window->Impo_compro, "1380");
     pressTab();
     QTest::mouseClick(window->B_adiciona, Qt::LeftButton);
-    QCOMPARE(desktop.messages->texts(), QStringList {QString::fromUtf8("Atención Falta ingresar Legajo o Nro. Comprobante !!!")});
+    QCOMPARE(desktop.messages->texts(),
+             QStringList {QString::fromUtf8("Atención Falta ingresar Legajo o Nro. Comprobante !!!")});
     QCOMPARE(grid().usedRows(), 0);
     QCOMPARE(window->nextRow, 1);
     QCOMPARE(window->e_totreten->text(), QString("0"));
@@ -573,7 +574,8 @@ void TestGuiLines::failedImportChangesNothing()
     QCOMPARE(desktop.messages->shown.first().kind, ShownBox::Error);
     if (!message.isEmpty())
         QCOMPARE(desktop.messages->shown.first().text, message);
-    QCOMPARE(desktop.messages->shown.first().detail, QString::fromUtf8("Archivo: %1\nLínea: %2").arg(path).arg(failingLine));
+    QCOMPARE(desktop.messages->shown.first().detail,
+             QString::fromUtf8("Archivo: %1\nLínea: %2").arg(path).arg(failingLine));
     QCOMPARE(grid().snapshot(), before);
     QCOMPARE(window->nextRow, 2);
     QCOMPARE(window->e_totreten->text(), QString("7"));

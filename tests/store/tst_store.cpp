@@ -507,8 +507,9 @@ void TestStore::tableReadsBackThroughIsql()
     // The embedded engine holds the file for this process until it detaches.
     m_store->disconnect();
 
-    const ToolResult isql = runIsql(
-        m_database, "set list on;\nselect jid, nrocom, fecha, importe, razon, cuit, periodo from reten order by jid;\n");
+    const ToolResult isql = runIsql(m_database, "set list on;\n"
+                                                "select jid, nrocom, fecha, importe, razon, cuit, periodo from reten "
+                                                "order by jid;\n");
     QVERIFY2(isql.exitCode == 0, qPrintable(isql.err));
     const QString output = isql.out;
 
