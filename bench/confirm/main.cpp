@@ -3,10 +3,10 @@
 // (which connects) and for a later one. Aims: 499 lines under 200 ms, 10,000
 // lines under 2 s.
 
-#include "bench/common/Schema.h"
 #include "declaration/Confirmation.h"
 #include "db/Connection.h"
 #include "declaration/Store.h"
+#include "tests/support/DatabaseFixture.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -85,9 +85,7 @@ int main(int argc, char** argv)
         return 1;
     }
     QTemporaryDir directory;
-    const QString database = directory.filePath(QStringLiteral("RETENCIONES.FDB"));
-    db::Connection::createDatabase(database, {QStringLiteral("user_name=SYSDBA"), QStringLiteral("password=pinecrest")},
-                                   QStringLiteral("WIN1252"), schema());
+    const QString database = fixture::createDatabase(directory, QStringLiteral("RETENCIONES.FDB"));
     const QString programDirectory = directory.path() + QLatin1Char('/');
 
     WithholdingGrid grid;

@@ -6,6 +6,7 @@
 #include "declaration/LineLoad.h"
 #include "app/Retenciones.h"
 #include "declaration/WithholdingGrid.h"
+#include "tests/support/PeakMemory.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -41,18 +42,6 @@ public:
     QString getOpenFileName() override { return path; }
     QString path;
 };
-
-qint64 statusFigure(const char* field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith(field))
-            return line.mid(qsizetype(qstrlen(field))).trimmed().split(' ').value(0).toLongLong();
-    }
-    return -1;
-}
 
 // One valid record: amounts that pass the cross-check, 195 characters.
 QByteArray record(int number)
@@ -95,7 +84,7 @@ int measure(int lines)
     TF_Retenciones window(collaborators);
     window.show();
     QApplication::processEvents();
-    const qint64 baseline = statusFigure("VmHWM:");
+    const qint64 baseline = peakmemory::highWaterKilobytes();
 
     QElapsedTimer timer;
     timer.start();
@@ -110,7 +99,7 @@ int measure(int lines)
                      qint64(boxes->shown.size()));
         return 1;
     }
-    const qint64 peak = statusFigure("VmHWM:");
+    const qint64 peak = peakmemory::highWaterKilobytes();
 
     // The same file read into a grid that no view shows: the share of the
     // reading and converting in the figure above.

@@ -6,40 +6,25 @@
 //
 // Usage: bench_memory [LINES [ROUNDS]]   (10000 lines, 1 round by default)
 
-#include "bench/common/Schema.h"
 #include "declaration/Confirmation.h"
 #include "db/Connection.h"
 #include "declaration/ControlReport.h"
 #include "declaration/Store.h"
 #include "declaration/WithholdingGrid.h"
+#include "tests/support/DatabaseFixture.h"
+#include "tests/support/PeakMemory.h"
 
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QTemporaryDir>
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <sys/resource.h>
 
 namespace {
 
-// A field of /proc/self/status in kB ("VmHWM", "VmRSS"), -1 where there is none.
-long statusKilobytes(const char* field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly | QIODevice::Text))
-        return -1;
-    const QByteArray prefix = QByteArray(field) + ':';
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith(prefix))
-            return line.mid(prefix.size()).trimmed().split(' ').value(0).toLong();
-    }
-    return -1;
-}
-
-double megabytes(long kilobytes)
+double megabytes(qint64 kilobytes)
 {
     return kilobytes / 1024.0;
 }
@@ -84,19 +69,18 @@ int main(int argc, char** argv)
     }
 
     QTemporaryDir directory;
-    const QString database = directory.filePath(QStringLiteral("RETENCIONES.FDB"));
-    db::Connection::createDatabase(database, {QStringLiteral("user_name=SYSDBA"), QStringLiteral("password=pinecrest")},
-                                   QStringLiteral("WIN1252"), schema());
+    const QString database = fixture::createDatabase(directory, QStringLiteral("RETENCIONES.FDB"));
     const QString programDirectory = directory.path() + QLatin1Char('/');
-    std::printf("started:          peak %7.1f MB, resident %7.1f MB\n", megabytes(statusKilobytes("VmHWM")),
-                megabytes(statusKilobytes("VmRSS")));
+    std::printf("started:          peak %7.1f MB, resident %7.1f MB\n", megabytes(peakmemory::highWaterKilobytes()),
+                megabytes(peakmemory::residentKilobytes()));
 
     const DeclarationHeader header {"3", "2026", "332", "30-71234567-1", "MUNICIPAL SERVICIOS SRL"};
     WithholdingGrid grid;
     const qint64 totalCents = fillGrid(grid, lines);
     const QString total = QString::number(totalCents / 100);
-    std::printf("%6d lines typed: peak %7.1f MB, resident %7.1f MB\n", lines, megabytes(statusKilobytes("VmHWM")),
-                megabytes(statusKilobytes("VmRSS")));
+    std::printf("%6d lines typed: peak %7.1f MB, resident %7.1f MB\n", lines,
+                megabytes(peakmemory::highWaterKilobytes()),
+                megabytes(peakmemory::residentKilobytes()));
 
     // The window keeps its store, connected, for the rest of the run.
     WithholdingStore store(database);
@@ -121,16 +105,14 @@ int main(int argc, char** argv)
         }
         std::printf("CONFIRMA %d:       peak %7.1f MB, resident %7.1f MB, %8.1f ms, file %lld bytes, PDF %lld bytes, "
                     "database %lld bytes\n",
-                    round, megabytes(statusKilobytes("VmHWM")), megabytes(statusKilobytes("VmRSS")), elapsed,
+                    round, megabytes(peakmemory::highWaterKilobytes()), megabytes(peakmemory::residentKilobytes()),
+                    elapsed,
                     static_cast<long long>(QFileInfo(confirmed->declarationPath).size()),
                     static_cast<long long>(QFileInfo(confirmed->reportPath).size()),
                     static_cast<long long>(QFileInfo(database).size()));
     }
     store.disconnect();
-    // The kernel's own maximum, besides VmHWM (which it updates lazily).
-    rusage usage {};
-    getrusage(RUSAGE_SELF, &usage);
-    const long peak = std::max(statusKilobytes("VmHWM"), usage.ru_maxrss);
+    const qint64 peak = peakmemory::peakKilobytes();
     std::printf("peak memory of %d lines, %d CONFIRMA: %.1f MB (aim: under 150 MB)\n", lines, rounds,
                 megabytes(peak));
     return 0;

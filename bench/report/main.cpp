@@ -4,12 +4,12 @@
 // and of the export, and the size of the file. The export alone over lines
 // held in memory is timed too. Aims: 499 lines under 150 ms, 10,000 under 2 s.
 
-#include "bench/common/Schema.h"
 #include "db/Connection.h"
 #include "declaration/ControlReport.h"
 #include "tests/support/MemoryDataSet.h"
 #include "declaration/Store.h"
 #include "declaration/StoreDataSet.h"
+#include "tests/support/DatabaseFixture.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -86,9 +86,7 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication application(argc, argv);
     QTemporaryDir directory;
-    const QString database = directory.filePath(QStringLiteral("RETENCIONES.FDB"));
-    db::Connection::createDatabase(database, {QStringLiteral("user_name=SYSDBA"), QStringLiteral("password=pinecrest")},
-                                   QStringLiteral("WIN1252"), schema());
+    const QString database = fixture::createDatabase(directory, QStringLiteral("RETENCIONES.FDB"));
     WithholdingStore store(database);
     // The first export of a run also loads the fonts' metrics; later ones
     // find them loaded.

@@ -8,6 +8,7 @@
 #include "app/Retenciones.h"
 #include "app/Startup.h"
 #include "declaration/WithholdingGrid.h"
+#include "tests/support/PeakMemory.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -22,7 +23,6 @@
 #include <cstring>
 #include <spawn.h>
 #include <string>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -82,9 +82,7 @@ int runChild(int argc, char** argv, const char* grabPath, bool allPanels, bool h
             application.exit(saved ? 0 : 1);
             return;
         }
-        struct rusage usage {};
-        getrusage(RUSAGE_SELF, &usage);
-        std::printf("painted %ld\n", usage.ru_maxrss);
+        std::printf("painted %lld\n", static_cast<long long>(peakmemory::kernelMaximumKilobytes()));
         std::fflush(stdout);
         application.exit(0);
     };

@@ -1,10 +1,10 @@
 #include "app/Ayuda.h"
 #include "core/Error.h"
-#include "tests/support/FakeCollaborators.h"
 #include "app/MaskEdit.h"
 #include "app/Retenciones.h"
 #include "app/Startup.h"
 #include "declaration/WithholdingGrid.h"
+#include "tests/support/WindowFixture.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -32,7 +32,7 @@ enum class Phase { Header, MethodChoice, ManualEntry, AfterConfirmation };
 
 Q_DECLARE_METATYPE(Phase)
 
-class TestWindow : public QObject
+class TestWindow : public QObject, public WindowFixture
 {
     Q_OBJECT
 
@@ -76,45 +76,19 @@ private slots:
     void closingEndsWithoutAQuestion();
 
 private:
-    void open();
-    QWidget* focus() const { return QApplication::focusWidget(); }
-    void pressTab() { QTest::keyClick(focus(), Qt::Key_Tab); }
-    void enterHeader(const QString& legajo, const QString& month);
+    void pressTab() { press(Qt::Key_Tab); }
     void bringToPhase(Phase phase);
     bool isHeaderPhase() const;
-
-    FakeDesktop* desktop = nullptr;
-    std::unique_ptr<TF_Retenciones> window;
 };
 
 void TestWindow::init()
 {
-    desktop = new FakeDesktop;
-    open();
+    begin(Files::None);
 }
 
 void TestWindow::cleanup()
 {
-    window.reset();
-    delete desktop;
-    desktop = nullptr;
-}
-
-void TestWindow::open()
-{
-    window = createWindows(desktop->collaborators());
-    window->show();
-    window->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(window.get()));
-    QTRY_COMPARE(focus(), static_cast<QWidget*>(window->e_legaJo));
-}
-
-void TestWindow::enterHeader(const QString& legajo, const QString& month)
-{
-    QTest::keyClicks(window->e_legaJo, legajo);
-    pressTab();
-    QTest::keyClicks(window->e_Mes, month);
-    pressTab();
+    finish();
 }
 
 // Brings the window into a phase the way the user does, or, for the phases
@@ -123,9 +97,7 @@ void TestWindow::bringToPhase(Phase phase)
 {
     if (phase == Phase::Header)
         return;
-    enterHeader(QStringLiteral("332"), QStringLiteral("3"));
-    QTest::keyClicks(window->E_ano, QStringLiteral("2026"));
-    pressTab();
+    typeHeader(QStringLiteral("332"), QStringLiteral("3"), QStringLiteral("2026"));
     QVERIFY(!window->Panel1->isEnabled());
     if (phase == Phase::ManualEntry) {
         window->B_Confirma->setEnabled(true);
@@ -141,7 +113,7 @@ void TestWindow::bringToPhase(Phase phase)
         window->Panel3->hide();
         window->Panel2->hide();
     }
-    desktop->messages->shown.clear();
+    desktop.messages->shown.clear();
 }
 
 bool TestWindow::isHeaderPhase() const
@@ -170,7 +142,7 @@ void TestWindow::firstAppearance()
     QVERIFY(!window->salida->isVisible());
     QVERIFY(window->Panel1->isEnabled());
     QVERIFY(window->registry.lookup(QStringLiteral("4505")).has_value());
-    QVERIFY(desktop->messages->shown.isEmpty());
+    QVERIFY(desktop.messages->shown.isEmpty());
     QCOMPARE(window->windowTitle(), QString());
 }
 
@@ -330,14 +302,8 @@ void TestWindow::tabAndPhasesThroughTheHeader()
         pressTab();
         QCOMPARE(focus(), next);
     }
-    QTest::keyClicks(window->e_legaJo, QStringLiteral("4505"));
-    pressTab();
-    QCOMPARE(focus(), static_cast<QWidget*>(window->e_Mes));
-    QTest::keyClicks(window->e_Mes, QStringLiteral("3"));
-    pressTab();
-    QCOMPARE(focus(), static_cast<QWidget*>(window->E_ano));
-    QTest::keyClicks(window->E_ano, QStringLiteral("2026"));
-    pressTab();
+    // Each header field has the focus when its keys come.
+    typeHeader(QStringLiteral("4505"), QStringLiteral("3"), QStringLiteral("2026"), Qt::Key_Tab, Focus::Checked);
     // Method choice: header locked, load-method panel shown.
     QCOMPARE(focus(), static_cast<QWidget*>(window->Grilla));
     QVERIFY(!window->Panel1->isEnabled());
@@ -349,8 +315,8 @@ void TestWindow::tabAndPhasesThroughTheHeader()
         pressTab();
         QCOMPARE(focus(), next);
     }
-    QVERIFY(desktop->messages->shown.isEmpty());
-    QCOMPARE(desktop->beep->count, 0);
+    QVERIFY(desktop.messages->shown.isEmpty());
+    QCOMPARE(desktop.beep->count, 0);
 }
 
 void TestWindow::statusLineStaysDockedWhenResized()
@@ -388,7 +354,7 @@ void TestWindow::legajo()
     QCOMPARE(window->e_legaJo->text(), legajo);
     if (exists) {
         const Agent agent = *window->registry.lookup(legajo);
-        QVERIFY(desktop->messages->shown.isEmpty());
+        QVERIFY(desktop.messages->shown.isEmpty());
         QCOMPARE(window->e_Cuit->text(), agent.cuit);
         QCOMPARE(window->e_Razon->text(), agent.companyName);
         QCOMPARE(window->e_Mes->text(), QStringLiteral("3"));
@@ -397,8 +363,8 @@ void TestWindow::legajo()
         if (legajo.isEmpty())
             QVERIFY(window->e_Cuit->text().isEmpty());
     } else {
-        QCOMPARE(desktop->messages->texts(), QStringList {legajoMessage});
-        QCOMPARE(desktop->messages->shown.first().kind, ShownBox::Information);
+        QCOMPARE(desktop.messages->texts(), QStringList {legajoMessage});
+        QCOMPARE(desktop.messages->shown.first().kind, ShownBox::Information);
         QVERIFY(window->e_Cuit->text().isEmpty());
         QVERIFY(window->e_Razon->text().isEmpty());
         QVERIFY(window->e_Mes->text().isEmpty());
@@ -424,8 +390,8 @@ void TestWindow::enterInLegajo()
     QTest::keyClicks(window->e_legaJo, legajo);
     QTest::keyClick(window->e_legaJo, Qt::Key_Return);
     QCOMPARE(focus()->objectName(), endsIn);
-    QCOMPARE(desktop->messages->shown.size(), messages);
-    QCOMPARE(desktop->beep->count, 0);
+    QCOMPARE(desktop.messages->shown.size(), messages);
+    QCOMPARE(desktop.beep->count, 0);
     QCOMPARE(window->e_legaJo->text(), legajo);
 }
 
@@ -447,14 +413,14 @@ void TestWindow::month()
 {
     QFETCH(QString, month);
     QFETCH(bool, accepted);
-    enterHeader(QStringLiteral("332"), month);
+    typeHeader(QStringLiteral("332"), month);
     QCOMPARE(window->e_Mes->text(), month);
     if (accepted) {
-        QVERIFY(desktop->messages->shown.isEmpty());
+        QVERIFY(desktop.messages->shown.isEmpty());
         QCOMPARE(focus(), static_cast<QWidget*>(window->E_ano));
     } else {
         // Exactly one box, however many rules the value breaks.
-        QCOMPARE(desktop->messages->texts(), QStringList {monthMessage});
+        QCOMPARE(desktop.messages->texts(), QStringList {monthMessage});
         QCOMPARE(focus(), static_cast<QWidget*>(window->e_Mes));
     }
 }
@@ -475,17 +441,15 @@ void TestWindow::year()
 {
     QFETCH(QString, year);
     QFETCH(bool, accepted);
-    enterHeader(QStringLiteral("332"), QStringLiteral("3"));
-    QTest::keyClicks(window->E_ano, year);
-    pressTab();
+    typeHeader(QStringLiteral("332"), QStringLiteral("3"), year);
     QCOMPARE(window->E_ano->text(), year);
     if (accepted) {
-        QVERIFY(desktop->messages->shown.isEmpty());
+        QVERIFY(desktop.messages->shown.isEmpty());
         QVERIFY(!window->Panel1->isEnabled());
         QVERIFY(window->Panel3->isVisible());
         QCOMPARE(focus(), static_cast<QWidget*>(window->Grilla));
     } else {
-        QCOMPARE(desktop->messages->texts(), QStringList {yearMessage});
+        QCOMPARE(desktop.messages->texts(), QStringList {yearMessage});
         QVERIFY(window->Panel1->isEnabled());
         QVERIFY(!window->Panel3->isVisible());
         QCOMPARE(focus(), static_cast<QWidget*>(window->E_ano));
@@ -494,12 +458,10 @@ void TestWindow::year()
 
 void TestWindow::yearThatIsNoInteger()
 {
-    enterHeader(QStringLiteral("332"), QStringLiteral("3"));
-    QTest::keyClicks(window->E_ano, QStringLiteral("99999999999"));
-    pressTab();
-    QCOMPARE(desktop->messages->shown.size(), 1);
-    QCOMPARE(desktop->messages->shown.first().kind, ShownBox::Error);
-    QCOMPARE(desktop->messages->shown.first().text, QStringLiteral("''99999999999'' is not a valid integer value"));
+    typeHeader(QStringLiteral("332"), QStringLiteral("3"), QStringLiteral("99999999999"));
+    QCOMPARE(desktop.messages->shown.size(), 1);
+    QCOMPARE(desktop.messages->shown.first().kind, ShownBox::Error);
+    QCOMPARE(desktop.messages->shown.first().text, QStringLiteral("''99999999999'' is not a valid integer value"));
     // The check stopped: the focus went on, the header stays editable.
     QCOMPARE(focus(), static_cast<QWidget*>(window->Grilla));
     QVERIFY(window->Panel1->isEnabled());
@@ -518,7 +480,7 @@ void TestWindow::refusedValueShowsItsBoxOnceWhenTheBoxTakesTheActivation()
     // as a real modal box does.
     QWidget box;
     TF_Retenciones* main = window.get();
-    desktop->messages->whileShown = [&box, main](const ShownBox&) {
+    desktop.messages->whileShown = [&box, main](const ShownBox&) {
         box.show();
         box.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&box));
@@ -526,10 +488,10 @@ void TestWindow::refusedValueShowsItsBoxOnceWhenTheBoxTakesTheActivation()
         main->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(main));
     };
-    enterHeader(QStringLiteral("332"), QStringLiteral("13"));
+    typeHeader(QStringLiteral("332"), QStringLiteral("13"));
     QTRY_COMPARE(focus(), static_cast<QWidget*>(window->e_Mes));
     QTest::qWait(20);
-    QCOMPARE(desktop->messages->texts(), QStringList {monthMessage});
+    QCOMPARE(desktop.messages->texts(), QStringList {monthMessage});
 
     // Losing and regaining the activation alone runs no check.
     box.show();
@@ -539,7 +501,7 @@ void TestWindow::refusedValueShowsItsBoxOnceWhenTheBoxTakesTheActivation()
     window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(window.get()));
     QTest::qWait(20);
-    QCOMPARE(desktop->messages->shown.size(), 1);
+    QCOMPARE(desktop.messages->shown.size(), 1);
 
     // A refused legajo empties the month and keeps the focus in the legajo.
     window->e_Mes->setText(QStringLiteral("3"));
@@ -549,7 +511,7 @@ void TestWindow::refusedValueShowsItsBoxOnceWhenTheBoxTakesTheActivation()
     pressTab();
     QTRY_COMPARE(focus(), static_cast<QWidget*>(window->e_legaJo));
     QTest::qWait(20);
-    QCOMPARE(desktop->messages->texts(), (QStringList {monthMessage, legajoMessage}));
+    QCOMPARE(desktop.messages->texts(), (QStringList {monthMessage, legajoMessage}));
 }
 
 void TestWindow::digitFilter_data()
@@ -580,7 +542,7 @@ void TestWindow::digitFilter()
     edit->setText(QStringLiteral("1"));
     edit->setFocus();
     edit->setCursorPosition(1);
-    desktop->messages->shown.clear();
+    desktop.messages->shown.clear();
     QTest::keyClick(edit, Qt::Key(key), Qt::NoModifier);
     if (key == Qt::Key_Delete) {
         // Delete acts on the character after the cursor: none here.
@@ -588,7 +550,7 @@ void TestWindow::digitFilter()
     } else {
         QCOMPARE(edit->text(), result);
     }
-    QCOMPARE(desktop->beep->count, beeps);
+    QCOMPARE(desktop.beep->count, beeps);
     Q_UNUSED(text);
 }
 
@@ -599,13 +561,13 @@ void TestWindow::clipboardShortcutsDoNothingInFilteredFields()
     window->e_Mes->setText(QStringLiteral("3"));
     QTest::keyClick(window->e_Mes, Qt::Key_V, Qt::ControlModifier);
     QCOMPARE(window->e_Mes->text(), QStringLiteral("3"));
-    QCOMPARE(desktop->beep->count, 1);
+    QCOMPARE(desktop.beep->count, 1);
     window->e_Mes->selectAll();
     QTest::keyClick(window->e_Mes, Qt::Key_X, Qt::ControlModifier);
     QCOMPARE(window->e_Mes->text(), QStringLiteral("3"));
     QTest::keyClick(window->e_Mes, Qt::Key_C, Qt::ControlModifier);
     QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("12"));
-    QCOMPARE(desktop->beep->count, 3);
+    QCOMPARE(desktop.beep->count, 3);
 }
 
 void TestWindow::enterMovesOnInEmpresa()
@@ -615,7 +577,7 @@ void TestWindow::enterMovesOnInEmpresa()
     QTest::keyClick(window->empresa, Qt::Key_Return);
     QCOMPARE(focus(), static_cast<QWidget*>(window->E_FECha));
     QCOMPARE(window->empresa->text(), QStringLiteral("FERRETERIA"));
-    QCOMPARE(desktop->beep->count, 0);
+    QCOMPARE(desktop.beep->count, 0);
 }
 
 void TestWindow::escapeAsksTheResetQuestionInEveryPhase_data()
@@ -652,10 +614,10 @@ void TestWindow::escapeAsksTheResetQuestionInEveryPhase()
     const QString legajo = window->e_legaJo->text();
     QWidget* focusBefore = focus();
 
-    desktop->messages->answers = {answer};
+    desktop.messages->answers = {answer};
     QTest::keyClick(focus(), Qt::Key_Escape);
-    QCOMPARE(desktop->messages->texts(), QStringList {resetQuestion});
-    QCOMPARE(desktop->messages->shown.first().kind, ShownBox::Question);
+    QCOMPARE(desktop.messages->texts(), QStringList {resetQuestion});
+    QCOMPARE(desktop.messages->shown.first().kind, ShownBox::Question);
 
     if (!answer) {
         QCOMPARE(window->Panel1->isEnabled(), panel1);
@@ -686,10 +648,10 @@ void TestWindow::escapeInMonthEndsWithTheMonthMessage()
     QTest::keyClicks(window->e_legaJo, QStringLiteral("332"));
     pressTab();
     QTest::keyClicks(window->e_Mes, QStringLiteral("5"));
-    desktop->messages->answers = {true};
+    desktop.messages->answers = {true};
     QTest::keyClick(window->e_Mes, Qt::Key_Escape);
     // The reset empties the month before it moves the focus away from it.
-    QCOMPARE(desktop->messages->texts(), (QStringList {resetQuestion, monthMessage}));
+    QCOMPARE(desktop.messages->texts(), (QStringList {resetQuestion, monthMessage}));
     QCOMPARE(focus(), static_cast<QWidget*>(window->e_Mes));
     QVERIFY(window->e_Mes->text().isEmpty());
     QVERIFY(isHeaderPhase());
@@ -702,19 +664,19 @@ void TestWindow::escapeInATypedMaskedFieldDoesNotReset()
     QTest::keyClicks(window->E_CuitReten, QStringLiteral("20"));
     QVERIFY(window->E_CuitReten->hasUserInput());
     QTest::keyClick(window->E_CuitReten, Qt::Key_Escape);
-    QCOMPARE(desktop->messages->texts(), QStringList());
+    QCOMPARE(desktop.messages->texts(), QStringList());
     QVERIFY(window->Panel2->isVisible());
     // Once the program has set its text, Esc resets again.
     window->E_CuitReten->clear();
     QTest::keyClick(window->E_CuitReten, Qt::Key_Escape);
-    QCOMPARE(desktop->messages->texts(), QStringList {resetQuestion});
+    QCOMPARE(desktop.messages->texts(), QStringList {resetQuestion});
 }
 
 void TestWindow::enterOnAFocusedButtonClicksIt()
 {
     window->B3->setFocus();
     QTest::keyClick(window->B3, Qt::Key_Return);
-    QCOMPARE(desktop->messages->texts(), QStringList {resetQuestion});
+    QCOMPARE(desktop.messages->texts(), QStringList {resetQuestion});
 }
 
 void TestWindow::lineNumberColumnIsFixed()
@@ -765,7 +727,7 @@ void TestWindow::helpWindowShownTwiceKeepsTypedText()
     QVERIFY(help->isVisible());
     QVERIFY(help->Memo1->toPlainText().endsWith(QStringLiteral("de miles Coma (,) nota")));
     help->close();
-    QVERIFY(desktop->messages->shown.isEmpty());
+    QVERIFY(desktop.messages->shown.isEmpty());
 }
 
 void TestWindow::errorsEndingAHandlerShowTheErrorBox()
@@ -778,10 +740,10 @@ void TestWindow::errorsEndingAHandlerShowTheErrorBox()
     });
     window->runHandler([&ranOn] { ranOn = true; });
     QVERIFY(ranOn);
-    QCOMPARE(desktop->messages->shown.size(), 1);
-    QCOMPARE(desktop->messages->shown.first().kind, ShownBox::Error);
-    QCOMPARE(desktop->messages->shown.first().text, QStringLiteral("Cannot create file \"x\""));
-    QCOMPARE(desktop->messages->shown.first().detail, QStringLiteral("Permission denied"));
+    QCOMPARE(desktop.messages->shown.size(), 1);
+    QCOMPARE(desktop.messages->shown.first().kind, ShownBox::Error);
+    QCOMPARE(desktop.messages->shown.first().text, QStringLiteral("Cannot create file \"x\""));
+    QCOMPARE(desktop.messages->shown.first().detail, QStringLiteral("Permission denied"));
 }
 
 void TestWindow::closingEndsWithoutAQuestion()
@@ -796,7 +758,7 @@ void TestWindow::closingEndsWithoutAQuestion()
     QCOMPARE(QApplication::exec(), 0);
     QApplication::setQuitOnLastWindowClosed(false);
     QVERIFY(closed);
-    QVERIFY(desktop->messages->shown.isEmpty());
+    QVERIFY(desktop.messages->shown.isEmpty());
 }
 
 int main(int argc, char** argv)

@@ -1,13 +1,13 @@
 // Line entry, the grid, "Carga Manual" and the file import, driven through
 // the real window with key, mouse and focus events; boxes, beep and file
 // dialog are answered by the test.
-#include "app/Collaborators.h"
 #include "app/MaskEdit.h"
 #include "tests/support/RecordLines.h"
 #include "tests/support/GridLines.h"
 #include "app/Retenciones.h"
 #include "app/Startup.h"
 #include "declaration/WithholdingGrid.h"
+#include "tests/support/WindowFixture.h"
 
 #include <QApplication>
 #include <QFile>
@@ -25,57 +25,6 @@ using recordlines::record;
 
 namespace {
 
-struct ShownBox {
-    enum Kind { Information, Question, Error };
-    Kind kind;
-    QString text;
-    QString detail;
-};
-
-class RecordingBoxes : public MessageBoxes
-{
-public:
-    QList<ShownBox> shown;
-    bool answer = false;
-
-    void information(const QString& text) override { shown << ShownBox {ShownBox::Information, text, {}}; }
-    void informationWithDetail(const QString& text, const QString& detail) override
-    {
-        shown << ShownBox {ShownBox::Information, text, detail};
-    }
-    bool question(const QString& text) override
-    {
-        shown << ShownBox {ShownBox::Question, text, {}};
-        return answer;
-    }
-    void error(const QString& message, const QString& detail) override
-    {
-        shown << ShownBox {ShownBox::Error, message, detail};
-    }
-
-    QStringList texts() const
-    {
-        QStringList result;
-        for (const ShownBox& box : shown)
-            result << box.text;
-        return result;
-    }
-};
-
-class CountingBeep : public SystemBeep
-{
-public:
-    int count = 0;
-    void beep() override { ++count; }
-};
-
-class ScriptedDialog : public OpenFileDialog
-{
-public:
-    QStringList paths; // the next answers; none left cancels
-    QString getOpenFileName() override { return paths.isEmpty() ? QString() : paths.takeFirst(); }
-};
-
 const QString duplicateMessage = QString::fromUtf8("Atención Comprobante ya Ingresado !!!");
 const QString notPositiveMessage = QStringLiteral("El Importe  debe ser Mayor a Cero !!!");
 const QString tooLargeMessage = QString::fromUtf8("Atención El Importe no puede superar 999999999.99 !!!");
@@ -85,7 +34,7 @@ const QString resetQuestion = QStringLiteral("Esta seguro de Limpiar todo lo Ing
 
 } // namespace
 
-class TestGuiLines : public QObject
+class TestGuiLines : public QObject, public WindowFixture
 {
     Q_OBJECT
 
@@ -126,42 +75,20 @@ private:
     void import(const QString& path);
     void typeLine(const QString& cuit, const QString& name, const QString& date, const QString& receipt,
                   const QString& amount);
-    void pressEnter() { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); }
-    void pressTab() { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab); }
+    void pressEnter() { press(Qt::Key_Return); }
+    void pressTab() { press(Qt::Key_Tab); }
     void doubleClickRow(int gridRow);
-    QWidget* focus() const { return QApplication::focusWidget(); }
     WithholdingGrid& grid() const { return *window->gridCells; }
-
-    std::unique_ptr<QTemporaryDir> directory;
-    std::shared_ptr<RecordingBoxes> boxes;
-    std::shared_ptr<CountingBeep> beep;
-    std::shared_ptr<ScriptedDialog> dialog;
-    std::unique_ptr<TF_Retenciones> window;
 };
 
 void TestGuiLines::init()
 {
-    directory = std::make_unique<QTemporaryDir>();
-    QVERIFY(directory->isValid());
-    boxes = std::make_shared<RecordingBoxes>();
-    beep = std::make_shared<CountingBeep>();
-    dialog = std::make_shared<ScriptedDialog>();
-    Collaborators collaborators;
-    collaborators.messages = boxes;
-    collaborators.beep = beep;
-    collaborators.fileDialog = dialog;
-    collaborators.programDirectory = directory->path() + QLatin1Char('/');
-    window = createWindows(collaborators);
-    window->show();
-    window->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(window.get()));
-    QTRY_COMPARE(focus(), static_cast<QWidget*>(window->e_legaJo));
+    begin(Files::Directory);
 }
 
 void TestGuiLines::cleanup()
 {
-    window.reset();
-    directory.reset();
+    finish();
 }
 
 QString TestGuiLines::writeFile(const QString& name, const QByteArray& bytes)
@@ -176,12 +103,7 @@ QString TestGuiLines::writeFile(const QString& name, const QByteArray& bytes)
 // Legajo 332, month 3, year 2026: the method panel opens.
 void TestGuiLines::enterHeader()
 {
-    QTest::keyClicks(window->e_legaJo, "332");
-    pressTab();
-    QTest::keyClicks(window->e_Mes, "3");
-    pressTab();
-    QTest::keyClicks(window->E_ano, "2026");
-    pressTab();
+    typeHeader("332", "3", "2026");
     QVERIFY(window->Panel3->isVisible());
     QVERIFY(!window->Panel1->isEnabled());
     QVERIFY(!window->e_Cuit->text().isEmpty());
@@ -199,7 +121,7 @@ void TestGuiLines::startManualEntry()
 
 void TestGuiLines::import(const QString& path)
 {
-    dialog->paths = QStringList {path};
+    desktop.fileDialog->paths = QStringList {path};
     QTest::mouseClick(window->B1, Qt::LeftButton);
 }
 
@@ -209,21 +131,7 @@ void TestGuiLines::typeLine(const QString& cuit, const QString& name, const QStr
                             const QString& amount)
 {
     window->E_CuitReten->setFocus();
-    QTest::keyClicks(window->E_CuitReten, cuit);
-    pressEnter();
-    QCOMPARE(focus(), static_cast<QWidget*>(window->empresa));
-    QTest::keyClicks(window->empresa, name);
-    pressEnter();
-    QTest::keyClicks(window->E_FECha, date);
-    pressEnter();
-    QCOMPARE(focus(), static_cast<QWidget*>(window->E_Comprobante));
-    QTest::keyClicks(window->E_Comprobante, receipt);
-    pressEnter();
-    QCOMPARE(focus(), static_cast<QWidget*>(window->Impo_compro));
-    QTest::keyClicks(window->Impo_compro, amount);
-    pressEnter();
-    QCOMPARE(focus(), static_cast<QWidget*>(window->B_adiciona));
-    pressEnter();
+    WindowFixture::typeLine(cuit, name, date, receipt, amount);
 }
 
 void TestGuiLines::doubleClickRow(int gridRow)
@@ -245,8 +153,8 @@ void TestGuiLines::typedLinesTotalsAndDeletion()
     QCOMPARE(window->e_totreten->text(), QString("13"));
     typeLine("30111111118", "TRES", "31032026", "1003", "100.00");
     QCOMPARE(window->e_totreten->text(), QString("13"));
-    QVERIFY(boxes->shown.isEmpty());
-    QCOMPARE(beep->count, 0);
+    QVERIFY(desktop.messages->shown.isEmpty());
+    QCOMPARE(desktop.beep->count, 0);
 
     const WithholdingGrid::Line first {"1", "1001", "15/03/2026", "1234.56", "6", "PROVEEDOR UNO", "20-12345678-9"};
     QCOMPARE(grid().line(1), first);
@@ -266,11 +174,11 @@ void TestGuiLines::typedLinesTotalsAndDeletion()
     QCOMPARE(window->e_totreten->text(), QString("6"));
     QCOMPARE(grid().line(2), (WithholdingGrid::Line {"2", "", "", "", "", "", ""}));
     QCOMPARE(grid().cell(3, 1), QString("1003"));
-    QVERIFY(boxes->shown.isEmpty()); // no confirmation asked
+    QVERIFY(desktop.messages->shown.isEmpty()); // no confirmation asked
 
     // The deleted number is free again, and the next line goes to row 4.
     typeLine("20123456789", "CUATRO", "02032026", "1002", "300");
-    QVERIFY(boxes->shown.isEmpty());
+    QVERIFY(desktop.messages->shown.isEmpty());
     QCOMPARE(grid().cell(4, 0), QString("4"));
     QCOMPARE(grid().cell(4, 1), QString("1002"));
     QCOMPARE(window->nextRow, 5);
@@ -342,7 +250,7 @@ void TestGuiLines::receiptAmount()
     QCOMPARE(window->Impo_compro->text(), shown);
     QCOMPARE(window->E_Importe->text(), withholding);
     if (message.isEmpty()) {
-        QVERIFY(boxes->shown.isEmpty());
+        QVERIFY(desktop.messages->shown.isEmpty());
         QCOMPARE(focus(), static_cast<QWidget*>(window->B_adiciona));
         // ADICIONA takes the line, a withholding of 0 included.
         window->E_CuitReten->setFocus();
@@ -353,7 +261,7 @@ void TestGuiLines::receiptAmount()
         QCOMPARE(grid().cell(1, 4), withholding);
         QCOMPARE(grid().cell(1, 3), shown);
     } else {
-        QCOMPARE(boxes->texts(), QStringList {message});
+        QCOMPARE(desktop.messages->texts(), QStringList {message});
         QCOMPARE(focus(), static_cast<QWidget*>(window->Impo_compro));
     }
 }
@@ -370,7 +278,7 @@ void TestGuiLines::emptyAmountKeepsTheEarlierWithholding()
     window->Impo_compro->selectAll();
     QTest::keyClick(window->Impo_compro, Qt::Key_Backspace);
     pressTab();
-    QCOMPARE(boxes->texts(), QStringList {notPositiveMessage});
+    QCOMPARE(desktop.messages->texts(), QStringList {notPositiveMessage});
     QCOMPARE(window->Impo_compro->text(), QString("0.00"));
     QCOMPARE(window->E_Importe->text(), QString("7"));
     QCOMPARE(focus(), static_cast<QWidget*>(window->Impo_compro));
@@ -396,7 +304,8 @@ void TestGuiLines::addingRequiresItsFields()
     QTest::keyClicks(window->Impo_compro, "1380");
     pressTab();
     QTest::mouseClick(window->B_adiciona, Qt::LeftButton);
-    QCOMPARE(boxes->texts(), QStringList {QString::fromUtf8("Atención Falta ingresar Legajo o Nro. Comprobante !!!")});
+    QCOMPARE(desktop.messages->texts(),
+             QStringList {QString::fromUtf8("Atención Falta ingresar Legajo o Nro. Comprobante !!!")});
     QCOMPARE(grid().usedRows(), 0);
     QCOMPARE(window->nextRow, 1);
     QCOMPARE(window->e_totreten->text(), QString("0"));
@@ -423,7 +332,7 @@ void TestGuiLines::dateChecks()
     QTest::keyClicks(window->E_FECha, typed);
     QCOMPARE(window->E_FECha->value(), typed);
     pressTab();
-    QCOMPARE(boxes->texts(), messages);
+    QCOMPARE(desktop.messages->texts(), messages);
     QCOMPARE(focus(), messages.isEmpty() ? static_cast<QWidget*>(window->E_Comprobante)
                                          : static_cast<QWidget*>(window->E_FECha));
 }
@@ -448,23 +357,23 @@ void TestGuiLines::partlyFilledMaskedFieldCannotBeLeft()
     QTest::keyClicks(masked, typed);
     pressTab();
     // One box, one beep, and no exit check (the date check would complain).
-    QCOMPARE(boxes->texts(), QStringList {invalidInput});
-    QCOMPARE(beep->count, 1);
+    QCOMPARE(desktop.messages->texts(), QStringList {invalidInput});
+    QCOMPARE(desktop.beep->count, 1);
     QCOMPARE(focus(), static_cast<QWidget*>(masked));
     pressEnter();
-    QCOMPARE(boxes->texts(), (QStringList {invalidInput, invalidInput}));
+    QCOMPARE(desktop.messages->texts(), (QStringList {invalidInput, invalidInput}));
     QCOMPARE(focus(), static_cast<QWidget*>(masked));
 
     // Esc abandons the typing with a beep and asks nothing; the field can
     // then be left, and the next Esc is the reset again.
-    const int beepsBefore = beep->count;
+    const int beepsBefore = desktop.beep->count;
     QTest::keyClick(masked, Qt::Key_Escape);
     QVERIFY(masked->isBlank());
-    QCOMPARE(beep->count, beepsBefore + 1);
-    QCOMPARE(boxes->shown.size(), 2);
+    QCOMPARE(desktop.beep->count, beepsBefore + 1);
+    QCOMPARE(desktop.messages->shown.size(), 2);
     QVERIFY(window->Panel2->isVisible());
     QTest::keyClick(masked, Qt::Key_Escape);
-    QCOMPARE(boxes->texts().last(), resetQuestion);
+    QCOMPARE(desktop.messages->texts().last(), resetQuestion);
     QVERIFY(window->Panel2->isVisible()); // answered No
 }
 
@@ -475,21 +384,21 @@ void TestGuiLines::keyFiltersOfTheAmountFields()
     window->Impo_compro->setFocus();
     QTest::keyClicks(window->Impo_compro, "1a2,3.4-");
     QCOMPARE(window->Impo_compro->text(), QString("12,3.4"));
-    QCOMPARE(beep->count, 2);
+    QCOMPARE(desktop.beep->count, 2);
     // A receipt amount with a comma is no number: the conversion error, the
     // text stays as typed.
     window->Impo_compro->setFocus();
     window->Impo_compro->setText("1,5");
     pressTab();
-    QCOMPARE(boxes->shown.size(), 1);
-    QCOMPARE(boxes->shown.first().kind, ShownBox::Error);
-    QCOMPARE(boxes->shown.first().text, QString("'1,5' is not a valid floating point value"));
+    QCOMPARE(desktop.messages->shown.size(), 1);
+    QCOMPARE(desktop.messages->shown.first().kind, ShownBox::Error);
+    QCOMPARE(desktop.messages->shown.first().text, QString("'1,5' is not a valid floating point value"));
     QCOMPARE(window->Impo_compro->text(), QString("1,5"));
 
     window->E_CuitReten->setFocus();
     QTest::keyClicks(window->E_CuitReten, "2x0");
     QCOMPARE(window->E_CuitReten->value().trimmed(), QString("20"));
-    QCOMPARE(beep->count, 3);
+    QCOMPARE(desktop.beep->count, 3);
 }
 
 void TestGuiLines::duplicateMessageOncePerMatchingLine()
@@ -503,16 +412,16 @@ void TestGuiLines::duplicateMessageOncePerMatchingLine()
     window->E_Comprobante->setFocus();
     QTest::keyClicks(window->E_Comprobante, "0000000000555");
     pressTab();
-    QCOMPARE(boxes->texts(), (QStringList {duplicateMessage, duplicateMessage}));
+    QCOMPARE(desktop.messages->texts(), (QStringList {duplicateMessage, duplicateMessage}));
     QCOMPARE(focus(), static_cast<QWidget*>(window->E_Comprobante));
     QCOMPARE(window->E_Comprobante->text(), QString("0000000000555"));
 
     // The same number without its leading zeros does not match.
-    boxes->shown.clear();
+    desktop.messages->shown.clear();
     window->E_Comprobante->clear();
     QTest::keyClicks(window->E_Comprobante, "555");
     pressTab();
-    QVERIFY(boxes->shown.isEmpty());
+    QVERIFY(desktop.messages->shown.isEmpty());
     QCOMPARE(focus(), static_cast<QWidget*>(window->Impo_compro));
 }
 
@@ -530,12 +439,12 @@ void TestGuiLines::reloadShowsTheDeclarationFile()
     QCOMPARE(grid().line(2), expected);
     QCOMPARE(window->e_totreten->text(), QString("13"));
     QCOMPARE(window->nextRow, 3);
-    QVERIFY(boxes->shown.isEmpty());
+    QVERIFY(desktop.messages->shown.isEmpty());
 
     // A typed line goes after the re-loaded one, and "123" typed does not
     // match the re-loaded "0000000000123".
     typeLine("20123456789", "X", "15032026", "123", "1234.56");
-    QVERIFY(boxes->shown.isEmpty());
+    QVERIFY(desktop.messages->shown.isEmpty());
     QCOMPARE(grid().cell(3, 0), QString("3"));
     QCOMPARE(window->e_totreten->text(), QString("19"));
 }
@@ -546,7 +455,7 @@ void TestGuiLines::reloadWithoutAFileOpensLineEntry()
     startManualEntry();
     QCOMPARE(grid().usedRows(), 0);
     QCOMPARE(window->e_totreten->text(), QString("0"));
-    QVERIFY(boxes->shown.isEmpty());
+    QVERIFY(desktop.messages->shown.isEmpty());
 }
 
 void TestGuiLines::failedReloadChangesNothing()
@@ -557,11 +466,11 @@ void TestGuiLines::failedReloadChangesNothing()
     const QString path = writeFile("26300332.txt", fileBytes({goodRecord(1, 1000),
         record("20-12345678-9", "20260315", "", "0000000000002", "X", "00000120000")}));
     QTest::mouseClick(window->B2, Qt::LeftButton);
-    QCOMPARE(boxes->shown.size(), 1);
-    QCOMPARE(boxes->shown.first().kind, ShownBox::Error);
-    QCOMPARE(boxes->shown.first().text, QString("'.' is not a valid floating point value"));
-    QCOMPARE(boxes->shown.first().detail, QString::fromUtf8("Archivo: %1\nLínea: 2").arg(path));
-    QCOMPARE(gridLines(grid()), before);
+    QCOMPARE(desktop.messages->shown.size(), 1);
+    QCOMPARE(desktop.messages->shown.first().kind, ShownBox::Error);
+    QCOMPARE(desktop.messages->shown.first().text, QString("'.' is not a valid floating point value"));
+    QCOMPARE(desktop.messages->shown.first().detail, QString::fromUtf8("Archivo: %1\nLínea: 2").arg(path));
+    gridLines(QCOMPARE(grid()), before);
     QCOMPARE(window->e_totreten->text(), QString("7"));
     QCOMPARE(window->nextRow, 2);
     // The handler stopped: line entry did not open, CONFIRMA was enabled first.
@@ -579,7 +488,7 @@ void TestGuiLines::importExamples()
                      fileBytes({record(cuit, "20260315", "00000000700", "0000000000000", "NADA", "00000100000"),
                                 record(cuit, "20260315", "00000000690", "0000000000001", "UNO", "00000138000"),
                                 record(cuit, "20260315", "00000000617", "0000000000002", "DOS", "00000123456")})));
-    QVERIFY(boxes->shown.isEmpty());
+    QVERIFY(desktop.messages->shown.isEmpty());
     QCOMPARE(grid().usedRows(), 2);
     QCOMPARE(grid().cell(1, 4), QString("7"));
     QCOMPARE(grid().cell(2, 3), QString("000001234.56"));
@@ -598,10 +507,10 @@ void TestGuiLines::importMismatchListsTheLinesAndResets()
                      fileBytes({goodRecord(1, 120000), goodRecord(2, 138000), goodRecord(3, 123456),
                                 record("20-12345678-9", "20260315", "00000000700", "0000000000004", "X",
                                        "00000138000")})));
-    QCOMPARE(boxes->shown.size(), 1);
-    QCOMPARE(boxes->shown.first().kind, ShownBox::Information);
-    QCOMPARE(boxes->shown.first().text, mismatchMessage);
-    QCOMPARE(boxes->shown.first().detail,
+    QCOMPARE(desktop.messages->shown.size(), 1);
+    QCOMPARE(desktop.messages->shown.first().kind, ShownBox::Information);
+    QCOMPARE(desktop.messages->shown.first().text, mismatchMessage);
+    QCOMPARE(desktop.messages->shown.first().detail,
              QString::fromUtf8("Línea 4: comprobante 0000000000004, importe 000001380.00, retención declarada "
                                "000000007.00, retención del 0.5 % 6.90"));
     // The reset: grid, counter, total and header emptied, header editable.
@@ -621,7 +530,7 @@ void TestGuiLines::sameFileTwice()
     const QString path = writeFile("twice.txt", fileBytes({goodRecord(1, 138000), goodRecord(2, 123456)}));
     import(path);
     import(path);
-    QVERIFY(boxes->shown.isEmpty());
+    QVERIFY(desktop.messages->shown.isEmpty());
     QCOMPARE(grid().usedRows(), 4);
     for (int row = 1; row <= 4; ++row)
         QCOMPARE(grid().cell(row, 0), QString::number(row));
@@ -662,12 +571,13 @@ void TestGuiLines::failedImportChangesNothing()
     const auto before = gridLines(grid());
     const QString path = writeFile("failing.txt", bytes);
     import(path);
-    QCOMPARE(boxes->shown.size(), 1);
-    QCOMPARE(boxes->shown.first().kind, ShownBox::Error);
+    QCOMPARE(desktop.messages->shown.size(), 1);
+    QCOMPARE(desktop.messages->shown.first().kind, ShownBox::Error);
     if (!message.isEmpty())
-        QCOMPARE(boxes->shown.first().text, message);
-    QCOMPARE(boxes->shown.first().detail, QString::fromUtf8("Archivo: %1\nLínea: %2").arg(path).arg(failingLine));
-    QCOMPARE(gridLines(grid()), before);
+        QCOMPARE(desktop.messages->shown.first().text, message);
+    QCOMPARE(desktop.messages->shown.first().detail,
+             QString::fromUtf8("Archivo: %1\nLínea: %2").arg(path).arg(failingLine));
+    gridLines(QCOMPARE(grid()), before);
     QCOMPARE(window->nextRow, 2);
     QCOMPARE(window->e_totreten->text(), QString("7"));
     QVERIFY(!window->B_Confirma->isEnabled());
@@ -696,12 +606,12 @@ void TestGuiLines::importThatReadsNothing()
     QCOMPARE(grid().usedRows(), 0);
     QCOMPARE(window->e_totreten->text(), QString("0"));
     if (errorBox) {
-        QCOMPARE(boxes->shown.size(), 1);
-        QCOMPARE(boxes->shown.first().kind, ShownBox::Error);
-        QVERIFY2(boxes->shown.first().text.contains(path), qPrintable(boxes->shown.first().text));
+        QCOMPARE(desktop.messages->shown.size(), 1);
+        QCOMPARE(desktop.messages->shown.first().kind, ShownBox::Error);
+        QVERIFY2(desktop.messages->shown.first().text.contains(path), qPrintable(desktop.messages->shown.first().text));
         QVERIFY(!window->B_Confirma->isEnabled());
     } else {
-        QVERIFY(boxes->shown.isEmpty());
+        QVERIFY(desktop.messages->shown.isEmpty());
         QVERIFY(window->B_Confirma->isEnabled());
     }
 }
@@ -721,18 +631,18 @@ void TestGuiLines::noCapacityLimit()
     window->E_Comprobante->setFocus();
     QTest::keyClicks(window->E_Comprobante, "0000000000600");
     pressTab();
-    QCOMPARE(boxes->texts(), QStringList {duplicateMessage});
-    boxes->shown.clear();
+    QCOMPARE(desktop.messages->texts(), QStringList {duplicateMessage});
+    desktop.messages->shown.clear();
     window->E_Comprobante->clear();
     typeLine("20123456789", "ULTIMO", "15032026", "601", "1380");
-    QVERIFY(boxes->shown.isEmpty());
+    QVERIFY(desktop.messages->shown.isEmpty());
     QCOMPARE(grid().cell(601, 0), QString("601"));
     QCOMPARE(window->e_totreten->text(), QString("3007"));
     doubleClickRow(601);
     QCOMPARE(window->e_totreten->text(), QString("3000"));
 
     // The reset empties every line row.
-    boxes->answer = true;
+    desktop.messages->defaultAnswer = true;
     QTest::mouseClick(window->B3, Qt::LeftButton);
     QCOMPARE(grid().usedRows(), 0);
     QCOMPARE(window->Grilla->model()->rowCount(), WithholdingGrid::ShownRows);

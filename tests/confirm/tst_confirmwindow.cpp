@@ -1,6 +1,6 @@
 #include "tests/support/DatabaseFixture.h"
 #include "tests/support/ExternalTool.h"
-#include "tests/support/FakeCollaborators.h"
+#include "tests/support/WindowFixture.h"
 
 #include "app/Retenciones.h"
 #include "declaration/Store.h"
@@ -18,7 +18,7 @@
 
 // CONFIRMA through the real window on the offscreen platform, with the boxes
 // answered by the test and a real embedded database in a temporary directory.
-class TestConfirmWindow : public QObject
+class TestConfirmWindow : public QObject, public WindowFixture
 {
     Q_OBJECT
 
@@ -37,99 +37,63 @@ private slots:
     void reportTargetThatIsAFolderShowsTheError();
 
 private:
-    void typeHeader(const QString& legajo, const QString& month, const QString& year);
     void addLines();
     void clickConfirma();
     QList<QStringList> committedRows() const;
     QStringList programFiles() const;
     void addNumberedLines(int count);
-
-    std::unique_ptr<QTemporaryDir> m_directory;
-    QString m_programDirectory;
-    QString m_database;
-    FakeDesktop m_desktop;
-    std::unique_ptr<TF_Retenciones> m_window;
 };
 
 void TestConfirmWindow::init()
 {
-    m_directory = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_directory->isValid());
-    QVERIFY(QDir(m_directory->path()).mkdir("program"));
-    m_programDirectory = m_directory->filePath("program") + '/';
-    m_database = fixture::createDatabase(*m_directory, "RETENCIONES.FDB");
-    m_desktop = FakeDesktop();
-    m_window = std::make_unique<TF_Retenciones>(m_desktop.collaborators(m_programDirectory, m_database));
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-    m_window->activateWindow();
-    QTRY_VERIFY(QApplication::focusWidget() == m_window->e_legaJo);
+    begin(Files::WithDatabase);
 }
 
 void TestConfirmWindow::cleanup()
 {
-    m_window.reset();
-    m_directory.reset();
-}
-
-void TestConfirmWindow::typeHeader(const QString& legajo, const QString& month, const QString& year)
-{
-    QTest::keyClicks(m_window->e_legaJo, legajo);
-    QTest::keyClick(m_window->e_legaJo, Qt::Key_Tab);
-    QTest::keyClicks(m_window->e_Mes, month);
-    QTest::keyClick(m_window->e_Mes, Qt::Key_Tab);
-    QTest::keyClicks(m_window->E_ano, year);
-    QTest::keyClick(m_window->E_ano, Qt::Key_Tab);
+    finish();
 }
 
 // Two lines and a gap, as "Carga Manual" and ADICIONA leave them, with
 // CONFIRMA enabled.
 void TestConfirmWindow::addLines()
 {
-    m_window->gridCells->setLine(1, {"1", "123", "15/03/2026", "1234.50", "6", "PANADERIA SA", "20-12345678-6"});
-    m_window->gridCells->setLine(2, {"2", "", "", "", "", "", ""});
-    m_window->gridCells->setLine(3, {"3", "124", "16/03/2026", "1380.00", "7", "ÑANDÚ SRL", "20-12345678-6"});
-    m_window->nextRow = 4;
-    m_window->e_totreten->setText("13");
-    m_window->Panel3->hide();
-    m_window->Panel2->show();
-    m_window->B_Confirma->setEnabled(true);
+    window->gridCells->setLine(1, {"1", "123", "15/03/2026", "1234.50", "6", "PANADERIA SA", "20-12345678-6"});
+    window->gridCells->setLine(2, {"2", "", "", "", "", "", ""});
+    window->gridCells->setLine(3, {"3", "124", "16/03/2026", "1380.00", "7", "ÑANDÚ SRL", "20-12345678-6"});
+    window->nextRow = 4;
+    window->e_totreten->setText("13");
+    window->Panel3->hide();
+    window->Panel2->show();
+    window->B_Confirma->setEnabled(true);
 }
 
 void TestConfirmWindow::clickConfirma()
 {
-    QTest::mouseClick(m_window->B_Confirma, Qt::LeftButton);
+    QTest::mouseClick(window->B_Confirma, Qt::LeftButton);
 }
 
 QList<QStringList> TestConfirmWindow::committedRows() const
 {
-    db::Connection connection(m_database, fixture::sysdba());
-    db::Transaction transaction(connection);
-    db::Query query(transaction);
-    query.setSql("select nrocom, periodo from reten order by jid");
-    query.open();
-    QList<QStringList> rows;
-    for (; !query.eof(); query.next())
-        rows << QStringList {query.text(0).trimmed(), query.text(1).trimmed()};
-    return rows;
+    return fixture::selectRows(database, "select nrocom, periodo from reten order by jid");
 }
 
 QStringList TestConfirmWindow::programFiles() const
 {
-    return QDir(m_programDirectory).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    return QDir(programDirectory).entryList(QDir::Files | QDir::Hidden, QDir::Name);
 }
 
 void TestConfirmWindow::confirmedDeclarationResetsTheWindow()
 {
     typeHeader("332", "3", "2026");
-    QVERIFY(!m_window->Panel1->isEnabled());
+    QVERIFY(!window->Panel1->isEnabled());
     addLines();
-    m_desktop.messages->answers = {true};
+    desktop.messages->answers = {true};
     clickConfirma();
 
-    QCOMPARE(m_desktop.messages->texts(), QStringList {"Confirma Generar Archivo con Caracter de DDJJ ?"});
+    QCOMPARE(desktop.messages->texts(), QStringList {"Confirma Generar Archivo con Caracter de DDJJ ?"});
     QCOMPARE(programFiles(), (QStringList {"26300332.pdf", "26300332.txt"}));
-    QFile file(m_programDirectory + "26300332.txt");
+    QFile file(programDirectory + "26300332.txt");
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray content = file.readAll();
     QCOMPARE(content.size(), 2 * 198);
@@ -137,58 +101,58 @@ void TestConfirmWindow::confirmedDeclarationResetsTheWindow()
     QCOMPARE(content.mid(184, 11), QByteArray("00000123450"));
     QCOMPARE(committedRows(), (QList<QStringList> {{"123", "3/2026"}, {"124", "3/2026"}}));
 
-    QVERIFY(m_window->salida->isVisible());
-    QCOMPARE(m_window->salida->text(),
-             "SU ARCHIVOS(TXT y PDF)FUERON GENERADOS EN  " + m_programDirectory + " CON EL NOMBRE :26300332");
+    QVERIFY(window->salida->isVisible());
+    QCOMPARE(window->salida->text(),
+             "SU ARCHIVOS(TXT y PDF)FUERON GENERADOS EN  " + programDirectory + " CON EL NOMBRE :26300332");
     // Limpia, the panels hidden, CONFIRMA still enabled.
-    QVERIFY(m_window->Panel1->isEnabled());
-    QCOMPARE(m_window->e_legaJo->text(), QString());
-    QCOMPARE(m_window->e_Mes->text(), QString());
-    QCOMPARE(m_window->e_totreten->text(), QStringLiteral("0"));
-    QCOMPARE(m_window->gridCells->usedRows(), 0);
-    QCOMPARE(m_window->nextRow, 1);
-    QVERIFY(m_window->Panel2->isHidden());
-    QVERIFY(m_window->Panel3->isHidden());
-    QVERIFY(m_window->B_Confirma->isEnabled());
+    QVERIFY(window->Panel1->isEnabled());
+    QCOMPARE(window->e_legaJo->text(), QString());
+    QCOMPARE(window->e_Mes->text(), QString());
+    QCOMPARE(window->e_totreten->text(), QStringLiteral("0"));
+    QCOMPARE(window->gridCells->usedRows(), 0);
+    QCOMPARE(window->nextRow, 1);
+    QVERIFY(window->Panel2->isHidden());
+    QVERIFY(window->Panel3->isHidden());
+    QVERIFY(window->B_Confirma->isEnabled());
     // The progress window had the activation; the focus is back once the
     // main window is active again.
-    QCOMPARE(m_window->focusWidget(), m_window->e_legaJo);
-    QTRY_COMPARE(QApplication::focusWidget(), m_window->e_legaJo);
-    QVERIFY(m_window->store);
+    QCOMPARE(window->focusWidget(), window->e_legaJo);
+    QTRY_COMPARE(QApplication::focusWidget(), window->e_legaJo);
+    QVERIFY(window->store);
 }
 
 void TestConfirmWindow::answerNoLeavesTheWindowAsItWas()
 {
     typeHeader("332", "3", "2026");
     addLines();
-    m_desktop.messages->answers = {false};
+    desktop.messages->answers = {false};
     clickConfirma();
 
-    QCOMPARE(m_desktop.messages->texts(), QStringList {"Confirma Generar Archivo con Caracter de DDJJ ?"});
+    QCOMPARE(desktop.messages->texts(), QStringList {"Confirma Generar Archivo con Caracter de DDJJ ?"});
     QCOMPARE(programFiles(), QStringList {});
-    QCOMPARE(m_window->e_legaJo->text(), QStringLiteral("332"));
-    QCOMPARE(m_window->gridCells->cell(3, 1), QStringLiteral("124"));
-    QCOMPARE(m_window->e_totreten->text(), QStringLiteral("13"));
-    QVERIFY(m_window->salida->isHidden());
-    QVERIFY(m_window->Panel2->isVisible());
+    QCOMPARE(window->e_legaJo->text(), QStringLiteral("332"));
+    QCOMPARE(window->gridCells->cell(3, 1), QStringLiteral("124"));
+    QCOMPARE(window->e_totreten->text(), QStringLiteral("13"));
+    QVERIFY(window->salida->isHidden());
+    QVERIFY(window->Panel2->isVisible());
 }
 
 void TestConfirmWindow::secondConfirmaOnTheEmptyHeaderStopsAtTheMonth()
 {
     typeHeader("332", "3", "2026");
     addLines();
-    m_desktop.messages->answers = {true, true};
+    desktop.messages->answers = {true, true};
     clickConfirma();
-    const QString status = m_window->salida->text();
-    m_desktop.messages->shown.clear();
+    const QString status = window->salida->text();
+    desktop.messages->shown.clear();
 
     clickConfirma();
-    QCOMPARE(m_desktop.messages->texts(), (QStringList {"Confirma Generar Archivo con Caracter de DDJJ ?",
+    QCOMPARE(desktop.messages->texts(), (QStringList {"Confirma Generar Archivo con Caracter de DDJJ ?",
                                                         "Atención error en el nro de mes !!!"}));
-    QCOMPARE(m_desktop.messages->shown.at(1).kind, ShownBox::Information);
+    QCOMPARE(desktop.messages->shown.at(1).kind, ShownBox::Information);
     // The stored lines of the declaration before stay.
     QCOMPARE(committedRows().size(), 2);
-    QCOMPARE(m_window->salida->text(), status);
+    QCOMPARE(window->salida->text(), status);
     QCOMPARE(programFiles(), (QStringList {"26300332.pdf", "26300332.txt"}));
 }
 
@@ -197,49 +161,49 @@ void TestConfirmWindow::emptyLegajoIsRefused()
     // An empty legajo passes the header's own lookup (it matches the empty
     // registry rows) and the year locks the header; CONFIRMA refuses it.
     typeHeader("", "3", "2026");
-    QVERIFY(!m_window->Panel1->isEnabled());
-    QCOMPARE(m_desktop.messages->texts(), QStringList {});
+    QVERIFY(!window->Panel1->isEnabled());
+    QCOMPARE(desktop.messages->texts(), QStringList {});
     addLines();
-    m_desktop.messages->answers = {true};
+    desktop.messages->answers = {true};
     clickConfirma();
-    QCOMPARE(m_desktop.messages->texts(), (QStringList {"Confirma Generar Archivo con Caracter de DDJJ ?",
+    QCOMPARE(desktop.messages->texts(), (QStringList {"Confirma Generar Archivo con Caracter de DDJJ ?",
                                                         "Atención Legajo no existente !!!"}));
     QCOMPARE(programFiles(), QStringList {});
     QCOMPARE(committedRows(), QList<QStringList> {});
-    QCOMPARE(m_window->gridCells->cell(1, 1), QStringLiteral("123"));
-    QVERIFY(m_window->salida->isHidden());
+    QCOMPARE(window->gridCells->cell(1, 1), QStringLiteral("123"));
+    QVERIFY(window->salida->isHidden());
 }
 
 void TestConfirmWindow::missingDatabaseShowsItsTextAndKeepsTheWindow()
 {
-    QVERIFY(QFile::remove(m_database));
+    QVERIFY(QFile::remove(database));
     typeHeader("332", "3", "2026");
     addLines();
-    m_desktop.messages->answers = {true};
+    desktop.messages->answers = {true};
     clickConfirma();
 
-    QCOMPARE(m_desktop.messages->shown.size(), 2);
-    const ShownBox error = m_desktop.messages->shown.at(1);
+    QCOMPARE(desktop.messages->shown.size(), 2);
+    const ShownBox error = desktop.messages->shown.at(1);
     QCOMPARE(error.kind, ShownBox::Error);
-    QVERIFY2(error.text.contains(m_database), qPrintable(error.text));
+    QVERIFY2(error.text.contains(database), qPrintable(error.text));
     QCOMPARE(programFiles(), QStringList {});
-    QCOMPARE(m_window->e_legaJo->text(), QStringLiteral("332"));
-    QCOMPARE(m_window->gridCells->cell(3, 1), QStringLiteral("124"));
-    QVERIFY(m_window->salida->isHidden());
-    QVERIFY(m_window->B_Confirma->isEnabled());
+    QCOMPARE(window->e_legaJo->text(), QStringLiteral("332"));
+    QCOMPARE(window->gridCells->cell(3, 1), QStringLiteral("124"));
+    QVERIFY(window->salida->isHidden());
+    QVERIFY(window->B_Confirma->isEnabled());
 }
 
 // Lines as ADICIONA leaves them: receipt numbers 1001, 1002, ..., withholding 6.
 void TestConfirmWindow::addNumberedLines(int count)
 {
     for (int row = 1; row <= count; ++row)
-        m_window->gridCells->setLine(row, {QString::number(row), QString::number(1000 + row), "15/03/2026", "1234.50",
+        window->gridCells->setLine(row, {QString::number(row), QString::number(1000 + row), "15/03/2026", "1234.50",
                                            "6", "PANADERIA SA", "20-12345678-6"});
-    m_window->nextRow = count + 1;
-    m_window->e_totreten->setText(QString::number(6 * count));
-    m_window->Panel3->hide();
-    m_window->Panel2->show();
-    m_window->B_Confirma->setEnabled(true);
+    window->nextRow = count + 1;
+    window->e_totreten->setText(QString::number(6 * count));
+    window->Panel3->hide();
+    window->Panel2->show();
+    window->B_Confirma->setEnabled(true);
 }
 
 void TestConfirmWindow::controlReport_data()
@@ -259,13 +223,13 @@ void TestConfirmWindow::controlReport()
     QFETCH(int, lines);
     QFETCH(int, pages);
     typeHeader("332", "3", "2026");
-    const QString company = m_window->e_Razon->text();
+    const QString company = window->e_Razon->text();
     QVERIFY(!company.isEmpty());
     addNumberedLines(lines);
-    m_desktop.messages->answers = {true};
+    desktop.messages->answers = {true};
     clickConfirma();
-    QCOMPARE(m_desktop.messages->texts(), QStringList {"Confirma Generar Archivo con Caracter de DDJJ ?"});
-    const QString pdf = m_programDirectory + "26300332.pdf";
+    QCOMPARE(desktop.messages->texts(), QStringList {"Confirma Generar Archivo con Caracter de DDJJ ?"});
+    const QString pdf = programDirectory + "26300332.pdf";
     QVERIFY(QFile::exists(pdf));
 
     const ToolResult check = runTool("qpdf", {"--check", pdf});
@@ -290,20 +254,20 @@ void TestConfirmWindow::controlReport()
         position = found;
     }
     QCOMPARE(qsizetype(text.out.count("6.00")) - (total == "6.00" ? pages : 0), qsizetype(lines));
-    QVERIFY(m_window->salida->text().startsWith("SU ARCHIVOS(TXT y PDF)FUERON GENERADOS EN  "));
+    QVERIFY(window->salida->text().startsWith("SU ARCHIVOS(TXT y PDF)FUERON GENERADOS EN  "));
 }
 
 void TestConfirmWindow::cancelledExportWritesNoReport()
 {
     // An earlier report of the same name stays as it was.
-    QFile earlier(m_programDirectory + "26300332.pdf");
+    QFile earlier(programDirectory + "26300332.pdf");
     QVERIFY(earlier.open(QIODevice::WriteOnly));
     earlier.write("earlier report");
     earlier.close();
 
     typeHeader("332", "3", "2026");
     addNumberedLines(200);
-    m_desktop.messages->answers = {true};
+    desktop.messages->answers = {true};
     // The progress window processes pending events between records; the
     // timer fires there and presses its cancel button.
     QTimer::singleShot(0, [] {
@@ -314,35 +278,35 @@ void TestConfirmWindow::cancelledExportWritesNoReport()
     });
     clickConfirma();
 
-    QCOMPARE(m_desktop.messages->texts(),
+    QCOMPARE(desktop.messages->texts(),
              (QStringList {"Confirma Generar Archivo con Caracter de DDJJ ?", TF_Retenciones::ReportNotGenerated}));
     QVERIFY(earlier.open(QIODevice::ReadOnly));
     QCOMPARE(earlier.readAll(), QByteArray("earlier report"));
     // The declaration is committed all the same, and the window reset.
     QCOMPARE(committedRows().size(), 200);
-    QCOMPARE(QFileInfo(m_programDirectory + "26300332.txt").size(), qint64(200 * 198));
-    QVERIFY(m_window->salida->text().startsWith("SU ARCHIVO TXT FUE GENERADO EN  "));
-    QCOMPARE(m_window->gridCells->usedRows(), 0);
+    QCOMPARE(QFileInfo(programDirectory + "26300332.txt").size(), qint64(200 * 198));
+    QVERIFY(window->salida->text().startsWith("SU ARCHIVO TXT FUE GENERADO EN  "));
+    QCOMPARE(window->gridCells->usedRows(), 0);
 }
 
 void TestConfirmWindow::reportTargetThatIsAFolderShowsTheError()
 {
-    QVERIFY(QDir(m_programDirectory).mkdir("26300332.pdf"));
+    QVERIFY(QDir(programDirectory).mkdir("26300332.pdf"));
     typeHeader("332", "3", "2026");
     addLines();
-    m_desktop.messages->answers = {true};
+    desktop.messages->answers = {true};
     clickConfirma();
 
-    QCOMPARE(m_desktop.messages->shown.size(), 2);
-    const ShownBox error = m_desktop.messages->shown.at(1);
+    QCOMPARE(desktop.messages->shown.size(), 2);
+    const ShownBox error = desktop.messages->shown.at(1);
     QCOMPARE(error.kind, ShownBox::Error);
-    QVERIFY2(error.text.startsWith("Cannot create file \"" + m_programDirectory + "26300332.pdf\"."),
+    QVERIFY2(error.text.startsWith("Cannot create file \"" + programDirectory + "26300332.pdf\"."),
              qPrintable(error.text));
     // The store and the declaration file are committed; the window is not reset.
     QCOMPARE(committedRows().size(), 2);
-    QCOMPARE(QFileInfo(m_programDirectory + "26300332.txt").size(), qint64(2 * 198));
-    QCOMPARE(m_window->gridCells->cell(3, 1), QStringLiteral("124"));
-    QVERIFY(m_window->salida->isHidden());
+    QCOMPARE(QFileInfo(programDirectory + "26300332.txt").size(), qint64(2 * 198));
+    QCOMPARE(window->gridCells->cell(3, 1), QStringLiteral("124"));
+    QVERIFY(window->salida->isHidden());
 }
 
 QTEST_MAIN(TestConfirmWindow)

@@ -1,6 +1,7 @@
 #include "db/Connection.h"
 #include "declaration/ControlReport.h"
 #include "core/Error.h"
+#include "tests/support/DatabaseFixture.h"
 #include "tests/support/ExternalTool.h"
 #include "tests/support/MemoryDataSet.h"
 #include "tests/support/RecordingFilter.h"
@@ -415,11 +416,7 @@ void TestControlReport::pdfRendering()
 
 void TestControlReport::fromTheStore()
 {
-    QFile schemaFile(qEnvironmentVariable("RETENCIONES_SOURCE_DIR") + QStringLiteral("/db/schema.sql"));
-    QVERIFY(schemaFile.open(QIODevice::ReadOnly));
-    const QString database = m_directory.filePath(QStringLiteral("RETENCIONES.FDB"));
-    db::Connection::createDatabase(database, {QStringLiteral("user_name=SYSDBA"), QStringLiteral("password=pinecrest")},
-                                   QStringLiteral("WIN1252"), QString::fromUtf8(schemaFile.readAll()));
+    const QString database = fixture::createDatabase(m_directory, QStringLiteral("RETENCIONES.FDB"));
     WithholdingStore store(database);
     // Stored in grid order, which is not the order of the receipt numbers.
     const std::vector<StoredLine> lines{

@@ -1,22 +1,7 @@
-#include <QtTest>
-
 #include "tests/core/tst_core.h"
+#include "tests/support/TestMain.h"
 
 int main(int argc, char** argv)
 {
-    QCoreApplication application(argc, argv);
-    int status = 0;
-    {
-        TestTextRules test;
-        status |= QTest::qExec(&test, argc, argv);
-    }
-    {
-        TestDecimal test;
-        status |= QTest::qExec(&test, argc, argv);
-    }
-    {
-        TestCodepage test;
-        status |= QTest::qExec(&test, argc, argv);
-    }
-    return status;
+    return runTestClasses<TestTextRules, TestDecimal, TestCodepage>(argc, argv);
 }

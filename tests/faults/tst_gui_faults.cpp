@@ -7,8 +7,9 @@
 // the table holding exactly one whole declaration (read back), and the same
 // window confirming the next declaration.
 #include "tests/support/DatabaseFixture.h"
-#include "tests/support/FakeCollaborators.h"
+#include "tests/support/ExternalTool.h"
 #include "tests/support/RecordLines.h"
+#include "tests/support/WindowFixture.h"
 
 #include "app/MaskEdit.h"
 #include "db/Query.h"
@@ -124,7 +125,7 @@ private:
 
 } // namespace
 
-class TestGuiFaults : public QObject
+class TestGuiFaults : public QObject, public WindowFixture
 {
     Q_OBJECT
 
@@ -147,9 +148,8 @@ private slots:
     void reloadFileUnreadable();
 
 private:
-    void startProgram();
-    void endProgram() { m_window.reset(); }
-    QWidget* focus() const { return QApplication::focusWidget(); }
+    void startProgram() { start(); }
+    void endProgram() { end(); }
     void enterHeader();
     QString writeImportFile(const QString& name, int firstNumber, int count);
     void import(const QString& path);
@@ -163,12 +163,7 @@ private:
     void expectEarlierDeclarationKept();
     void confirmNewDeclaration();
 
-    std::unique_ptr<QTemporaryDir> m_directory;
-    QString m_programDirectory;
     QString m_declarationPath;
-    QString m_database;
-    FakeDesktop m_desktop;
-    std::unique_ptr<TF_Retenciones> m_window;
     QByteArray m_earlierFile;
     QStringList m_earlierReceipts;
     QStringList m_newReceipts;
@@ -176,43 +171,23 @@ private:
 
 void TestGuiFaults::init()
 {
-    m_directory = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_directory->isValid());
-    QVERIFY(QDir(m_directory->path()).mkdir("program"));
-    m_programDirectory = m_directory->filePath("program") + '/';
-    m_declarationPath = m_programDirectory + "26300332.txt";
-    m_database = fixture::createDatabase(*m_directory, "RETENCIONES.FDB");
-    m_desktop = FakeDesktop();
     m_earlierFile.clear();
     m_earlierReceipts.clear();
     m_newReceipts.clear();
-    startProgram();
+    begin(Files::WithDatabase);
+    m_declarationPath = programDirectory + "26300332.txt";
 }
 
 void TestGuiFaults::cleanup()
 {
-    m_window.reset();
-    m_directory.reset();
-}
-
-void TestGuiFaults::startProgram()
-{
-    m_window = createWindows(m_desktop.collaborators(m_programDirectory, m_database));
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-    m_window->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
-    QTRY_COMPARE(focus(), static_cast<QWidget*>(m_window->e_legaJo));
+    finish();
 }
 
 void TestGuiFaults::enterHeader()
 {
-    QTRY_COMPARE(focus(), static_cast<QWidget*>(m_window->e_legaJo));
-    for (const char* text : {"332", "3", "2026"}) {
-        QTest::keyClicks(focus(), text);
-        QTest::keyClick(focus(), Qt::Key_Return);
-    }
-    QVERIFY(m_window->Panel3->isVisible());
+    QTRY_COMPARE(focus(), static_cast<QWidget*>(window->e_legaJo));
+    typeHeader("332", "3", "2026", Qt::Key_Return, Focus::Checked);
+    QVERIFY(window->Panel3->isVisible());
 }
 
 // Lines that pass the import's cross-check, receipt numbers firstNumber, ...
@@ -222,7 +197,7 @@ QString TestGuiFaults::writeImportFile(const QString& name, int firstNumber, int
     for (int i = 0; i < count; ++i)
         lines << recordlines::goodRecord(firstNumber + i, 120000 + 100 * i);
     const QByteArray bytes = recordlines::fileBytes(lines, "\r\n");
-    const QString path = m_directory->filePath(name);
+    const QString path = directory->filePath(name);
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
         qFatal("cannot write %s", qPrintable(path));
@@ -231,15 +206,15 @@ QString TestGuiFaults::writeImportFile(const QString& name, int firstNumber, int
 
 void TestGuiFaults::import(const QString& path)
 {
-    m_desktop.fileDialog->paths = {path};
-    QTest::mouseClick(m_window->B1, Qt::LeftButton);
+    desktop.fileDialog->paths = {path};
+    QTest::mouseClick(window->B1, Qt::LeftButton);
 }
 
 void TestGuiFaults::clickConfirma()
 {
-    m_desktop.messages->shown.clear();
-    m_desktop.messages->answers = {true};
-    QTest::mouseClick(m_window->B_Confirma, Qt::LeftButton);
+    desktop.messages->shown.clear();
+    desktop.messages->answers = {true};
+    QTest::mouseClick(window->B_Confirma, Qt::LeftButton);
 }
 
 QStringList TestGuiFaults::receiptsInFile(const QByteArray& bytes) const
@@ -256,7 +231,7 @@ void TestGuiFaults::confirmEarlierDeclaration()
     enterHeader();
     import(writeImportFile("earlier.txt", 101, 2));
     clickConfirma();
-    QCOMPARE(m_desktop.messages->texts(), QStringList {Question});
+    QCOMPARE(desktop.messages->texts(), QStringList {Question});
     m_earlierFile = declarationFile();
     m_earlierReceipts = QStringList {"101", "102"};
     QCOMPARE(m_earlierFile.size(), 2 * 198);
@@ -269,15 +244,15 @@ void TestGuiFaults::prepareNewDeclaration()
 {
     enterHeader();
     import(writeImportFile("new.txt", 201, 3));
-    QCOMPARE(m_window->gridCells->cell(3, 1), QString("0000000000203"));
-    QVERIFY(m_window->B_Confirma->isEnabled());
+    QCOMPARE(window->gridCells->cell(3, 1), QString("0000000000203"));
+    QVERIFY(window->B_Confirma->isEnabled());
     m_newReceipts = QStringList {"201", "202", "203"};
 }
 
 // The question, then one error box whose text begins as given.
 void TestGuiFaults::expectError(const QString& beginning)
 {
-    const QList<ShownBox>& shown = m_desktop.messages->shown;
+    const QList<ShownBox>& shown = desktop.messages->shown;
     QCOMPARE(shown.size(), 2);
     QCOMPARE(shown.at(0).text, Question);
     QCOMPARE(shown.at(1).kind, ShownBox::Error);
@@ -290,14 +265,9 @@ void TestGuiFaults::expectError(const QString& beginning)
 // attachment of the test's own.
 QStringList TestGuiFaults::storedReceipts() const
 {
-    db::Connection connection(m_database, fixture::sysdba());
-    db::Transaction transaction(connection);
-    db::Query query(transaction);
-    query.setSql("select nrocom from reten order by jid");
-    query.open();
     QStringList receipts;
-    for (; !query.eof(); query.next())
-        receipts << QString::number(query.text(0).trimmed().toLongLong());
+    for (const QStringList& row : fixture::selectRows(database, "select nrocom from reten order by jid"))
+        receipts << QString::number(row.at(0).toLongLong());
     return receipts;
 }
 
@@ -315,11 +285,11 @@ void TestGuiFaults::expectEarlierDeclarationKept()
 {
     QCOMPARE(declarationFile(), m_earlierFile);
     QCOMPARE(storedReceipts(), m_earlierReceipts);
-    QCOMPARE(m_window->gridCells->cell(3, 1), QString("0000000000203"));
-    QVERIFY(!m_window->Panel1->isEnabled());
-    QVERIFY(m_window->B_Confirma->isEnabled());
+    QCOMPARE(window->gridCells->cell(3, 1), QString("0000000000203"));
+    QVERIFY(!window->Panel1->isEnabled());
+    QVERIFY(window->B_Confirma->isEnabled());
     // No temporary file left beside the declaration.
-    QCOMPARE(QDir(m_programDirectory).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+    QCOMPARE(QDir(programDirectory).entryList(QDir::Files | QDir::Hidden, QDir::Name),
              (QStringList {"26300332.pdf", "26300332.txt"}));
 }
 
@@ -327,14 +297,14 @@ void TestGuiFaults::expectEarlierDeclarationKept()
 void TestGuiFaults::confirmNewDeclaration()
 {
     clickConfirma();
-    QCOMPARE(m_desktop.messages->texts(), QStringList {Question});
+    QCOMPARE(desktop.messages->texts(), QStringList {Question});
     const QByteArray written = declarationFile();
     QCOMPARE(written.size(), 3 * 198);
     QCOMPARE(receiptsInFile(written), m_newReceipts);
     QCOMPARE(storedReceipts(), m_newReceipts);
-    QVERIFY(m_window->salida->text().startsWith("SU ARCHIVOS(TXT y PDF)FUERON GENERADOS EN  "));
-    QCOMPARE(m_window->gridCells->usedRows(), 0);
-    QVERIFY(QFileInfo(m_programDirectory + "26300332.pdf").size() > 0);
+    QVERIFY(window->salida->text().startsWith("SU ARCHIVOS(TXT y PDF)FUERON GENERADOS EN  "));
+    QCOMPARE(window->gridCells->usedRows(), 0);
+    QVERIFY(QFileInfo(programDirectory + "26300332.pdf").size() > 0);
 }
 
 void TestGuiFaults::databaseMissing()
@@ -342,17 +312,17 @@ void TestGuiFaults::databaseMissing()
     confirmEarlierDeclaration();
     // The program ends, the database file goes, the program starts again.
     endProgram();
-    const QString aside = m_database + ".aside";
-    QVERIFY(QFile::rename(m_database, aside));
+    const QString aside = database + ".aside";
+    QVERIFY(QFile::rename(database, aside));
     startProgram();
     prepareNewDeclaration();
     clickConfirma();
     expectError(QString());
-    QVERIFY2(m_desktop.messages->shown.at(1).text.contains(m_database),
-             qPrintable(m_desktop.messages->shown.at(1).text));
-    QVERIFY(!QFile::exists(m_database)); // the program does not create it
+    QVERIFY2(desktop.messages->shown.at(1).text.contains(database),
+             qPrintable(desktop.messages->shown.at(1).text));
+    QVERIFY(!QFile::exists(database)); // the program does not create it
 
-    QVERIFY(QFile::rename(aside, m_database));
+    QVERIFY(QFile::rename(aside, database));
     expectEarlierDeclarationKept();
     confirmNewDeclaration();
 }
@@ -361,30 +331,30 @@ void TestGuiFaults::databaseCorrupt()
 {
     confirmEarlierDeclaration();
     endProgram();
-    QFile database(m_database);
-    QVERIFY(database.open(QIODevice::ReadOnly));
-    const QByteArray good = database.readAll();
-    database.close();
+    QFile databaseFile(database);
+    QVERIFY(databaseFile.open(QIODevice::ReadOnly));
+    const QByteArray good = databaseFile.readAll();
+    databaseFile.close();
     QByteArray noise(good.size(), '\0');
     QRandomGenerator generator(20260315);
     for (char& byte : noise)
         byte = char(generator.bounded(256));
-    QVERIFY(database.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(database.write(noise), qint64(noise.size()));
-    database.close();
+    QVERIFY(databaseFile.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(databaseFile.write(noise), qint64(noise.size()));
+    databaseFile.close();
 
     startProgram();
     prepareNewDeclaration();
     clickConfirma();
     expectError(QString());
-    QVERIFY2(m_desktop.messages->shown.at(1).text.contains(m_database),
-             qPrintable(m_desktop.messages->shown.at(1).text));
+    QVERIFY2(desktop.messages->shown.at(1).text.contains(database),
+             qPrintable(desktop.messages->shown.at(1).text));
     QCOMPARE(declarationFile(), m_earlierFile);
 
     // The good file back in its place.
-    QVERIFY(database.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(database.write(good), qint64(good.size()));
-    database.close();
+    QVERIFY(databaseFile.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(databaseFile.write(good), qint64(good.size()));
+    databaseFile.close();
     expectEarlierDeclarationKept();
     confirmNewDeclaration();
 }
@@ -398,7 +368,7 @@ void TestGuiFaults::databaseLockedByAnotherAttachment()
     confirmEarlierDeclaration();
     prepareNewDeclaration();
 
-    db::Connection other(m_database, fixture::sysdba());
+    db::Connection other(database, fixture::sysdba());
     db::Transaction otherTransaction(other);
     db::Query otherDelete(otherTransaction);
     otherDelete.setSql("delete from reten");
@@ -410,8 +380,8 @@ void TestGuiFaults::databaseLockedByAnotherAttachment()
         QVERIFY2(!watchdog.finished(), "CONFIRMA waited until the other transaction was ended");
     }
     expectError(QString());
-    QVERIFY2(m_desktop.messages->shown.at(1).text.contains("update conflicts with concurrent update"),
-             qPrintable(m_desktop.messages->shown.at(1).text));
+    QVERIFY2(desktop.messages->shown.at(1).text.contains("update conflicts with concurrent update"),
+             qPrintable(desktop.messages->shown.at(1).text));
     QCOMPARE(declarationFile(), m_earlierFile);
 
     otherTransaction.rollback();
@@ -429,7 +399,7 @@ void TestGuiFaults::databaseHeldByAnotherProcess()
     // Held once a third program can no longer open the file.
     auto heldByHolder = [this] {
         QProcess probe;
-        probe.start("isql-fb", {"-q", "-user", "SYSDBA", "-password", "pinecrest", m_database});
+        probe.start("isql-fb", isqlArguments(database));
         probe.write("select 1 from rdb$database;\n");
         probe.closeWriteChannel();
         probe.waitForFinished(30000);
@@ -439,7 +409,7 @@ void TestGuiFaults::databaseHeldByAnotherProcess()
     // detach; a holder started before that could not open it and would end.
     QTRY_VERIFY_WITH_TIMEOUT(!heldByHolder(), 30000);
     QProcess holder;
-    holder.start("isql-fb", {"-q", "-user", "SYSDBA", "-password", "pinecrest", m_database});
+    holder.start("isql-fb", isqlArguments(database));
     QVERIFY(holder.waitForStarted());
     holder.write("set transaction;\ndelete from reten;\n");
     // On a busy machine the holder sometimes cannot take the file in time;
@@ -457,10 +427,10 @@ void TestGuiFaults::databaseHeldByAnotherProcess()
     prepareNewDeclaration();
     clickConfirma();
     expectError(QString());
-    QVERIFY2(m_desktop.messages->shown.at(1).text.contains(m_database),
-             qPrintable(m_desktop.messages->shown.at(1).text));
-    QVERIFY2(m_desktop.messages->shown.at(1).text.contains("Database already opened with engine instance"),
-             qPrintable(m_desktop.messages->shown.at(1).text));
+    QVERIFY2(desktop.messages->shown.at(1).text.contains(database),
+             qPrintable(desktop.messages->shown.at(1).text));
+    QVERIFY2(desktop.messages->shown.at(1).text.contains("Database already opened with engine instance"),
+             qPrintable(desktop.messages->shown.at(1).text));
     QCOMPARE(declarationFile(), m_earlierFile);
 
     holder.write("rollback;\n");
@@ -475,25 +445,25 @@ void TestGuiFaults::databaseHeldByAnotherProcess()
 // anywhere, but not there).
 void TestGuiFaults::programDirectoryCannotBeCreated()
 {
-    const QString real = m_directory->filePath("program-real");
-    QVERIFY(QDir(m_directory->path()).rmdir("program"));
-    QVERIFY(QDir(m_directory->path()).mkdir("program-real"));
-    QVERIFY(QFile::link(real, m_directory->filePath("program")));
+    const QString real = directory->filePath("program-real");
+    QVERIFY(QDir(directory->path()).rmdir("program"));
+    QVERIFY(QDir(directory->path()).mkdir("program-real"));
+    QVERIFY(QFile::link(real, directory->filePath("program")));
     confirmEarlierDeclaration();
     prepareNewDeclaration();
 
-    QFile blocker(m_directory->filePath("plain-file"));
+    QFile blocker(directory->filePath("plain-file"));
     QVERIFY(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    QVERIFY(QFile::remove(m_directory->filePath("program")));
-    QVERIFY(QFile::link(m_directory->filePath("plain-file/program"), m_directory->filePath("program")));
+    QVERIFY(QFile::remove(directory->filePath("program")));
+    QVERIFY(QFile::link(directory->filePath("plain-file/program"), directory->filePath("program")));
     clickConfirma();
     expectError("No se puede crear el archivo \"" + m_declarationPath + "\"");
     QCOMPARE(storedReceipts(), m_earlierReceipts);
-    QVERIFY(!QFile::exists(m_directory->filePath("plain-file/program")));
+    QVERIFY(!QFile::exists(directory->filePath("plain-file/program")));
 
-    QVERIFY(QFile::remove(m_directory->filePath("program")));
-    QVERIFY(QFile::link(real, m_directory->filePath("program")));
+    QVERIFY(QFile::remove(directory->filePath("program")));
+    QVERIFY(QFile::link(real, directory->filePath("program")));
     expectEarlierDeclarationKept();
     confirmNewDeclaration();
 }
@@ -511,8 +481,8 @@ void TestGuiFaults::programDirectoryFull()
         clickConfirma();
     }
     expectError("No se puede crear el archivo \"" + m_declarationPath + "\"");
-    QVERIFY2(m_desktop.messages->shown.at(1).text.contains("File too large"),
-             qPrintable(m_desktop.messages->shown.at(1).text));
+    QVERIFY2(desktop.messages->shown.at(1).text.contains("File too large"),
+             qPrintable(desktop.messages->shown.at(1).text));
     expectEarlierDeclarationKept();
     confirmNewDeclaration();
 }
@@ -524,7 +494,7 @@ void TestGuiFaults::reportTargetIsAFolder()
 {
     confirmEarlierDeclaration();
     prepareNewDeclaration();
-    const QString pdf = m_programDirectory + "26300332.pdf";
+    const QString pdf = programDirectory + "26300332.pdf";
     QVERIFY(QFile::remove(pdf));
     QVERIFY(QDir().mkdir(pdf));
     clickConfirma();
@@ -532,8 +502,8 @@ void TestGuiFaults::reportTargetIsAFolder()
     QCOMPARE(receiptsInFile(declarationFile()), m_newReceipts);
     QCOMPARE(storedReceipts(), m_newReceipts);
     QVERIFY(QFileInfo(pdf).isDir());
-    QCOMPARE(m_window->gridCells->cell(3, 1), QString("0000000000203"));
-    QVERIFY(!m_window->Panel1->isEnabled());
+    QCOMPARE(window->gridCells->cell(3, 1), QString("0000000000203"));
+    QVERIFY(!window->Panel1->isEnabled());
 
     QVERIFY(QDir().rmdir(pdf));
     confirmNewDeclaration();
@@ -547,17 +517,17 @@ void TestGuiFaults::importFileVanished()
     enterHeader();
     auto vanishing = std::make_shared<VanishingFileDialog>();
     vanishing->path = writeImportFile("vanishing.txt", 301, 2);
-    m_window->collaborators.fileDialog = vanishing;
-    m_desktop.messages->shown.clear();
-    QTest::mouseClick(m_window->B1, Qt::LeftButton);
-    QCOMPARE(m_desktop.messages->texts(), QStringList {});
-    QCOMPARE(m_window->gridCells->usedRows(), 0);
-    QCOMPARE(m_window->e_totreten->text(), QString("0"));
-    QVERIFY(m_window->B_Confirma->isEnabled());
+    window->collaborators.fileDialog = vanishing;
+    desktop.messages->shown.clear();
+    QTest::mouseClick(window->B1, Qt::LeftButton);
+    QCOMPARE(desktop.messages->texts(), QStringList {});
+    QCOMPARE(window->gridCells->usedRows(), 0);
+    QCOMPARE(window->e_totreten->text(), QString("0"));
+    QVERIFY(window->B_Confirma->isEnabled());
     QCOMPARE(declarationFile(), m_earlierFile);
     QCOMPARE(storedReceipts(), m_earlierReceipts);
 
-    m_window->collaborators.fileDialog = m_desktop.fileDialog;
+    window->collaborators.fileDialog = desktop.fileDialog;
     import(writeImportFile("new.txt", 201, 3));
     m_newReceipts = QStringList {"201", "202", "203"};
     confirmNewDeclaration();
@@ -570,20 +540,20 @@ void TestGuiFaults::importFileUnreadable()
     confirmEarlierDeclaration();
     enterHeader();
     import(writeImportFile("first.txt", 201, 1));
-    QCOMPARE(m_window->e_totreten->text(), QString("6"));
-    const QString unreadable = m_directory->filePath("unreadable.txt");
+    QCOMPARE(window->e_totreten->text(), QString("6"));
+    const QString unreadable = directory->filePath("unreadable.txt");
     QVERIFY(QFile::link("/proc/self/mem", unreadable));
-    m_desktop.messages->shown.clear();
-    m_window->B_Confirma->setEnabled(false);
+    desktop.messages->shown.clear();
+    window->B_Confirma->setEnabled(false);
     import(unreadable);
-    QCOMPARE(m_desktop.messages->shown.size(), 1);
-    const ShownBox box = m_desktop.messages->shown.at(0);
+    QCOMPARE(desktop.messages->shown.size(), 1);
+    const ShownBox box = desktop.messages->shown.at(0);
     QCOMPARE(box.kind, ShownBox::Error);
     QVERIFY2(box.text.startsWith("Error de lectura en el archivo \"" + unreadable + "\""), qPrintable(box.text));
-    QCOMPARE(m_window->gridCells->usedRows(), 1);
-    QCOMPARE(m_window->nextRow, 2);
-    QCOMPARE(m_window->e_totreten->text(), QString("6"));
-    QVERIFY(!m_window->B_Confirma->isEnabled());
+    QCOMPARE(window->gridCells->usedRows(), 1);
+    QCOMPARE(window->nextRow, 2);
+    QCOMPARE(window->e_totreten->text(), QString("6"));
+    QVERIFY(!window->B_Confirma->isEnabled());
     QCOMPARE(declarationFile(), m_earlierFile);
     QCOMPARE(storedReceipts(), m_earlierReceipts);
 
@@ -611,7 +581,7 @@ void TestGuiFaults::importFileThatIsNoPlainFile()
     QString path;
     std::unique_ptr<Watchdog> watchdog;
     if (kind == "fifo") {
-        path = m_directory->filePath("pipe");
+        path = directory->filePath("pipe");
         QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
         // Ends a blocked open: a writer comes and goes, the reader sees an
         // empty file.
@@ -623,17 +593,17 @@ void TestGuiFaults::importFileThatIsNoPlainFile()
     } else {
         path = "/dev/zero";
     }
-    m_desktop.messages->shown.clear();
-    m_window->B_Confirma->setEnabled(false);
+    desktop.messages->shown.clear();
+    window->B_Confirma->setEnabled(false);
     import(path);
     if (watchdog)
         QVERIFY2(!watchdog->finished(), "the import waited for a writer to the pipe");
-    QCOMPARE(m_desktop.messages->shown.size(), 1);
-    const ShownBox box = m_desktop.messages->shown.at(0);
+    QCOMPARE(desktop.messages->shown.size(), 1);
+    const ShownBox box = desktop.messages->shown.at(0);
     QCOMPARE(box.kind, ShownBox::Error);
     QVERIFY2(box.text.startsWith("No se puede abrir el archivo \"" + path + "\""), qPrintable(box.text));
-    QCOMPARE(m_window->gridCells->usedRows(), 0);
-    QVERIFY(!m_window->B_Confirma->isEnabled());
+    QCOMPARE(window->gridCells->usedRows(), 0);
+    QVERIFY(!window->B_Confirma->isEnabled());
     QCOMPARE(declarationFile(), m_earlierFile);
     QCOMPARE(storedReceipts(), m_earlierReceipts);
 
@@ -649,23 +619,23 @@ void TestGuiFaults::reloadFileVanished()
     confirmEarlierDeclaration();
     QVERIFY(QFile::remove(m_declarationPath));
     enterHeader();
-    m_desktop.messages->shown.clear();
-    QTest::mouseClick(m_window->B2, Qt::LeftButton);
-    QCOMPARE(m_desktop.messages->texts(), QStringList {});
-    QVERIFY(m_window->Panel2->isVisible());
-    QCOMPARE(m_window->gridCells->usedRows(), 0);
+    desktop.messages->shown.clear();
+    QTest::mouseClick(window->B2, Qt::LeftButton);
+    QCOMPARE(desktop.messages->texts(), QStringList {});
+    QVERIFY(window->Panel2->isVisible());
+    QCOMPARE(window->gridCells->usedRows(), 0);
     QCOMPARE(storedReceipts(), m_earlierReceipts);
 
     // A line typed by hand, confirmed.
-    QCOMPARE(focus(), static_cast<QWidget*>(m_window->E_CuitReten));
+    QCOMPARE(focus(), static_cast<QWidget*>(window->E_CuitReten));
     for (const char* text : {"20111111112", "UNO", "15032026", "201", "1234.5"}) {
         QTest::keyClicks(focus(), text);
         QTest::keyClick(focus(), Qt::Key_Return);
     }
     QTest::keyClick(focus(), Qt::Key_Return); // ADICIONA
-    QCOMPARE(m_window->gridCells->cell(1, 1), QString("201"));
+    QCOMPARE(window->gridCells->cell(1, 1), QString("201"));
     clickConfirma();
-    QCOMPARE(m_desktop.messages->texts(), QStringList {Question});
+    QCOMPARE(desktop.messages->texts(), QStringList {Question});
     QCOMPARE(receiptsInFile(declarationFile()), QStringList {"201"});
     QCOMPARE(storedReceipts(), QStringList {"201"});
 }
@@ -681,26 +651,26 @@ void TestGuiFaults::reloadFileUnreadable()
     QVERIFY(QFile::link("/proc/self/mem", m_declarationPath));
     enterHeader();
     import(writeImportFile("first.txt", 201, 1));
-    m_desktop.messages->shown.clear();
-    QTest::mouseClick(m_window->B2, Qt::LeftButton);
-    QCOMPARE(m_desktop.messages->shown.size(), 1);
-    const ShownBox box = m_desktop.messages->shown.at(0);
+    desktop.messages->shown.clear();
+    QTest::mouseClick(window->B2, Qt::LeftButton);
+    QCOMPARE(desktop.messages->shown.size(), 1);
+    const ShownBox box = desktop.messages->shown.at(0);
     QCOMPARE(box.kind, ShownBox::Error);
     QVERIFY2(box.text.startsWith("Error de lectura en el archivo \"" + m_declarationPath + "\""),
              qPrintable(box.text));
-    QCOMPARE(m_window->gridCells->usedRows(), 1);
-    QCOMPARE(m_window->e_totreten->text(), QString("6"));
-    QVERIFY(m_window->Panel3->isVisible());
-    QVERIFY(m_window->Panel2->isHidden());
+    QCOMPARE(window->gridCells->usedRows(), 1);
+    QCOMPARE(window->e_totreten->text(), QString("6"));
+    QVERIFY(window->Panel3->isVisible());
+    QVERIFY(window->Panel2->isHidden());
     QCOMPARE(storedReceipts(), m_earlierReceipts);
 
     QVERIFY(QFile::remove(m_declarationPath));
     QVERIFY(QFile::rename(aside, m_declarationPath));
     QCOMPARE(declarationFile(), m_earlierFile);
-    QTest::mouseClick(m_window->B2, Qt::LeftButton);
-    QCOMPARE(m_desktop.messages->shown.size(), 1);
-    QVERIFY(m_window->Panel2->isVisible());
-    QCOMPARE(m_window->gridCells->cell(3, 1), QString("0000000000102"));
+    QTest::mouseClick(window->B2, Qt::LeftButton);
+    QCOMPARE(desktop.messages->shown.size(), 1);
+    QVERIFY(window->Panel2->isVisible());
+    QCOMPARE(window->gridCells->cell(3, 1), QString("0000000000102"));
     m_newReceipts = QStringList {"201", "101", "102"};
     confirmNewDeclaration();
 }

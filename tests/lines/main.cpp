@@ -1,18 +1,7 @@
-#include <QtTest>
-
 #include "tests/lines/tst_lines.h"
+#include "tests/support/TestMain.h"
 
 int main(int argc, char** argv)
 {
-    QCoreApplication application(argc, argv);
-    int status = 0;
-    {
-        TestLineLoad test;
-        status |= QTest::qExec(&test, argc, argv);
-    }
-    {
-        TestLineEntry test;
-        status |= QTest::qExec(&test, argc, argv);
-    }
-    return status;
+    return runTestClasses<TestLineLoad, TestLineEntry>(argc, argv);
 }

@@ -3,6 +3,7 @@
 #include "core/Error.h"
 #include "declaration/LineEntry.h"
 #include "declaration/LineLoad.h"
+#include "tests/support/PeakMemory.h"
 #include "tests/support/RecordLines.h"
 #include "tests/support/GridLines.h"
 #include "declaration/WithholdingGrid.h"
@@ -37,25 +38,6 @@ struct Lines {
         total = QStringLiteral("13");
     }
 };
-
-qint64 memoryFigure(const char* field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith(field))
-            return line.mid(qsizetype(qstrlen(field))).trimmed().split(' ').value(0).toLongLong();
-    }
-    return -1;
-}
-
-// Starts a new peak-memory measurement of this process (Linux 4.0 and later).
-bool resetPeakMemory()
-{
-    QFile clear(QStringLiteral("/proc/self/clear_refs"));
-    return clear.open(QIODevice::WriteOnly) && clear.write("5") == 1;
-}
 
 } // namespace
 
@@ -441,8 +423,8 @@ void TestLineLoad::hugeFileIsReadInBoundedMemory()
     Lines state;
     state.fillWithEarlierLines();
     const auto before = gridLines(state.grid);
-    const bool measured = resetPeakMemory();
-    const qint64 residentBefore = memoryFigure("VmRSS:");
+    const bool measured = peakmemory::resetPeak();
+    const qint64 residentBefore = peakmemory::residentKilobytes();
     try {
         lineload::importFile(path, state.grid, state.nextRow, state.total);
         QFAIL("the last line is no record");
@@ -459,7 +441,7 @@ void TestLineLoad::hugeFileIsReadInBoundedMemory()
     const bool meaningful = true;
 #endif
     if (measured && meaningful) {
-        const qint64 growthKilobytes = memoryFigure("VmHWM:") - residentBefore;
+        const qint64 growthKilobytes = peakmemory::highWaterKilobytes() - residentBefore;
         QVERIFY2(growthKilobytes < 32 * 1024, qPrintable(QString("peak grew by %1 kB").arg(growthKilobytes)));
     }
     QFile::remove(path);

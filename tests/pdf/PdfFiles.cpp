@@ -2,27 +2,10 @@
 
 #include <QFile>
 #include <QImage>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
 namespace pdffiles {
-
-ToolResult runTool(const QString& program, const QStringList& arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    ToolResult result;
-    if (!process.waitForStarted(10000)) {
-        result.errors = "cannot start " + program.toUtf8();
-        return result;
-    }
-    process.waitForFinished(120000);
-    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    result.output = process.readAllStandardOutput();
-    result.errors = process.readAllStandardError();
-    return result;
-}
 
 QByteArray readFile(const QString& path)
 {
@@ -59,10 +42,10 @@ QString problems(const QString& path)
 {
     QStringList found;
     const ToolResult qpdf = runTool(QStringLiteral("qpdf"), {QStringLiteral("--check"), path});
-    if (qpdf.exitCode != 0 || !qpdf.errors.isEmpty())
+    if (qpdf.exitCode != 0 || !qpdf.err.isEmpty())
         found << QStringLiteral("qpdf exit %1: %2 %3")
                      .arg(qpdf.exitCode)
-                     .arg(QString::fromUtf8(qpdf.errors), QString::fromUtf8(qpdf.output.right(500)));
+                     .arg(qpdf.err, QString::fromUtf8(qpdf.output.right(500)));
 
     const QByteArray document = readFile(path);
     for (qsizetype i = 0; i < document.size(); ++i) {
@@ -143,9 +126,9 @@ QImage renderPage(const QString& renderer, const QString& path, int dpi, QString
                                                     QStringLiteral("1")});
     }
     QStringList said;
-    for (const QByteArray& line : result.errors.split('\n')) {
-        if (!line.trimmed().isEmpty() && !line.contains("ICC support"))
-            said << QString::fromUtf8(line);
+    for (const QString& line : result.err.split(QLatin1Char('\n'))) {
+        if (!line.trimmed().isEmpty() && !line.contains(QLatin1String("ICC support")))
+            said << line;
     }
     if (errors)
         *errors = said.join(QLatin1Char('\n'));

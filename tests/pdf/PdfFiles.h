@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tests/support/ExternalTool.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QImage>
@@ -10,14 +12,6 @@
 // the checks they do not make (exact cross-reference entries and stream
 // lengths).
 namespace pdffiles {
-
-struct ToolResult {
-    int exitCode = -1;
-    QByteArray output;
-    QByteArray errors;
-};
-
-ToolResult runTool(const QString& program, const QStringList& arguments);
 
 // Everything wrong with the document: qpdf --check warnings and errors, a
 // byte above 127, a cross-reference entry that is not 20 bytes or does not

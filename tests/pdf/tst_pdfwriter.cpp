@@ -296,7 +296,7 @@ void TestPdfWriter::accentedLettersReadBack()
     const QString text = pdffiles::pdfText(pdf.path);
     for (const QString& expected : texts)
         QVERIFY2(text.contains(expected), qPrintable(text));
-    const QByteArray fonts = pdffiles::runTool(QStringLiteral("pdffonts"), {pdf.path}).output;
+    const QByteArray fonts = runTool(QStringLiteral("pdffonts"), {pdf.path}).output;
     QVERIFY2(fonts.contains("Arial") && fonts.contains("TrueType") && fonts.contains(" no "), fonts.constData());
 }
 
@@ -522,8 +522,8 @@ void TestPdfWriter::alignedTextsFitTheirWidths()
     });
     pdf.finish();
     QCOMPARE(problems(pdf.path), QString());
-    const pdffiles::ToolResult stext =
-        pdffiles::runTool(QStringLiteral("mutool"), {QStringLiteral("draw"), QStringLiteral("-q"), QStringLiteral("-F"),
+    const ToolResult stext =
+        runTool(QStringLiteral("mutool"), {QStringLiteral("draw"), QStringLiteral("-q"), QStringLiteral("-F"),
                                                      QStringLiteral("stext"), QStringLiteral("-o"), QStringLiteral("-"),
                                                      pdf.path, QStringLiteral("1")});
     const QString xml = QString::fromUtf8(stext.output);

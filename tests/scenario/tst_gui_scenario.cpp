@@ -8,8 +8,8 @@
 // by field, the table through isql-fb, the PDF through qpdf and pdftotext.
 #include "tests/support/DatabaseFixture.h"
 #include "tests/support/ExternalTool.h"
-#include "tests/support/FakeCollaborators.h"
 #include "tests/support/RecordLines.h"
+#include "tests/support/WindowFixture.h"
 
 #include "app/MaskEdit.h"
 #include "db/Query.h"
@@ -24,7 +24,6 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTableView>
@@ -72,7 +71,7 @@ QByteArray declarationBytes(const QList<ExpectedRecord>& records, const QString&
 
 } // namespace
 
-class TestGuiScenario : public QObject
+class TestGuiScenario : public QObject, public WindowFixture
 {
     Q_OBJECT
 
@@ -82,71 +81,30 @@ private slots:
     void wholeDeclarationTwice();
 
 private:
-    QWidget* focus() const { return QApplication::focusWidget(); }
-    // Keys as the user types them: into whatever has the focus. Letters
-    // beyond ASCII come with their Latin-1 key code and their text, as a
-    // Spanish keyboard sends them.
-    void type(const QString& text)
-    {
-        for (const QChar c : text) {
-            if (c.unicode() < 128)
-                QTest::keyClick(focus(), char(c.unicode()));
-            else
-                QTest::sendKeyEvent(QTest::Click, focus(), Qt::Key(c.toUpper().unicode()), QString(c), Qt::NoModifier);
-        }
-    }
-    void press(Qt::Key key) { QTest::keyClick(focus(), key); }
-    void click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
     void enterHeader(const QString& month);
     void typeLine(const QString& cuitDigits, const QString& name, const QString& dateDigits, const QString& receipt,
                   const QString& amount, bool clickAdiciona);
     void doubleClickRow(int gridRow);
     QList<QStringList> storedRowsInProcess() const;
     void checkReport(const QStringList& receiptsInOrder, const QString& periodLine, const QString& total);
-
-    std::unique_ptr<QTemporaryDir> m_directory;
-    QString m_programDirectory;
-    QString m_database;
-    FakeDesktop m_desktop;
-    std::unique_ptr<TF_Retenciones> m_window;
 };
 
 void TestGuiScenario::init()
 {
-    m_directory = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_directory->isValid());
-    QVERIFY(QDir(m_directory->path()).mkdir("program"));
-    m_programDirectory = m_directory->filePath("program") + '/';
-    m_database = fixture::createDatabase(*m_directory, "RETENCIONES.FDB");
-    m_desktop = FakeDesktop();
-    m_window = createWindows(m_desktop.collaborators(m_programDirectory, m_database));
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-    m_window->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
-    QTRY_COMPARE(focus(), static_cast<QWidget*>(m_window->e_legaJo));
+    begin(Files::WithDatabase);
 }
 
 void TestGuiScenario::cleanup()
 {
-    m_window.reset();
-    m_directory.reset();
+    finish();
 }
 
 // Legajo, month and year, each ended with Enter as the user does.
 void TestGuiScenario::enterHeader(const QString& month)
 {
-    QCOMPARE(focus(), static_cast<QWidget*>(m_window->e_legaJo));
-    type("332");
-    press(Qt::Key_Return);
-    QCOMPARE(focus(), static_cast<QWidget*>(m_window->e_Mes));
-    type(month);
-    press(Qt::Key_Return);
-    QCOMPARE(focus(), static_cast<QWidget*>(m_window->E_ano));
-    type("2026");
-    press(Qt::Key_Return);
-    QVERIFY(m_window->Panel3->isVisible());
-    QVERIFY(!m_window->Panel1->isEnabled());
+    typeHeader("332", month, "2026", Qt::Key_Return, Focus::Checked);
+    QVERIFY(window->Panel3->isVisible());
+    QVERIFY(!window->Panel1->isEnabled());
 }
 
 // One line typed field by field, Enter moving on; the amount's Enter puts
@@ -154,60 +112,30 @@ void TestGuiScenario::enterHeader(const QString& month)
 void TestGuiScenario::typeLine(const QString& cuitDigits, const QString& name, const QString& dateDigits,
                                const QString& receipt, const QString& amount, bool clickAdiciona)
 {
-    QCOMPARE(focus(), static_cast<QWidget*>(m_window->E_CuitReten));
-    type(cuitDigits);
-    press(Qt::Key_Return);
-    QCOMPARE(focus(), static_cast<QWidget*>(m_window->empresa));
-    type(name);
-    press(Qt::Key_Return);
-    QCOMPARE(focus(), static_cast<QWidget*>(m_window->E_FECha));
-    type(dateDigits);
-    press(Qt::Key_Return);
-    QCOMPARE(focus(), static_cast<QWidget*>(m_window->E_Comprobante));
-    type(receipt);
-    press(Qt::Key_Return);
-    QCOMPARE(focus(), static_cast<QWidget*>(m_window->Impo_compro));
-    type(amount);
-    press(Qt::Key_Return);
-    QCOMPARE(focus(), static_cast<QWidget*>(m_window->B_adiciona));
-    if (clickAdiciona)
-        click(m_window->B_adiciona);
-    else
-        press(Qt::Key_Return);
-    QCOMPARE(focus(), static_cast<QWidget*>(m_window->E_CuitReten));
+    WindowFixture::typeLine(cuitDigits, name, dateDigits, receipt, amount,
+                            clickAdiciona ? Adiciona::Click : Adiciona::Enter);
+    QCOMPARE(focus(), static_cast<QWidget*>(window->E_CuitReten));
 }
 
 void TestGuiScenario::doubleClickRow(int gridRow)
 {
-    m_window->Grilla->scrollTo(m_window->gridCells->index(gridRow - 1, 2));
-    const QRect cell = m_window->Grilla->visualRect(m_window->gridCells->index(gridRow - 1, 2));
+    window->Grilla->scrollTo(window->gridCells->index(gridRow - 1, 2));
+    const QRect cell = window->Grilla->visualRect(window->gridCells->index(gridRow - 1, 2));
     QVERIFY(cell.isValid());
-    QTest::mouseClick(m_window->Grilla->viewport(), Qt::LeftButton, {}, cell.center());
-    QTest::mouseDClick(m_window->Grilla->viewport(), Qt::LeftButton, {}, cell.center());
+    QTest::mouseClick(window->Grilla->viewport(), Qt::LeftButton, {}, cell.center());
+    QTest::mouseDClick(window->Grilla->viewport(), Qt::LeftButton, {}, cell.center());
 }
 
 // The committed rows, read through a second attachment of this process while
 // the window's store keeps its own.
 QList<QStringList> TestGuiScenario::storedRowsInProcess() const
 {
-    db::Connection connection(m_database, fixture::sysdba());
-    db::Transaction transaction(connection);
-    db::Query query(transaction);
-    query.setSql("select nrocom, fecha, importe, razon, cuit, periodo from reten order by jid");
-    query.open();
-    QList<QStringList> rows;
-    for (; !query.eof(); query.next()) {
-        QStringList row;
-        for (int field = 0; field < 6; ++field)
-            row << query.text(field).trimmed();
-        rows << row;
-    }
-    return rows;
+    return fixture::selectRows(database, "select nrocom, fecha, importe, razon, cuit, periodo from reten order by jid");
 }
 
 void TestGuiScenario::checkReport(const QStringList& receiptsInOrder, const QString& periodLine, const QString& total)
 {
-    const QString pdf = m_programDirectory + "26300332.pdf";
+    const QString pdf = programDirectory + "26300332.pdf";
     QVERIFY(QFile::exists(pdf));
     const ToolResult check = runTool("qpdf", {"--check", pdf});
     QCOMPARE(check.exitCode, 0);
@@ -240,7 +168,7 @@ void TestGuiScenario::wholeDeclarationTwice()
     // The import file, written as another program would: three lines that
     // match their 0.5 % and one with receipt number 0, passed over although
     // its amounts do not match.
-    const QString importPath = m_directory->filePath("retenciones-marzo.txt");
+    const QString importPath = directory->filePath("retenciones-marzo.txt");
     {
         using recordlines::record;
         const QByteArray bytes = recordlines::fileBytes(
@@ -261,57 +189,57 @@ void TestGuiScenario::wholeDeclarationTwice()
 
     // The header: the registry fills the declarant.
     enterHeader("3");
-    const QString declarantCuit = m_window->e_Cuit->text();
-    const QString declarantName = m_window->e_Razon->text();
+    const QString declarantCuit = window->e_Cuit->text();
+    const QString declarantName = window->e_Razon->text();
     QVERIFY2(QRegularExpression("^\\d\\d-\\d{8}-\\d$").match(declarantCuit).hasMatch(), qPrintable(declarantCuit));
     QVERIFY(!declarantName.isEmpty());
 
     // "Importación de Archivo", the dialog answered with the file.
-    m_desktop.fileDialog->paths = {importPath};
-    click(m_window->B1);
-    QCOMPARE(m_desktop.fileDialog->calls, 1);
-    QCOMPARE(m_desktop.messages->texts(), QStringList {});
-    QCOMPARE(m_window->gridCells->line(1),
+    desktop.fileDialog->paths = {importPath};
+    click(window->B1);
+    QCOMPARE(desktop.fileDialog->calls, 1);
+    QCOMPARE(desktop.messages->texts(), QStringList {});
+    QCOMPARE(window->gridCells->line(1),
              (WithholdingGrid::Line {"1", "0000000001001", "05/03/2026", "000001234.56", "6",
                                      QString::fromUtf8("PANADERÍA ÑANDÚ SA"), "20-17254359-7"}));
-    QCOMPARE(m_window->gridCells->cell(2, 4), QString("7"));
-    QCOMPARE(m_window->gridCells->cell(3, 4), QString("1")); // 1.50 rounds down
-    QCOMPARE(m_window->gridCells->cell(4, 1), QString());
-    QCOMPARE(m_window->e_totreten->text(), QString("14"));
-    QVERIFY(m_window->B_Confirma->isEnabled());
-    QVERIFY(m_window->Panel3->isVisible());
+    QCOMPARE(window->gridCells->cell(2, 4), QString("7"));
+    QCOMPARE(window->gridCells->cell(3, 4), QString("1")); // 1.50 rounds down
+    QCOMPARE(window->gridCells->cell(4, 1), QString());
+    QCOMPARE(window->e_totreten->text(), QString("14"));
+    QVERIFY(window->B_Confirma->isEnabled());
+    QVERIFY(window->Panel3->isVisible());
 
     // "Carga Manual": no declaration of the period yet, nothing re-loaded.
-    click(m_window->B2);
-    QCOMPARE(m_window->nextRow, 4);
-    QCOMPARE(m_window->e_totreten->text(), QString("14"));
-    QVERIFY(m_window->Panel2->isVisible());
-    QVERIFY(m_window->Panel3->isHidden());
+    click(window->B2);
+    QCOMPARE(window->nextRow, 4);
+    QCOMPARE(window->e_totreten->text(), QString("14"));
+    QVERIFY(window->Panel2->isVisible());
+    QVERIFY(window->Panel3->isHidden());
 
     // Three typed lines; the name typed in small letters comes out in
     // capitals, amounts get two decimals.
     typeLine("20111111112", QString::fromUtf8("ferretería la peña"), "10032026", "2001", "1234.5", false);
     typeLine("27222222223", "Kiosco Central", "20032026", "2002", "1380", true);
     typeLine("30333333334", "LIBRERIA ARCO", "25032026", "2003", "100.01", false);
-    QCOMPARE(m_desktop.messages->texts(), QStringList {});
-    QCOMPARE(m_desktop.beep->count, 0);
-    QCOMPARE(m_window->gridCells->line(4),
+    QCOMPARE(desktop.messages->texts(), QStringList {});
+    QCOMPARE(desktop.beep->count, 0);
+    QCOMPARE(window->gridCells->line(4),
              (WithholdingGrid::Line {"4", "2001", "10/03/2026", "1234.50", "6",
                                      QString::fromUtf8("FERRETERÍA LA PEÑA"), "20-11111111-2"}));
-    QCOMPARE(m_window->gridCells->cell(5, 5), QString("KIOSCO CENTRAL"));
-    QCOMPARE(m_window->gridCells->cell(6, 4), QString("1"));
-    QCOMPARE(m_window->e_totreten->text(), QString("28"));
+    QCOMPARE(window->gridCells->cell(5, 5), QString("KIOSCO CENTRAL"));
+    QCOMPARE(window->gridCells->cell(6, 4), QString("1"));
+    QCOMPARE(window->e_totreten->text(), QString("28"));
 
     // The kiosk's line goes with a double click.
     doubleClickRow(5);
-    QCOMPARE(m_window->gridCells->line(5), (WithholdingGrid::Line {"5", "", "", "", "", "", ""}));
-    QCOMPARE(m_window->e_totreten->text(), QString("21"));
-    QCOMPARE(m_desktop.messages->texts(), QStringList {});
+    QCOMPARE(window->gridCells->line(5), (WithholdingGrid::Line {"5", "", "", "", "", "", ""}));
+    QCOMPARE(window->e_totreten->text(), QString("21"));
+    QCOMPARE(desktop.messages->texts(), QStringList {});
 
     // CONFIRMA, answered Yes.
-    m_desktop.messages->answers = {true};
-    click(m_window->B_Confirma);
-    QCOMPARE(m_desktop.messages->texts(), QStringList {"Confirma Generar Archivo con Caracter de DDJJ ?"});
+    desktop.messages->answers = {true};
+    click(window->B_Confirma);
+    QCOMPARE(desktop.messages->texts(), QStringList {"Confirma Generar Archivo con Caracter de DDJJ ?"});
 
     const QList<ExpectedRecord> records {
         {"20-17254359-7", "05032026", "00000000600", "0000000001001", QString::fromUtf8("PANADERÍA ÑANDÚ SA"),
@@ -324,11 +252,11 @@ void TestGuiScenario::wholeDeclarationTwice()
     };
     const QByteArray expectedFile = declarationBytes(records, declarantCuit, declarantName);
     QCOMPARE(expectedFile.size(), 5 * 198);
-    QFile declaration(m_programDirectory + "26300332.txt");
+    QFile declaration(programDirectory + "26300332.txt");
     QVERIFY(declaration.open(QIODevice::ReadOnly));
     QCOMPARE(declaration.readAll(), expectedFile);
     declaration.close();
-    QCOMPARE(QDir(m_programDirectory).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+    QCOMPARE(QDir(programDirectory).entryList(QDir::Files | QDir::Hidden, QDir::Name),
              (QStringList {"26300332.pdf", "26300332.txt"}));
 
     QCOMPARE(storedRowsInProcess(),
@@ -343,48 +271,47 @@ void TestGuiScenario::wholeDeclarationTwice()
     checkReport({"0000000001001", "0000000001002", "0000000001003", "2001", "2003"},
                 "Periodo : 3/2026 Legajo : 332 " + declarantName, "21.00");
 
-    QVERIFY(m_window->salida->isVisible());
-    QCOMPARE(m_window->salida->text(),
-             "SU ARCHIVOS(TXT y PDF)FUERON GENERADOS EN  " + m_programDirectory + " CON EL NOMBRE :26300332");
-    QCOMPARE(m_window->gridCells->usedRows(), 0);
-    QCOMPARE(m_window->e_totreten->text(), QString("0"));
-    QVERIFY(m_window->Panel2->isHidden());
-    QVERIFY(m_window->Panel3->isHidden());
-    QTRY_COMPARE(focus(), static_cast<QWidget*>(m_window->e_legaJo));
+    QVERIFY(window->salida->isVisible());
+    QCOMPARE(window->salida->text(),
+             "SU ARCHIVOS(TXT y PDF)FUERON GENERADOS EN  " + programDirectory + " CON EL NOMBRE :26300332");
+    QCOMPARE(window->gridCells->usedRows(), 0);
+    QCOMPARE(window->e_totreten->text(), QString("0"));
+    QVERIFY(window->Panel2->isHidden());
+    QVERIFY(window->Panel3->isHidden());
+    QTRY_COMPARE(focus(), static_cast<QWidget*>(window->e_legaJo));
 
     // The same period again, the month typed as 03 this time: "Carga Manual"
     // re-loads the declaration file, with the amounts as the file holds them.
-    m_desktop.messages->shown.clear();
+    desktop.messages->shown.clear();
     enterHeader("03");
-    click(m_window->B2);
-    QCOMPARE(m_window->nextRow, 6);
-    QCOMPARE(m_window->gridCells->line(1),
+    click(window->B2);
+    QCOMPARE(window->nextRow, 6);
+    QCOMPARE(window->gridCells->line(1),
              (WithholdingGrid::Line {"1", "0000000001001", "05/03/2026", "000001234.56", "000000006.00",
                                      QString::fromUtf8("PANADERÍA ÑANDÚ SA"), "20-17254359-7"}));
-    QCOMPARE(m_window->gridCells->line(5),
+    QCOMPARE(window->gridCells->line(5),
              (WithholdingGrid::Line {"5", "0000000002003", "25/03/2026", "000000100.01", "000000001.00",
                                      "LIBRERIA ARCO", "30-33333333-4"}));
-    QCOMPARE(m_window->e_totreten->text(), QString("21"));
-    QCOMPARE(focus(), static_cast<QWidget*>(m_window->E_CuitReten));
+    QCOMPARE(window->e_totreten->text(), QString("21"));
+    QCOMPARE(focus(), static_cast<QWidget*>(window->E_CuitReten));
 
-    m_desktop.messages->answers = {true};
-    click(m_window->B_Confirma);
-    QCOMPARE(m_desktop.messages->texts(), QStringList {"Confirma Generar Archivo con Caracter de DDJJ ?"});
+    desktop.messages->answers = {true};
+    click(window->B_Confirma);
+    QCOMPARE(desktop.messages->texts(), QStringList {"Confirma Generar Archivo con Caracter de DDJJ ?"});
     // The re-loaded lines give back the same records.
     QVERIFY(declaration.open(QIODevice::ReadOnly));
     QCOMPARE(declaration.readAll(), expectedFile);
     declaration.close();
     checkReport({"0000000001001", "0000000001002", "0000000001003", "0000000002001", "0000000002003"},
                 "Periodo : 03/2026 Legajo : 332 " + declarantName, "21.00");
-    QCOMPARE(m_window->gridCells->usedRows(), 0);
+    QCOMPARE(window->gridCells->usedRows(), 0);
 
     // The program ends; its embedded attachment lets the file go, and isql-fb
     // reads the table as the second declaration left it.
-    m_window.reset();
-    const ToolResult isql = runTool("isql-fb", {"-q", "-ch", "UTF8", "-user", "SYSDBA", "-password", "pinecrest",
-                                                m_database},
-                                    "set list on;\n"
-                                    "select jid, nrocom, fecha, importe, razon, cuit, periodo from reten order by jid;\n");
+    window.reset();
+    const ToolResult isql = runIsql(database, "set list on;\n"
+                                              "select jid, nrocom, fecha, importe, razon, cuit, periodo from reten "
+                                              "order by jid;\n");
     QVERIFY2(isql.exitCode == 0, qPrintable(isql.err));
     QVERIFY2(isql.err.isEmpty(), qPrintable(isql.err));
     QStringList fields;

@@ -1,4 +1,5 @@
 #include "tests/support/DatabaseFixture.h"
+#include "tests/support/ExternalTool.h"
 
 #include "declaration/Confirmation.h"
 #include "core/Error.h"
@@ -9,7 +10,6 @@
 #include "tests/support/GridLines.h"
 
 #include <QDir>
-#include <QProcess>
 #include <QtTest>
 #include <memory>
 
@@ -125,19 +125,7 @@ std::optional<ConfirmedDeclaration> TestStore::confirm(const DeclarationHeader& 
 // Reads through a connection of its own, so only committed rows are seen.
 QList<Row> TestStore::committedRows(const QString& database) const
 {
-    db::Connection connection(database, fixture::sysdba());
-    db::Transaction transaction(connection);
-    db::Query query(transaction);
-    query.setSql("select nrocom, fecha, importe, razon, cuit, periodo from reten order by jid");
-    query.open();
-    QList<Row> rows;
-    for (; !query.eof(); query.next()) {
-        Row row;
-        for (int field = 0; field < query.fieldCount(); ++field)
-            row << query.text(field).trimmed();
-        rows << row;
-    }
-    return rows;
+    return fixture::selectRows(database, "select nrocom, fecha, importe, razon, cuit, periodo from reten order by jid");
 }
 
 QStringList TestStore::directoryEntries() const
@@ -371,7 +359,7 @@ void TestStore::missingDatabaseLeavesTheEarlierFile()
 void TestStore::insertFailingHalfWayKeepsTheEarlierDeclaration()
 {
     // A table whose company-name column is narrower than the record's field.
-    QString schema = fixture::projectSchema();
+    QString schema = projectSchema();
     schema.replace("RAZON    CHAR(60)", "RAZON    CHAR(12)");
     QVERIFY(schema.contains("CHAR(12)"));
     m_store.reset();
@@ -520,14 +508,11 @@ void TestStore::tableReadsBackThroughIsql()
     // The embedded engine holds the file for this process until it detaches.
     m_store->disconnect();
 
-    QProcess isql;
-    isql.start("isql-fb", {"-q", "-ch", "UTF8", "-user", "SYSDBA", "-password", "pinecrest", m_database});
-    QVERIFY(isql.waitForStarted());
-    isql.write("set list on;\nselect jid, nrocom, fecha, importe, razon, cuit, periodo from reten order by jid;\n");
-    isql.closeWriteChannel();
-    QVERIFY(isql.waitForFinished(30000));
-    const QString output = QString::fromUtf8(isql.readAllStandardOutput());
-    QVERIFY2(isql.exitCode() == 0, qPrintable(QString::fromUtf8(isql.readAllStandardError())));
+    const ToolResult isql = runIsql(m_database, "set list on;\n"
+                                                "select jid, nrocom, fecha, importe, razon, cuit, periodo from reten "
+                                                "order by jid;\n");
+    QVERIFY2(isql.exitCode == 0, qPrintable(isql.err));
+    const QString output = isql.out;
 
     QStringList fields;
     for (const QString& line : output.split('\n', Qt::SkipEmptyParts))

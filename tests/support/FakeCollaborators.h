@@ -31,6 +31,10 @@ public:
     std::function<void(const ShownBox&)> whileShown;
 
     void information(const QString& text) override { record({ShownBox::Information, text, {}}); }
+    void informationWithDetail(const QString& text, const QString& detail) override
+    {
+        record({ShownBox::Information, text, detail});
+    }
     bool question(const QString& text) override
     {
         record({ShownBox::Question, text, {}});
