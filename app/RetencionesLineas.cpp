@@ -1,6 +1,8 @@
 // Line entry, the grid of lines, "Carga Manual" and the file import.
 #include "app/Retenciones.h"
 
+#include "declaration/Cuit.h"
+#include "declaration/ImportObservations.h"
 #include "declaration/LineEntry.h"
 #include "declaration/LineLoad.h"
 #include "app/MaskEdit.h"
@@ -50,14 +52,18 @@ void TF_Retenciones::B1Click()
     Panel2->hide();
     bool mismatch = false;
     QString detail;
+    importobservations::Observations observations;
     const QString path = collaborators.fileDialog->getOpenFileName();
     if (!path.isEmpty() && fileExists(path)) {
+        const qint32 firstRow = nextRow;
         QString total = e_totreten->text();
         const lineload::ImportResult result = lineload::importFile(path, *gridCells, nextRow, total);
         e_totreten->setText(total);
         mismatch = result.mismatch();
         if (mismatch)
             detail = lineload::mismatchDetail(result);
+        else
+            observations = importobservations::observe(*gridCells, firstRow, nextRow - 1);
     }
     if (mismatch) {
         collaborators.messages->informationWithDetail(ImportMismatch, detail);
@@ -65,6 +71,10 @@ void TF_Retenciones::B1Click()
         return;
     }
     B_Confirma->setEnabled(true);
+    // The lines stay; the user is only told what to look at.
+    if (observations.any())
+        collaborators.messages->informationWithDetail(importobservations::message(observations),
+                                                      importobservations::detail(observations));
 }
 
 void TF_Retenciones::B_adicionaClick()
@@ -72,6 +82,11 @@ void TF_Retenciones::B_adicionaClick()
     if (!lineentry::lineIsComplete(e_legaJo->text(), E_Comprobante->text(), E_CuitReten->value(),
                                    E_Importe->text())) {
         collaborators.messages->information(lineentry::IncompleteMessage);
+        return;
+    }
+    if (cuit::valueHasWrongCheckDigit(E_CuitReten->value())) {
+        collaborators.messages->information(cuit::InvalidMessage);
+        E_CuitReten->setFocus(Qt::OtherFocusReason);
         return;
     }
     E_CuitReten->setFocus(Qt::OtherFocusReason);
@@ -152,6 +167,11 @@ void TF_Retenciones::E_ComprobanteExit()
 
 void TF_Retenciones::E_CuitRetenExit()
 {
+    // An empty or partly filled field is not judged here.
+    if (!cuit::valueHasWrongCheckDigit(E_CuitReten->value()))
+        return;
+    collaborators.messages->information(cuit::InvalidMessage);
+    E_CuitReten->setFocus(Qt::OtherFocusReason);
 }
 
 void TF_Retenciones::E_CuitRetenKeyPress(QChar& key)

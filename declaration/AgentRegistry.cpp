@@ -40,23 +40,3 @@ std::optional<Agent> AgentRegistry::lookup(const QString& legajo) const
     }
     return found;
 }
-
-int cuitCheckDigit(const QString& firstTenDigits)
-{
-    static constexpr int weights[10] = {5, 4, 3, 2, 7, 6, 5, 4, 3, 2};
-    if (firstTenDigits.size() != 10)
-        return -1;
-    int sum = 0;
-    for (int i = 0; i < 10; ++i) {
-        const QChar c = firstTenDigits.at(i);
-        if (!c.isDigit())
-            return -1;
-        sum += c.digitValue() * weights[i];
-    }
-    const int digit = 11 - sum % 11;
-    if (digit == 11)
-        return 0;
-    if (digit == 10)
-        return -1;
-    return digit;
-}

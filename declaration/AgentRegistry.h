@@ -43,8 +43,3 @@ private:
 
 // The agents built into the program, in the order they take rows 1 to 107.
 const std::vector<Agent>& builtInAgents();
-
-// The check digit of the first ten digits of a CUIT (weights 5 4 3 2 7 6 5 4
-// 3 2, eleven minus the sum modulo 11, 11 giving 0); -1 when that is 10, for
-// which no CUIT is issued.
-int cuitCheckDigit(const QString& firstTenDigits);

@@ -49,7 +49,7 @@ QByteArray record(int number)
     const qint64 receiptCents = 100000 + qint64(number % 5000) * 137;
     const qint64 withheldCents = receiptCents / 200;
     QByteArray line;
-    line += "20-12345678-9";
+    line += "20-12345678-6";
     line += "20260315";
     line += "032026";
     line += QByteArray::number(withheldCents).rightJustified(11, '0');

@@ -1,4 +1,5 @@
 #include "declaration/AgentRegistry.h"
+#include "declaration/Cuit.h"
 
 #include <QRegularExpression>
 #include <QSet>
@@ -15,8 +16,6 @@ private slots:
     void lookup();
     void lastMatchWins();
     void rowsPast142AreNeverConsulted();
-    void checkDigit_data();
-    void checkDigit();
 };
 
 void TestRegistry::builtInAgentsAreValidSiteData()
@@ -31,7 +30,8 @@ void TestRegistry::builtInAgentsAreValidSiteData()
     for (const Agent& agent : agents) {
         QVERIFY2(cuitForm.match(agent.cuit).hasMatch(), qPrintable(agent.cuit));
         const QString digits = QString(agent.cuit).remove(QLatin1Char('-'));
-        QCOMPARE(cuitCheckDigit(digits.left(10)), digits.at(10).digitValue());
+        QCOMPARE(cuit::checkDigit(digits.left(10)), digits.at(10).digitValue());
+        QVERIFY2(cuit::textIsValid(agent.cuit), qPrintable(agent.cuit));
         QVERIFY2(legajoForm.match(agent.legajo).hasMatch(), qPrintable(agent.legajo));
         QVERIFY2(!agent.companyName.isEmpty() && agent.companyName.size() <= 46, qPrintable(agent.companyName));
         QCOMPARE(agent.companyName, agent.companyName.toUpper());
@@ -135,25 +135,6 @@ void TestRegistry::rowsPast142AreNeverConsulted()
     registry.setRow(143, {QStringLiteral("30-44444444-4"), QStringLiteral("FILA 143"), QStringLiteral("88882")});
     QVERIFY(registry.lookup(QStringLiteral("88881")));
     QVERIFY(!registry.lookup(QStringLiteral("88882")));
-}
-
-void TestRegistry::checkDigit_data()
-{
-    QTest::addColumn<QString>("firstTen");
-    QTest::addColumn<int>("digit");
-    // Sums worked out by hand with the weights 5 4 3 2 7 6 5 4 3 2.
-    QTest::newRow("sum 148") << "2012345678" << 6;
-    QTest::newRow("sum 33 gives 0") << "3000000009" << 0;
-    QTest::newRow("sum 23 has none") << "3000000004" << -1;
-    QTest::newRow("too short") << "301234567" << -1;
-    QTest::newRow("not digits") << "30-1234567" << -1;
-}
-
-void TestRegistry::checkDigit()
-{
-    QFETCH(QString, firstTen);
-    QFETCH(int, digit);
-    QCOMPARE(cuitCheckDigit(firstTen), digit);
 }
 
 QTEST_GUILESS_MAIN(TestRegistry)

@@ -1,0 +1,96 @@
+#include "declaration/ImportObservations.h"
+
+#include "core/TextRules.h"
+#include "declaration/Cuit.h"
+
+#include <QHash>
+#include <QStringList>
+
+namespace importobservations {
+
+namespace {
+
+// The first two line rows that hold one receipt number.
+struct Holders {
+    int first = 0;
+    int second = 0;
+};
+
+// One pass over the grid: a hash keeps the scan linear however many lines an
+// import brings.
+QHash<QString, Holders> receiptHolders(const WithholdingGrid& grid)
+{
+    QHash<QString, Holders> holders;
+    const int rows = grid.usedRows();
+    holders.reserve(rows);
+    for (int row = 1; row <= rows; ++row) {
+        const QString receipt = text::trimmed(grid.line(row)[1]);
+        if (receipt.isEmpty())
+            continue;
+        Holders& entry = holders[receipt];
+        if (entry.first == 0)
+            entry.first = row;
+        else if (entry.second == 0)
+            entry.second = row;
+    }
+    return holders;
+}
+
+QString describe(const Observation& observation)
+{
+    QStringList what;
+    if (observation.invalidCuit)
+        what << QStringLiteral("CUIT inválido");
+    if (observation.repeatedInRow > 0)
+        what << QStringLiteral("Comprobante repetido en el renglón %1").arg(observation.repeatedInRow);
+    return QStringLiteral("Renglón %1: comprobante %2, CUIT %3: %4")
+        .arg(observation.gridRow)
+        .arg(observation.receiptNumber, observation.cuit, what.join(QStringLiteral("; ")));
+}
+
+} // namespace
+
+Observations observe(const WithholdingGrid& grid, int firstRow, int lastRow)
+{
+    Observations out;
+    firstRow = qMax(firstRow, 1);
+    lastRow = qMin(lastRow, grid.usedRows());
+    if (firstRow > lastRow)
+        return out;
+    const QHash<QString, Holders> holders = receiptHolders(grid);
+    for (int row = firstRow; row <= lastRow; ++row) {
+        const WithholdingGrid::Line& line = grid.line(row);
+        const QString receipt = text::trimmed(line[1]);
+        if (receipt.isEmpty())
+            continue;
+        const Holders entry = holders.value(receipt);
+        const int repeatedInRow = entry.second == 0 ? 0 : (row == entry.first ? entry.second : entry.first);
+        const bool invalidCuit = !cuit::textIsValid(line[6]);
+        if (!invalidCuit && repeatedInRow == 0)
+            continue;
+        if (out.listed.size() < size_t(MaxListed))
+            out.listed.push_back({row, line[1], line[6], invalidCuit, repeatedInRow});
+        ++out.count;
+    }
+    return out;
+}
+
+QString message(const Observations& observations)
+{
+    return QStringLiteral("Atención revise el archivo importado: %1 renglones con observaciones !!!")
+        .arg(observations.count);
+}
+
+QString detail(const Observations& observations)
+{
+    QStringList rows;
+    rows.reserve(qsizetype(observations.listed.size()) + 1);
+    for (const Observation& observation : observations.listed)
+        rows << describe(observation);
+    const qint64 unlisted = observations.count - qint64(observations.listed.size());
+    if (unlisted > 0)
+        rows << QStringLiteral("... y %1 renglones más con observaciones").arg(unlisted);
+    return rows.join(QLatin1Char('\n'));
+}
+
+} // namespace importobservations
