@@ -1,0 +1,70 @@
+#include "report/PdfOutput.h"
+
+#include "report/PdfNumbers.h"
+#include "core/Error.h"
+
+namespace pdfoutput {
+
+using namespace pdfnumbers;
+
+void Sink::line(const QByteArray& text)
+{
+    write(text);
+    write("\r\n", 2);
+}
+
+FileSink::FileSink(const QString& fileName)
+    : m_fileName(fileName)
+    , m_file(fileName)
+{
+    if (!m_file.open(QIODevice::WriteOnly))
+        fail();
+}
+
+void FileSink::write(const char* data, qsizetype size)
+{
+    if (m_file.write(data, size) != size)
+        fail();
+}
+
+void FileSink::finish()
+{
+    if (!m_file.commit())
+        fail();
+}
+
+void FileSink::fail() const
+{
+    throw Error(QStringLiteral("Cannot create file \"%1\". %2").arg(m_fileName, m_file.errorString()));
+}
+
+void CountingSink::beginObject(int number)
+{
+    if (m_offsets.size() <= size_t(number))
+        m_offsets.resize(size_t(number) + 1, 0);
+    m_offsets[size_t(number)] = m_count;
+}
+
+qint64 CountingSink::writeCrossReference()
+{
+    const qint64 start = m_count;
+    const qsizetype entries = qsizetype(m_offsets.size());
+    line("xref");
+    line("0 " + QByteArray::number(entries));
+    QByteArray table;
+    char* out = beginAppend(table, 20 * entries);
+    out = put(out, "0000000000 65535 f\r\n");
+    for (qsizetype number = 1; number < entries; ++number) {
+        char digits[24];
+        const qsizetype size = std::to_chars(digits, digits + sizeof digits, m_offsets[size_t(number)]).ptr - digits;
+        for (qsizetype i = size; i < 10; ++i)
+            *out++ = '0';
+        out = put(out, digits, size);
+        out = put(out, " 00000 n\r\n");
+    }
+    endAppend(table, out);
+    write(table);
+    return start;
+}
+
+} // namespace pdfoutput
