@@ -66,6 +66,8 @@ void PDFDocumentFilter::startPage()
     m_verticalScale = 1.0 / (report.yFactor * 10.0) * 72.0 / 25.4;
     m_pages.emplace_back(roundEven(report.pageWidth) * 0.1 * 72.0 / 25.4,
                          roundEven(report.pageLength) * 0.1 * 72.0 / 25.4);
+    if (m_pages.size() > 1)
+        m_pages.back().reserveLike(m_pages[m_pages.size() - 2]);
 }
 
 void PDFDocumentFilter::endPage()

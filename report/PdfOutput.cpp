@@ -7,6 +7,12 @@ namespace pdfoutput {
 
 using namespace pdfnumbers;
 
+namespace {
+
+constexpr qsizetype pieceSize = qsizetype(1) << 20;
+
+} // namespace
+
 void Sink::line(const QByteArray& text)
 {
     write(text);
@@ -23,12 +29,23 @@ FileSink::FileSink(const QString& fileName)
 
 void FileSink::write(const char* data, qsizetype size)
 {
-    if (m_file.write(data, size) != size)
+    if (m_buffer.capacity() == 0)
+        m_buffer.reserve(pieceSize);
+    m_buffer.append(data, size);
+    if (m_buffer.size() >= pieceSize)
+        flush();
+}
+
+void FileSink::flush()
+{
+    if (m_file.write(m_buffer) != m_buffer.size())
         fail();
+    m_buffer.resize(0);
 }
 
 void FileSink::finish()
 {
+    flush();
     if (!m_file.commit())
         fail();
 }

@@ -25,6 +25,7 @@ public:
 
 // A file that is replaced, or made, only once finish() has written it all: a
 // sink dropped before that leaves no file and does not touch an existing one.
+// The bytes reach the file in pieces of about a megabyte.
 // Throws Error "Cannot create file ..." when the file cannot be made, written
 // or saved.
 class FileSink : public Sink
@@ -35,10 +36,12 @@ public:
     void finish() override;
 
 private:
+    void flush();
     [[noreturn]] void fail() const;
 
     QString m_fileName;
     QSaveFile m_file;
+    QByteArray m_buffer;
 };
 
 // Counts the bytes passed to the next stage and notes the offset at which

@@ -7,6 +7,12 @@ namespace pdfpage {
 
 using namespace pdfnumbers;
 
+void Page::reserveLike(const Page& other)
+{
+    m_graphics.reserve(other.m_graphics.size() + 256);
+    m_text.reserve(other.m_text.size() + 256);
+}
+
 void Page::addGraphicsLine(const QByteArray& line)
 {
     m_graphics.append(line);

@@ -26,6 +26,9 @@ public:
     }
 
     double width() const { return m_width; }
+
+    // Room for content of the size of `other`'s, so that pages alike grow in one step.
+    void reserveLike(const Page& other);
     double height() const { return m_height; }
 
     // A line of the graphics part, which comes before the text; CR LF is added.
