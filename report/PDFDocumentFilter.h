@@ -29,7 +29,6 @@ public:
     void setCompression(pdfencoding::Compression compression) { FPDFCompressionOn = compression; }
 
     bool isActive() const { return m_active; }
-    QString fileName() const { return m_fileName; }
 
     void Start(int paperWidth, int paperHeight, const ReportFont& font) override;
     void NewPage() override;

@@ -90,7 +90,8 @@ void measureGlyphs(const FontKey& key, const QRawFont& raw, int unitsPerEm, Font
     for (int code = 0; code < 256; ++code) {
         const char32_t character = page ? page->character((unsigned char)code) : char32_t(code);
         glyphs[code] = 0;
-        if (character != 0) {
+        // A tab has no glyph of its own; the platform would give it the space's.
+        if (character != 0 && character != U'\t') {
             const QString text = QString::fromUcs4(&character, 1);
             const QList<quint32> indexes = raw.glyphIndexesForString(text);
             if (indexes.size() == 1)

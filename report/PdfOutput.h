@@ -62,11 +62,8 @@ public:
     void finish() override { m_next.finish(); }
     using Sink::write;
 
-    qint64 count() const { return m_count; }
-
     // The next byte written starts object `number`.
     void beginObject(int number);
-    qint64 offsetOf(int number) const { return m_offsets.at(size_t(number)); }
 
     // Writes "xref", the subsection of objects 0 to the highest begun (each
     // entry exactly 20 bytes) and returns where "xref" starts.

@@ -42,7 +42,6 @@ public:
 
     // Closes the text part with "ET"; once only.
     void end();
-    bool ended() const { return m_ended; }
 
     // The page object `pageObject`, under page tree 3, and its content
     // stream as object `pageObject` + 1.
