@@ -1,6 +1,5 @@
 #include "report/PDFDocumentFilter.h"
 
-#include "report/PdfOutput.h"
 #include "report/PdfText.h"
 #include "core/Codepage.h"
 #include "core/Error.h"
@@ -64,20 +63,26 @@ void PDFDocumentFilter::startPage()
     const ExportContext& report = context();
     m_horizontalScale = 1.0 / (report.xFactor * 10.0) * 72.0 / 25.4;
     m_verticalScale = 1.0 / (report.yFactor * 10.0) * 72.0 / 25.4;
-    m_pages.emplace_back(roundEven(report.pageWidth) * 0.1 * 72.0 / 25.4,
-                         roundEven(report.pageLength) * 0.1 * 72.0 / 25.4);
-    if (m_pages.size() > 1)
-        m_pages.back().reserveLike(m_pages[m_pages.size() - 2]);
+    m_page.start(roundEven(report.pageWidth) * 0.1 * 72.0 / 25.4, roundEven(report.pageLength) * 0.1 * 72.0 / 25.4);
+    if (!m_madePage) {
+        m_pageObjects.firstWidth = m_page.width();
+        m_pageObjects.firstHeight = m_page.height();
+    }
+    m_madePage = true;
 }
 
+// The page's two objects go to the body at once.
 void PDFDocumentFilter::endPage()
 {
-    page().end();
+    if (!m_page.end())
+        return;
+    m_page.writeObjects(m_body, 2 * m_pageObjects.count + 4);
+    ++m_pageObjects.count;
 }
 
 void PDFDocumentFilter::ensurePage()
 {
-    if (m_pages.empty())
+    if (!m_madePage)
         startPage();
 }
 
@@ -230,7 +235,9 @@ void PDFDocumentFilter::Finish()
 {
     ensurePage();
     endPage();
-    const pdfdocument::Document document(m_pages, m_fonts.keys(), m_info);
+    m_pageObjects.objects = &m_body;
+    m_pageObjects.bytes = &m_bodyBytes.bytes();
+    const pdfdocument::Document document(m_pageObjects, m_fonts.keys(), m_info);
     m_active = false;
     pdfoutput::FileSink file(m_fileName);
     document.write(file);

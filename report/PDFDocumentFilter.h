@@ -4,6 +4,7 @@
 #include "report/PdfDocument.h"
 #include "report/PdfEncoders.h"
 #include "report/PdfFonts.h"
+#include "report/PdfOutput.h"
 #include "report/PdfPage.h"
 #include "report/PdfShapes.h"
 
@@ -71,7 +72,7 @@ private:
     void startPage();
     void endPage();
     void ensurePage();
-    pdfpage::Page& page() { return m_pages.back(); }
+    pdfpage::Page& page() { return m_page; }
     const EncodedBitmap& encodedBitmap(const PictureControl& control);
     void acceptPicture(double xOffset, double yOffset, const PictureControl& picture);
     void acceptShape(TPDFItemRec& item, const ShapeControl& shape);
@@ -87,7 +88,11 @@ private:
     bool FFirstPage = true;
     double m_horizontalScale = 0.75;
     double m_verticalScale = 0.75;
-    std::vector<pdfpage::Page> m_pages; // the last one is being written unless it has ended
+    bool m_madePage = false;
+    pdfpage::Page m_page;
+    pdfdocument::PageObjects m_pageObjects;
+    pdfoutput::MemorySink m_bodyBytes;            // the objects of the ended pages
+    pdfoutput::CountingSink m_body {m_bodyBytes}; // and where they start
 
     pdffonts::FontTable m_fonts;
     QHash<PictureKey, EncodedBitmap> m_encodedBitmaps;

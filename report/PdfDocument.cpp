@@ -43,8 +43,7 @@ QByteArray kids(int pageCount)
 
 } // namespace
 
-Document::Document(const std::vector<pdfpage::Page>& pages, const QList<pdffonts::FontKey>& fonts,
-                   const DocumentInfo& info)
+Document::Document(const PageObjects& pages, const QList<pdffonts::FontKey>& fonts, const DocumentInfo& info)
     : m_pages(pages)
     , m_info(info)
 {
@@ -61,8 +60,7 @@ void Document::write(pdfoutput::Sink& file) const
     pdfoutput::CountingSink out(file);
     writeHeader(out);
     writePageTree(out);
-    for (int i = 0; i < pageCount(); ++i)
-        m_pages[size_t(i)].writeObjects(out, 2 * i + 4);
+    out.writeBlock(*m_pages.objects, *m_pages.bytes);
     writeFonts(out);
     writeInfo(out);
     object(out, procSetObject());
@@ -88,8 +86,7 @@ void Document::writePageTree(pdfoutput::CountingSink& out) const
     lines(out, {"<<", "/Type /Pages"});
     out.line("/Count " + QByteArray::number(pageCount()));
     out.line(kids(pageCount()));
-    const pdfpage::Page& firstPage = m_pages.front();
-    out.line("/MediaBox [0 0 " + integer(firstPage.width()) + ' ' + integer(firstPage.height()) + ']');
+    out.line("/MediaBox [0 0 " + integer(m_pages.firstWidth) + ' ' + integer(m_pages.firstHeight) + ']');
     lines(out, {"/Resources << ", "/Font << "});
     for (int j = 0; j < int(m_fonts.size()); ++j)
         out.line("  /" + pdffonts::resourceName(j) + ' ' + QByteArray::number(firstFontObject() + 2 * j) + " 0 R ");

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "report/PdfFonts.h"
-#include "report/PdfPage.h"
 
 #include <QByteArray>
 #include <QList>
@@ -19,6 +18,16 @@ class Sink;
 // cross-reference table and the trailer.
 namespace pdfdocument {
 
+// The objects of the ended pages, two for each from object 4 on, counted
+// from the start of `bytes`.
+struct PageObjects {
+    int count = 0;
+    double firstWidth = 0; // points
+    double firstHeight = 0;
+    const pdfoutput::CountingSink* objects = nullptr;
+    const QByteArray* bytes = nullptr;
+};
+
 struct DocumentInfo {
     QString creator;
     QString author;
@@ -30,14 +39,13 @@ class Document
 {
 public:
     // Everything that may fail before a byte is written: the fonts'
-    // objects are made here. `pages` holds at least one page.
-    Document(const std::vector<pdfpage::Page>& pages, const QList<pdffonts::FontKey>& fonts,
-             const DocumentInfo& info);
+    // objects are made here. There is at least one page.
+    Document(const PageObjects& pages, const QList<pdffonts::FontKey>& fonts, const DocumentInfo& info);
 
     void write(pdfoutput::Sink& file) const;
 
 private:
-    int pageCount() const { return int(m_pages.size()); }
+    int pageCount() const { return m_pages.count; }
     int firstFontObject() const { return 2 * pageCount() + 4; }
     int infoObject() const { return firstFontObject() + 2 * int(m_fonts.size()); }
     int procSetObject() const { return infoObject() + 1; }
@@ -48,7 +56,7 @@ private:
     void writeInfo(pdfoutput::CountingSink& out) const;
     void writeTrailer(pdfoutput::CountingSink& out) const;
 
-    const std::vector<pdfpage::Page>& m_pages;
+    PageObjects m_pages;
     std::vector<pdffonts::FontResource> m_fonts;
     DocumentInfo m_info;
     QString m_created;

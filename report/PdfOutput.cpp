@@ -3,6 +3,8 @@
 #include "report/PdfNumbers.h"
 #include "core/Error.h"
 
+#include <algorithm>
+
 namespace pdfoutput {
 
 using namespace pdfnumbers;
@@ -29,6 +31,12 @@ FileSink::FileSink(const QString& fileName)
 
 void FileSink::write(const char* data, qsizetype size)
 {
+    if (size >= pieceSize) {
+        flush();
+        if (m_file.write(data, size) != size)
+            fail();
+        return;
+    }
     if (m_buffer.capacity() == 0)
         m_buffer.reserve(pieceSize);
     m_buffer.append(data, size);
@@ -38,6 +46,8 @@ void FileSink::write(const char* data, qsizetype size)
 
 void FileSink::flush()
 {
+    if (m_buffer.isEmpty())
+        return;
     if (m_file.write(m_buffer) != m_buffer.size())
         fail();
     m_buffer.resize(0);
@@ -55,11 +65,27 @@ void FileSink::fail() const
     throw Error(QStringLiteral("Cannot create file \"%1\". %2").arg(m_fileName, m_file.errorString()));
 }
 
+void MemorySink::write(const char* data, qsizetype size)
+{
+    endAppend(m_bytes, put(beginAppend(m_bytes, size), data, size));
+}
+
 void CountingSink::beginObject(int number)
 {
     if (m_offsets.size() <= size_t(number))
-        m_offsets.resize(size_t(number) + 1, 0);
+        m_offsets.resize(size_t(number) + 1, -1);
     m_offsets[size_t(number)] = m_count;
+}
+
+void CountingSink::writeBlock(const CountingSink& block, const QByteArray& bytes)
+{
+    for (size_t number = 1; number < block.m_offsets.size(); ++number) {
+        if (block.m_offsets[number] >= 0) {
+            beginObject(int(number));
+            m_offsets[number] += block.m_offsets[number];
+        }
+    }
+    write(bytes);
 }
 
 qint64 CountingSink::writeCrossReference()
@@ -73,7 +99,7 @@ qint64 CountingSink::writeCrossReference()
     out = put(out, "0000000000 65535 f\r\n");
     for (qsizetype number = 1; number < entries; ++number) {
         char digits[24];
-        const qsizetype size = std::to_chars(digits, digits + sizeof digits, m_offsets[size_t(number)]).ptr - digits;
+        const qsizetype size = std::to_chars(digits, digits + sizeof digits, std::max<qint64>(0, m_offsets[size_t(number)])).ptr - digits;
         for (qsizetype i = size; i < 10; ++i)
             *out++ = '0';
         out = put(out, digits, size);

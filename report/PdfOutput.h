@@ -44,6 +44,20 @@ private:
     QByteArray m_buffer;
 };
 
+// Keeps the bytes in memory; its room at least doubles as it grows.
+class MemorySink : public Sink
+{
+public:
+    void write(const char* data, qsizetype size) override;
+    void finish() override {}
+    using Sink::write;
+
+    const QByteArray& bytes() const { return m_bytes; }
+
+private:
+    QByteArray m_bytes;
+};
+
 // Counts the bytes passed to the next stage and notes the offset at which
 // each object begins: the cross-reference table comes from these offsets.
 class CountingSink : public Sink
@@ -65,6 +79,10 @@ public:
     // The next byte written starts object `number`.
     void beginObject(int number);
 
+    // Passes on `bytes`, which `block` counted from their start, and its
+    // objects with them.
+    void writeBlock(const CountingSink& block, const QByteArray& bytes);
+
     // Writes "xref", the subsection of objects 0 to the highest begun (each
     // entry exactly 20 bytes) and returns where "xref" starts.
     qint64 writeCrossReference();
@@ -72,7 +90,7 @@ public:
 private:
     Sink& m_next;
     qint64 m_count = 0;
-    std::vector<qint64> m_offsets {0}; // by object number; object 0 heads the free list
+    std::vector<qint64> m_offsets {0}; // by object number, -1 for none; object 0 heads the free list
 };
 
 } // namespace pdfoutput

@@ -7,10 +7,13 @@ namespace pdfpage {
 
 using namespace pdfnumbers;
 
-void Page::reserveLike(const Page& other)
+void Page::start(double width, double height)
 {
-    m_graphics.reserve(other.m_graphics.size() + 256);
-    m_text.reserve(other.m_text.size() + 256);
+    m_width = width;
+    m_height = height;
+    m_graphics.resize(0);
+    m_text.resize(0);
+    m_ended = false;
 }
 
 void Page::addGraphicsLine(const QByteArray& line)
@@ -43,12 +46,13 @@ void Page::writeText(const QByteArray& selector, const Codepage* codePage, int s
     endAppend(m_text, out);
 }
 
-void Page::end()
+bool Page::end()
 {
     if (m_ended)
-        return;
+        return false;
     m_text.append("ET\r\n");
     m_ended = true;
+    return true;
 }
 
 void Page::writeObjects(pdfoutput::CountingSink& out, int pageObject) const

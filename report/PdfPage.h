@@ -11,24 +11,18 @@ namespace pdfoutput {
 class CountingSink;
 }
 
-// One page of a PDF document: its content stream as the items are drawn onto
-// it, and its two objects (the page and its content) once the document is
-// written.
+// The page of a PDF document being written: its content stream as the items
+// are drawn onto it, and its two objects (the page and its content) once it
+// has ended. The buffers keep their room from one page to the next.
 namespace pdfpage {
 
 class Page
 {
 public:
-    Page(double width, double height)
-        : m_width(width)
-        , m_height(height)
-    {
-    }
+    // Empties the page for the next one, of this size in points.
+    void start(double width, double height);
 
     double width() const { return m_width; }
-
-    // Room for content of the size of `other`'s, so that pages alike grow in one step.
-    void reserveLike(const Page& other);
     double height() const { return m_height; }
 
     // A line of the graphics part, which comes before the text; CR LF is added.
@@ -40,8 +34,8 @@ public:
     void writeText(const QByteArray& selector, const Codepage* codePage, int size, const pdfnumbers::RGBColor& color,
                    double x, double y, const QString& content);
 
-    // Closes the text part with "ET"; once only.
-    void end();
+    // Closes the text part with "ET" and returns true, once only after start().
+    bool end();
 
     // The page object `pageObject`, under page tree 3, and its content
     // stream as object `pageObject` + 1.
@@ -52,7 +46,7 @@ private:
     double m_height = 0; // points
     QByteArray m_graphics; // lines, each ended by CR LF
     QByteArray m_text;     // lines, each ended by CR LF; "ET" last once ended
-    bool m_ended = false;
+    bool m_ended = true;
     pdfnumbers::RGBColor m_lastColor {};
     QByteArray m_lastColorText;
 };
