@@ -99,7 +99,8 @@ qint64 CountingSink::writeCrossReference()
     out = put(out, "0000000000 65535 f\r\n");
     for (qsizetype number = 1; number < entries; ++number) {
         char digits[24];
-        const qsizetype size = std::to_chars(digits, digits + sizeof digits, std::max<qint64>(0, m_offsets[size_t(number)])).ptr - digits;
+        const qint64 offset = std::max<qint64>(0, m_offsets[size_t(number)]);
+        const qsizetype size = std::to_chars(digits, digits + sizeof digits, offset).ptr - digits;
         for (qsizetype i = size; i < 10; ++i)
             *out++ = '0';
         out = put(out, digits, size);
