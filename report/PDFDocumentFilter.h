@@ -1,61 +1,17 @@
 #pragma once
 
 #include "report/ExportFilter.h"
+#include "report/PdfDocument.h"
 #include "report/PdfEncoders.h"
 #include "report/PdfFonts.h"
+#include "report/PdfOutput.h"
+#include "report/PdfPage.h"
+#include "report/PdfShapes.h"
 
 #include <QByteArray>
 #include <QHash>
-#include <QList>
 #include <QString>
-#include <QStringList>
-#include <array>
 #include <vector>
-
-enum class TPDFItemType { IT_INVALID, IT_TEXT, IT_NEWPAGE, IT_GRAPHIC, IT_IMAGE };
-
-enum class TPDFShapeType {
-    S_BOX,
-    S_CIRCLE,
-    S_HLINE,
-    S_VLINE,
-    S_OBLIQUE,
-    S_TOPBOTTOM,
-    S_LEFTRIGHT,
-    S_RIGHTDIAG,
-    S_LEFTDIAG,
-};
-
-using RGBColor = std::array<unsigned char, 3>;
-
-// One element as the writer renders it; positions and sizes in points.
-struct TPDFItemRec {
-    TPDFItemType ItemType = TPDFItemType::IT_INVALID;
-    double XPos = 0;
-    double YPos = 0; // from the top: text baseline, shape top, picture bottom
-    QString FontName;
-    QString FText;
-    int FontCharset = 1;
-    int FontSize = 0;
-    QString FColor;
-    bool fbold = false;
-    bool fItalic = false;
-    int FAlignment = 0;
-    bool Filled = false;
-    bool staticimage = false;
-    double Width = 0;
-    double Height = 0;
-    double thickness = 0;
-    double xscale = 1;
-    double yscale = 1;
-    QByteArray imgstr;
-    QByteArray ImageFilter;
-    TPDFShapeType Shape = TPDFShapeType::S_BOX;
-    int pixelWidth = 0;
-    int pixelHeight = 0;
-    RGBColor RGBStrokeColor {};
-    RGBColor RGBFColor {};
-};
 
 // The export filter that writes a printed report as a PDF 1.3 document. The
 // document is built in memory and written in one piece by Finish, so an
@@ -74,7 +30,6 @@ public:
     void setCompression(pdfencoding::Compression compression) { FPDFCompressionOn = compression; }
 
     bool isActive() const { return m_active; }
-    QString fileName() const { return m_fileName; }
 
     void Start(int paperWidth, int paperHeight, const ReportFont& font) override;
     void NewPage() override;
@@ -95,27 +50,6 @@ public:
     static QByteArray escapedText(const QString& text, int charset);
 
 private:
-    // The page being written; its objects go to m_body when it ends.
-    struct Page {
-        double width = 0;  // points
-        double height = 0; // points
-        QByteArray graphics; // lines, each ended by CR LF
-        QByteArray text;     // lines, each ended by CR LF; "ET" last once ended
-        bool ended = true;
-    };
-    struct PageSize {
-        double width = 0;
-        double height = 0;
-    };
-    // The file in three parts: the catalogue, outlines and page tree; the
-    // page objects; the fonts, information, cross-reference table and
-    // trailer.
-    struct Document {
-        QByteArray head;
-        QByteArray body;
-        QByteArray tail;
-    };
-
     struct PictureKey {
         qint64 cacheKey;
         int width;
@@ -134,66 +68,32 @@ private:
         pdfencoding::EncodedPicture picture;
     };
 
-    // A font of this document as the text items use it: its resource
-    // position, metrics and code page, found without building its key again.
-    struct FontInUse {
-        QString name;
-        bool bold = false;
-        bool italic = false;
-        int charset = 1;
-        int index = 0;
-        QByteArray selector; // "/F00 "
-        const pdffonts::FontMetrics* metrics = nullptr;
-        const Codepage* codePage = nullptr;
-    };
-    const FontInUse& fontInUse(const QString& name, bool bold, bool italic, int charset);
-    static QByteArray escapedText(const QString& text, const Codepage* codePage);
-    double textWidth(const FontInUse& font, int size, const QString& text) const;
-
     const ExportContext& context() const;
     void startPage();
     void endPage();
     void ensurePage();
-    int fontIndex(const pdffonts::FontKey& key);
+    pdfpage::Page& page() { return m_page; }
     const EncodedBitmap& encodedBitmap(const PictureControl& control);
+    void acceptPicture(double xOffset, double yOffset, const PictureControl& picture);
+    void acceptShape(TPDFItemRec& item, const ShapeControl& shape);
+    void acceptRule(TPDFItemRec& item, const RuleControl& rule);
 
     void renderText(const TPDFItemRec& item);
-    // A text item's lines: x from the left, y the baseline from the top, in
-    // points.
-    void writeText(const FontInUse& font, int size, const RGBColor& color, double x, double y,
-                   const QString& content);
-    void renderShape(const TPDFItemRec& item);
-    void renderImage(const TPDFItemRec& item);
-    void addGraphicsLine(const QByteArray& line);
-    void addTextLine(const QByteArray& line);
-
-    Document assemble() const;
-    void writeFile(const Document& document) const;
 
     QString m_fileName;
     pdfencoding::Compression FPDFCompressionOn = pdfencoding::Compression::On;
-    QString m_creator;
-    QString m_author;
-    QString m_title;
-    QString m_subject;
+    pdfdocument::DocumentInfo m_info;
 
     bool m_active = false;
     bool FFirstPage = true;
-    bool FMadeFirstPageFiles = false;
-    int FPageNumber = 0;
-    double FPageWidth = 0;
-    double FPageHeight = 0;
     double m_horizontalScale = 0.75;
     double m_verticalScale = 0.75;
-    Page m_page;
-    std::vector<PageSize> m_pageSizes; // the first page's, for the page tree
-    QByteArray m_body;                 // the objects of the ended pages
-    std::vector<qsizetype> m_pageOffsets; // in m_body, two per ended page
+    bool m_madePage = false;
+    pdfpage::Page m_page;
+    pdfdocument::PageObjects m_pageObjects;
+    pdfoutput::MemorySink m_bodyBytes;            // the objects of the ended pages
+    pdfoutput::CountingSink m_body {m_bodyBytes}; // and where they start
 
-    QList<pdffonts::FontKey> m_fonts;
-    QHash<QString, int> FReportFonts; // font key text -> position
+    pdffonts::FontTable m_fonts;
     QHash<PictureKey, EncodedBitmap> m_encodedBitmaps;
-    std::vector<FontInUse> m_fontsInUse;
-    RGBColor m_lastColor {};
-    QByteArray m_lastColorText;
 };

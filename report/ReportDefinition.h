@@ -104,14 +104,6 @@ struct ReportDefinition {
     bool printIfEmpty = true;
     std::vector<ReportBand> bands;
 
-    ReportBand* band(const QString& bandName)
-    {
-        for (ReportBand& each : bands) {
-            if (each.name == bandName)
-                return &each;
-        }
-        return nullptr;
-    }
     ReportControl* control(const QString& controlName)
     {
         for (ReportBand& each : bands) {

@@ -163,6 +163,10 @@ void TestPdfFonts::arialMetrics()
     // "Arial" is Liberation Sans here, with Arial's widths: 2048 units per em.
     const FontMetrics& metrics = metricsOf(FontKey::of(font(QStringLiteral("Arial"), false, false, 1)));
     QCOMPARE(metrics.widths[' '], 278);
+    // Control characters, the tab among them, have the missing glyph's width.
+    QCOMPARE(metrics.widths['\t'], 365);
+    QCOMPARE(metrics.widths[0x01], 365);
+    QCOMPARE(metrics.widths[0x1F], 365);
     QCOMPARE(metrics.widths['A'], 667);
     QCOMPARE(metrics.widths['W'], 944);
     QCOMPARE(metrics.widths['i'], 222);
@@ -215,6 +219,8 @@ void TestPdfFonts::textWidthFromTheSameWidths()
     QCOMPARE(textWidth(font(QStringLiteral("Arial"), false, false, 1), QStringLiteral("中"), 72),
              textWidth(font(QStringLiteral("Arial"), false, false, 1), QStringLiteral("?"), 72));
     QCOMPARE(textWidth(font(QStringLiteral("Arial"), false, false, 1), QStringLiteral("ó"), 72), 5.56);
+    // A tab is measured as the missing glyph /Widths gives it, not as a space.
+    QCOMPARE(textWidth(font(QStringLiteral("Arial"), false, false, 1), QStringLiteral("a\tb"), 72), 14.77);
 }
 
 QTEST_MAIN(TestPdfFonts)

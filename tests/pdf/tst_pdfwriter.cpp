@@ -1,5 +1,6 @@
 #include "core/Error.h"
 #include "report/PDFDocumentFilter.h"
+#include "report/PdfOutput.h"
 #include "tests/pdf/PdfFiles.h"
 
 #include "core/Codepage.h"
@@ -115,6 +116,8 @@ private slots:
     void tenThousandPages();
     void checkerFindsDamage_data();
     void checkerFindsDamage();
+    void fileSinkWritesEveryPiece();
+    void crossReferenceFromCountedOffsets();
 };
 
 void TestPdfWriter::emptyDocument()
@@ -660,6 +663,66 @@ void TestPdfWriter::checkerFindsDamage()
     damaged.write(document);
     damaged.close();
     QVERIFY(!problems(pdf.path).isEmpty());
+}
+
+// More than two pieces of odd sizes reach the file as written, and only once
+// the sink is finished: an unfinished one leaves the old file as it was.
+void TestPdfWriter::fileSinkWritesEveryPiece()
+{
+    QTemporaryDir directory;
+    const QString path = directory.filePath(QStringLiteral("sink.pdf"));
+    QFile old(path);
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write("old");
+    old.close();
+    QByteArray expected;
+    for (int i = 0; expected.size() < 2'500'000; ++i)
+        expected.append(QByteArray(1 + (i * 7919) % 70'000, char('a' + i % 26)));
+    for (bool finished : {false, true}) {
+        pdfoutput::FileSink sink(path);
+        for (qsizetype at = 0, i = 0; at < expected.size(); ++i) {
+            const qsizetype size = std::min<qsizetype>(expected.size() - at, 1 + (i * 104'729) % 300'000);
+            sink.write(expected.constData() + at, size);
+            at += size;
+        }
+        if (finished)
+            sink.finish();
+        else
+            QCOMPARE(readFile(path), QByteArray("old"));
+    }
+    QCOMPARE(readFile(path), expected);
+}
+
+// Each entry is the offset at which its object was begun, whatever the
+// order the objects come in; startxref's number is where "xref" is.
+void TestPdfWriter::crossReferenceFromCountedOffsets()
+{
+    QTemporaryDir directory;
+    const QString path = directory.filePath(QStringLiteral("xref.pdf"));
+    qint64 xref = 0;
+    {
+        pdfoutput::FileSink file(path);
+        pdfoutput::CountingSink out(file);
+        out.line("%PDF-1.3");
+        for (int number : {3, 1, 2}) {
+            out.beginObject(number);
+            out.line(QByteArray::number(number) + " 0 obj");
+            out.write(QByteArray(number * 1000, ' '));
+            out.line("endobj");
+        }
+        xref = out.writeCrossReference();
+        out.finish();
+    }
+    const QByteArray document = readFile(path);
+    QCOMPARE(document.indexOf("xref\r\n"), xref);
+    const QList<QByteArray> entries = document.mid(xref).split('\n');
+    QCOMPARE(entries.mid(0, 3), (QList<QByteArray> {"xref\r", "0 4\r", "0000000000 65535 f\r"}));
+    QCOMPARE(document.size(), xref + 11 + 4 * 20); // "xref", "0 4", four entries
+    for (int number = 1; number <= 3; ++number) {
+        const QByteArray object = "\n" + QByteArray::number(number) + " 0 obj\r\n";
+        const QByteArray offset = QByteArray::number(document.indexOf(object) + 1).rightJustified(10, '0');
+        QCOMPARE(entries[2 + number], offset + " 00000 n\r");
+    }
 }
 
 QTEST_MAIN(TestPdfWriter)
