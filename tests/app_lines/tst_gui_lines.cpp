@@ -470,7 +470,7 @@ void TestGuiLines::failedReloadChangesNothing()
     QCOMPARE(desktop.messages->shown.first().kind, ShownBox::Error);
     QCOMPARE(desktop.messages->shown.first().text, QString("'.' is not a valid floating point value"));
     QCOMPARE(desktop.messages->shown.first().detail, QString::fromUtf8("Archivo: %1\nLínea: 2").arg(path));
-    gridLines(QCOMPARE(grid()), before);
+    QCOMPARE(gridLines(grid()), before);
     QCOMPARE(window->e_totreten->text(), QString("7"));
     QCOMPARE(window->nextRow, 2);
     // The handler stopped: line entry did not open, CONFIRMA was enabled first.
@@ -577,7 +577,7 @@ void TestGuiLines::failedImportChangesNothing()
         QCOMPARE(desktop.messages->shown.first().text, message);
     QCOMPARE(desktop.messages->shown.first().detail,
              QString::fromUtf8("Archivo: %1\nLínea: %2").arg(path).arg(failingLine));
-    gridLines(QCOMPARE(grid()), before);
+    QCOMPARE(gridLines(grid()), before);
     QCOMPARE(window->nextRow, 2);
     QCOMPARE(window->e_totreten->text(), QString("7"));
     QVERIFY(!window->B_Confirma->isEnabled());

@@ -230,7 +230,7 @@ void TestGuiCuitEntry::addingRefusesAWrongCheckDigit()
     window->E_Importe->setFocus();
     QCOMPARE(focus(), static_cast<QWidget*>(window->E_Importe));
     QVERIFY(boxes().shown.isEmpty());
-    window->E_CuitReten->setValue(cuitValue);
+    window->E_CuitReten->setText(cuitValue);
 
     QTest::mouseClick(window->B_adiciona, Qt::LeftButton);
     QCOMPARE(boxes().texts(), messages);
@@ -248,7 +248,7 @@ void TestGuiCuitEntry::addingRefusesAWrongCheckDigit()
 
     // With the right check digit the same line goes in.
     boxes().shown.clear();
-    window->E_CuitReten->setValue("20123456786");
+    window->E_CuitReten->setText("20123456786");
     window->E_Importe->setFocus();
     QTest::mouseClick(window->B_adiciona, Qt::LeftButton);
     QVERIFY(boxes().shown.isEmpty());
