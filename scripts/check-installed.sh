@@ -27,7 +27,7 @@ command="$(sed -n 's/^Exec=//p' /usr/share/applications/ar.gob.vestora.Retencion
 # The program runs until it is ended: it must still be running once its first
 # start has made the database (the timeout only bounds a hung start).
 runuser -u "$user" -- env -i HOME="$home" USER="$user" PATH=/usr/bin:/bin LANG=C.UTF-8 \
-  QT_QPA_PLATFORM=offscreen timeout 120 $command &
+  QT_QPA_PLATFORM=offscreen timeout --kill-after=5 120 $command &
 starter=$!
 for _ in $(seq 600); do
   [ -f "$home/Retenciones/RETENCIONES.FDB" ] && break
@@ -41,7 +41,11 @@ if [ -z "$program" ]; then
   echo "check-installed: the installed program is not running" >&2
   exit 1
 fi
+# The Firebird client library catches SIGTERM for its own shutdown and the
+# process goes on, so the program is ended for good after a short grace.
 kill -TERM $program
+for _ in $(seq 30); do kill -0 $program 2>/dev/null || break; sleep 0.1; done
+kill -KILL $program 2>/dev/null || true
 wait "$starter" || true
 test -s "$home/Retenciones/RETENCIONES.FDB" || { echo "check-installed: no database" >&2; exit 1; }
 test ! -e "$home/Retenciones/RETENCIONES.FDB.creating" || { echo "check-installed: partial database" >&2; exit 1; }

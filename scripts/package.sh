@@ -11,7 +11,9 @@ bash "$root/scripts/install-deps.sh" package
 build="${RETENCIONES_PACKAGE_BUILD_DIR:-$root/build-package}"
 output="$root/build/package"
 
-# The flags Debian's own packages are built with (hardening included).
+# The flags Debian's own packages are built with, with every hardening
+# feature (immediate binding too).
+export DEB_BUILD_MAINT_OPTIONS=hardening=+all
 export CXXFLAGS="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)"
 export LDFLAGS="$(dpkg-buildflags --get LDFLAGS)"
 if [ ! -f "$build/CMakeCache.txt" ]; then
