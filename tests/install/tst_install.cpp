@@ -35,6 +35,7 @@ private slots:
     void lockFolderIsTheScriptsOne_data();
     void lockFolderIsTheScriptsOne();
     void toolkitTextsInSpanish();
+    void windowIconIsTheInstalledOne();
 };
 
 namespace {
@@ -216,6 +217,22 @@ void TestInstall::toolkitTextsInSpanish()
     ExportProgress progress;
     QCOMPARE(progress.findChild<QPushButton*>("CancelButton")->text(), QStringLiteral("Cancelar"));
     QCOMPARE(progress.windowTitle(), QStringLiteral("Exporting Progress"));
+}
+
+void TestInstall::windowIconIsTheInstalledOne()
+{
+    configureApplication(*qApp);
+    // The sizes the desktop entry's icon is installed in, from the same files.
+    QCOMPARE(QApplication::windowIcon().availableSizes(), (QList<QSize> {{48, 48}, {128, 128}, {256, 256}}));
+    for (const QString size : {"48", "128", "256"}) {
+        QFile compiledIn(":/icons/ar.gob.vestora.Retenciones-" + size + ".png");
+        QFile installed(qEnvironmentVariable("RETENCIONES_SOURCE_DIR") + "/resources/icons/ar.gob.vestora.Retenciones-"
+                        + size + ".png");
+        QVERIFY(compiledIn.open(QIODevice::ReadOnly));
+        QVERIFY(installed.open(QIODevice::ReadOnly));
+        QCOMPARE(compiledIn.readAll(), installed.readAll());
+    }
+    QCOMPARE(QGuiApplication::desktopFileName(), QStringLiteral("ar.gob.vestora.Retenciones"));
 }
 
 QTEST_MAIN(TestInstall)
