@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QTemporaryFile>
 
 namespace {
 
@@ -71,13 +72,29 @@ QString realProgramDirectory()
     return directory;
 }
 
-QString realDatabaseName()
+QString realDataDirectory()
 {
 #ifdef Q_OS_WIN
-    return QStringLiteral("C:\\Retenciones\\RETENCIONES.FDB");
+    return QStringLiteral("C:\\Retenciones\\");
 #else
-    return QDir::homePath() + QStringLiteral("/Retenciones/RETENCIONES.FDB");
+    return QDir::homePath() + QStringLiteral("/Retenciones/");
 #endif
+}
+
+QString realDatabaseName()
+{
+    return realDataDirectory() + QStringLiteral("RETENCIONES.FDB");
+}
+
+QString outputDirectory(const QString& programDirectory, const QString& dataDirectory)
+{
+    // Making a file is the only test that holds for every reason a folder
+    // may refuse one: permissions, a read-only mount, a folder that is gone.
+    QTemporaryFile probe(programDirectory + QStringLiteral(".retenciones-XXXXXX"));
+    if (probe.open())
+        return programDirectory;
+    QDir().mkpath(dataDirectory);
+    return dataDirectory;
 }
 
 Collaborators realCollaborators()
@@ -86,7 +103,7 @@ Collaborators realCollaborators()
     collaborators.messages = std::make_shared<DesktopMessageBoxes>();
     collaborators.beep = std::make_shared<DesktopBeep>();
     collaborators.fileDialog = std::make_shared<DesktopOpenFileDialog>();
-    collaborators.programDirectory = realProgramDirectory();
+    collaborators.programDirectory = outputDirectory(realProgramDirectory(), realDataDirectory());
     collaborators.databaseName = realDatabaseName();
     return collaborators;
 }

@@ -49,19 +49,27 @@ struct Collaborators {
     std::shared_ptr<MessageBoxes> messages;
     std::shared_ptr<SystemBeep> beep;
     std::shared_ptr<OpenFileDialog> fileDialog;
-    // The folder of the running executable, ending with a separator; the
-    // declaration file and the control report are written there.
+    // The folder the declaration file and the control report are written to
+    // and the status line names, ending with a separator: the folder of the
+    // running executable, or the data folder when that one cannot be written.
     QString programDirectory;
     // The Firebird database file the store opens.
     QString databaseName;
 };
 
 // The desktop's own: QMessageBox, QApplication::beep, QFileDialog, the
-// executable's folder and the fixed database name.
+// output folder chosen by outputDirectory() and the fixed database name.
 Collaborators realCollaborators();
 
 // The folder of the running executable with a trailing separator.
 QString realProgramDirectory();
-// "C:\Retenciones\RETENCIONES.FDB" on Windows; elsewhere the same file under
-// the user's home folder.
+// The folder of the database, with a trailing separator: "C:\Retenciones\" on
+// Windows; elsewhere the folder Retenciones in the user's home folder.
+QString realDataDirectory();
+// RETENCIONES.FDB in the data folder.
 QString realDatabaseName();
+// `programDirectory` when a file can be made in it (the build tree, a copy in
+// the user's own folder); otherwise `dataDirectory`, made when missing (an
+// installed program, whose folder belongs to the system). Both end with a
+// separator.
+QString outputDirectory(const QString& programDirectory, const QString& dataDirectory);

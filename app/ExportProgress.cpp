@@ -11,7 +11,8 @@ ExportProgress::ExportProgress(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint | Qt::CustomizeWindowHint
                           | Qt::WindowCloseButtonHint)
     , m_progressBar(new QProgressBar(this))
-    , m_cancelButton(new QPushButton(QStringLiteral("Cancel"), this))
+    // The toolkit's own word, in the language of its installed translation.
+    , m_cancelButton(new QPushButton(QCoreApplication::translate("QProgressDialog", "Cancel"), this))
 {
     setObjectName(QStringLiteral("ExportProgress"));
     setWindowTitle(QStringLiteral("Exporting Progress"));

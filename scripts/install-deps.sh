@@ -7,7 +7,7 @@ packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   firebird-dev libfbclient2 firebird3.0-server-core firebird3.0-utils
-  fonts-liberation fonts-dejavu-core fonts-wine
+  fonts-liberation fonts-dejavu-core fonts-wine qt6-translations-l10n
   ninja-build
   qpdf poppler-utils mupdf-tools
   xvfb xauth
@@ -22,6 +22,17 @@ fi
 # "install-deps.sh memcheck" adds valgrind for scripts/memcheck.sh.
 if [ "${1:-}" = memcheck ]; then
   packages+=(valgrind)
+fi
+
+# "install-deps.sh package" adds the checkers scripts/package.sh runs on the
+# Debian package and on its desktop entry and metadata.
+if [ "${1:-}" = package ]; then
+  packages+=(lintian desktop-file-utils appstream file procps)
+fi
+
+# "install-deps.sh icons" adds rsvg-convert for scripts/make-icons.sh.
+if [ "${1:-}" = icons ]; then
+  packages+=(librsvg2-bin)
 fi
 
 missing=()
