@@ -11,6 +11,10 @@ int main(int argc, char** argv)
         status |= QTest::qExec(&test, argc, argv);
     }
     {
+        TestLoadContent test;
+        status |= QTest::qExec(&test, argc, argv);
+    }
+    {
         TestLineEntry test;
         status |= QTest::qExec(&test, argc, argv);
     }
