@@ -179,25 +179,16 @@ QString visible(const QString& text)
 }
 
 // A control character in a field that is read: the whole file is refused.
-class ControlCharacterError : public Error
+// The message names line, position and field; the detail is the usual one.
+Error controlCharacterError(char16_t character, qsizetype position, const ReadField& field, qint64 lineNumber)
 {
-public:
-    ControlCharacterError(char16_t character, qsizetype position, const ReadField& field, qint64 lineNumber)
-        : Error(QStringLiteral("Carácter de control %1 en la línea %2, posición %3 (%4): no se carga ninguna línea "
-                               "del archivo")
-                    .arg(escaped(character))
-                    .arg(lineNumber)
-                    .arg(position)
-                    .arg(QString::fromUtf8(field.name)))
-        , m_position(position)
-    {
-    }
-
-    qsizetype position() const { return m_position; }
-
-private:
-    qsizetype m_position;
-};
+    return Error(QStringLiteral("Carácter de control %1 en la línea %2, posición %3 (%4): no se carga ninguna línea "
+                                "del archivo")
+                     .arg(escaped(character))
+                     .arg(lineNumber)
+                     .arg(position)
+                     .arg(QString::fromUtf8(field.name)));
+}
 
 void refuseControlCharacters(const QString& line, qint64 lineNumber)
 {
@@ -215,7 +206,7 @@ void refuseControlCharacters(const QString& line, qint64 lineNumber)
         const char16_t unit = text[i].unicode();
         if (unit < 32) {
             if (const ReadField* field = fieldAt(position))
-                throw ControlCharacterError(unit, position, *field, lineNumber);
+                throw controlCharacterError(unit, position, *field, lineNumber);
         } else if (text[i].isHighSurrogate() && i + 1 < size && text[i + 1].isLowSurrogate()) {
             ++i;
         }
@@ -262,10 +253,6 @@ void readLines(const QString& path, Handler handleLine)
             refuseControlCharacters(line, lineNumber);
             handleLine(line, lineNumber);
         }
-    } catch (const ControlCharacterError& error) {
-        Error out(error.message());
-        out.setDetail(detailFor(path, lineNumber) + QStringLiteral("\nPosición: %1").arg(error.position()));
-        throw out;
     } catch (const ConversionError& error) {
         throw shown(error, detailFor(path, lineNumber));
     } catch (const Error& error) {
