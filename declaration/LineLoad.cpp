@@ -7,8 +7,12 @@
 #include "core/TextRules.h"
 #include "declaration/Withholding.h"
 
+#include <array>
+#include <cstring>
 #include <limits>
 #include <optional>
+#include <unordered_map>
+#include <vector>
 
 namespace lineload {
 
@@ -56,12 +60,174 @@ private:
     std::optional<qint64> m_cents;
 };
 
+// The fields a reader takes from a record line: 1-based character positions.
+struct ReadField {
+    int from;
+    int width;
+    const char* name; // UTF-8, for the user
+};
+constexpr ReadField ReadFields[] = {
+    {1, 13, "CUIT"},
+    {14, 8, "Fecha"},
+    {28, 11, "Importe Retención"},
+    {39, 13, "Nro. Comprobante"},
+    {52, 60, "Razón Social"},
+    {185, 11, "Importe Comprobante"},
+};
+constexpr int LastReadPosition = 195;
+
+const ReadField* fieldAt(qsizetype position)
+{
+    for (const ReadField& field : ReadFields) {
+        if (position >= field.from && position < field.from + field.width)
+            return &field;
+    }
+    return nullptr;
+}
+
+bool hasSurrogatePair(const QString& line)
+{
+    const QChar* text = line.constData();
+    for (qsizetype i = 0; i + 1 < line.size(); ++i) {
+        if (text[i].isHighSurrogate() && text[i + 1].isLowSurrogate())
+            return true;
+    }
+    return false;
+}
+
+// The record view with positions counted in characters: a character outside
+// the Basic Multilingual Plane is two UTF-16 units and one position.
+record::RecordView fieldsOf(const QString& line)
+{
+    if (!hasSurrogatePair(line))
+        return record::readRecord(line);
+    // starts[k]: the unit where character k (0-based) begins; the last entry is the line's end.
+    std::vector<qsizetype> starts;
+    starts.reserve(size_t(line.size()) + 1);
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        starts.push_back(i);
+        if (line.at(i).isHighSurrogate() && i + 1 < line.size() && line.at(i + 1).isLowSurrogate())
+            ++i;
+    }
+    starts.push_back(line.size());
+    const qsizetype characters = qsizetype(starts.size()) - 1;
+    auto at = [&](const ReadField& field) {
+        const qsizetype first = qMin<qsizetype>(field.from - 1, characters);
+        const qsizetype last = qMin<qsizetype>(field.from - 1 + field.width, characters);
+        return line.mid(starts[size_t(first)], starts[size_t(last)] - starts[size_t(first)]);
+    };
+    record::RecordView view;
+    view.supplierCuit = at(ReadFields[0]);
+    view.recordDate = at(ReadFields[1]);
+    view.withheldField = at(ReadFields[2]);
+    view.receiptNumber = at(ReadFields[3]);
+    view.supplierName = at(ReadFields[4]);
+    view.receiptField = at(ReadFields[5]);
+    return view;
+}
+
+// A character that an error box would not show as it is: control and format
+// characters, line and paragraph separators, lone surrogates.
+bool unshowable(char32_t character)
+{
+    switch (QChar::category(character)) {
+    case QChar::Other_Control:
+    case QChar::Other_Format:
+    case QChar::Other_Surrogate:
+    case QChar::Separator_Line:
+    case QChar::Separator_Paragraph:
+        return true;
+    default:
+        return false;
+    }
+}
+
+QString escaped(char32_t character)
+{
+    const QString digits = QString::number(uint(character), 16).toUpper();
+    if (character < 0x100)
+        return QStringLiteral("\\x") + digits.rightJustified(2, QLatin1Char('0'));
+    if (character < 0x10000)
+        return QStringLiteral("\\u") + digits.rightJustified(4, QLatin1Char('0'));
+    return QStringLiteral("\\U") + digits.rightJustified(8, QLatin1Char('0'));
+}
+
+// The text with every character an error box would not show written as
+// \xNN, \uNNNN or \UNNNNNNNN.
+QString visible(const QString& text)
+{
+    QString out;
+    bool changed = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        char32_t character = text.at(i).unicode();
+        qsizetype units = 1;
+        if (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            character = QChar::surrogateToUcs4(text.at(i), text.at(i + 1));
+            units = 2;
+        }
+        if (unshowable(character)) {
+            if (!changed) {
+                out = text.left(i);
+                changed = true;
+            }
+            out += escaped(character);
+        } else if (changed) {
+            out += QStringView(text).mid(i, units);
+        }
+        i += units - 1;
+    }
+    return changed ? out : text;
+}
+
+// A control character in a field that is read: the whole file is refused.
+// The message names line, position and field; the detail is the usual one.
+Error controlCharacterError(char16_t character, qsizetype position, const ReadField& field, qint64 lineNumber)
+{
+    return Error(QStringLiteral("Carácter de control %1 en la línea %2, posición %3 (%4): no se carga ninguna línea "
+                                "del archivo")
+                     .arg(escaped(character))
+                     .arg(lineNumber)
+                     .arg(position)
+                     .arg(QString::fromUtf8(field.name)));
+}
+
+void refuseControlCharacters(const QString& line, qint64 lineNumber)
+{
+    const QChar* text = line.constData();
+    const qsizetype size = line.size();
+    qsizetype i = 0;
+    while (i < size && text[i].unicode() >= 32)
+        ++i;
+    if (i == size)
+        return;
+    // Count positions in characters up to the last field that is read.
+    qsizetype position = 0;
+    for (i = 0; i < size && position < LastReadPosition; ++i) {
+        ++position;
+        const char16_t unit = text[i].unicode();
+        if (unit < 32) {
+            if (const ReadField* field = fieldAt(position))
+                throw controlCharacterError(unit, position, *field, lineNumber);
+        } else if (text[i].isHighSurrogate() && i + 1 < size && text[i + 1].isLowSurrogate()) {
+            ++i;
+        }
+    }
+}
+
 QString detailFor(const QString& path, qint64 lineNumber)
 {
-    QString detail = QStringLiteral("Archivo: %1").arg(path);
+    QString detail = QStringLiteral("Archivo: %1").arg(visible(path));
     if (lineNumber > 0)
         detail += QStringLiteral("\nLínea: %1").arg(lineNumber);
     return detail;
+}
+
+template<typename E>
+E shown(const E& error, const QString& detail)
+{
+    E out(visible(error.message()));
+    out.setDetail(detail);
+    return out;
 }
 
 qint32 advanced(qint32 row)
@@ -85,27 +251,220 @@ void readLines(const QString& path, Handler handleLine)
             lineNumber = reader.lineNumber() + 1; // the line being read, also for a read error
             if (!reader.next(line))
                 break;
+            refuseControlCharacters(line, lineNumber);
             handleLine(line, lineNumber);
         }
-    } catch (Error& error) {
+    } catch (const ConversionError& error) {
+        throw shown(error, detailFor(path, lineNumber));
+    } catch (const Error& error) {
         // A failure to open names the file only; there is no line yet.
-        const bool opened = lineNumber > 0;
-        error.setDetail(detailFor(path, opened ? lineNumber : 0));
-        throw;
+        throw shown(error, detailFor(path, lineNumber));
     }
 }
+
+// Texts that repeat from line to line (dates, CUITs, names, amounts) share
+// one copy. At most `Limit` texts are kept; past that, new texts are made
+// apart, so a column of texts that never repeat costs no more than the limit.
+class SharedTexts
+{
+public:
+    QString get(QStringView text)
+    {
+        const auto found = m_texts.find(text);
+        if (found != m_texts.end())
+            return found->second;
+        QString made = text.toString();
+        if (m_texts.size() < Limit) {
+            // The key looks at the kept copy's characters, which live as long as it.
+            m_texts.emplace(QStringView(made), made);
+        }
+        return made;
+    }
+
+private:
+    static constexpr size_t Limit = 4096;
+    struct Hash {
+        size_t operator()(QStringView text) const { return size_t(qHash(text)); }
+    };
+    std::unordered_map<QStringView, QString, Hash> m_texts;
+};
+
+// The lines of one load until the whole file has been read. A grid line holds
+// seven texts of its own, about 500 bytes; here columns 1 to 6 are packed one
+// after the other into blocks, one byte per character where the text is
+// Latin-1 and two otherwise, and the line number is left to the row. The grid
+// lines are made at the end, each block freed as soon as its lines are texts.
+class PackedLines
+{
+public:
+    void append(const WithholdingGrid::Line& cells)
+    {
+        qsizetype bytes = 0;
+        for (int column = 1; column < WithholdingGrid::ColumnCount; ++column)
+            bytes += packedSize(cells[size_t(column)]);
+        if (m_blocks.empty() || m_blocks.back().size() + bytes > BlockSize) {
+            m_blocks.emplace_back();
+            m_blocks.back().reserve(qMax(BlockSize, bytes));
+        }
+        QByteArray& block = m_blocks.back();
+        for (int column = 1; column < WithholdingGrid::ColumnCount; ++column)
+            pack(block, cells[size_t(column)]);
+        ++m_count;
+    }
+
+    qsizetype size() const { return m_count; }
+
+    // Writes the lines into the grid from `firstRow` on, all at once with no
+    // event handled in between. The grid first grows to the last row, so
+    // that its rows are never held twice (a vector of all lines handed to the
+    // grid and the grid's own); then it takes the lines in slices, made from
+    // the blocks, each block freed as soon as its lines are texts. Empties this.
+    void writeInto(WithholdingGrid& grid, qint32 firstRow)
+    {
+        if (m_count == 0)
+            return;
+        grid.setLine(int(firstRow + m_count - 1), WithholdingGrid::Line {});
+        std::array<SharedTexts, WithholdingGrid::ColumnCount> shared;
+        QString scratch;
+        std::vector<WithholdingGrid::Line> slice;
+        qint32 row = firstRow;
+        qint32 sliceRow = firstRow;
+        for (QByteArray& block : m_blocks) {
+            const char* at = block.constData();
+            const char* const end = at + block.size();
+            while (at < end) {
+                if (slice.empty())
+                    slice.reserve(SliceLines);
+                WithholdingGrid::Line& cells = slice.emplace_back();
+                cells[0] = QString::number(row++);
+                // The receipt number (column 1) seldom repeats; the other columns often do.
+                cells[1] = unpackText(at);
+                for (int column = 2; column < WithholdingGrid::ColumnCount; ++column)
+                    cells[size_t(column)] = shared[size_t(column)].get(unpackView(at, scratch));
+                if (slice.size() == SliceLines) {
+                    grid.setLines(sliceRow, std::move(slice));
+                    slice = {};
+                    sliceRow = row;
+                }
+            }
+            block = QByteArray();
+        }
+        if (!slice.empty())
+            grid.setLines(sliceRow, std::move(slice));
+        m_blocks.clear();
+        m_count = 0;
+    }
+
+private:
+    static constexpr qsizetype BlockSize = qsizetype(1) << 18;
+    static constexpr size_t SliceLines = 4096;
+
+    static bool isLatin1(const QString& text)
+    {
+        for (QChar c : text) {
+            if (c.unicode() > 0xFF)
+                return false;
+        }
+        return true;
+    }
+
+    // A header of the length in units times two, plus one for two-byte units,
+    // seven bits to a byte; then the characters.
+    static qsizetype headerSize(quint64 header)
+    {
+        qsizetype size = 1;
+        while (header >= 0x80) {
+            header >>= 7;
+            ++size;
+        }
+        return size;
+    }
+
+    static qsizetype packedSize(const QString& text)
+    {
+        const bool wide = !isLatin1(text);
+        return headerSize(quint64(text.size()) * 2 + 1) + text.size() * (wide ? 2 : 1);
+    }
+
+    static void pack(QByteArray& block, const QString& text)
+    {
+        const bool wide = !isLatin1(text);
+        quint64 header = quint64(text.size()) * 2 + (wide ? 1 : 0);
+        while (header >= 0x80) {
+            block.append(char(0x80 | (header & 0x7F)));
+            header >>= 7;
+        }
+        block.append(char(header));
+        if (wide) {
+            block.append(reinterpret_cast<const char*>(text.constData()), text.size() * 2);
+        } else {
+            for (QChar c : text)
+                block.append(char(c.unicode()));
+        }
+    }
+
+    static quint64 readHeader(const char*& at)
+    {
+        quint64 header = 0;
+        int shift = 0;
+        for (;;) {
+            const uchar byte = uchar(*at++);
+            header |= quint64(byte & 0x7F) << shift;
+            if (byte < 0x80)
+                return header;
+            shift += 7;
+        }
+    }
+
+    // The next text as a view, Latin-1 widened into `scratch`.
+    static QStringView unpackView(const char*& at, QString& scratch)
+    {
+        const quint64 header = readHeader(at);
+        const qsizetype length = qsizetype(header / 2);
+        scratch.resize(length);
+        QChar* out = scratch.data();
+        if (header % 2 != 0) {
+            std::memcpy(static_cast<void*>(out), at, size_t(length) * 2);
+            at += length * 2;
+        } else {
+            for (qsizetype i = 0; i < length; ++i)
+                out[i] = QChar(uchar(at[i]));
+            at += length;
+        }
+        return QStringView(scratch);
+    }
+
+    // The next text as a text of its own.
+    static QString unpackText(const char*& at)
+    {
+        const quint64 header = readHeader(at);
+        const qsizetype length = qsizetype(header / 2);
+        if (header % 2 == 0) {
+            const QString text = QString::fromLatin1(at, length);
+            at += length;
+            return text;
+        }
+        QString text(length, Qt::Uninitialized);
+        std::memcpy(static_cast<void*>(text.data()), at, size_t(length) * 2);
+        at += length * 2;
+        return text;
+    }
+
+    std::vector<QByteArray> m_blocks;
+    qsizetype m_count = 0;
+};
 
 } // namespace
 
 ImportedLine importLine(const QString& recordLine, qint32 gridRow)
 {
-    const record::RecordView view = record::readRecord(recordLine);
+    const record::RecordView view = fieldsOf(recordLine);
     ImportedLine out;
     if (text::toInt32(view.receiptNumber) <= 0)
         return out;
     const QString receiptAmount = record::RecordView::amountText(view.receiptField);
     const QString withheldAmount = record::RecordView::amountText(view.withheldField);
-    out.counts = true;
+    out.passedOver = false;
     out.receiptCents = text::toCents(receiptAmount);
     out.withheldCents = text::toCents(withheldAmount);
     out.withheldAmount = text::trimmed(withheldAmount);
@@ -125,7 +484,7 @@ ImportedLine importLine(const QString& recordLine, qint32 gridRow)
 
 ReloadedLine reloadLine(const QString& recordLine, qint32 gridRow)
 {
-    const record::RecordView view = record::readRecord(recordLine);
+    const record::RecordView view = fieldsOf(recordLine);
     ReloadedLine out;
     out.withheldAmount = text::trimmed(record::RecordView::amountText(view.withheldField));
     out.cells = {
@@ -143,12 +502,12 @@ ReloadedLine reloadLine(const QString& recordLine, qint32 gridRow)
 ImportResult importFile(const QString& path, WithholdingGrid& grid, qint32& nextRow, QString& total)
 {
     ImportResult result;
-    std::vector<WithholdingGrid::Line> lines;
+    PackedLines lines;
     qint32 row = nextRow;
     RunningTotal runningTotal(total);
     readLines(path, [&](const QString& line, qint64 lineNumber) {
         ImportedLine imported = importLine(line, row);
-        if (!imported.counts)
+        if (imported.passedOver)
             return;
         if (!imported.matches) {
             if (result.mismatches.size() < size_t(MaxListedMismatches)) {
@@ -164,12 +523,12 @@ ImportResult importFile(const QString& path, WithholdingGrid& grid, qint32& next
             ++result.mismatchCount;
         }
         runningTotal.add(imported.cells[4]);
-        lines.push_back(std::move(imported.cells));
+        lines.append(imported.cells);
         row = advanced(row);
     });
     const QString newTotal = runningTotal.text();
     result.linesAdded = int(lines.size());
-    grid.setLines(nextRow, std::move(lines));
+    lines.writeInto(grid, nextRow);
     nextRow = row;
     total = newTotal;
     return result;
@@ -177,18 +536,18 @@ ImportResult importFile(const QString& path, WithholdingGrid& grid, qint32& next
 
 int reloadDeclaration(const QString& path, WithholdingGrid& grid, qint32& nextRow, QString& total)
 {
-    std::vector<WithholdingGrid::Line> lines;
+    PackedLines lines;
     qint32 row = nextRow;
     RunningTotal runningTotal(total);
     readLines(path, [&](const QString& line, qint64) {
-        ReloadedLine reloaded = reloadLine(line, row);
+        const ReloadedLine reloaded = reloadLine(line, row);
         runningTotal.add(reloaded.withheldAmount);
-        lines.push_back(std::move(reloaded.cells));
+        lines.append(reloaded.cells);
         row = advanced(row);
     });
     const QString newTotal = runningTotal.text();
     const int added = int(lines.size());
-    grid.setLines(nextRow, std::move(lines));
+    lines.writeInto(grid, nextRow);
     nextRow = row;
     total = newTotal;
     return added;

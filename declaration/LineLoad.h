@@ -10,12 +10,15 @@
 // declaration records ("Importación de Archivo") and the re-load of the
 // period's declaration file ("Carga Manual").
 //
-// Both read the file line by line, so memory follows the lines kept, not the
-// file's size. Both are all or nothing: the lines are gathered apart from the
-// grid and written into it, with the next-row counter and the running total,
-// only when the whole file has been read. A load that stops on an error leaves
-// grid, counter and total as they were and throws the error with the file and
-// the line number as its detail.
+// Both read the file line by line in the encoding it is in (see
+// declarationfile::LineReader), with positions counted in characters. Both are
+// all or nothing: the lines are gathered apart from the grid, packed, and
+// written into it in one step, with the next-row counter and the running
+// total, only when the whole file has been read. A load that stops on an error
+// leaves grid, counter and total as they were and throws the error with the
+// file and the line number as its detail. A line with a control character
+// (below 32) in a field that is read stops the load that way too; control
+// characters in the error texts are written visibly (\x00).
 namespace lineload {
 
 // An import line whose declared withholding does not match 0.5 % of its
@@ -40,9 +43,10 @@ struct ImportResult {
 
 constexpr int MaxListedMismatches = 1000;
 
-// One import line read on its own (positions of the declaration record).
+// One import line read on its own (positions of the declaration record). The
+// rest is filled only for a line that is not passed over.
 struct ImportedLine {
-    bool counts = false;             // false: receipt number 0 or negative, passed over
+    bool passedOver = true;          // receipt number 0 or negative: nothing added, nothing checked
     WithholdingGrid::Line cells;     // the grid row, line number included
     qint64 withholding = 0;          // rounded to whole units, added to the total
     bool matches = true;             // the cross-check
@@ -51,7 +55,7 @@ struct ImportedLine {
     qint64 withheldCents = 0;
 };
 // Throws ConversionError for a receipt number that is no 32-bit integer or an
-// amount that is no number.
+// amount that is no number. Control characters are the file loads' concern.
 ImportedLine importLine(const QString& recordLine, qint32 gridRow);
 
 // One re-loaded line: the grid row and the withheld-amount text the total adds.
@@ -67,7 +71,8 @@ ReloadedLine reloadLine(const QString& recordLine, qint32 gridRow);
 ImportResult importFile(const QString& path, WithholdingGrid& grid, qint32& nextRow, QString& total);
 
 // Re-loads the declaration file at `path` after the lines the grid already
-// holds; returns the number of lines added.
+// holds; returns the number of lines added. No line is passed over or
+// cross-checked.
 int reloadDeclaration(const QString& path, WithholdingGrid& grid, qint32& nextRow, QString& total);
 
 // The lines of a failed cross-check, one per line, for the detail of the box.

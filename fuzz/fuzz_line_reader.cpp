@@ -131,7 +131,7 @@ void checkLoads(const QByteArray& bytes, qint32 firstRow, const QString& startTo
         for (size_t i = 0; i < lines.size() && !wantedError; ++i) {
             wantedError = errorOf([&] {
                 const lineload::ImportedLine imported = lineload::importLine(lines[i], row);
-                if (!imported.counts)
+                if (imported.passedOver)
                     return;
                 if (!imported.matches)
                     ++wantedMismatches;

@@ -73,7 +73,7 @@ void checkReadLine(const QString& line, qint32 row)
         return;
     }
     if (receipt <= 0) {
-        FUZZ_CHECK(ok && !imported.counts, QStringLiteral("receipt number %1 not passed over").arg(receipt));
+        FUZZ_CHECK(ok && imported.passedOver, QStringLiteral("receipt number %1 not passed over").arg(receipt));
         return;
     }
     const QString receiptAmount = record::RecordView::amountText(view.receiptField);
@@ -84,7 +84,7 @@ void checkReadLine(const QString& line, qint32 row)
     FUZZ_CHECK(ok == amountsOk, QStringLiteral("import of %1 accepted: %2").arg(shown(line)).arg(ok));
     if (!ok)
         return;
-    FUZZ_CHECK(imported.counts, shown(line));
+    FUZZ_CHECK(!imported.passedOver, shown(line));
     FUZZ_CHECK(imported.receiptCents == receiptCents && imported.withheldCents == withheldCents, shown(line));
     // Whole units, a fraction of exactly one half rounding down.
     const qint64 units = withheldCents / 100;

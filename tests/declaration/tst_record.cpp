@@ -253,6 +253,88 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(Error, missing.open());
     }
 
+    void lineReaderEncodings_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<int>("encoding"); // -1: not decided (ASCII only)
+
+        using declarationfile::Encoding;
+        const QString enye = QString::fromUtf8("Ñ");
+        const QByteArray utf8Enye = "\xC3\x91";
+        // In Windows-1252 the two bytes of a UTF-8 Ñ are Ã and ‘.
+        const QString misread = QString::fromUtf8("Ã‘");
+        const QByteArray filler(70000, 'x'); // longer than one chunk of the reader
+
+        QTest::newRow("ASCII only") << QByteArray("AB\r\r\nC") << QStringList {"AB", "C"} << -1;
+        QTest::newRow("Windows-1252") << QByteArray("\xD1" "A\r\r\nB") << QStringList {enye + "A", "B"}
+                                      << int(Encoding::Windows1252);
+        QTest::newRow("UTF-8 mark") << QByteArray("\xEF\xBB\xBF" + utf8Enye + "A\r\r\nB")
+                                    << QStringList {enye + "A", "B"} << int(Encoding::Utf8);
+        QTest::newRow("UTF-8 without mark") << QByteArray("A" + utf8Enye + "\r\r\n\xC3\x89" "B")
+                                            << QStringList {"A" + enye, QString::fromUtf8("ÉB")} << int(Encoding::Utf8);
+        QTest::newRow("UTF-8 mark, a byte that is no UTF-8")
+            << QByteArray("\xEF\xBB\xBF" "A\xD1" "B") << QStringList {QString::fromUtf8("A\uFFFDB")}
+            << int(Encoding::Utf8);
+        QTest::newRow("UTF-8 mark inside the file is a character")
+            << QByteArray("\xEF\xBB\xBF" "A\xEF\xBB\xBF" "B") << QStringList {QString::fromUtf8("A\uFEFFB")}
+            << int(Encoding::Utf8);
+        QTest::newRow("UTF-8 through a long file")
+            << QByteArray(utf8Enye + "\r\r\n" + filler + "\r\r\n" + utf8Enye)
+            << QStringList {enye, QString::fromLatin1(filler), enye} << int(Encoding::Utf8);
+        QTest::newRow("UTF-8 at first, an invalid byte past the first chunk")
+            << QByteArray(utf8Enye + "\r\r\n" + filler + "\r\r\n\xD1")
+            << QStringList {misread, QString::fromLatin1(filler), enye} << int(Encoding::Windows1252);
+        QTest::newRow("UTF-8 sequence cut by the end of the file")
+            << QByteArray(utf8Enye + "\xC3") << QStringList {misread + QString::fromUtf8("Ã")}
+            << int(Encoding::Windows1252);
+        QTest::newRow("UTF-8 sequence across two chunks, no mark")
+            << QByteArray(QByteArray(65535, 'x') + utf8Enye) << QStringList {QString(65535, 'x') + enye}
+            << int(Encoding::Utf8);
+        QTest::newRow("UTF-8 sequence across two chunks, mark")
+            << QByteArray("\xEF\xBB\xBF" + QByteArray(65532, 'x') + utf8Enye)
+            << QStringList {QString(65532, 'x') + enye} << int(Encoding::Utf8);
+        // U+010A is the bytes 0A 01 in UTF-16 LE, U+0A0A the bytes 0A 0A: no line end.
+        QTest::newRow("UTF-16 LE mark")
+            << QByteArray("\xFF\xFE" "\x0A\x01" "A\0\r\0\r\0\n\0\xD1\0" "B\0", 16)
+            << QStringList {QString::fromUtf8("ĊA"), enye + "B"} << int(Encoding::Utf16LittleEndian);
+        QTest::newRow("UTF-16 BE mark")
+            << QByteArray("\xFE\xFF" "\x0A\x0A" "\0A\0\r\0\r\0\n\0\xD1\0B", 16)
+            << QStringList {QString::fromUtf8("ਊA"), enye + "B"} << int(Encoding::Utf16BigEndian);
+        QTest::newRow("UTF-16 LE, a character outside the BMP and a last odd byte")
+            << QByteArray("\xFF\xFE" "\x3D\xD8\x00\xDE" "A", 7) << QStringList {QString::fromUtf8("😀\uFFFD")}
+            << int(Encoding::Utf16LittleEndian);
+        QTest::newRow("UTF-8 mark only") << QByteArray("\xEF\xBB\xBF") << QStringList {} << int(Encoding::Utf8);
+        QTest::newRow("UTF-16 LE mark only") << QByteArray("\xFF\xFE") << QStringList {}
+                                             << int(Encoding::Utf16LittleEndian);
+        QTest::newRow("UTF-16 BE mark only") << QByteArray("\xFE\xFF") << QStringList {}
+                                             << int(Encoding::Utf16BigEndian);
+        QTest::newRow("empty") << QByteArray() << QStringList {} << -1;
+    }
+
+    void lineReaderEncodings()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, lines);
+        QFETCH(int, encoding);
+
+        QTemporaryDir dir;
+        const QString path = dir.filePath("lines.txt");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QCOMPARE(file.write(bytes), bytes.size());
+        file.close();
+
+        declarationfile::LineReader reader(path, 100000);
+        reader.open();
+        QStringList read;
+        QString line;
+        while (reader.next(line))
+            read << line;
+        QCOMPARE(read, lines);
+        QCOMPARE(reader.encoding() ? int(*reader.encoding()) : -1, encoding);
+    }
+
     void gridModel()
     {
         WithholdingGrid grid;

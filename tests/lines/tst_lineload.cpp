@@ -207,6 +207,15 @@ void TestLineLoad::failedLoadChangesNothing_data()
     QTest::newRow("import: blank withheld amount")
         << false << (good + QStringList {record(cuit, date, "", "0000000000009", "X", "00000120000")})
         << "'         .  ' is not a valid floating point value" << 3;
+    // Characters of no meaning in Windows-1252 (read as the C1 control of the
+    // same value) and DEL stand visibly in the message.
+    QTest::newRow("import: byte 0x81 in the receipt number")
+        << false << (good + QStringList {record(cuit, date, "00000000600", QString::fromUtf8("000000000\u0081123"), "X",
+                                                "00000120000")})
+        << "''000000000\\x81123'' is not a valid integer value" << 3;
+    QTest::newRow("import: DEL in the receipt amount")
+        << false << (good + QStringList {record(cuit, date, "00000000600", "0000000000009", "X", "0000012\x7f" "456")})
+        << "'0000012\\x7F4.56' is not a valid floating point value" << 3;
     QTest::newRow("import: line cut before the receipt number")
         << false << (good + QStringList {QStringLiteral("20-12345678-9202603")})
         << "'''' is not a valid integer value" << 3;
@@ -343,32 +352,36 @@ void TestLineLoad::oddFiles_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<int>("added"); // -1: the import stops with an error
     QTest::addColumn<QString>("lastName");
+    QTest::addColumn<QString>("message"); // of the error; empty: any
 
     const QString first = goodRecord(1, 120000);
     const QString second = record("20-12345678-9", "20260315", "00000000600", "0000000000002", "SEGUNDO SA",
                                   "00000120000");
-    QTest::newRow("empty file") << QByteArray() << 0 << QString();
-    QTest::newRow("LF line ends") << fileBytes({first, second}, "\n") << 2 << "SEGUNDO SA";
-    QTest::newRow("CR-only line ends") << fileBytes({first, second}, "\r") << 2 << "SEGUNDO SA";
+    QTest::newRow("empty file") << QByteArray() << 0 << QString() << QString();
+    QTest::newRow("LF line ends") << fileBytes({first, second}, "\n") << 2 << "SEGUNDO SA" << QString();
+    QTest::newRow("CR-only line ends") << fileBytes({first, second}, "\r") << 2 << "SEGUNDO SA" << QString();
     QTest::newRow("no line end after the last line")
-        << fileBytes({first}).append(second.toLatin1()) << 2 << "SEGUNDO SA";
+        << fileBytes({first}).append(second.toLatin1()) << 2 << "SEGUNDO SA" << QString();
     QTest::newRow("lines of 100,000 characters")
-        << fileBytes({first + QString(99805, 'X'), second + QString(99805, ' ')}) << 2 << "SEGUNDO SA";
+        << fileBytes({first + QString(99805, 'X'), second + QString(99805, ' ')}) << 2 << "SEGUNDO SA" << QString();
     QByteArray withNul = fileBytes({first, second});
     withNul[21] = '\0';       // between the date and the withheld amount
     withNul[198 + 150] = '\0'; // in the declarant's name
-    QTest::newRow("NUL bytes outside the read fields") << withNul << 2 << "SEGUNDO SA";
+    QTest::newRow("NUL bytes outside the read fields") << withNul << 2 << "SEGUNDO SA" << QString();
     QByteArray nulInNumber = fileBytes({first, second});
     nulInNumber[198 + 45] = '\0';
-    QTest::newRow("NUL byte in a receipt number") << nulInNumber << -1 << QString();
+    QTest::newRow("NUL byte in a receipt number")
+        << nulInNumber << -1 << QString()
+        << QString::fromUtf8("Carácter de control \\x00 en la línea 2, posición 46 (Nro. Comprobante): no se carga "
+                             "ninguna línea del archivo");
     QByteArray latin = fileBytes({first, second});
     latin[198 + 51] = char(0xD1); // Ñ in Windows-1252
-    QTest::newRow("company name in Windows-1252") << latin << 2 << QString::fromUtf8("ÑEGUNDO SA");
+    QTest::newRow("company name in Windows-1252") << latin << 2 << QString::fromUtf8("ÑEGUNDO SA") << QString();
     QByteArray binary(65536, Qt::Uninitialized);
     QRandomGenerator generator(7);
     for (char& byte : binary)
         byte = char(generator.bounded(256));
-    QTest::newRow("binary file") << binary << -1 << QString();
+    QTest::newRow("binary file") << binary << -1 << QString() << QString();
 }
 
 void TestLineLoad::oddFiles()
@@ -376,6 +389,7 @@ void TestLineLoad::oddFiles()
     QFETCH(QByteArray, bytes);
     QFETCH(int, added);
     QFETCH(QString, lastName);
+    QFETCH(QString, message);
 
     const QString path = write("odd.txt", bytes);
     Lines state;
@@ -389,9 +403,16 @@ void TestLineLoad::oddFiles()
             QCOMPARE(state.grid.cell(3 + added, 5), lastName);
             QCOMPARE(state.grid.cell(3 + added, 1), QString("0000000000002"));
         }
-    } catch (const ConversionError& error) {
+    } catch (const Error& error) {
         QVERIFY2(added < 0, qPrintable(error.message()));
-        QVERIFY2(error.detail().endsWith(QString::fromUtf8("Línea: 1")) || error.detail().endsWith(QString::fromUtf8("Línea: 2")),
+        if (!message.isEmpty())
+            QCOMPARE(error.message(), message);
+        // Whatever the file holds, the box shows no raw control character.
+        for (const QString& text : {error.message(), error.detail()}) {
+            for (QChar c : text)
+                QVERIFY2(c.category() != QChar::Other_Control || c == QLatin1Char('\n'), qPrintable(text));
+        }
+        QVERIFY2(error.detail().contains(QString::fromUtf8("\nLínea: 1")) || error.detail().contains(QString::fromUtf8("\nLínea: 2")),
                  qPrintable(error.detail()));
         QCOMPARE(gridLines(state.grid), before);
         QCOMPARE(state.total, QString("13"));

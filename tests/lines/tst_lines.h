@@ -28,6 +28,26 @@ private:
     QTemporaryDir m_directory;
 };
 
+class TestLoadContent : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void encodedFiles_data();
+    void encodedFiles();
+    void encodingOfTheWholeFile_data();
+    void encodingOfTheWholeFile();
+    void controlCharactersRefuseTheFile_data();
+    void controlCharactersRefuseTheFile();
+    void filesWithoutLines_data();
+    void filesWithoutLines();
+    void pathIsShownVisibly();
+
+private:
+    QString write(const QString& name, const QByteArray& bytes);
+    QTemporaryDir m_directory;
+};
+
 class TestLineEntry : public QObject
 {
     Q_OBJECT
