@@ -6,6 +6,7 @@
 #include "core/Error.h"
 #include "declaration/LineLoad.h"
 #include "declaration/WithholdingGrid.h"
+#include "tests/support/GridLines.h"
 #include "tests/support/RecordLines.h"
 
 #include <QFile>
@@ -250,7 +251,7 @@ void TestLoadContent::controlCharactersRefuseTheFile()
         state.grid.setLine(1, {"1", "0000000000001", "01/03/2026", "000001380.00", "7", "PRIMERO SA", Cuit});
         state.nextRow = 2;
         state.total = QStringLiteral("7");
-        const auto before = state.grid.snapshot();
+        const auto before = gridLines(state.grid);
         QSignalSpy inserts(&state.grid, &QAbstractItemModel::rowsInserted);
         QSignalSpy changes(&state.grid, &QAbstractItemModel::dataChanged);
         try {
@@ -263,7 +264,7 @@ void TestLoadContent::controlCharactersRefuseTheFile()
             QCOMPARE(error.message(), message);
             QCOMPARE(error.detail(), QString::fromUtf8("Archivo: %1\nLínea: %2").arg(path).arg(line));
         }
-        QCOMPARE(state.grid.snapshot(), before);
+        QCOMPARE(gridLines(state.grid), before);
         QCOMPARE(state.nextRow, 2);
         QCOMPARE(state.total, QString("7"));
         QCOMPARE(inserts.count() + changes.count(), 0);
@@ -288,12 +289,12 @@ void TestLoadContent::filesWithoutLines()
     state.grid.setLine(1, {"1", "0000000000001", "01/03/2026", "000001380.00", "7", "PRIMERO SA", Cuit});
     state.nextRow = 2;
     state.total = QStringLiteral("7");
-    const auto before = state.grid.snapshot();
+    const auto before = gridLines(state.grid);
     QSignalSpy inserts(&state.grid, &QAbstractItemModel::rowsInserted);
     QSignalSpy changes(&state.grid, &QAbstractItemModel::dataChanged);
     QCOMPARE(lineload::importFile(path, state.grid, state.nextRow, state.total).linesAdded, 0);
     QCOMPARE(lineload::reloadDeclaration(path, state.grid, state.nextRow, state.total), 0);
-    QCOMPARE(state.grid.snapshot(), before);
+    QCOMPARE(gridLines(state.grid), before);
     QCOMPARE(state.nextRow, 2);
     QCOMPARE(state.total, QString("7"));
     QCOMPARE(inserts.count() + changes.count(), 0);
