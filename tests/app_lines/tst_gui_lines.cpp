@@ -31,6 +31,8 @@ const QString tooLargeMessage = QString::fromUtf8("Atención El Importe no puede
 const QString invalidInput = QStringLiteral("Invalid input value.  Use escape key to abandon changes");
 const QString mismatchMessage = QString::fromUtf8("Atención, No coincide importe de retención, verifique!!!");
 const QString resetQuestion = QStringLiteral("Esta seguro de Limpiar todo lo Ingresado ?");
+const QString observationsMessage =
+    QString::fromUtf8("Atención revise el archivo importado: %1 renglones con observaciones !!!");
 
 } // namespace
 
@@ -146,21 +148,21 @@ void TestGuiLines::typedLinesTotalsAndDeletion()
 {
     enterHeader();
     startManualEntry();
-    typeLine("20123456789", "proveedor uno", "15032026", "1001", "1234.56");
+    typeLine("20123456786", "proveedor uno", "15032026", "1001", "1234.56");
     QCOMPARE(focus(), static_cast<QWidget*>(window->E_CuitReten));
     QCOMPARE(window->e_totreten->text(), QString("6"));
-    typeLine("27876543210", "PROVEEDOR DOS", "01032026", "1002", "1380");
+    typeLine("27876543228", "PROVEEDOR DOS", "01032026", "1002", "1380");
     QCOMPARE(window->e_totreten->text(), QString("13"));
     typeLine("30111111118", "TRES", "31032026", "1003", "100.00");
     QCOMPARE(window->e_totreten->text(), QString("13"));
     QVERIFY(desktop.messages->shown.isEmpty());
     QCOMPARE(desktop.beep->count, 0);
 
-    const WithholdingGrid::Line first {"1", "1001", "15/03/2026", "1234.56", "6", "PROVEEDOR UNO", "20-12345678-9"};
+    const WithholdingGrid::Line first {"1", "1001", "15/03/2026", "1234.56", "6", "PROVEEDOR UNO", "20-12345678-6"};
     QCOMPARE(grid().line(1), first);
     QCOMPARE(grid().cell(2, 3), QString("1380.00"));
     QCOMPARE(grid().cell(2, 4), QString("7"));
-    QCOMPARE(grid().cell(2, 6), QString("27-87654321-0"));
+    QCOMPARE(grid().cell(2, 6), QString("27-87654322-8"));
     QCOMPARE(grid().cell(3, 4), QString("0"));
     // The typed fields are emptied; the header keeps its values.
     for (QLineEdit* field : {window->E_Comprobante, window->E_Importe, window->empresa, window->Impo_compro})
@@ -177,7 +179,7 @@ void TestGuiLines::typedLinesTotalsAndDeletion()
     QVERIFY(desktop.messages->shown.isEmpty()); // no confirmation asked
 
     // The deleted number is free again, and the next line goes to row 4.
-    typeLine("20123456789", "CUATRO", "02032026", "1002", "300");
+    typeLine("20123456786", "CUATRO", "02032026", "1002", "300");
     QVERIFY(desktop.messages->shown.isEmpty());
     QCOMPARE(grid().cell(4, 0), QString("4"));
     QCOMPARE(grid().cell(4, 1), QString("1002"));
@@ -189,8 +191,8 @@ void TestGuiLines::doubleClickOnAGapOrAnEmptyRowChangesNothing()
 {
     enterHeader();
     startManualEntry();
-    typeLine("20123456789", "UNO", "15032026", "1", "1380");
-    typeLine("20123456789", "DOS", "15032026", "2", "1234.56");
+    typeLine("20123456786", "UNO", "15032026", "1", "1380");
+    typeLine("20123456786", "DOS", "15032026", "2", "1234.56");
     doubleClickRow(1);
     QCOMPARE(window->e_totreten->text(), QString("6"));
     const auto before = gridLines(grid());
@@ -254,7 +256,7 @@ void TestGuiLines::receiptAmount()
         QCOMPARE(focus(), static_cast<QWidget*>(window->B_adiciona));
         // ADICIONA takes the line, a withholding of 0 included.
         window->E_CuitReten->setFocus();
-        QTest::keyClicks(window->E_CuitReten, "20123456789");
+        QTest::keyClicks(window->E_CuitReten, "20123456786");
         window->E_Comprobante->setFocus();
         QTest::keyClicks(window->E_Comprobante, "77");
         QTest::mouseClick(window->B_adiciona, Qt::LeftButton);
@@ -299,7 +301,7 @@ void TestGuiLines::addingRequiresItsFields()
     startManualEntry();
     // CUIT and withholding there, receipt number missing.
     window->E_CuitReten->setFocus();
-    QTest::keyClicks(window->E_CuitReten, "20123456789");
+    QTest::keyClicks(window->E_CuitReten, "20123456786");
     window->Impo_compro->setFocus();
     QTest::keyClicks(window->Impo_compro, "1380");
     pressTab();
@@ -404,10 +406,22 @@ void TestGuiLines::keyFiltersOfTheAmountFields()
 void TestGuiLines::duplicateMessageOncePerMatchingLine()
 {
     enterHeader();
-    const QString cuit = "20-12345678-9";
+    const QString cuit = "20-12345678-6";
     import(writeFile("two.txt", fileBytes({record(cuit, "20260315", "00000000690", "0000000000555", "A", "00000138000"),
                                            record(cuit, "20260315", "00000000690", "0000000000555", "B", "00000138000")})));
+    // The import keeps both lines and names each one's twin.
+    QCOMPARE(desktop.messages->shown.size(), 1);
+    QCOMPARE(desktop.messages->shown.first().kind, ShownBox::Information);
+    QCOMPARE(desktop.messages->shown.first().text, observationsMessage.arg(2));
+    QCOMPARE(desktop.messages->shown.first().detail,
+             QString::fromUtf8("Renglón 1: comprobante 0000000000555, CUIT 20-12345678-6: "
+                               "Comprobante repetido en el renglón 2\n"
+                               "Renglón 2: comprobante 0000000000555, CUIT 20-12345678-6: "
+                               "Comprobante repetido en el renglón 1"));
     QCOMPARE(grid().usedRows(), 2);
+    QCOMPARE(grid().cell(1, 5), QString("A"));
+    QCOMPARE(grid().cell(2, 5), QString("B"));
+    desktop.messages->shown.clear();
     startManualEntry();
     window->E_Comprobante->setFocus();
     QTest::keyClicks(window->E_Comprobante, "0000000000555");
@@ -431,11 +445,11 @@ void TestGuiLines::reloadShowsTheDeclarationFile()
     // A line imported first: the re-load appends after it.
     import(writeFile("first.txt", fileBytes({goodRecord(9, 138000)})));
     QCOMPARE(window->e_totreten->text(), QString("7"));
-    writeFile("26300332.txt", fileBytes({record("20-12345678-9", "20260315", "00000000600", "0000000000123",
+    writeFile("26300332.txt", fileBytes({record("20-12345678-6", "20260315", "00000000600", "0000000000123",
                                                 "PROVEEDOR SA", "00000123450")}));
     startManualEntry();
     const WithholdingGrid::Line expected {"2", "0000000000123", "15/03/2026", "000001234.50", "000000006.00",
-                                          "PROVEEDOR SA", "20-12345678-9"};
+                                          "PROVEEDOR SA", "20-12345678-6"};
     QCOMPARE(grid().line(2), expected);
     QCOMPARE(window->e_totreten->text(), QString("13"));
     QCOMPARE(window->nextRow, 3);
@@ -443,7 +457,7 @@ void TestGuiLines::reloadShowsTheDeclarationFile()
 
     // A typed line goes after the re-loaded one, and "123" typed does not
     // match the re-loaded "0000000000123".
-    typeLine("20123456789", "X", "15032026", "123", "1234.56");
+    typeLine("20123456786", "X", "15032026", "123", "1234.56");
     QVERIFY(desktop.messages->shown.isEmpty());
     QCOMPARE(grid().cell(3, 0), QString("3"));
     QCOMPARE(window->e_totreten->text(), QString("19"));
@@ -464,7 +478,7 @@ void TestGuiLines::failedReloadChangesNothing()
     import(writeFile("first.txt", fileBytes({goodRecord(9, 138000)})));
     const auto before = gridLines(grid());
     const QString path = writeFile("26300332.txt", fileBytes({goodRecord(1, 1000),
-        record("20-12345678-9", "20260315", "", "0000000000002", "X", "00000120000")}));
+        record("20-12345678-6", "20260315", "", "0000000000002", "X", "00000120000")}));
     QTest::mouseClick(window->B2, Qt::LeftButton);
     QCOMPARE(desktop.messages->shown.size(), 1);
     QCOMPARE(desktop.messages->shown.first().kind, ShownBox::Error);
@@ -483,7 +497,7 @@ void TestGuiLines::importExamples()
 {
     enterHeader();
     QVERIFY(!window->B_Confirma->isEnabled());
-    const QString cuit = "20-12345678-9";
+    const QString cuit = "20-12345678-6";
     import(writeFile("examples.txt",
                      fileBytes({record(cuit, "20260315", "00000000700", "0000000000000", "NADA", "00000100000"),
                                 record(cuit, "20260315", "00000000690", "0000000000001", "UNO", "00000138000"),
@@ -505,7 +519,7 @@ void TestGuiLines::importMismatchListsTheLinesAndResets()
     enterHeader();
     import(writeFile("mismatch.txt",
                      fileBytes({goodRecord(1, 120000), goodRecord(2, 138000), goodRecord(3, 123456),
-                                record("20-12345678-9", "20260315", "00000000700", "0000000000004", "X",
+                                record("20-12345678-6", "20260315", "00000000700", "0000000000004", "X",
                                        "00000138000")})));
     QCOMPARE(desktop.messages->shown.size(), 1);
     QCOMPARE(desktop.messages->shown.first().kind, ShownBox::Information);
@@ -529,13 +543,23 @@ void TestGuiLines::sameFileTwice()
     enterHeader();
     const QString path = writeFile("twice.txt", fileBytes({goodRecord(1, 138000), goodRecord(2, 123456)}));
     import(path);
-    import(path);
     QVERIFY(desktop.messages->shown.isEmpty());
+    import(path);
+    // The second run repeats both receipt numbers: one box, the lines stay.
+    QCOMPARE(desktop.messages->shown.size(), 1);
+    QCOMPARE(desktop.messages->shown.first().kind, ShownBox::Information);
+    QCOMPARE(desktop.messages->shown.first().text, observationsMessage.arg(2));
+    QCOMPARE(desktop.messages->shown.first().detail,
+             QString::fromUtf8("Renglón 3: comprobante 0000000000001, CUIT 20-12345678-6: "
+                               "Comprobante repetido en el renglón 1\n"
+                               "Renglón 4: comprobante 0000000000002, CUIT 20-12345678-6: "
+                               "Comprobante repetido en el renglón 2"));
     QCOMPARE(grid().usedRows(), 4);
     for (int row = 1; row <= 4; ++row)
         QCOMPARE(grid().cell(row, 0), QString::number(row));
     QCOMPARE(grid().cell(3, 1), QString("0000000000001"));
     QCOMPARE(window->e_totreten->text(), QString("26"));
+    QVERIFY(window->B_Confirma->isEnabled());
 }
 
 void TestGuiLines::failedImportChangesNothing_data()
@@ -543,7 +567,7 @@ void TestGuiLines::failedImportChangesNothing_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("message");
     QTest::addColumn<int>("failingLine");
-    const QString cuit = "20-12345678-9";
+    const QString cuit = "20-12345678-6";
     QTest::newRow("receipt number 3000000000")
         << fileBytes({goodRecord(1, 1000), goodRecord(2, 1000),
                       record(cuit, "20260315", "00000000600", "0003000000000", "X", "00000120000")})
@@ -565,7 +589,7 @@ void TestGuiLines::failedImportChangesNothing()
     QFETCH(int, failingLine);
     enterHeader();
     // Lines typed earlier stay; the failing run enables nothing.
-    window->gridCells->setLine(1, {"1", "5", "01/03/2026", "1380.00", "7", "A", "20-12345678-9"});
+    window->gridCells->setLine(1, {"1", "5", "01/03/2026", "1380.00", "7", "A", "20-12345678-6"});
     window->nextRow = 2;
     window->e_totreten->setText("7");
     const auto before = gridLines(grid());
@@ -634,7 +658,7 @@ void TestGuiLines::noCapacityLimit()
     QCOMPARE(desktop.messages->texts(), QStringList {duplicateMessage});
     desktop.messages->shown.clear();
     window->E_Comprobante->clear();
-    typeLine("20123456789", "ULTIMO", "15032026", "601", "1380");
+    typeLine("20123456786", "ULTIMO", "15032026", "601", "1380");
     QVERIFY(desktop.messages->shown.isEmpty());
     QCOMPARE(grid().cell(601, 0), QString("601"));
     QCOMPARE(window->e_totreten->text(), QString("3007"));

@@ -176,9 +176,9 @@ void TestGuiScenario::wholeDeclarationTwice()
                 record("20-17254359-7", "20260305", "00000000617", "0000000001001",
                        QString::fromUtf8("PANADERÍA ÑANDÚ SA"), "00000123456"),
                 record("20-17254359-7", "20260306", "00000099999", "0000000000000", "NO CUENTA", "00000000100"),
-                record("27-28465123-4", "20260312", "00000000690", "0000000001002", "TRANSPORTES DEL SUR SRL",
+                record("27-28465123-0", "20260312", "00000000690", "0000000001002", "TRANSPORTES DEL SUR SRL",
                        "00000138000"),
-                record("30-70912345-1", "20260318", "00000000150", "0000000001003", "LIBRERIA ARCO IRIS",
+                record("30-70912345-5", "20260318", "00000000150", "0000000001003", "LIBRERIA ARCO IRIS",
                        "00000030000"),
             },
             "\r\n");
@@ -219,8 +219,8 @@ void TestGuiScenario::wholeDeclarationTwice()
     // Three typed lines; the name typed in small letters comes out in
     // capitals, amounts get two decimals.
     typeLine("20111111112", QString::fromUtf8("ferretería la peña"), "10032026", "2001", "1234.5", false);
-    typeLine("27222222223", "Kiosco Central", "20032026", "2002", "1380", true);
-    typeLine("30333333334", "LIBRERIA ARCO", "25032026", "2003", "100.01", false);
+    typeLine("27222222228", "Kiosco Central", "20032026", "2002", "1380", true);
+    typeLine("30333333348", "LIBRERIA ARCO", "25032026", "2003", "100.01", false);
     QCOMPARE(desktop.messages->texts(), QStringList {});
     QCOMPARE(desktop.beep->count, 0);
     QCOMPARE(window->gridCells->line(4),
@@ -244,11 +244,11 @@ void TestGuiScenario::wholeDeclarationTwice()
     const QList<ExpectedRecord> records {
         {"20-17254359-7", "05032026", "00000000600", "0000000001001", QString::fromUtf8("PANADERÍA ÑANDÚ SA"),
          "00000123456"},
-        {"27-28465123-4", "12032026", "00000000700", "0000000001002", "TRANSPORTES DEL SUR SRL", "00000138000"},
-        {"30-70912345-1", "18032026", "00000000100", "0000000001003", "LIBRERIA ARCO IRIS", "00000030000"},
+        {"27-28465123-0", "12032026", "00000000700", "0000000001002", "TRANSPORTES DEL SUR SRL", "00000138000"},
+        {"30-70912345-5", "18032026", "00000000100", "0000000001003", "LIBRERIA ARCO IRIS", "00000030000"},
         {"20-11111111-2", "10032026", "00000000600", "0000000002001", QString::fromUtf8("FERRETERÍA LA PEÑA"),
          "00000123450"},
-        {"30-33333333-4", "25032026", "00000000100", "0000000002003", "LIBRERIA ARCO", "00000010001"},
+        {"30-33333334-8", "25032026", "00000000100", "0000000002003", "LIBRERIA ARCO", "00000010001"},
     };
     const QByteArray expectedFile = declarationBytes(records, declarantCuit, declarantName);
     QCOMPARE(expectedFile.size(), 5 * 198);
@@ -263,10 +263,10 @@ void TestGuiScenario::wholeDeclarationTwice()
              (QList<QStringList> {
                  {"0000000001001", "05/03/2026", "6.00", QString::fromUtf8("PANADERÍA ÑANDÚ SA"), "20-17254359-7",
                   "3/2026"},
-                 {"0000000001002", "12/03/2026", "7.00", "TRANSPORTES DEL SUR SRL", "27-28465123-4", "3/2026"},
-                 {"0000000001003", "18/03/2026", "1.00", "LIBRERIA ARCO IRIS", "30-70912345-1", "3/2026"},
+                 {"0000000001002", "12/03/2026", "7.00", "TRANSPORTES DEL SUR SRL", "27-28465123-0", "3/2026"},
+                 {"0000000001003", "18/03/2026", "1.00", "LIBRERIA ARCO IRIS", "30-70912345-5", "3/2026"},
                  {"2001", "10/03/2026", "6.00", QString::fromUtf8("FERRETERÍA LA PEÑA"), "20-11111111-2", "3/2026"},
-                 {"2003", "25/03/2026", "1.00", "LIBRERIA ARCO", "30-33333333-4", "3/2026"},
+                 {"2003", "25/03/2026", "1.00", "LIBRERIA ARCO", "30-33333334-8", "3/2026"},
              }));
     checkReport({"0000000001001", "0000000001002", "0000000001003", "2001", "2003"},
                 "Periodo : 3/2026 Legajo : 332 " + declarantName, "21.00");
@@ -291,7 +291,7 @@ void TestGuiScenario::wholeDeclarationTwice()
                                      QString::fromUtf8("PANADERÍA ÑANDÚ SA"), "20-17254359-7"}));
     QCOMPARE(window->gridCells->line(5),
              (WithholdingGrid::Line {"5", "0000000002003", "25/03/2026", "000000100.01", "000000001.00",
-                                     "LIBRERIA ARCO", "30-33333333-4"}));
+                                     "LIBRERIA ARCO", "30-33333334-8"}));
     QCOMPARE(window->e_totreten->text(), QString("21"));
     QCOMPARE(focus(), static_cast<QWidget*>(window->E_CuitReten));
 
@@ -327,13 +327,13 @@ void TestGuiScenario::wholeDeclarationTwice()
         "NROCOM 0000000001001", "FECHA 05/03/2026", "IMPORTE 6.00", QString::fromUtf8("RAZON PANADERÍA ÑANDÚ SA"),
         "CUIT 20-17254359-7", "PERIODO 03/2026",
         "NROCOM 0000000001002", "FECHA 12/03/2026", "IMPORTE 7.00", "RAZON TRANSPORTES DEL SUR SRL",
-        "CUIT 27-28465123-4", "PERIODO 03/2026",
+        "CUIT 27-28465123-0", "PERIODO 03/2026",
         "NROCOM 0000000001003", "FECHA 18/03/2026", "IMPORTE 1.00", "RAZON LIBRERIA ARCO IRIS",
-        "CUIT 30-70912345-1", "PERIODO 03/2026",
+        "CUIT 30-70912345-5", "PERIODO 03/2026",
         "NROCOM 0000000002001", "FECHA 10/03/2026", "IMPORTE 6.00", QString::fromUtf8("RAZON FERRETERÍA LA PEÑA"),
         "CUIT 20-11111111-2", "PERIODO 03/2026",
         "NROCOM 0000000002003", "FECHA 25/03/2026", "IMPORTE 1.00", "RAZON LIBRERIA ARCO",
-        "CUIT 30-33333333-4", "PERIODO 03/2026",
+        "CUIT 30-33333334-8", "PERIODO 03/2026",
     };
     QCOMPARE(fields, expectedFields);
     // Five rows, in the order they were stored.

@@ -31,12 +31,13 @@ inline QString record(const QString& cuit, const QString& yearMonthDay, const QS
     return line;
 }
 
-// A line with matching amounts: receipt number `number`, receipt amount in
-// hundredths `receiptCents`, withheld 0.5 % of it in hundredths.
+// A line with matching amounts and a supplier CUIT with its right check
+// digit: receipt number `number`, receipt amount in hundredths
+// `receiptCents`, withheld 0.5 % of it in hundredths.
 inline QString goodRecord(qint64 number, qint64 receiptCents)
 {
     const qint64 withheld = receiptCents / 200;
-    return record(QStringLiteral("20-12345678-9"), QStringLiteral("20260315"),
+    return record(QStringLiteral("20-12345678-6"), QStringLiteral("20260315"),
                   QString::number(withheld).rightJustified(11, QLatin1Char('0')),
                   QString::number(number).rightJustified(13, QLatin1Char('0')), QStringLiteral("PROVEEDOR SA"),
                   QString::number(receiptCents).rightJustified(11, QLatin1Char('0')));
