@@ -3,9 +3,21 @@
 #include "core/Codepage.h"
 #include "core/Error.h"
 
+#include <QCryptographicHash>
 #include <QFileInfo>
 
 namespace declarationfile {
+
+QByteArray digest(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray();
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    if (!hash.addData(&file))
+        return QByteArray();
+    return hash.result();
+}
 
 QByteArray encode(const QStringList& records)
 {

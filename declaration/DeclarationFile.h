@@ -12,6 +12,9 @@ namespace declarationfile {
 // followed by CR LF, the last one included. No records give no bytes.
 QByteArray encode(const QStringList& records);
 
+// SHA-256 of a file's bytes; empty when the file cannot be read.
+QByteArray digest(const QString& path);
+
 // Reads a text file line by line without holding more than one line. A line
 // ends at LF, or at a lone CR followed by anything but CR or LF (files with
 // CR-only line ends); carriage returns before the line end are dropped. Only
