@@ -35,6 +35,10 @@ QString directoryOf(const QString& path)
 
 QString writeTemporary(const QString& finalPath, const QByteArray& content)
 {
+    // A folder in the final file's place would refuse only the rename, when
+    // everything else has changed.
+    if (QFileInfo(finalPath).isDir())
+        throw Error(CannotCreate.arg(finalPath, systemReason(EISDIR)));
     static constexpr char Letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
     QString path;
     int descriptor = -1;

@@ -12,7 +12,8 @@ namespace durable {
 // Creates a new file beside `finalPath`, named finalPath + ".XXXXXX" (six
 // random letters and digits), writes `content` to it and syncs it. Returns
 // its path. Throws Error with the system's reason (a temporary file that
-// could not be written whole is removed).
+// could not be written whole is removed), also when a folder stands at
+// `finalPath`.
 QString writeTemporary(const QString& finalPath, const QByteArray& content);
 
 // Renames `from` to `to`, replacing a file there in one step, then syncs the

@@ -96,7 +96,8 @@ int confirm(const QStringList& args)
         else if (killAt == step)
             std::raise(SIGKILL);
     });
-    const DeclarationHeader header {month, QStringLiteral("2026"), QStringLiteral("332"), agent->cuit, agent->companyName};
+    const DeclarationHeader header {month, QStringLiteral("2026"), QStringLiteral("332"), agent->cuit,
+                                    agent->companyName};
     const Confirmation::Prompts prompts {[](const QString&) { return true; }, [](const QString& message) {
                                              std::fprintf(stderr, "refused: %s\n", qPrintable(message));
                                          }};

@@ -5,6 +5,9 @@
 // killed at each of its own steps too, and run again.
 #include "tests/support/DatabaseFixture.h"
 #include "tests/support/ExternalTool.h"
+#include "tests/support/FakeCollaborators.h"
+
+#include "app/StartupRecovery.h"
 
 #include "db/Query.h"
 #include "db/Transaction.h"
@@ -51,6 +54,7 @@ private slots:
     void killedRecovery_data();
     void killedRecovery();
     void leftoversWithoutJournalAreRemoved();
+    void startupShowsARecoveryThatCannotBeMade();
 
 private:
     struct Place {
@@ -325,6 +329,37 @@ void TestCrash::leftoversWithoutJournalAreRemoved()
     remaining.sort();
     QCOMPARE(QDir(m_place.program).entryList(QDir::Files | QDir::Hidden, QDir::Name), remaining);
     QVERIFY(snapshot(m_place).describesSameAs(m_before));
+}
+
+// The database out of reach at the start after a kill past the commit: the
+// error box says so, and the journal and the temporary file it names stay
+// for the next start, which completes the declaration.
+void TestCrash::startupShowsARecoveryThatCannotBeMade()
+{
+    prepareEarlier(true);
+    QVERIFY(!QTest::currentTestFailed());
+    confirmInChild(m_place, 3, 201, 3, "commit");
+    QVERIFY(!QTest::currentTestFailed());
+    const QStringList left = QDir(m_place.program).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    QCOMPARE(left.size(), 4);
+    QVERIFY(left.contains(".confirma-pendiente"));
+
+    const QString away = m_place.database + ".away";
+    QVERIFY(QFile::rename(m_place.database, away));
+    FakeDesktop desktop;
+    recoverInterruptedConfirmation(desktop.collaborators(m_place.program, m_place.database));
+    QCOMPARE(desktop.messages->shown.size(), 1);
+    const ShownBox box = desktop.messages->shown.at(0);
+    QCOMPARE(box.kind, ShownBox::Error);
+    QCOMPARE(box.text, QStringLiteral("La última confirmación quedó interrumpida y no se pudo completar ni deshacer"));
+    QVERIFY2(box.detail.contains(m_place.database), qPrintable(box.detail));
+    QCOMPARE(QDir(m_place.program).entryList(QDir::Files | QDir::Hidden, QDir::Name), left);
+
+    QVERIFY(QFile::rename(away, m_place.database));
+    desktop.messages->shown.clear();
+    recoverInterruptedConfirmation(desktop.collaborators(m_place.program, m_place.database));
+    QCOMPARE(desktop.messages->texts(), QStringList {});
+    checkConsistent(true, true);
 }
 
 QTEST_MAIN(TestCrash)
