@@ -229,7 +229,15 @@ std::optional<ConfirmedDeclaration> Confirmation::run(const DeclarationHeader& h
     journal.reportName = QFileInfo(result.reportPath).fileName();
     journal.period = text::trimmed(header.month) + QLatin1Char('/') + text::trimmed(header.year);
     journal.periodo = controlreport::periodoCaption(header.month, header.year, header.legajo, header.declarantName);
-    journal.total = text::trimmed(m_runningTotal);
+    // A total that is no number fails the export after the commit; a start
+    // that finishes this declaration then writes no report either.
+    if (m_reportExport) {
+        try {
+            journal.total = controlreport::totalCaption(m_runningTotal);
+        } catch (const ConversionError&) {
+            journal.total.clear();
+        }
+    }
     journal.lineCount = result.lineCount;
     std::vector<StoredLine> storedLines;
     storedLines.reserve(lines->size());

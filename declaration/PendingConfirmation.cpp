@@ -180,10 +180,12 @@ RecoveryResult recover(const QString& programDirectory, const QString& databaseN
                     else if (declarationfile::digest(declaration) != journal->contentDigest)
                         throw Error(ContentMismatch.arg(declaration));
                     tell(observer, "declaration");
-                    StoreDataSet lines(store.openLines());
-                    controlreport::exportControlReport(lines, directory + journal->reportName, journal->periodo,
-                                                       journal->total, nullptr);
-                    durable::syncDirectory(directory);
+                    if (!journal->total.isEmpty()) {
+                        StoreDataSet lines(store.openLines());
+                        controlreport::exportControlReport(lines, directory + journal->reportName, journal->periodo,
+                                                           journal->total, nullptr);
+                        durable::syncDirectory(directory);
+                    }
                     tell(observer, "report");
                     result.outcome = RecoveryOutcome::RolledForward;
                 } else {

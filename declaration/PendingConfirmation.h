@@ -25,7 +25,7 @@ struct PendingConfirmation {
     QString reportName;       // 26300332.pdf
     QString period;           // PERIODO of the stored lines: 3/2026
     QString periodo;          // the report's period caption
-    QString total;            // the running total the report closes with
+    QString total;            // the report's total caption; empty: no report to write
     int lineCount = 0;
     QByteArray linesDigest;   // storedLinesDigest() of the lines to be stored
     QByteArray contentDigest; // SHA-256 of the new declaration file's bytes
