@@ -601,6 +601,7 @@ void TF_Retenciones::Limpia()
     E_Importe->clear();
     E_CuitReten->clear();
     e_totreten->setText(QStringLiteral("0"));
+    reloadedDeclaration.reset();
     // Leaving the field that has the focus runs its exit check now, on the
     // value it holds at this moment.
     e_legaJo->setFocus(Qt::OtherFocusReason);

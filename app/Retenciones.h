@@ -1,12 +1,14 @@
 #pragma once
 
 #include "declaration/AgentRegistry.h"
+#include "declaration/Confirmation.h"
 #include "app/Collaborators.h"
 
 #include <QFont>
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class HandlerBindings;
 class QFrame;
@@ -111,6 +113,11 @@ public:
 
     // The agent registry, filled when the window is shown.
     AgentRegistry registry;
+
+    // The period's declaration file as "Carga Manual" re-loaded it; CONFIRMA
+    // replaces it without asking while its bytes are unchanged. Forgotten by
+    // Limpia (and so by B3Click and a completed CONFIRMA).
+    std::optional<LoadedDeclarationFile> reloadedDeclaration;
 
     // The help window, created at start-up (or by the help button).
     TF_ayuda* F_ayuda = nullptr;

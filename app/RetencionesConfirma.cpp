@@ -45,6 +45,8 @@ void TF_Retenciones::B_ConfirmaClick()
         [this](const QString& question) { return collaborators.messages->question(question); },
         [this](const QString& message) { collaborators.messages->information(message); },
     };
+    confirmation.setReloadedDeclaration(reloadedDeclaration);
+    confirmation.setRunningTotal(e_totreten->text());
     const DeclarationHeader header {e_Mes->text(), E_ano->text(), e_legaJo->text(), e_Cuit->text(), e_Razon->text()};
     const std::optional<ConfirmedDeclaration> confirmed = confirmation.run(header, *gridCells, prompts);
     if (!confirmed)

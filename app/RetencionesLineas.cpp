@@ -3,6 +3,7 @@
 
 #include "declaration/Cuit.h"
 #include "declaration/ImportObservations.h"
+#include "declaration/DeclarationFile.h"
 #include "declaration/LineEntry.h"
 #include "declaration/LineLoad.h"
 #include "app/MaskEdit.h"
@@ -35,10 +36,16 @@ void TF_Retenciones::B2Click()
     B_Confirma->setEnabled(true);
     const QString path = collaborators.programDirectory
         + record::declarationFileName(e_Mes->text(), E_ano->text(), e_legaJo->text());
+    reloadedDeclaration.reset();
     if (fileExists(path)) {
+        // Remembered only when the bytes stayed the same while they were read.
+        const QByteArray before = declarationfile::digest(path);
         QString total = e_totreten->text();
         lineload::reloadDeclaration(path, *gridCells, nextRow, total);
         e_totreten->setText(total);
+        const QByteArray after = declarationfile::digest(path);
+        if (!before.isEmpty() && before == after)
+            reloadedDeclaration = LoadedDeclarationFile {path, after};
     }
     Panel2->show();
     Panel3->hide();

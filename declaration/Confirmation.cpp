@@ -2,13 +2,18 @@
 
 #include "core/Error.h"
 #include "core/TextRules.h"
+#include "declaration/ControlReport.h"
 #include "declaration/DeclarationFile.h"
+#include "declaration/DurableFile.h"
 #include "declaration/HeaderRules.h"
+#include "declaration/PendingConfirmation.h"
 #include "declaration/Record.h"
 #include "declaration/Store.h"
 #include "declaration/StoreDataSet.h"
 
-#include <QSaveFile>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFileInfo>
 #include <QStringList>
 #include <functional>
 #include <vector>
@@ -35,7 +40,9 @@ std::optional<QString> headerProblem(const DeclarationHeader& header, const Conf
     const std::optional<qint32> month = headerrules::acceptedMonth(header.month);
     if (!month || *month < 1)
         return headerrules::MonthMessage;
-    if (!headerrules::acceptedYear(header.year))
+    // The file is named after the year's third and fourth characters, so a
+    // year the header takes as a number ("02020") must also have four.
+    if (!headerrules::acceptedYear(header.year) || text::trimmed(header.year).size() != 4)
         return headerrules::YearMessage;
     const QString legajo = text::trimmed(header.legajo);
     if (legajo.isEmpty() || !agentExists || !agentExists(legajo))
@@ -125,42 +132,12 @@ QByteArray fileContent(const std::vector<DeclaredLine>& lines)
     return declarationfile::encode(records);
 }
 
-const QString FileErrorMessage = QStringLiteral("No se puede crear el archivo \"%1\": %2");
-
-Error fileError(const QString& path, const QSaveFile& file)
-{
-    return Error(FileErrorMessage.arg(path, file.errorString()));
-}
-
-// Writes the whole content to the temporary file that `file` stands for.
-// Unbuffered, so that a write that fails reports the system's reason; written
-// out here, so that a full disk shows before the store changes and not only
-// when the file is put in place. A short write is followed by another one,
-// whose refusal carries the system's reason. On failure the temporary file
-// is removed and the error thrown.
-void writeTemporaryFile(QSaveFile& file, const QString& path, const QByteArray& content)
-{
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        throw fileError(path, file);
-    qint64 written = 0;
-    while (written < content.size()) {
-        const qint64 count = file.write(content.constData() + written, content.size() - written);
-        if (count <= 0)
-            break;
-        written += count;
-    }
-    if (written != content.size() || !file.flush()) {
-        const Error error = fileError(path, file);
-        file.cancelWriting();
-        throw error;
-    }
-}
-
 // Deletes the stored lines, inserts the declared ones and commits (retaining).
 // A store error rolls back what this declaration did, so that the store keeps
-// the declaration committed before, removes the temporary file and is thrown.
-void replaceStoredLines(WithholdingStore& store, const std::vector<DeclaredLine>& lines, QSaveFile& file,
-                        const std::function<void(const char*)>& stepDone)
+// the declaration committed before, runs `undo` (the temporary file and the
+// journal go) and is thrown.
+void replaceStoredLines(WithholdingStore& store, const std::vector<DeclaredLine>& lines,
+                        const std::function<void()>& undo, const std::function<void(const char*)>& stepDone)
 {
     try {
         store.deleteLines();
@@ -171,15 +148,34 @@ void replaceStoredLines(WithholdingStore& store, const std::vector<DeclaredLine>
         store.commit();
         stepDone("commit");
     } catch (const Error&) {
-        file.cancelWriting();
         try {
             store.rollback();
         } catch (const Error&) {
             // The first error is the one the user must see; a connection that
             // failed has nothing left to roll back.
         }
+        undo();
         throw;
     }
+}
+
+// The question to ask before replacing the period's declaration file, or
+// nothing when there is none or it is, byte for byte, the one re-loaded.
+std::optional<QString> replaceQuestion(const QString& path, const std::optional<LoadedDeclarationFile>& reloaded)
+{
+    const QFileInfo info(path);
+    if (!info.exists() || info.isDir())
+        return std::nullopt;
+    if (reloaded && QDir::cleanPath(reloaded->path) == QDir::cleanPath(path)
+        && declarationfile::digest(path) == reloaded->sha256)
+        return std::nullopt;
+    declarationfile::LineReader reader(path);
+    reader.open();
+    int lineCount = 0;
+    QString line;
+    while (reader.next(line))
+        ++lineCount;
+    return Confirmation::ReplaceQuestion.arg(info.fileName()).arg(lineCount);
 }
 
 } // namespace
@@ -213,29 +209,87 @@ std::optional<ConfirmedDeclaration> Confirmation::run(const DeclarationHeader& h
     if (!lines)
         return std::nullopt;
     result.lineCount = int(lines->size());
+    if (const std::optional<QString> question = replaceQuestion(result.declarationPath, m_reloaded)) {
+        if (!prompts.confirm(*question))
+            return std::nullopt;
+    }
     stepDone("checks");
 
-    // QSaveFile writes beside the declaration file under a temporary name and
-    // puts it in place with one rename in commit(); a file that is never
-    // committed is removed, and the earlier declaration file stays.
+    // The new declaration lies whole and synced under a temporary name before
+    // the journal names it, and the journal is on disk before the store
+    // changes: a start after a kill finds either no trace of this CONFIRMA
+    // or a journal with everything needed to finish or undo it.
     const QByteArray content = fileContent(*lines);
-    QSaveFile file(result.declarationPath);
-    writeTemporaryFile(file, result.declarationPath, content);
+    const QString temporaryPath = durable::writeTemporary(result.declarationPath, content);
     stepDone("file");
 
-    replaceStoredLines(m_store, *lines, file, [this](const char* step) { stepDone(step); });
+    PendingConfirmation journal;
+    journal.temporaryName = QFileInfo(temporaryPath).fileName();
+    journal.declarationName = QFileInfo(result.declarationPath).fileName();
+    journal.reportName = QFileInfo(result.reportPath).fileName();
+    journal.period = text::trimmed(header.month) + QLatin1Char('/') + text::trimmed(header.year);
+    journal.periodo = controlreport::periodoCaption(header.month, header.year, header.legajo, header.declarantName);
+    // A total that is no number fails the export after the commit; a start
+    // that finishes this declaration then writes no report either.
+    if (m_reportExport) {
+        try {
+            journal.total = controlreport::totalCaption(m_runningTotal);
+        } catch (const ConversionError&) {
+            journal.total.clear();
+        }
+    }
+    journal.lineCount = result.lineCount;
+    std::vector<StoredLine> storedLines;
+    storedLines.reserve(lines->size());
+    for (const DeclaredLine& line : *lines)
+        storedLines.push_back(line.stored);
+    journal.linesDigest = storedLinesDigest(storedLines);
+    journal.contentDigest = QCryptographicHash::hash(content, QCryptographicHash::Sha256);
+    try {
+        pending::writeJournal(result.directory, journal);
+    } catch (const Error&) {
+        durable::remove(temporaryPath);
+        throw;
+    }
+    stepDone("journal");
+
+    const auto undo = [&] {
+        durable::remove(temporaryPath);
+        try {
+            pending::removeJournal(result.directory);
+        } catch (const Error&) {
+            // Left for the next start, which finds the store unchanged and
+            // removes it.
+        }
+    };
+    replaceStoredLines(m_store, *lines, undo, [this](const char* step) { stepDone(step); });
 
     // The store already holds the new declaration here: a rename that fails
-    // now is reported, and the earlier declaration file stays as it was.
-    if (!file.commit())
-        throw fileError(result.declarationPath, file);
+    // now is reported and the journal stays, so that the next start puts the
+    // declaration file in place.
+    durable::replace(temporaryPath, result.declarationPath);
     stepDone("rename");
 
+    // A report the user cancelled or that failed is the user's to export
+    // again; the journal goes all the same, the declaration being in place.
+    const auto forgetJournal = [&] { pending::removeJournal(result.directory); };
     if (m_reportExport) {
-        StoreDataSet storedLines(m_store.openLines());
-        result.reportWritten = m_reportExport(storedLines, result.reportPath);
+        try {
+            StoreDataSet storedLineSet(m_store.openLines());
+            result.reportWritten = m_reportExport(storedLineSet, result.reportPath);
+            durable::syncDirectory(result.directory);
+        } catch (const Error&) {
+            try {
+                forgetJournal();
+            } catch (const Error&) {
+                // The export's error is the one the user must see.
+            }
+            throw;
+        }
         stepDone("report");
     }
+    forgetJournal();
+    stepDone("done");
     return result;
 }
 

@@ -18,6 +18,13 @@ struct DeclarationHeader {
     QString declarantName;  // e_Razon
 };
 
+// A declaration file as the window re-loaded it: its path and the SHA-256 of
+// the bytes it read.
+struct LoadedDeclarationFile {
+    QString path;
+    QByteArray sha256;
+};
+
 // Where a confirmed declaration was written.
 struct ConfirmedDeclaration {
     QString directory;        // the program's directory, with its separator
@@ -32,13 +39,18 @@ struct ConfirmedDeclaration {
 // declaration file and the stored lines of the withholdings store.
 //
 // Nothing changes anywhere before the user says Yes, and nothing is left
-// half-written: the header and every line are checked first; the records go
-// to a temporary file beside the declaration file; the store's rows are
-// replaced in one transaction, committed (retaining); only then the temporary
-// file takes the declaration file's name. A failure at any step rolls the
-// transaction back (the store keeps the declaration committed before), removes
-// the temporary file, leaves an earlier declaration file as it was and throws
-// the error with its own text.
+// half-written: the header and every line are checked first; a declaration
+// file this window did not re-load is replaced only when the user says so;
+// the records go to a temporary file beside the declaration file, synced;
+// a journal (PendingConfirmation) names it before the store changes; the
+// store's rows are replaced in one transaction, committed (retaining); only
+// then the temporary file takes the declaration file's name, the control
+// report is written and the journal removed, the folder synced after each.
+// A failure before the commit rolls the transaction back (the store keeps
+// the declaration committed before), removes the temporary file and the
+// journal, leaves an earlier declaration file as it was and throws the error
+// with its own text. A program killed on the way leaves the journal, and
+// the next start (pending::recover) completes or undoes the declaration.
 class Confirmation
 {
 public:
@@ -49,6 +61,11 @@ public:
     // header's messages are in HeaderRules.h.
     static inline const QString LineDoesNotFitMessage =
         QStringLiteral("Atención el renglón %1 no entra en el registro de la DDJJ: %2 \"%3\" !!!");
+
+    // Asked after the checks when the period's declaration file exists and is
+    // not the one this window re-loaded: %1 its name, %2 its lines.
+    static inline const QString ReplaceQuestion =
+        QStringLiteral("Atención ya existe la DDJJ %1 con %2 renglones y será reemplazada. Continúa ?");
 
     // The boxes the window shows: a Yes/No question (true for Yes only) and an
     // information box.
@@ -63,14 +80,20 @@ public:
     // was written (false when the user cancelled the export). Runs after the
     // store is committed and the declaration file is in place.
     using ReportExport = std::function<bool(DataSet& storedLines, const QString& pdfPath)>;
-    // Told the name of each step as it ends: "checks", "file", "delete",
-    // "insert", "commit", "rename", "report".
+    // Told the name of each step as it ends: "checks", "file", "journal",
+    // "delete", "insert", "commit", "rename", "report", "done".
     using StepObserver = std::function<void(const char* step)>;
 
     Confirmation(WithholdingStore& store, const QString& programDirectory, AgentLookup agentExists);
 
     void setReportExport(ReportExport reportExport) { m_reportExport = std::move(reportExport); }
     void setStepObserver(StepObserver observer) { m_stepObserver = std::move(observer); }
+    // The running total (e_totreten) the control report closes with, kept in
+    // the journal for a start that has to write the report again.
+    void setRunningTotal(const QString& total) { m_runningTotal = total; }
+    // The declaration file the window re-loaded ("Carga Manual"), if any: it
+    // is replaced without asking while its bytes are still the ones read.
+    void setReloadedDeclaration(std::optional<LoadedDeclarationFile> reloaded) { m_reloaded = std::move(reloaded); }
 
     // Runs CONFIRMA. Nothing when the answer is not Yes or a check refused the
     // declaration (its information box was shown); throws Error (or
@@ -87,6 +110,8 @@ private:
     AgentLookup m_agentExists;
     ReportExport m_reportExport;
     StepObserver m_stepObserver;
+    std::optional<LoadedDeclarationFile> m_reloaded;
+    QString m_runningTotal;
 };
 
 // The text of the status line `salida` after a confirmation. It names the PDF

@@ -3,6 +3,7 @@
 #include "core/Codepage.h"
 #include "core/Error.h"
 
+#include <QCryptographicHash>
 #include <QFileInfo>
 #include <QStringDecoder>
 
@@ -107,6 +108,17 @@ qsizetype openSequenceLength(const QByteArray& bytes)
 }
 
 } // namespace
+
+QByteArray digest(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray();
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    if (!hash.addData(&file))
+        return QByteArray();
+    return hash.result();
+}
 
 QByteArray encode(const QStringList& records)
 {

@@ -15,6 +15,9 @@ namespace declarationfile {
 // followed by CR LF, the last one included. No records give no bytes.
 QByteArray encode(const QStringList& records);
 
+// SHA-256 of a file's bytes; empty when the file cannot be read.
+QByteArray digest(const QString& path);
+
 enum class Encoding { Windows1252, Utf8, Utf16LittleEndian, Utf16BigEndian };
 
 // Reads a text file line by line in bounded memory: one chunk of the file and

@@ -1,5 +1,7 @@
 #include "declaration/Store.h"
 
+#include "core/TextRules.h"
+
 namespace {
 
 const QString DeleteStatement = QStringLiteral("delete from reten");
@@ -60,6 +62,30 @@ db::Query& WithholdingStore::openLines()
     t_reten.setSql(SelectStatement);
     t_reten.open();
     return t_reten;
+}
+
+std::vector<StoredLine> WithholdingStore::storedLines()
+{
+    db::Query& query = openLines();
+    const int receiptNumber = query.fieldIndex(QStringLiteral("NROCOM"));
+    const int date = query.fieldIndex(QStringLiteral("FECHA"));
+    const int withholding = query.fieldIndex(QStringLiteral("IMPORTE"));
+    const int supplierName = query.fieldIndex(QStringLiteral("RAZON"));
+    const int supplierCuit = query.fieldIndex(QStringLiteral("CUIT"));
+    const int period = query.fieldIndex(QStringLiteral("PERIODO"));
+    std::vector<StoredLine> lines;
+    for (; !query.eof(); query.next()) {
+        StoredLine line;
+        line.receiptNumber = text::trimmed(query.text(receiptNumber));
+        line.date = text::trimmed(query.text(date));
+        line.withholdingCents = query.integer(withholding);
+        line.supplierName = text::trimmed(query.text(supplierName));
+        line.supplierCuit = text::trimmed(query.text(supplierCuit));
+        line.period = text::trimmed(query.text(period));
+        lines.push_back(std::move(line));
+    }
+    query.close();
+    return lines;
 }
 
 void WithholdingStore::disconnect()

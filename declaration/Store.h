@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <QtGlobal>
+#include <vector>
 
 // One withholding line as the table RETEN holds it.
 struct StoredLine {
@@ -46,6 +47,9 @@ public:
     // Opens the stored lines in the order they were stored; `t_reten` stays
     // open on them until the next statement replaces its text.
     db::Query& openLines();
+    // The committed lines as the table holds them now, in the order they
+    // were stored, texts trimmed.
+    std::vector<StoredLine> storedLines();
     // Ends the open statement and transaction (rolled back) and detaches, so
     // that another process can open the database file.
     void disconnect();

@@ -486,7 +486,8 @@ void TestStore::reportReceivesStoredLinesAndPath()
     QVERIFY(confirmed->reportWritten);
     QCOMPARE(reportPath, m_programDirectory + "26300332.pdf");
     QCOMPARE(receipts, (QStringList {"1", "3"}));
-    QCOMPARE(steps, (QStringList {"checks", "file", "delete", "insert", "commit", "rename", "report"}));
+    QCOMPARE(steps, (QStringList {"checks", "file", "journal", "delete", "insert", "commit", "rename", "report",
+                                  "done"}));
     QCOMPARE(statusLineText(*confirmed),
              "SU ARCHIVOS(TXT y PDF)FUERON GENERADOS EN  " + m_programDirectory + " CON EL NOMBRE :26300332");
 
