@@ -1,0 +1,86 @@
+#include "core/TerminationSignals.h"
+
+#include "core/Error.h"
+
+#include <QSocketNotifier>
+
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int HandledSignals[] = {SIGTERM, SIGINT, SIGHUP};
+
+std::atomic<int> writeEnd{-1};
+std::atomic<TerminationSignals*> instance{nullptr};
+
+extern "C" void onTerminationSignal(int signalNumber)
+{
+    const int saved = errno;
+    const unsigned char byte = static_cast<unsigned char>(signalNumber);
+    const int fd = writeEnd.load();
+    if (fd >= 0) {
+        // A full pipe already holds a pending request to end; nothing is lost.
+        [[maybe_unused]] const ssize_t written = ::write(fd, &byte, 1);
+    }
+    errno = saved;
+}
+
+void installHandlers()
+{
+    struct sigaction action;
+    std::memset(&action, 0, sizeof action);
+    action.sa_handler = onTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (const int signalNumber : HandledSignals)
+        ::sigaction(signalNumber, &action, nullptr);
+}
+
+} // namespace
+
+TerminationSignals::TerminationSignals(QObject* parent)
+    : QObject(parent)
+{
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0)
+        throw Error(QStringLiteral("Cannot create the signal pipe: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
+    writeEnd.store(fds[1]);
+    m_notifier = new QSocketNotifier(fds[0], QSocketNotifier::Read, this);
+    connect(m_notifier, &QSocketNotifier::activated, this, &TerminationSignals::readPending);
+    instance.store(this);
+    installHandlers();
+}
+
+TerminationSignals::~TerminationSignals()
+{
+    instance.store(nullptr);
+    struct sigaction action;
+    std::memset(&action, 0, sizeof action);
+    action.sa_handler = SIG_DFL;
+    for (const int signalNumber : HandledSignals)
+        ::sigaction(signalNumber, &action, nullptr);
+    const int fd = writeEnd.exchange(-1);
+    ::close(fd);
+    ::close(int(m_notifier->socket()));
+}
+
+void TerminationSignals::reassert()
+{
+    if (instance.load())
+        installHandlers();
+}
+
+void TerminationSignals::readPending()
+{
+    unsigned char byte = 0;
+    int last = 0;
+    while (::read(int(m_notifier->socket()), &byte, 1) == 1)
+        last = byte;
+    if (last != 0)
+        emit received(last);
+}
