@@ -1,15 +1,18 @@
-#include "app/Retenciones.h"
+#include "app/LockFolder.h"
 #include "app/Startup.h"
+#include "core/ProcessLocale.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv)
 {
     prepareStartup();
+    // Before the database library is first used.
+    useUserFirebirdLockFolder();
     QApplication application(argc, argv);
+    // The application object has installed the user's locale; the C library
+    // goes back to neutral character and number rules for the database library.
+    useNeutralProcessLocale();
     configureApplication(application);
-    // The main window is the first one created; closing it ends the program.
-    const std::unique_ptr<TF_Retenciones> F_Retenciones = createWindows(realCollaborators());
-    F_Retenciones->show();
-    return application.exec();
+    return runProgram(realCollaborators());
 }

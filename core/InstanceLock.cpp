@@ -21,7 +21,11 @@ InstanceLock::Outcome InstanceLock::acquire(const QString& folder)
     if (!QDir().mkpath(folder))
         return Outcome::Unavailable;
     const QByteArray path = QFile::encodeName(QDir(folder).filePath(lockFileName()));
-    const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    // A lock file this user may not write (made by another user of a shared
+    // folder) still takes the lock: flock needs no write access.
+    if (fd < 0 && (errno == EACCES || errno == EROFS))
+        fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return Outcome::Unavailable;
     int result = 0;

@@ -5,6 +5,7 @@
 #include <QSocketNotifier>
 
 #include <atomic>
+#include <iterator>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -17,6 +18,8 @@ constexpr int HandledSignals[] = {SIGTERM, SIGINT, SIGHUP};
 
 std::atomic<int> writeEnd{-1};
 std::atomic<TerminationSignals*> instance{nullptr};
+// What the signals did before the instance existed, put back when it goes.
+struct sigaction previousActions[std::size(HandledSignals)];
 
 extern "C" void onTerminationSignal(int signalNumber)
 {
@@ -30,15 +33,15 @@ extern "C" void onTerminationSignal(int signalNumber)
     errno = saved;
 }
 
-void installHandlers()
+void installHandlers(struct sigaction* previous)
 {
     struct sigaction action;
     std::memset(&action, 0, sizeof action);
     action.sa_handler = onTerminationSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    for (const int signalNumber : HandledSignals)
-        ::sigaction(signalNumber, &action, nullptr);
+    for (size_t i = 0; i < std::size(HandledSignals); ++i)
+        ::sigaction(HandledSignals[i], &action, previous ? &previous[i] : nullptr);
 }
 
 } // namespace
@@ -53,26 +56,26 @@ TerminationSignals::TerminationSignals(QObject* parent)
     m_notifier = new QSocketNotifier(fds[0], QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &TerminationSignals::readPending);
     instance.store(this);
-    installHandlers();
+    installHandlers(previousActions);
 }
 
 TerminationSignals::~TerminationSignals()
 {
     instance.store(nullptr);
-    struct sigaction action;
-    std::memset(&action, 0, sizeof action);
-    action.sa_handler = SIG_DFL;
-    for (const int signalNumber : HandledSignals)
-        ::sigaction(signalNumber, &action, nullptr);
-    const int fd = writeEnd.exchange(-1);
-    ::close(fd);
-    ::close(int(m_notifier->socket()));
+    for (size_t i = 0; i < std::size(HandledSignals); ++i)
+        ::sigaction(HandledSignals[i], &previousActions[i], nullptr);
+    // No handler writes any more; the notifier goes before the descriptor it watches.
+    const int readEnd = int(m_notifier->socket());
+    delete m_notifier;
+    m_notifier = nullptr;
+    ::close(writeEnd.exchange(-1));
+    ::close(readEnd);
 }
 
 void TerminationSignals::reassert()
 {
     if (instance.load())
-        installHandlers();
+        installHandlers(nullptr);
 }
 
 void TerminationSignals::readPending()

@@ -308,10 +308,13 @@ QString formatGeneral(double value)
 {
     if (value == 0 || !std::isfinite(value))
         return value == 0 ? QStringLiteral("0") : QString::number(value);
+    // Fifteen significant digits, the exponent only for very large or small
+    // magnitudes; to_chars writes the point whatever the C library's locale.
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.15G", value);
-    std::string s(buffer);
-    const size_t e = s.find('E');
+    const std::to_chars_result written =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
+    std::string s(buffer, written.ptr);
+    const size_t e = s.find('e');
     std::string mantissa = e == std::string::npos ? s : s.substr(0, e);
     if (mantissa.find('.') != std::string::npos) {
         while (!mantissa.empty() && mantissa.back() == '0')

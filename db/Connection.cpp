@@ -2,6 +2,8 @@
 
 #include "db/Status.h"
 
+#include "core/TerminationSignals.h"
+
 #include <memory>
 
 namespace db {
@@ -37,6 +39,9 @@ Xpb parameterBlock(StatusWrapper& status, const QStringList& parameters)
     // database's own character set as typed.
     if (!characterSetGiven)
         dpb->insertString(&status, isc_dpb_lc_ctype, "UTF8");
+    // The file name is passed as UTF-8 whatever the process's locale, so that
+    // a folder with an "ñ" opens under a plain C locale as well.
+    dpb->insertTag(&status, isc_dpb_utf8_filename);
     return dpb;
 }
 
@@ -73,6 +78,10 @@ void Connection::connect()
         throw;
     }
     provider->release();
+    TerminationSignals::reassert();
+    // The client library sets handlers of its own for the termination signals
+    // when it first attaches; the program's are put back.
+    TerminationSignals::reassert();
 }
 
 void Connection::disconnect()
@@ -130,6 +139,7 @@ void Connection::createDatabase(const QString& path, const QStringList& paramete
         throw;
     }
     provider->release();
+    TerminationSignals::reassert();
 
     Firebird::ITransaction* transaction = nullptr;
     try {
