@@ -64,7 +64,7 @@ int runProgram(Collaborators collaborators)
 
     InstanceLock instanceLock;
     if (!takeDataFolder(instanceLock, collaborators))
-        return 0;
+        return endingSignal != 0 ? 128 + endingSignal : 0;
 
     // The main window is the first one created; closing it ends the program.
     std::unique_ptr<TF_Retenciones> F_Retenciones = createWindows(std::move(collaborators));

@@ -385,6 +385,13 @@ void TestGuiProcess::secondStartIsRefused()
     ::kill(pid_t(holder.processId()), holderEnd);
     QVERIFY(holder.waitForFinished(10000));
     stopHolder.dismiss();
+    if (holderEnd == SIGTERM) {
+        // The real program's own way out.
+        QCOMPARE(holder.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(holder.exitCode(), 128 + SIGTERM);
+    } else {
+        QCOMPARE(holder.exitStatus(), QProcess::CrashExit);
+    }
 
     QProcess next;
     startChild(next, "start");
