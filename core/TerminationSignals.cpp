@@ -49,9 +49,13 @@ void installHandlers(struct sigaction* previous)
 TerminationSignals::TerminationSignals(QObject* parent)
     : QObject(parent)
 {
+    // A second instance would take the first one's handlers for the ones to put back.
+    if (instance.load())
+        throw Error(QStringLiteral("The termination signals are already handled"));
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0)
-        throw Error(QStringLiteral("Cannot create the signal pipe: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
+        throw Error(QStringLiteral("Cannot create the signal pipe: %1")
+                        .arg(QString::fromLocal8Bit(std::strerror(errno))));
     writeEnd.store(fds[1]);
     m_notifier = new QSocketNotifier(fds[0], QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &TerminationSignals::readPending);

@@ -17,7 +17,7 @@ class TerminationSignals : public QObject
     Q_OBJECT
 public:
     // One instance per process; installs the handlers. Throws Error when the
-    // pipe cannot be made.
+    // pipe cannot be made or another instance exists.
     explicit TerminationSignals(QObject* parent = nullptr);
     ~TerminationSignals() override;
     TerminationSignals(const TerminationSignals&) = delete;
