@@ -5,10 +5,10 @@
 #include <QSocketNotifier>
 
 #include <atomic>
-#include <iterator>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <iterator>
 #include <fcntl.h>
 #include <unistd.h>
 

@@ -5,7 +5,6 @@
 #include <charconv>
 #include <cmath>
 #include <algorithm>
-#include <cstdio>
 #include <limits>
 #include <string>
 

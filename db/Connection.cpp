@@ -39,8 +39,8 @@ Xpb parameterBlock(StatusWrapper& status, const QStringList& parameters)
     // database's own character set as typed.
     if (!characterSetGiven)
         dpb->insertString(&status, isc_dpb_lc_ctype, "UTF8");
-    // The file name is passed as UTF-8 whatever the process's locale, so that
-    // a folder with an "ñ" opens under a plain C locale as well.
+    // The file name is UTF-8, as Qt gives it: the engine is told so instead of
+    // reading it in the character set of the process's locale first.
     dpb->insertTag(&status, isc_dpb_utf8_filename);
     return dpb;
 }
@@ -78,7 +78,6 @@ void Connection::connect()
         throw;
     }
     provider->release();
-    TerminationSignals::reassert();
     // The client library sets handlers of its own for the termination signals
     // when it first attaches; the program's are put back.
     TerminationSignals::reassert();
