@@ -6,6 +6,11 @@
 #include "db/Connection.h"
 #include "declaration/Store.h"
 
+#include "app/LockFolder.h"
+#include "app/StartupRecovery.h"
+#include "core/InstanceLock.h"
+#include "core/TerminationSignals.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -20,21 +25,14 @@
 #include <unistd.h>
 #endif
 
+const QString AlreadyRunningMessage = QStringLiteral("Atención el programa ya está abierto !!!");
+
 namespace {
 
 void disableScreenScaling()
 {
     if (!qEnvironmentVariableIsSet("QT_ENABLE_HIGHDPI_SCALING"))
         qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
-}
-
-// Firebird's default lock folder belongs to root; another user gets a folder
-// of its own, made before the embedded engine first looks for it.
-void chooseFirebirdLockFolder()
-{
-    if (qEnvironmentVariable("FIREBIRD_LOCK").isEmpty())
-        qputenv("FIREBIRD_LOCK", QFile::encodeName(defaultFirebirdLockFolder()));
-    QDir().mkpath(qEnvironmentVariable("FIREBIRD_LOCK"));
 }
 
 void setApplicationIcon(QApplication& application)
@@ -52,7 +50,8 @@ void setApplicationIcon(QApplication& application)
 void prepareStartup()
 {
     disableScreenScaling();
-    chooseFirebirdLockFolder();
+    // Before the database library is first used.
+    useUserFirebirdLockFolder();
 }
 
 void configureApplication(QApplication& application)
@@ -71,21 +70,6 @@ std::unique_ptr<TF_Retenciones> createWindows(Collaborators collaborators)
     auto mainWindow = std::make_unique<TF_Retenciones>(std::move(collaborators));
     mainWindow->F_ayuda = new TF_ayuda(mainWindow.get());
     return mainWindow;
-}
-
-QString defaultFirebirdLockFolder()
-{
-#ifdef Q_OS_UNIX
-    const uid_t user = ::getuid();
-    if (user == 0)
-        return QStringLiteral("/tmp/firebird-retenciones");
-    QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (runtime.isEmpty())
-        runtime = QStringLiteral("/tmp");
-    return runtime + QStringLiteral("/firebird-retenciones-") + QString::number(user);
-#else
-    return QDir::tempPath() + QStringLiteral("/firebird-retenciones");
-#endif
 }
 
 bool installToolkitTranslation(QApplication& application)
@@ -128,4 +112,51 @@ void createDatabaseIfAbsent(const QString& databaseName, const QString& schemaPa
         std::fprintf(stderr, "retenciones: %s could not be renamed to %s\n", qPrintable(partial),
                      qPrintable(databaseName));
     }
+}
+
+QString dataFolder(const Collaborators& collaborators)
+{
+    return QFileInfo(collaborators.databaseName).absolutePath();
+}
+
+bool takeDataFolder(InstanceLock& lock, const Collaborators& collaborators)
+{
+    if (lock.acquire(dataFolder(collaborators)) != InstanceLock::Outcome::HeldElsewhere)
+        return true;
+    collaborators.messages->information(AlreadyRunningMessage);
+    return false;
+}
+
+void endProgram()
+{
+    QApplication::closeAllWindows();
+    QCoreApplication::exit(0);
+}
+
+int runProgram(Collaborators collaborators)
+{
+    TerminationSignals terminationSignals;
+    int endingSignal = 0;
+    QObject::connect(&terminationSignals, &TerminationSignals::received, [&endingSignal](int signalNumber) {
+        if (endingSignal == 0)
+            endingSignal = signalNumber;
+        endProgram();
+    });
+
+    InstanceLock instanceLock;
+    if (!takeDataFolder(instanceLock, collaborators))
+        return endingSignal != 0 ? 128 + endingSignal : 0;
+
+    // Only the program that holds the data folder makes the database, and
+    // finishes a CONFIRMA that an earlier run left half done, before the
+    // window takes input.
+    createDatabaseIfAbsent(collaborators.databaseName, installedSchemaPath());
+    // The main window is the first one created; closing it ends the program.
+    std::unique_ptr<TF_Retenciones> F_Retenciones = createWindows(std::move(collaborators));
+    recoverInterruptedConfirmation(F_Retenciones->collaborators);
+    F_Retenciones->show();
+    const int exitCode = QApplication::exec();
+    // The windows go, and with them the store's attachment, before the lock.
+    F_Retenciones.reset();
+    return endingSignal != 0 ? 128 + endingSignal : exitCode;
 }

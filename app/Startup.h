@@ -5,6 +5,7 @@
 #include <QString>
 #include <memory>
 
+class InstanceLock;
 class QApplication;
 class TF_Retenciones;
 
@@ -22,10 +23,6 @@ void configureApplication(QApplication& application);
 // Creates the main window F_Retenciones and, hidden, the help window F_ayuda.
 std::unique_ptr<TF_Retenciones> createWindows(Collaborators collaborators);
 
-// The lock folder when FIREBIRD_LOCK is not set, the one scripts/env.sh
-// chooses: /tmp/firebird-retenciones for root, otherwise
-// firebird-retenciones-<uid> in XDG_RUNTIME_DIR (or /tmp).
-QString defaultFirebirdLockFolder();
 // Loads Qt's own Spanish translation (message box buttons, file dialog,
 // progress window) from the toolkit's translations folder; false when it is
 // not installed, and the toolkit's texts stay in English.
@@ -40,3 +37,29 @@ QString installedSchemaPath();
 // done; a failure is written to the standard error and the program goes on
 // (CONFIRMA then shows the database's own text).
 void createDatabaseIfAbsent(const QString& databaseName, const QString& schemaPath);
+
+// The text of the box shown when the data folder is held by another program.
+extern const QString AlreadyRunningMessage;
+
+// The folder of the database: one program at a time works in it.
+QString dataFolder(const Collaborators& collaborators);
+
+// Takes the data folder for this process with `lock`. When another running
+// program holds it, shows AlreadyRunningMessage and returns false; the program
+// then ends without opening the database or writing any file. A folder that
+// cannot be locked (a read-only medium) does not keep the program from
+// starting.
+bool takeDataFolder(InstanceLock& lock, const Collaborators& collaborators);
+
+// Ends the program the way closing the main window does: every window is
+// closed (an open message box or the export progress window included) and
+// every running event loop is left, so the windows go and the database is
+// detached on the way out.
+void endProgram();
+
+// From the data folder check to the end of the event loop: SIGTERM, SIGINT
+// and SIGHUP end the program through endProgram(); then the windows are
+// created and the event loop runs until the main window is closed. Returns
+// the program's exit code: 0, or 128 plus the number of the signal that
+// ended it.
+int runProgram(Collaborators collaborators);

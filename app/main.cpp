@@ -1,6 +1,5 @@
-#include "app/Retenciones.h"
 #include "app/Startup.h"
-#include "app/StartupRecovery.h"
+#include "core/ProcessLocale.h"
 
 #include <QApplication>
 
@@ -8,12 +7,9 @@ int main(int argc, char** argv)
 {
     prepareStartup();
     QApplication application(argc, argv);
+    // The application object has installed the user's locale; the C library
+    // goes back to neutral character and number rules for the database library.
+    useNeutralProcessLocale();
     configureApplication(application);
-    Collaborators collaborators = realCollaborators();
-    createDatabaseIfAbsent(collaborators.databaseName, installedSchemaPath());
-    // The main window is the first one created; closing it ends the program.
-    const std::unique_ptr<TF_Retenciones> F_Retenciones = createWindows(std::move(collaborators));
-    recoverInterruptedConfirmation(F_Retenciones->collaborators);
-    F_Retenciones->show();
-    return application.exec();
+    return runProgram(realCollaborators());
 }

@@ -2,6 +2,8 @@
 
 #include "db/Status.h"
 
+#include "core/TerminationSignals.h"
+
 namespace db {
 namespace {
 
@@ -33,6 +35,9 @@ Xpb parameterBlock(StatusWrapper& status, const QStringList& parameters)
     // database's own character set as typed.
     if (!characterSetGiven)
         dpb->insertString(&status, isc_dpb_lc_ctype, "UTF8");
+    // The file name is UTF-8, as Qt gives it: the engine is told so instead of
+    // reading it in the character set of the process's locale first.
+    dpb->insertTag(&status, isc_dpb_utf8_filename);
     return dpb;
 }
 
@@ -63,6 +68,9 @@ void Connection::connect()
     const QByteArray name = m_databaseName.toUtf8();
     m_attachment.reset(provider->attachDatabase(&status, name.constData(), dpb->getBufferLength(&status),
                                                 dpb->getBuffer(&status)));
+    // The client library sets handlers of its own for the termination signals
+    // when it first attaches; the program's are put back.
+    TerminationSignals::reassert();
 }
 
 void Connection::disconnect()
@@ -110,6 +118,7 @@ void Connection::createDatabase(const QString& path, const QStringList& paramete
         attachment.reset(provider->createDatabase(&status, name.constData(), dpb->getBufferLength(&status),
                                                   dpb->getBuffer(&status)));
     }
+    TerminationSignals::reassert();
     for (const QString& statement : splitScript(script)) {
         // Each DDL statement is committed before the next, since a table
         // must exist before the statements that refer to it.

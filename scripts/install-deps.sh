@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the program and the tests need.
-# Does nothing (and asks apt nothing) when every package is already installed.
+# Does nothing (and asks apt nothing) when every package is already installed and
+# the test locales exist.
 set -euo pipefail
 
 packages=(
@@ -12,7 +13,10 @@ packages=(
   qpdf poppler-utils mupdf-tools
   xvfb xauth
   libtiff-dev libhpdf-dev
+  locales
 )
+# The locales the locale tests run the program under.
+test_locales=(es_AR tr_TR)
 # "install-deps.sh fuzz" adds what scripts/fuzz.sh needs: clang with libFuzzer
 # and the sanitizer runtimes.
 if [ "${1:-}" = fuzz ]; then
@@ -41,11 +45,20 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
 
 sudo_cmd=()
 if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
-echo "Installing: ${missing[*]}" >&2
-export DEBIAN_FRONTEND=noninteractive
-"${sudo_cmd[@]}" apt-get update -qq
-"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+if [ ${#missing[@]} -ne 0 ]; then
+  echo "Installing: ${missing[*]}" >&2
+  export DEBIAN_FRONTEND=noninteractive
+  "${sudo_cmd[@]}" apt-get update -qq
+  "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# Generated only when missing; "locale -a" spells them es_AR.utf8.
+for l in "${test_locales[@]}"; do
+  if ! locale -a 2>/dev/null | grep -qx "$l.utf8"; then
+    echo "Generating the locale $l.UTF-8" >&2
+    "${sudo_cmd[@]}" localedef -i "$l" -f UTF-8 "$l.UTF-8"
+  fi
+done

@@ -3,6 +3,7 @@
 
 #include "app/ExportProgress.h"
 #include "app/Retenciones.h"
+#include "app/LockFolder.h"
 #include "app/Startup.h"
 #include "db/Query.h"
 #include "db/Transaction.h"
@@ -183,7 +184,7 @@ void TestInstall::lockFolderIsTheScriptsOne()
         qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
     else
         qunsetenv("XDG_RUNTIME_DIR");
-    const QString program = defaultFirebirdLockFolder();
+    const QString program = userFirebirdLockFolder();
 
     QProcess shell;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();

@@ -1,0 +1,93 @@
+#include "core/TerminationSignals.h"
+
+#include "core/Error.h"
+
+#include <QSocketNotifier>
+
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <iterator>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int HandledSignals[] = {SIGTERM, SIGINT, SIGHUP};
+
+std::atomic<int> writeEnd{-1};
+std::atomic<TerminationSignals*> instance{nullptr};
+// What the signals did before the instance existed, put back when it goes.
+struct sigaction previousActions[std::size(HandledSignals)];
+
+extern "C" void onTerminationSignal(int signalNumber)
+{
+    const int saved = errno;
+    const unsigned char byte = static_cast<unsigned char>(signalNumber);
+    const int fd = writeEnd.load();
+    if (fd >= 0) {
+        // A full pipe already holds a pending request to end; nothing is lost.
+        [[maybe_unused]] const ssize_t written = ::write(fd, &byte, 1);
+    }
+    errno = saved;
+}
+
+void installHandlers(struct sigaction* previous)
+{
+    struct sigaction action;
+    std::memset(&action, 0, sizeof action);
+    action.sa_handler = onTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (size_t i = 0; i < std::size(HandledSignals); ++i)
+        ::sigaction(HandledSignals[i], &action, previous ? &previous[i] : nullptr);
+}
+
+} // namespace
+
+TerminationSignals::TerminationSignals(QObject* parent)
+    : QObject(parent)
+{
+    // A second instance would take the first one's handlers for the ones to put back.
+    if (instance.load())
+        throw Error(QStringLiteral("The termination signals are already handled"));
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0)
+        throw Error(QStringLiteral("Cannot create the signal pipe: %1")
+                        .arg(QString::fromLocal8Bit(std::strerror(errno))));
+    writeEnd.store(fds[1]);
+    m_notifier = new QSocketNotifier(fds[0], QSocketNotifier::Read, this);
+    connect(m_notifier, &QSocketNotifier::activated, this, &TerminationSignals::readPending);
+    instance.store(this);
+    installHandlers(previousActions);
+}
+
+TerminationSignals::~TerminationSignals()
+{
+    instance.store(nullptr);
+    for (size_t i = 0; i < std::size(HandledSignals); ++i)
+        ::sigaction(HandledSignals[i], &previousActions[i], nullptr);
+    // No handler writes any more; the notifier goes before the descriptor it watches.
+    const int readEnd = int(m_notifier->socket());
+    delete m_notifier;
+    m_notifier = nullptr;
+    ::close(writeEnd.exchange(-1));
+    ::close(readEnd);
+}
+
+void TerminationSignals::reassert()
+{
+    if (instance.load())
+        installHandlers(nullptr);
+}
+
+void TerminationSignals::readPending()
+{
+    unsigned char byte = 0;
+    int last = 0;
+    while (::read(int(m_notifier->socket()), &byte, 1) == 1)
+        last = byte;
+    if (last != 0)
+        emit received(last);
+}
