@@ -184,7 +184,7 @@ void TestGuiLocales::wholeDeclaration()
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(recordlines::fileBytes({record("20-17254359-7", "20260305", "00000000617", "0000000001001",
                                                   QString::fromUtf8("PANADERÍA ÑANDÚ SA"), "00000123456"),
-                                           record("27-28465123-4", "20260312", "00000000690", "0000000001002",
+                                           record("27-28465123-0", "20260312", "00000000690", "0000000001002",
                                                   "TRANSPORTES DEL SUR SRL", "00000138000")},
                                           "\r\n"));
     }
@@ -202,7 +202,7 @@ void TestGuiLocales::wholeDeclaration()
 
     for (const QStringList& line : {QStringList {"20111111112", QString::fromUtf8("ferretería la peña"), "10032026",
                                                  "2001", "1234.5"},
-                                    QStringList {"27222222223", "Kiosco Central", "20032026", "2002", "1380"}}) {
+                                    QStringList {"27222222228", "Kiosco Central", "20032026", "2002", "1380"}}) {
         enter(m_window->E_CuitReten, line[0]);
         enter(m_window->empresa, line[1]);
         enter(m_window->E_FECha, line[2]);
@@ -231,7 +231,7 @@ void TestGuiLocales::wholeDeclaration()
         "20-17254359-7" "2026" "03" "05032026" "00000000600" "0000000001001"
         + QString::fromUtf8("PANADERÍA ÑANDÚ SA").leftJustified(60, QLatin1Char(' ')) + declarant + "00000123456"
         + "\r\r\n"
-        + "27-28465123-4" "2026" "03" "12032026" "00000000700" "0000000001002"
+        + "27-28465123-0" "2026" "03" "12032026" "00000000700" "0000000001002"
         + QStringLiteral("TRANSPORTES DEL SUR SRL").leftJustified(60, QLatin1Char(' ')) + declarant + "00000138000"
         + "\r\r\n"
         + "20-11111111-2" "2026" "03" "10032026" "00000000600" "0000000002001"
@@ -246,7 +246,7 @@ void TestGuiLocales::wholeDeclaration()
              (QList<QStringList> {
                  {"0000000001001", "05/03/2026", "6.00", QString::fromUtf8("PANADERÍA ÑANDÚ SA"), "20-17254359-7",
                   "3/2026"},
-                 {"0000000001002", "12/03/2026", "7.00", "TRANSPORTES DEL SUR SRL", "27-28465123-4", "3/2026"},
+                 {"0000000001002", "12/03/2026", "7.00", "TRANSPORTES DEL SUR SRL", "27-28465123-0", "3/2026"},
                  {"2001", "10/03/2026", "6.00", QString::fromUtf8("FERRETERÍA LA PEÑA"), "20-11111111-2", "3/2026"},
              }));
 
@@ -262,7 +262,7 @@ void TestGuiLocales::wholeDeclaration()
                  QString::fromUtf8("Periodo : 3/2026 Legajo : 332 DISTRIBUIDORA LA CAÑADA S.A."),
                  QString::fromUtf8("Nro. Comprobante Fecha Cuit Importe Retenido Razón Social"),
                  QString::fromUtf8("0000000001001 05/03/2026 20-17254359-7 6.00 PANADERÍA ÑANDÚ SA"),
-                 "0000000001002 12/03/2026 27-28465123-4 7.00 TRANSPORTES DEL SUR SRL",
+                 "0000000001002 12/03/2026 27-28465123-0 7.00 TRANSPORTES DEL SUR SRL",
                  QString::fromUtf8("2001 10/03/2026 20-11111111-2 6.00 FERRETERÍA LA PEÑA"),
                  "Declaro que los datos consignados en el archivo generado son correctos y completos y que han sido",
                  "confeccionados sin omitir ni falsear dato alguno que deba contener, siendo fiel expresión de la "

@@ -107,7 +107,7 @@ int runChild(const QByteArray& mode, int argc, char** argv)
         const QString database = qEnvironmentVariable("RETENCIONES_CHILD_DATABASE");
         try {
             db::Connection::createDatabase(database, fixture::sysdba(), QStringLiteral("WIN1252"),
-                                           fixture::projectSchema());
+                                           projectSchema());
             db::Connection connection(database, fixture::sysdba());
             db::Transaction transaction(connection);
             db::Query query(transaction);
@@ -293,7 +293,7 @@ void TestGuiProcess::init()
     QVERIFY(QDir().mkpath(m_programDirectory));
     m_database = m_dataFolder + QStringLiteral("/RETENCIONES.FDB");
     db::Connection::createDatabase(m_database, fixture::sysdba(), QStringLiteral("WIN1252"),
-                                   fixture::projectSchema());
+                                   projectSchema());
     m_importFile = m_directory->filePath(QStringLiteral("marzo.txt"));
     QFile import(m_importFile);
     QVERIFY(import.open(QIODevice::WriteOnly));
