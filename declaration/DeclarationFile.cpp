@@ -230,21 +230,35 @@ void LineReader::decode(QByteArray& bytes, bool atEnd)
     case Encoding::Utf16LittleEndian:
     case Encoding::Utf16BigEndian: {
         const bool big = *m_encoding == Encoding::Utf16BigEndian;
-        const qsizetype units = size / 2;
+        const uchar* in = reinterpret_cast<const uchar*>(data);
+        auto unitAt = [&](qsizetype i) {
+            const uchar first = in[2 * i];
+            const uchar second = in[2 * i + 1];
+            return char16_t(big ? (first << 8 | second) : (second << 8 | first));
+        };
+        qsizetype units = size / 2;
+        // A high surrogate at the end of the chunk waits for its low surrogate.
+        if (!atEnd && units > 0 && QChar::isHighSurrogate(unitAt(units - 1)))
+            --units;
         const qsizetype old = m_text.size();
         m_text.resize(old + units);
         QChar* out = m_text.data() + old;
-        const uchar* in = reinterpret_cast<const uchar*>(data);
         for (qsizetype i = 0; i < units; ++i) {
-            const uchar first = in[2 * i];
-            const uchar second = in[2 * i + 1];
-            out[i] = QChar(char16_t(big ? (first << 8 | second) : (second << 8 | first)));
+            const char16_t unit = unitAt(i);
+            if (QChar::isHighSurrogate(unit) && i + 1 < units && QChar::isLowSurrogate(unitAt(i + 1))) {
+                out[i] = QChar(unit);
+                out[i + 1] = QChar(unitAt(i + 1));
+                ++i;
+            } else {
+                // A lone surrogate is no character.
+                out[i] = QChar::isSurrogate(unit) ? QChar(QChar::ReplacementCharacter) : QChar(unit);
+            }
         }
-        if (size % 2 != 0) {
-            if (atEnd)
+        if (atEnd) {
+            if (size % 2 != 0)
                 m_text += QChar(QChar::ReplacementCharacter);
-            else
-                m_undecoded = QByteArray(data + size - 1, 1);
+        } else {
+            m_undecoded = QByteArray(data + 2 * units, size - 2 * units);
         }
         break;
     }

@@ -30,7 +30,8 @@ enum class Encoding { Windows1252, Utf8, Utf16LittleEndian, Utf16BigEndian };
 // looking ahead through the rest of the file (then reading on from where it
 // was), so a file that turns invalid late is read as Windows-1252 from its
 // start; the lines before that byte are ASCII and read the same either way.
-// Bytes that are no character of a UTF encoding read as U+FFFD.
+// Bytes that are no character of a UTF encoding (a lone surrogate of UTF-16
+// too) read as U+FFFD.
 //
 // Lines are cut from the decoded text. A line ends at LF, or at a lone CR
 // followed by anything but CR or LF (files with CR-only line ends); carriage

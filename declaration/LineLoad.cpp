@@ -85,47 +85,6 @@ const ReadField* fieldAt(qsizetype position)
     return nullptr;
 }
 
-bool hasSurrogatePair(const QString& line)
-{
-    const QChar* text = line.constData();
-    for (qsizetype i = 0; i + 1 < line.size(); ++i) {
-        if (text[i].isHighSurrogate() && text[i + 1].isLowSurrogate())
-            return true;
-    }
-    return false;
-}
-
-// The record view with positions counted in characters: a character outside
-// the Basic Multilingual Plane is two UTF-16 units and one position.
-record::RecordView fieldsOf(const QString& line)
-{
-    if (!hasSurrogatePair(line))
-        return record::readRecord(line);
-    // starts[k]: the unit where character k (0-based) begins; the last entry is the line's end.
-    std::vector<qsizetype> starts;
-    starts.reserve(size_t(line.size()) + 1);
-    for (qsizetype i = 0; i < line.size(); ++i) {
-        starts.push_back(i);
-        if (line.at(i).isHighSurrogate() && i + 1 < line.size() && line.at(i + 1).isLowSurrogate())
-            ++i;
-    }
-    starts.push_back(line.size());
-    const qsizetype characters = qsizetype(starts.size()) - 1;
-    auto at = [&](const ReadField& field) {
-        const qsizetype first = qMin<qsizetype>(field.from - 1, characters);
-        const qsizetype last = qMin<qsizetype>(field.from - 1 + field.width, characters);
-        return line.mid(starts[size_t(first)], starts[size_t(last)] - starts[size_t(first)]);
-    };
-    record::RecordView view;
-    view.supplierCuit = at(ReadFields[0]);
-    view.recordDate = at(ReadFields[1]);
-    view.withheldField = at(ReadFields[2]);
-    view.receiptNumber = at(ReadFields[3]);
-    view.supplierName = at(ReadFields[4]);
-    view.receiptField = at(ReadFields[5]);
-    return view;
-}
-
 // A character that an error box would not show as it is: control and format
 // characters, line and paragraph separators, lone surrogates.
 bool unshowable(char32_t character)
@@ -458,7 +417,7 @@ private:
 
 ImportedLine importLine(const QString& recordLine, qint32 gridRow)
 {
-    const record::RecordView view = fieldsOf(recordLine);
+    const record::RecordView view = record::readRecord(recordLine);
     ImportedLine out;
     if (text::toInt32(view.receiptNumber) <= 0)
         return out;
@@ -484,7 +443,7 @@ ImportedLine importLine(const QString& recordLine, qint32 gridRow)
 
 ReloadedLine reloadLine(const QString& recordLine, qint32 gridRow)
 {
-    const record::RecordView view = fieldsOf(recordLine);
+    const record::RecordView view = record::readRecord(recordLine);
     ReloadedLine out;
     out.withheldAmount = text::trimmed(record::RecordView::amountText(view.withheldField));
     out.cells = {

@@ -10,9 +10,21 @@ namespace record {
 namespace {
 
 // Characters `from`..`from+count-1` (1-based); past the end reads as empty.
+// A character outside the Basic Multilingual Plane (a surrogate pair) is one
+// character, a lone surrogate too.
 QString positions(const QString& line, int from, int count)
 {
-    return line.mid(from - 1, count);
+    const QChar* text = line.constData();
+    const qsizetype size = line.size();
+    qsizetype unit = 0;
+    auto skip = [&](int characters) {
+        for (; characters > 0 && unit < size; --characters)
+            unit += text[unit].isHighSurrogate() && unit + 1 < size && text[unit + 1].isLowSurrogate() ? 2 : 1;
+    };
+    skip(from - 1);
+    const qsizetype first = unit;
+    skip(count);
+    return line.mid(first, unit - first);
 }
 
 QString rightAligned(const QString& text, int width)
@@ -186,12 +198,13 @@ std::optional<FieldProblem> doesNotFit(const RecordInput& in)
 
 QString RecordView::dateText() const
 {
-    return recordDate.mid(6, 2) + QLatin1Char('/') + recordDate.mid(4, 2) + QLatin1Char('/') + recordDate.mid(0, 4);
+    return positions(recordDate, 7, 2) + QLatin1Char('/') + positions(recordDate, 5, 2) + QLatin1Char('/')
+           + positions(recordDate, 1, 4);
 }
 
 QString RecordView::amountText(const QString& field)
 {
-    return field.mid(0, 9) + QLatin1Char('.') + field.mid(9, 2);
+    return positions(field, 1, 9) + QLatin1Char('.') + positions(field, 10, 2);
 }
 
 RecordView readRecord(const QString& line)

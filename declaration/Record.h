@@ -57,8 +57,9 @@ struct FieldProblem {
 };
 std::optional<FieldProblem> doesNotFit(const RecordInput& input);
 
-// What a reader takes from a record line (line end removed). Positions past
-// the end of a short line read as empty.
+// What a reader takes from a record line (line end removed). Positions are
+// characters, a character outside the Basic Multilingual Plane (two UTF-16
+// units) being one; positions past the end of a short line read as empty.
 struct RecordView {
     QString supplierCuit;     // 1-13
     QString recordDate;       // 14-21, YYYYMMDD

@@ -1,8 +1,11 @@
 // One line of a declaration or import file as the readers take it: the
-// record view, the import of one line (receipt number and amounts read as
+// record view (UTF-16 units), the import of one line (receipt number and amounts read as
 // numbers, the cross-check, the rounding) and the re-load of one line. And
 // the other way round: a record that record::doesNotFit lets through is
-// written with its fixed layout and reads back as the same fields.
+// written with its fixed layout and reads back as the same fields. The import
+// and the re-load of a line count positions in characters: a character
+// outside the Basic Multilingual Plane (a surrogate pair) is one position, a
+// lone surrogate is one too.
 #include "fuzz/FuzzSupport.h"
 
 #include "core/Codepage.h"
@@ -31,37 +34,76 @@ bool converts(F&& f)
     }
 }
 
-void checkView(const QString& line, const record::RecordView& view)
+// Characters `from` (1-based) to `from + width - 1` of the line; past its end, nothing.
+QString charactersAt(const QString& line, int from, int width)
 {
-    const struct {
-        const QString& field;
-        int from;
-        int width;
-    } fields[] = {
-        {view.supplierCuit, 1, 13},  {view.recordDate, 14, 8},   {view.withheldField, 28, 11},
-        {view.receiptNumber, 39, 13}, {view.supplierName, 52, 60}, {view.receiptField, 185, 11},
-    };
-    for (const auto& f : fields) {
-        const qsizetype expected = std::clamp<qsizetype>(line.size() - (f.from - 1), 0, f.width);
-        FUZZ_CHECK(f.field.size() == expected && f.field == line.mid(f.from - 1, f.width),
-                   QStringLiteral("field at %1 of %2").arg(f.from).arg(shown(line)));
+    QString out;
+    int position = 0;
+    for (qsizetype i = 0; i < line.size() && position < from - 1 + width; ++i) {
+        ++position;
+        const bool pair = line[i].isHighSurrogate() && i + 1 < line.size() && line[i + 1].isLowSurrogate();
+        if (position >= from)
+            out += line.mid(i, pair ? 2 : 1);
+        if (pair)
+            ++i;
     }
-    FUZZ_CHECK(view.dateText().size() <= 10, shown(view.dateText()));
+    return out;
+}
+
+record::RecordView characterView(const QString& line)
+{
+    record::RecordView view;
+    view.supplierCuit = charactersAt(line, 1, 13);
+    view.recordDate = charactersAt(line, 14, 8);
+    view.withheldField = charactersAt(line, 28, 11);
+    view.receiptNumber = charactersAt(line, 39, 13);
+    view.supplierName = charactersAt(line, 52, 60);
+    view.receiptField = charactersAt(line, 185, 11);
+    return view;
+}
+
+// DD/MM/YYYY from the record date, character by character: characters 7-8,
+// "/", 5-6, "/", 1-4.
+QString dateOf(const QString& recordDate)
+{
+    return charactersAt(recordDate, 7, 2) + QLatin1Char('/') + charactersAt(recordDate, 5, 2) + QLatin1Char('/')
+           + charactersAt(recordDate, 1, 4);
+}
+
+// The first nine characters, ".", characters 10 and 11.
+QString amountOf(const QString& field)
+{
+    return charactersAt(field, 1, 9) + QLatin1Char('.') + charactersAt(field, 10, 2);
+}
+
+void checkView(const QString& line, const record::RecordView& view, const record::RecordView& wanted)
+{
+    FUZZ_CHECK(view.supplierCuit == wanted.supplierCuit && view.recordDate == wanted.recordDate
+                   && view.withheldField == wanted.withheldField && view.receiptNumber == wanted.receiptNumber
+                   && view.supplierName == wanted.supplierName && view.receiptField == wanted.receiptField,
+               QStringLiteral("fields of %1").arg(shown(line)));
+    FUZZ_CHECK(view.dateText() == dateOf(view.recordDate), shown(view.dateText()));
+    FUZZ_CHECK(record::RecordView::amountText(view.receiptField) == amountOf(view.receiptField),
+               shown(view.receiptField));
 }
 
 void checkReadLine(const QString& line, qint32 row)
 {
-    const record::RecordView view = record::readRecord(line);
-    checkView(line, view);
+    const record::RecordView view = characterView(line);
+    checkView(line, record::readRecord(line), view);
 
     // Re-load: texts only, never an error.
     const lineload::ReloadedLine reloaded = lineload::reloadLine(line, row);
     FUZZ_CHECK(reloaded.cells[0] == QString::number(row), reloaded.cells[0]);
     FUZZ_CHECK(reloaded.cells[1] == text::trimmed(view.receiptNumber), reloaded.cells[1]);
     FUZZ_CHECK(reloaded.cells[4] == reloaded.withheldAmount
-                   && reloaded.withheldAmount == text::trimmed(record::RecordView::amountText(view.withheldField)),
+                   && reloaded.withheldAmount == text::trimmed(amountOf(view.withheldField)),
                reloaded.withheldAmount);
     FUZZ_CHECK(reloaded.cells[6] == text::trimmed(view.supplierCuit), reloaded.cells[6]);
+    FUZZ_CHECK(reloaded.cells[2] == text::trimmed(dateOf(view.recordDate))
+                   && reloaded.cells[5] == text::trimmed(view.supplierName)
+                   && reloaded.cells[3] == text::trimmed(amountOf(view.receiptField)),
+               shown(line));
 
     // Import: a conversion error only where a field is no number.
     lineload::ImportedLine imported;
@@ -76,8 +118,8 @@ void checkReadLine(const QString& line, qint32 row)
         FUZZ_CHECK(ok && imported.passedOver, QStringLiteral("receipt number %1 not passed over").arg(receipt));
         return;
     }
-    const QString receiptAmount = record::RecordView::amountText(view.receiptField);
-    const QString withheldAmount = record::RecordView::amountText(view.withheldField);
+    const QString receiptAmount = amountOf(view.receiptField);
+    const QString withheldAmount = amountOf(view.withheldField);
     qint64 receiptCents = 0, withheldCents = 0;
     const bool amountsOk = converts([&] { receiptCents = text::toCents(receiptAmount); })
                            && converts([&] { withheldCents = text::toCents(withheldAmount); });
@@ -94,6 +136,7 @@ void checkReadLine(const QString& line, qint32 row)
     FUZZ_CHECK(imported.matches == (receiptCents / 20000 == units),
                QStringLiteral("cross-check of %1 / %2").arg(receiptCents).arg(withheldCents));
     FUZZ_CHECK(imported.cells[0] == QString::number(row) && imported.cells[1] == text::trimmed(view.receiptNumber)
+                   && imported.cells[2] == text::trimmed(dateOf(view.recordDate))
                    && imported.cells[3] == text::trimmed(receiptAmount)
                    && imported.cells[4] == QString::number(imported.withholding)
                    && imported.cells[5] == text::trimmed(view.supplierName)

@@ -212,6 +212,54 @@ private slots:
         QVERIFY(readRecord(QString()).supplierName.isEmpty());
     }
 
+    // Positions are characters: a character outside the Basic Multilingual
+    // Plane (two UTF-16 units) or a lone surrogate is one position, and the
+    // fields after it stay where they are.
+    void readerCountsCharacters_data()
+    {
+        QTest::addColumn<QString>("cuit");
+        QTest::addColumn<QString>("recordDate");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("receiptField");
+        QTest::addColumn<QString>("dateText");
+        QTest::addColumn<QString>("receiptAmount");
+
+        const QString face = QString::fromUtf8("\xF0\x9F\x98\x80");
+        const QString name = QString(60, 'N');
+        QTest::newRow("in the date") << "20-12345678-9" << "202603" + face + "5" << name << "00000123456"
+                                     << face + "5/03/2026" << "000001234.56";
+        QTest::newRow("in the CUIT") << "20-1234567" + face + "-9" << "20260315" << name << "00000123456"
+                                     << "15/03/2026" << "000001234.56";
+        QTest::newRow("in the receipt amount") << "20-12345678-9" << "20260315" << name << "00000" + face + "12345"
+                                               << "15/03/2026" << "00000" + face + "123.45";
+        QTest::newRow("lone surrogate in the name")
+            << "20-12345678-9" << "20260315" << QString(QChar(0xD800)) + QString(59, 'N') << "00000123456"
+            << "15/03/2026" << "000001234.56";
+    }
+
+    void readerCountsCharacters()
+    {
+        QFETCH(QString, cuit);
+        QFETCH(QString, recordDate);
+        QFETCH(QString, name);
+        QFETCH(QString, receiptField);
+        QFETCH(QString, dateText);
+        QFETCH(QString, receiptAmount);
+
+        const QString line = cuit + recordDate + "000000" + "00000000617" + "0000000000123" + name
+                             + QString(73, 'D') + receiptField;
+        const RecordView view = readRecord(line);
+        QCOMPARE(view.supplierCuit, cuit);
+        QCOMPARE(view.recordDate, recordDate);
+        QCOMPARE(view.withheldField, QStringLiteral("00000000617"));
+        QCOMPARE(view.receiptNumber, QStringLiteral("0000000000123"));
+        QCOMPARE(view.supplierName, name);
+        QCOMPARE(view.receiptField, receiptField);
+        QCOMPARE(view.dateText(), dateText);
+        QCOMPARE(RecordView::amountText(view.receiptField), receiptAmount);
+        QCOMPARE(RecordView::amountText(view.withheldField), QStringLiteral("000000006.17"));
+    }
+
     void lineReader()
     {
         QTemporaryDir dir;
@@ -304,6 +352,19 @@ private slots:
         QTest::newRow("UTF-16 LE, a character outside the BMP and a last odd byte")
             << QByteArray("\xFF\xFE" "\x3D\xD8\x00\xDE" "A", 7) << QStringList {QString::fromUtf8("😀\uFFFD")}
             << int(Encoding::Utf16LittleEndian);
+        QTest::newRow("UTF-16 LE, lone surrogates read as U+FFFD")
+            << QByteArray("\xFF\xFE" "\x00\xD8" "A\0" "\x00\xDC" "\r\0\n\0" "\x3D\xD8", 14)
+            << QStringList {QString::fromUtf8("\uFFFDA\uFFFD"), QString::fromUtf8("\uFFFD")}
+            << int(Encoding::Utf16LittleEndian);
+        {
+            // The high surrogate is the first chunk's last unit, the low one the second's first.
+            QByteArray wide("\xFE\xFF");
+            for (int i = 0; i < 32766; ++i)
+                wide += QByteArray("\0x", 2);
+            wide += QByteArray("\xD8\x3D\xDE\x00", 4);
+            QTest::newRow("UTF-16 BE, a character outside the BMP across two chunks")
+                << wide << QStringList {QString(32766, 'x') + QString::fromUtf8("😀")} << int(Encoding::Utf16BigEndian);
+        }
         QTest::newRow("UTF-8 mark only") << QByteArray("\xEF\xBB\xBF") << QStringList {} << int(Encoding::Utf8);
         QTest::newRow("UTF-16 LE mark only") << QByteArray("\xFF\xFE") << QStringList {}
                                              << int(Encoding::Utf16LittleEndian);
