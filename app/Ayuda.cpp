@@ -6,8 +6,9 @@
 #include <QScreen>
 
 TF_ayuda::TF_ayuda(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint
-              | Qt::CustomizeWindowHint)
+    : QWidget(parent,
+        Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint
+            | Qt::CustomizeWindowHint)
 {
     setObjectName(QStringLiteral("F_ayuda"));
     setWindowTitle(QStringLiteral("Ayuda"));

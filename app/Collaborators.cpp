@@ -56,13 +56,10 @@ public:
 class DesktopOpenFileDialog : public OpenFileDialog
 {
 public:
-    QString getOpenFileName() override
-    {
-        return QFileDialog::getOpenFileName(QApplication::activeWindow());
-    }
+    QString getOpenFileName() override { return QFileDialog::getOpenFileName(QApplication::activeWindow()); }
 };
 
-} // namespace
+}  // namespace
 
 QString realProgramDirectory()
 {

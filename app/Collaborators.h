@@ -45,7 +45,8 @@ public:
     virtual QString getOpenFileName() = 0;
 };
 
-struct Collaborators {
+struct Collaborators
+{
     std::shared_ptr<MessageBoxes> messages;
     std::shared_ptr<SystemBeep> beep;
     std::shared_ptr<OpenFileDialog> fileDialog;

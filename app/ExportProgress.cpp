@@ -8,8 +8,9 @@
 #include <QVBoxLayout>
 
 ExportProgress::ExportProgress(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint | Qt::CustomizeWindowHint
-                          | Qt::WindowCloseButtonHint)
+    : QDialog(parent,
+        Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint | Qt::CustomizeWindowHint
+            | Qt::WindowCloseButtonHint)
     , m_progressBar(new QProgressBar(this))
     // The toolkit's own word, in the language of its installed translation.
     , m_cancelButton(new QPushButton(QCoreApplication::translate("QProgressDialog", "Cancel"), this))

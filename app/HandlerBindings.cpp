@@ -28,7 +28,7 @@ QChar typedCharacter(const QKeyEvent* keyEvent)
     return QChar();
 }
 
-} // namespace
+}  // namespace
 
 HandlerBindings::HandlerBindings(QWidget* window, Runner runner)
     : m_window(window)
@@ -58,7 +58,7 @@ void HandlerBindings::bindClick(QAbstractButton* button, std::function<void()> h
 void HandlerBindings::focusChanged(QWidget* now)
 {
     if (!now || now->window() != m_window)
-        return; // only another window took the focus: no control was left
+        return;  // only another window took the focus: no control was left
     QWidget* left = m_focusControl;
     m_focusControl = now;
     if (m_exitCheckDepth > 0 || !left || left == now)

@@ -27,7 +27,8 @@ QString useUserFirebirdLockFolder()
     const QByteArray path = QFile::encodeName(folder);
     if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST)
         qWarning("cannot create the database lock folder %s", path.constData());
-    struct stat status {};
+    struct stat status
+    { };
     if (::lstat(path.constData(), &status) == 0 && (!S_ISDIR(status.st_mode) || status.st_uid != ::getuid()))
         qWarning("the database lock folder %s is not a folder of this user", path.constData());
     qputenv("FIREBIRD_LOCK", path);

@@ -37,7 +37,7 @@ QString convert(const QString& designMask)
     return converted;
 }
 
-} // namespace
+}  // namespace
 
 MaskEdit::MaskEdit(const QString& designMask, QWidget* parent)
     : QLineEdit(parent)

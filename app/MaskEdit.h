@@ -36,7 +36,7 @@ protected:
     bool event(QEvent* event) override;
 
 private:
-    std::vector<bool> m_literalPlaces; // per place of the shown text
+    std::vector<bool> m_literalPlaces;  // per place of the shown text
     QChar m_blank;
     QString m_programText;
     bool m_userInput = false;

@@ -88,8 +88,8 @@ Control* place(Control* control, const char* name, int left, int top, int width,
     return control;
 }
 
-QLabel* caption(QWidget* parent, const char* name, const QString& text, int left, int top, int width,
-    int height, const QFont& font, Border border)
+QLabel* caption(QWidget* parent, const char* name, const QString& text, int left, int top, int width, int height,
+    const QFont& font, Border border)
 {
     auto* label = place(new QLabel(text, parent), name, left, top, width, height);
     label->setFont(font);
@@ -110,8 +110,8 @@ QLineEdit* editField(QWidget* parent, const char* name, int left, int top, int w
     return place(new QLineEdit(parent), name, left, top, width, height);
 }
 
-QPushButton* button(QWidget* parent, const char* name, const QString& text, const char* glyph,
-    int left, int top, int width, int height)
+QPushButton* button(
+    QWidget* parent, const char* name, const QString& text, const char* glyph, int left, int top, int width, int height)
 {
     auto* result = place(new QPushButton(text, parent), name, left, top, width, height);
     if (glyph) {
@@ -185,7 +185,8 @@ QWidget* parentOn(TF_Retenciones* window, Panel panel)
     return panel ? static_cast<QWidget*>(window->*panel) : window;
 }
 
-struct CaptionPlace {
+struct CaptionPlace
+{
     QLabel* TF_Retenciones::*member;
     const char* name;
     Panel panel;
@@ -271,7 +272,7 @@ const FieldPlace fieldPlaces[] = {
 // The widths of the grid's columns, the line number first.
 constexpr int gridColumnWidths[WithholdingGrid::ColumnCount] = {33, 78, 71, 73, 129, 57, 186};
 
-} // namespace
+}  // namespace
 
 QFont tahomaFont(int pixelSize, bool bold)
 {
@@ -289,8 +290,9 @@ QFont arialFont(int pixelSize)
 }
 
 TF_Retenciones::TF_Retenciones(Collaborators collaborators_, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-              | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint)
+    : QWidget(parent,
+        Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+            | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint)
     , collaborators(std::move(collaborators_))
     , m_bindings(std::make_unique<HandlerBindings>(this, [this](const auto& handler) { runHandler(handler); }))
 {
@@ -324,8 +326,8 @@ void TF_Retenciones::createControls()
 
     for (const CaptionPlace& at : captionPlaces) {
         QWidget* parent = parentOn(this, at.panel);
-        this->*at.member = caption(parent, at.name, QString::fromUtf8(at.text), at.left, at.top, at.width,
-            at.height, captionFont(at.font, this), at.border);
+        this->*at.member = caption(parent, at.name, QString::fromUtf8(at.text), at.left, at.top, at.width, at.height,
+            captionFont(at.font, this), at.border);
     }
     setFill(StaticText12, rgb(0xFFFBF0));
     salida->setAlignment(Qt::AlignCenter);
@@ -366,7 +368,7 @@ void TF_Retenciones::createFields()
     forceUpperCase(e_Razon);
     empresa->setMaxLength(59);
     forceUpperCase(empresa);
-    E_Comprobante->setMaxLength(13); // the receipt-number field of the declaration record
+    E_Comprobante->setMaxLength(13);  // the receipt-number field of the declaration record
     E_Importe->setReadOnly(true);
     e_totreten->setReadOnly(true);
     QPalette palette = e_totreten->palette();
@@ -378,8 +380,8 @@ void TF_Retenciones::createButtons()
 {
     for (const ButtonPlace& at : buttonPlaces) {
         QWidget* parent = parentOn(this, at.panel);
-        this->*at.member = button(parent, at.name, QString::fromUtf8(at.text), at.glyph, at.left, at.top, at.width,
-            at.height);
+        this->*at.member =
+            button(parent, at.name, QString::fromUtf8(at.text), at.glyph, at.left, at.top, at.width, at.height);
     }
     BitBtn2->setIconSize(QSize(18, 18));
 }
@@ -419,8 +421,8 @@ void TF_Retenciones::createGrid()
 
 void TF_Retenciones::setFocusOrder()
 {
-    QWidget* const order[] = {e_legaJo, e_Mes, E_ano, Grilla, B_Confirma, E_CuitReten, empresa, E_FECha,
-        E_Comprobante, Impo_compro, E_Importe, B_adiciona, e_totreten, B3, BitBtn2, B1, B2};
+    QWidget* const order[] = {e_legaJo, e_Mes, E_ano, Grilla, B_Confirma, E_CuitReten, empresa, E_FECha, E_Comprobante,
+        Impo_compro, E_Importe, B_adiciona, e_totreten, B3, BitBtn2, B1, B2};
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 }
@@ -452,7 +454,7 @@ void TF_Retenciones::wireExits()
 void TF_Retenciones::wireKeyPresses()
 {
     const auto digitsOnly = [this](QChar& key) { e_legaJoKeyPress(key); };
-    for (QWidget* field : std::initializer_list<QWidget*> {e_legaJo, e_Mes, E_ano, E_Comprobante, E_FECha})
+    for (QWidget* field : std::initializer_list<QWidget*>{e_legaJo, e_Mes, E_ano, E_Comprobante, E_FECha})
         m_bindings->bindKeyPress(field, digitsOnly);
     m_bindings->bindKeyPress(e_Cuit, [this](QChar& key) { e_CuitKeyPress(key); });
     m_bindings->bindKeyPress(e_Razon, [this](QChar& key) { e_RazonKeyPress(key); });

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "app/Collaborators.h"
 #include "declaration/AgentRegistry.h"
 #include "declaration/Confirmation.h"
-#include "app/Collaborators.h"
 
 #include <QFont>
 #include <QWidget>
@@ -56,17 +56,17 @@ public:
     static constexpr int DesignHeight = 655;
 
     // Controls placed on the window.
-    QLabel* Image2 = nullptr;        // municipality's logo
-    QLabel* Image1 = nullptr;        // office logo
-    QLabel* StaticText11 = nullptr;  // title
-    QFrame* Panel1 = nullptr;        // header
-    QFrame* Panel3 = nullptr;        // load method
-    QFrame* Panel2 = nullptr;        // line entry
-    QPushButton* BitBtn2 = nullptr;  // "Ayuda"
-    QTableView* Grilla = nullptr;    // withholding lines, over gridCells
-    QPushButton* B3 = nullptr;       // "LIMPIA / REINICIA TODO", Esc
-    QLabel* StaticText13 = nullptr;  // "Total Retenciones ==>"
-    QLineEdit* e_totreten = nullptr; // running total
+    QLabel* Image2 = nullptr;         // municipality's logo
+    QLabel* Image1 = nullptr;         // office logo
+    QLabel* StaticText11 = nullptr;   // title
+    QFrame* Panel1 = nullptr;         // header
+    QFrame* Panel3 = nullptr;         // load method
+    QFrame* Panel2 = nullptr;         // line entry
+    QPushButton* BitBtn2 = nullptr;   // "Ayuda"
+    QTableView* Grilla = nullptr;     // withholding lines, over gridCells
+    QPushButton* B3 = nullptr;        // "LIMPIA / REINICIA TODO", Esc
+    QLabel* StaticText13 = nullptr;   // "Total Retenciones ==>"
+    QLineEdit* e_totreten = nullptr;  // running total
     QPushButton* B_Confirma = nullptr;
     QLabel* StaticText12 = nullptr;  // version
     QLabel* salida = nullptr;        // status line, docked at the bottom
@@ -85,8 +85,8 @@ public:
 
     // Load-method panel Panel3.
     QLabel* StaticText16 = nullptr;
-    QPushButton* B1 = nullptr;       // "Importación de Archivo"
-    QPushButton* B2 = nullptr;       // "Carga Manual"
+    QPushButton* B1 = nullptr;  // "Importación de Archivo"
+    QPushButton* B2 = nullptr;  // "Carga Manual"
     QLabel* StaticText33 = nullptr;
 
     // Line-entry panel Panel2.

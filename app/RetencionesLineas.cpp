@@ -1,14 +1,14 @@
 // Line entry, the grid of lines, "Carga Manual" and the file import.
 #include "app/Retenciones.h"
 
+#include "app/MaskEdit.h"
+#include "core/TextRules.h"
 #include "declaration/Cuit.h"
-#include "declaration/ImportObservations.h"
 #include "declaration/DeclarationFile.h"
+#include "declaration/ImportObservations.h"
 #include "declaration/LineEntry.h"
 #include "declaration/LineLoad.h"
-#include "app/MaskEdit.h"
 #include "declaration/Record.h"
-#include "core/TextRules.h"
 #include "declaration/WithholdingGrid.h"
 
 #include <QFileInfo>
@@ -26,7 +26,7 @@ bool fileExists(const QString& path)
     return info.exists() && !info.isDir();
 }
 
-} // namespace
+}  // namespace
 
 const QString TF_Retenciones::ImportMismatch =
     QStringLiteral("Atención, No coincide importe de retención, verifique!!!");
@@ -34,8 +34,8 @@ const QString TF_Retenciones::ImportMismatch =
 void TF_Retenciones::B2Click()
 {
     B_Confirma->setEnabled(true);
-    const QString path = collaborators.programDirectory
-        + record::declarationFileName(e_Mes->text(), E_ano->text(), e_legaJo->text());
+    const QString path =
+        collaborators.programDirectory + record::declarationFileName(e_Mes->text(), E_ano->text(), e_legaJo->text());
     reloadedDeclaration.reset();
     if (fileExists(path)) {
         // Remembered only when the bytes stayed the same while they were read.
@@ -45,7 +45,7 @@ void TF_Retenciones::B2Click()
         e_totreten->setText(total);
         const QByteArray after = declarationfile::digest(path);
         if (!before.isEmpty() && before == after)
-            reloadedDeclaration = LoadedDeclarationFile {path, after};
+            reloadedDeclaration = LoadedDeclarationFile{path, after};
     }
     Panel2->show();
     Panel3->hide();
@@ -80,14 +80,13 @@ void TF_Retenciones::B1Click()
     B_Confirma->setEnabled(true);
     // The lines stay; the user is only told what to look at.
     if (observations.any())
-        collaborators.messages->informationWithDetail(importobservations::message(observations),
-                                                      importobservations::detail(observations));
+        collaborators.messages->informationWithDetail(
+            importobservations::message(observations), importobservations::detail(observations));
 }
 
 void TF_Retenciones::B_adicionaClick()
 {
-    if (!lineentry::lineIsComplete(e_legaJo->text(), E_Comprobante->text(), E_CuitReten->value(),
-                                   E_Importe->text())) {
+    if (!lineentry::lineIsComplete(e_legaJo->text(), E_Comprobante->text(), E_CuitReten->value(), E_Importe->text())) {
         collaborators.messages->information(lineentry::IncompleteMessage);
         return;
     }

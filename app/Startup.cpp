@@ -45,7 +45,7 @@ void setApplicationIcon(QApplication& application)
     application.setDesktopFileName(QLatin1String(ApplicationId));
 }
 
-} // namespace
+}  // namespace
 
 void prepareStartup()
 {
@@ -85,8 +85,8 @@ bool installToolkitTranslation(QApplication& application)
 
 QString installedSchemaPath()
 {
-    return QDir::cleanPath(QCoreApplication::applicationDirPath() + QLatin1Char('/')
-                           + QStringLiteral(RETENCIONES_SCHEMA_FROM_BINDIR));
+    return QDir::cleanPath(
+        QCoreApplication::applicationDirPath() + QLatin1Char('/') + QStringLiteral(RETENCIONES_SCHEMA_FROM_BINDIR));
 }
 
 void createDatabaseIfAbsent(const QString& databaseName, const QString& schemaPath)
@@ -99,9 +99,9 @@ void createDatabaseIfAbsent(const QString& databaseName, const QString& schemaPa
     QFile::remove(partial);
     try {
         db::Connection::createDatabase(partial,
-                                       {QStringLiteral("user_name=SYSDBA"),
-                                        QStringLiteral("password=") + QLatin1String(WithholdingStore::Password)},
-                                       QStringLiteral("WIN1252"), QString::fromUtf8(schema.readAll()));
+            {QStringLiteral("user_name=SYSDBA"),
+                QStringLiteral("password=") + QLatin1String(WithholdingStore::Password)},
+            QStringLiteral("WIN1252"), QString::fromUtf8(schema.readAll()));
     } catch (const Error& error) {
         QFile::remove(partial);
         std::fprintf(stderr, "retenciones: %s: %s\n", qPrintable(databaseName), qPrintable(error.message()));
@@ -109,8 +109,8 @@ void createDatabaseIfAbsent(const QString& databaseName, const QString& schemaPa
     }
     if (!QFile::rename(partial, databaseName)) {
         QFile::remove(partial);
-        std::fprintf(stderr, "retenciones: %s could not be renamed to %s\n", qPrintable(partial),
-                     qPrintable(databaseName));
+        std::fprintf(
+            stderr, "retenciones: %s could not be renamed to %s\n", qPrintable(partial), qPrintable(databaseName));
     }
 }
 

@@ -7,12 +7,11 @@ namespace {
 const QString RecoveryFailed =
     QStringLiteral("La última confirmación quedó interrumpida y no se pudo completar ni deshacer");
 
-} // namespace
+}  // namespace
 
 void recoverInterruptedConfirmation(const Collaborators& collaborators)
 {
-    const pending::RecoveryResult result = pending::recover(collaborators.programDirectory,
-                                                            collaborators.databaseName);
+    const pending::RecoveryResult result = pending::recover(collaborators.programDirectory, collaborators.databaseName);
     if (result.outcome == pending::RecoveryOutcome::Failed && collaborators.messages)
         collaborators.messages->error(RecoveryFailed, result.error);
 }

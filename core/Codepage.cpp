@@ -13,11 +13,16 @@ namespace {
 std::vector<std::string> iconvNames(int number)
 {
     switch (number) {
-    case 932: return {"CP932", "WINDOWS-31J", "SHIFT_JIS"};
-    case 936: return {"CP936", "GBK"};
-    case 950: return {"CP950", "BIG5"};
-    case 874: return {"CP874", "WINDOWS-874", "TIS-620"};
-    default: return {"CP" + std::to_string(number), "WINDOWS-" + std::to_string(number)};
+    case 932:
+        return {"CP932", "WINDOWS-31J", "SHIFT_JIS"};
+    case 936:
+        return {"CP936", "GBK"};
+    case 950:
+        return {"CP950", "BIG5"};
+    case 874:
+        return {"CP874", "WINDOWS-874", "TIS-620"};
+    default:
+        return {"CP" + std::to_string(number), "WINDOWS-" + std::to_string(number)};
     }
 }
 
@@ -43,7 +48,7 @@ bool buildTable(const std::string& name, std::array<char32_t, 256>& table)
     return true;
 }
 
-} // namespace
+}  // namespace
 
 Codepage::Codepage(int number, const std::array<char32_t, 256>& table)
     : m_number(number)
@@ -64,7 +69,7 @@ const Codepage* Codepage::windows(int number)
     auto found = tables.find(number);
     if (found != tables.end())
         return found->second.get();
-    std::array<char32_t, 256> table {};
+    std::array<char32_t, 256> table{};
     std::unique_ptr<Codepage> page;
     for (const std::string& name : iconvNames(number)) {
         if (buildTable(name, table)) {
@@ -83,7 +88,7 @@ const Codepage& Codepage::declarationFiles()
         const Codepage* p = windows(1252);
         if (!p) {
             // iconv always knows CP1252 on glibc; keep Latin-1 as a last resort.
-            std::array<char32_t, 256> latin1 {};
+            std::array<char32_t, 256> latin1{};
             for (int b = 0; b < 256; ++b)
                 latin1[size_t(b)] = char32_t(b);
             static Codepage fallback(1252, latin1);
@@ -108,7 +113,7 @@ QByteArray Codepage::encode(const QString& text, bool* lossless) const
     for (char32_t c : text.toUcs4()) {
         int b = c < 0x80 ? int(c) : byteOf(c);
         if (b < 0 && c >= 0x80 && c < 0x100 && m_toUnicode[c] == 0)
-            b = int(c); // a byte without character, kept as read
+            b = int(c);  // a byte without character, kept as read
         if (b < 0) {
             allMapped = false;
             b = '?';

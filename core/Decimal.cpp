@@ -7,7 +7,7 @@ QString scaledText(qint64 unscaled, int decimals, TrailingZeros zeros)
     const bool negative = unscaled < 0;
     // Through unsigned arithmetic, so that the most negative value has a magnitude.
     quint64 magnitude = negative ? quint64(0) - quint64(unscaled) : quint64(unscaled);
-    char digits[20]; // of the magnitude, the units first
+    char digits[20];  // of the magnitude, the units first
     int count = 0;
     do {
         digits[count++] = char('0' + magnitude % 10);
@@ -45,4 +45,4 @@ std::optional<qint64> exactSum(qint64 first, qint64 second)
     return sum;
 }
 
-} // namespace decimal
+}  // namespace decimal

@@ -24,4 +24,4 @@ QString scaledText(qint64 unscaled, int decimals, TrailingZeros zeros = Trailing
 // fit 64 bits.
 std::optional<qint64> exactSum(qint64 first, qint64 second);
 
-} // namespace decimal
+}  // namespace decimal

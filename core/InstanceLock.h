@@ -10,9 +10,9 @@ class InstanceLock
 {
 public:
     enum class Outcome {
-        Acquired,     // this process holds the folder
-        HeldElsewhere, // another running process holds it
-        Unavailable,  // the folder or the lock file cannot be made (read-only medium, ...)
+        Acquired,       // this process holds the folder
+        HeldElsewhere,  // another running process holds it
+        Unavailable,    // the folder or the lock file cannot be made (read-only medium, ...)
     };
 
     InstanceLock() = default;

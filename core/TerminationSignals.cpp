@@ -8,8 +8,8 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
-#include <iterator>
 #include <fcntl.h>
+#include <iterator>
 #include <unistd.h>
 
 namespace {
@@ -44,7 +44,7 @@ void installHandlers(struct sigaction* previous)
         ::sigaction(HandledSignals[i], &action, previous ? &previous[i] : nullptr);
 }
 
-} // namespace
+}  // namespace
 
 TerminationSignals::TerminationSignals(QObject* parent)
     : QObject(parent)
@@ -54,8 +54,8 @@ TerminationSignals::TerminationSignals(QObject* parent)
         throw Error(QStringLiteral("The termination signals are already handled"));
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0)
-        throw Error(QStringLiteral("Cannot create the signal pipe: %1")
-                        .arg(QString::fromLocal8Bit(std::strerror(errno))));
+        throw Error(
+            QStringLiteral("Cannot create the signal pipe: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
     writeEnd.store(fds[1]);
     m_notifier = new QSocketNotifier(fds[0], QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &TerminationSignals::readPending);

@@ -3,9 +3,9 @@
 #include "core/Decimal.h"
 #include "core/Error.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <algorithm>
 #include <limits>
 #include <string>
 
@@ -13,7 +13,10 @@ namespace text {
 
 namespace {
 
-bool isBlank(QChar c) { return c == QLatin1Char(' '); }
+bool isBlank(QChar c)
+{
+    return c == QLatin1Char(' ');
+}
 
 ConversionError integerError(const QString& text)
 {
@@ -35,7 +38,8 @@ std::string shortestFixed(double value)
 
 // Parses [sign]digits[.digits] with at least one digit; returns false on
 // anything else. Splits into sign, integer digits and fraction digits.
-struct PlainDecimal {
+struct PlainDecimal
+{
     bool negative = false;
     std::string whole;
     std::string fraction;
@@ -112,7 +116,6 @@ std::optional<qint64> centsOfDigits(const std::string& magnitudeWithTwoDecimals,
     return negative ? -value : value;
 }
 
-
 std::string fixed2Magnitude(double value, bool& negative)
 {
     PlainDecimal d;
@@ -135,7 +138,7 @@ QString withPoint(const std::string& magnitude, bool negative)
 // (its value is less than one), looking at digits and exponent only.
 bool magnitudeBelowOne(std::string_view number)
 {
-    long long position = 0; // decimal exponent of the first significant digit
+    long long position = 0;  // decimal exponent of the first significant digit
     bool seenPoint = false;
     bool found = false;
     long long integerDigits = 0;
@@ -174,7 +177,7 @@ bool magnitudeBelowOne(std::string_view number)
     return position + exponent < 0;
 }
 
-} // namespace
+}  // namespace
 
 QString trimmed(const QString& text)
 {
@@ -285,7 +288,7 @@ double toDouble(const QString& text)
     double value = 0;
     auto result = std::from_chars(number.data(), number.data() + number.size(), value);
     if (result.ec == std::errc::result_out_of_range && magnitudeBelowOne(number))
-        value = 0; // underflow: closer to zero than a double can hold
+        value = 0;  // underflow: closer to zero than a double can hold
     else if (result.ec != std::errc() || !std::isfinite(value))
         throw floatError(text);
     return negative ? -value : value;
@@ -369,7 +372,7 @@ QString combineTotal(const QString& totalText, const QString& amountText, int si
     return formatGeneral(total + sign * amount);
 }
 
-} // namespace
+}  // namespace
 
 QString addToTotal(const QString& totalText, const QString& amountText)
 {
@@ -381,4 +384,4 @@ QString subtractFromTotal(const QString& totalText, const QString& amountText)
     return combineTotal(totalText, amountText, -1);
 }
 
-} // namespace text
+}  // namespace text

@@ -47,4 +47,4 @@ QString formatFixed2Cents(qint64 cents);
 // back in the general format. Exact when both texts are amounts in hundredths.
 QString addToTotal(const QString& totalText, const QString& amountText);
 QString subtractFromTotal(const QString& totalText, const QString& amountText);
-} // namespace text
+}  // namespace text

@@ -41,7 +41,7 @@ Xpb parameterBlock(StatusWrapper& status, const QStringList& parameters)
     return dpb;
 }
 
-} // namespace
+}  // namespace
 
 Connection::Connection(const QString& databaseName, const QStringList& parameters)
     : m_databaseName(databaseName)
@@ -66,8 +66,8 @@ void Connection::connect()
     const Xpb dpb = parameterBlock(status, m_parameters);
     const Provider provider(master()->getDispatcher());
     const QByteArray name = m_databaseName.toUtf8();
-    m_attachment.reset(provider->attachDatabase(&status, name.constData(), dpb->getBufferLength(&status),
-                                                dpb->getBuffer(&status)));
+    m_attachment.reset(
+        provider->attachDatabase(&status, name.constData(), dpb->getBufferLength(&status), dpb->getBuffer(&status)));
     // The client library sets handlers of its own for the termination signals
     // when it first attaches; the program's are put back.
     TerminationSignals::reassert();
@@ -104,8 +104,8 @@ void Connection::removeDisconnectHandler(int key)
     m_disconnectHandlers.erase(key);
 }
 
-void Connection::createDatabase(const QString& path, const QStringList& parameters, const QString& defaultCharacterSet,
-                                const QString& script)
+void Connection::createDatabase(
+    const QString& path, const QStringList& parameters, const QString& defaultCharacterSet, const QString& script)
 {
     StatusWrapper status;
     Handle<Firebird::IAttachment> attachment;
@@ -115,8 +115,8 @@ void Connection::createDatabase(const QString& path, const QStringList& paramete
         dpb->insertString(&status, isc_dpb_set_db_charset, defaultCharacterSet.toUtf8().constData());
         const Provider provider(master()->getDispatcher());
         const QByteArray name = path.toUtf8();
-        attachment.reset(provider->createDatabase(&status, name.constData(), dpb->getBufferLength(&status),
-                                                  dpb->getBuffer(&status)));
+        attachment.reset(provider->createDatabase(
+            &status, name.constData(), dpb->getBufferLength(&status), dpb->getBuffer(&status)));
     }
     TerminationSignals::reassert();
     for (const QString& statement : splitScript(script)) {
@@ -124,8 +124,8 @@ void Connection::createDatabase(const QString& path, const QStringList& paramete
         // must exist before the statements that refer to it.
         Handle<Firebird::ITransaction> transaction(attachment->startTransaction(&status, 0, nullptr));
         const QByteArray text = statement.toUtf8();
-        attachment->execute(&status, transaction.get(), text.size(), text.constData(), 3, nullptr, nullptr, nullptr,
-                            nullptr);
+        attachment->execute(
+            &status, transaction.get(), text.size(), text.constData(), 3, nullptr, nullptr, nullptr, nullptr);
         transaction.finish([&](Firebird::ITransaction* running) { running->commit(&status); });
     }
     attachment.finish([&](Firebird::IAttachment* open) { open->detach(&status); });
@@ -163,7 +163,7 @@ QStringList splitScript(const QString& script)
             break;
         case State::Literal:
             if (c == QLatin1Char('\''))
-                state = State::Plain; // a doubled quote re-enters the literal at once
+                state = State::Plain;  // a doubled quote re-enters the literal at once
             break;
         case State::Quoted:
             if (c == QLatin1Char('"'))
@@ -189,4 +189,4 @@ QStringList splitScript(const QString& script)
     return statements;
 }
 
-} // namespace db
+}  // namespace db

@@ -48,8 +48,8 @@ public:
     // Creates a database file (the file must not exist yet) with the given
     // default character set and runs the statements of `script` in it, one by
     // one, separated by ";" (comments "--" up to the end of a line are dropped).
-    static void createDatabase(const QString& path, const QStringList& parameters, const QString& defaultCharacterSet,
-                               const QString& script);
+    static void createDatabase(
+        const QString& path, const QStringList& parameters, const QString& defaultCharacterSet, const QString& script);
 
 private:
     QString m_databaseName;
@@ -62,4 +62,4 @@ private:
 // The statements of an SQL script, without comments and without their ";".
 QStringList splitScript(const QString& script);
 
-} // namespace db
+}  // namespace db

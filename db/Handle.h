@@ -8,13 +8,21 @@ namespace db {
 // (attachments, transactions, statements, result sets, metadata, builders,
 // providers) drop their reference; disposable ones (parameter block builders)
 // are disposed of.
-struct ReleaseReference {
+struct ReleaseReference
+{
     template <typename Interface>
-    static void apply(Interface* object) { object->release(); }
+    static void apply(Interface* object)
+    {
+        object->release();
+    }
 };
-struct Dispose {
+struct Dispose
+{
     template <typename Interface>
-    static void apply(Interface* object) { object->dispose(); }
+    static void apply(Interface* object)
+    {
+        object->dispose();
+    }
 };
 
 // Owns one interface of the client library and gives it back when it goes
@@ -70,4 +78,4 @@ private:
     Interface* m_interface = nullptr;
 };
 
-} // namespace db
+}  // namespace db

@@ -14,7 +14,7 @@ constexpr unsigned Utf8CharacterSet = 4;
 constexpr unsigned NoneCharacterSet = 0;
 constexpr unsigned OctetsCharacterSet = 1;
 constexpr unsigned LongestVarying = 32765;
-constexpr unsigned TextOfOtherTypes = 64; // dates, times and the like, read as text
+constexpr unsigned TextOfOtherTypes = 64;  // dates, times and the like, read as text
 
 bool identifierStart(QChar c)
 {
@@ -46,8 +46,8 @@ unsigned inputCount(Firebird::IStatement* statement)
 
 // The kind of value of one described field; asks `builder` for the form in
 // which the field's value is to arrive.
-ColumnType requestFieldForm(StatusWrapper& status, Firebird::IMessageMetadata* described,
-                            Firebird::IMetadataBuilder* builder, unsigned index)
+ColumnType requestFieldForm(
+    StatusWrapper& status, Firebird::IMessageMetadata* described, Firebird::IMetadataBuilder* builder, unsigned index)
 {
     const unsigned type = described->getType(&status, index);
     const int scale = described->getScale(&status, index);
@@ -85,7 +85,7 @@ ColumnType requestFieldForm(StatusWrapper& status, Firebird::IMessageMetadata* d
     }
 }
 
-} // namespace
+}  // namespace
 
 PositionalStatement toPositional(const QString& sql)
 {
@@ -105,7 +105,7 @@ PositionalStatement toPositional(const QString& sql)
         if (c == QLatin1Char('\'')) {
             result.sql += c;
             ++i;
-            copyUntil(QLatin1String("'")); // a doubled quote opens the next run at once
+            copyUntil(QLatin1String("'"));  // a doubled quote opens the next run at once
         } else if (c == QLatin1Char('"')) {
             result.sql += c;
             ++i;
@@ -202,8 +202,8 @@ void Query::prepare()
     Firebird::ITransaction* transaction = m_transaction.handle();
     Firebird::IAttachment* attachment = m_transaction.connection().attachment();
     StatusWrapper status;
-    m_statement.reset(attachment->prepare(&status, transaction, m_positionalSql.size(), m_positionalSql.constData(),
-                                          3, Firebird::IStatement::PREPARE_PREFETCH_METADATA));
+    m_statement.reset(attachment->prepare(&status, transaction, m_positionalSql.size(), m_positionalSql.constData(), 3,
+        Firebird::IStatement::PREPARE_PREFETCH_METADATA));
     const unsigned count = inputCount(m_statement.get());
     if (count != m_positionNames.size()) {
         unprepare();
@@ -250,8 +250,8 @@ std::vector<Query::InputSlot> Query::wantedInputSlots() const
         switch (value.kind) {
         case Parameter::Kind::Text:
             if (unsigned(value.text.size()) > LongestVarying)
-                throw Error(QStringLiteral("El texto del parámetro \"%1\" es demasiado largo")
-                                .arg(m_positionNames[position]));
+                throw Error(
+                    QStringLiteral("El texto del parámetro \"%1\" es demasiado largo").arg(m_positionNames[position]));
             wanted[position] = {SQL_VARYING, 0, qMax(1u, unsigned(value.text.size()))};
             break;
         case Parameter::Kind::Integer:
@@ -326,8 +326,8 @@ void Query::execute()
     prepare();
     buildInputMessage();
     StatusWrapper status;
-    m_statement->execute(&status, m_transaction.handle(), m_inputMetadata.get(), m_inputBuffer.data(), nullptr,
-                         nullptr);
+    m_statement->execute(
+        &status, m_transaction.handle(), m_inputMetadata.get(), m_inputBuffer.data(), nullptr, nullptr);
 }
 
 // Every field in the form its kind is read in: texts as UTF-8 (unless binary),
@@ -368,8 +368,8 @@ void Query::open()
     OutputMessage output = describeOutput();
     StatusWrapper status;
     m_outputBuffer = QByteArray(int(output.metadata->getMessageLength(&status)), '\0');
-    m_cursor.reset(m_statement->openCursor(&status, m_transaction.handle(), m_inputMetadata.get(),
-                                           m_inputBuffer.data(), output.metadata.get(), 0));
+    m_cursor.reset(m_statement->openCursor(
+        &status, m_transaction.handle(), m_inputMetadata.get(), m_inputBuffer.data(), output.metadata.get(), 0));
     m_outputMetadata = std::move(output.metadata);
     m_fields = std::move(output.fields);
     fetch();
@@ -492,4 +492,4 @@ double Query::real(int index) const
     return double(integer(index)) / divisor;
 }
 
-} // namespace db
+}  // namespace db

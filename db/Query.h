@@ -12,7 +12,7 @@ namespace Firebird {
 class IMessageMetadata;
 class IResultSet;
 class IStatement;
-}
+}  // namespace Firebird
 
 namespace db {
 
@@ -68,9 +68,9 @@ public:
     // The fields of the open result set, in select order.
     int fieldCount() const { return int(m_fields.size()); }
     QString fieldName(int index) const;
-    int fieldIndex(const QString& name) const; // -1 when there is none
+    int fieldIndex(const QString& name) const;  // -1 when there is none
     ColumnType fieldType(int index) const;
-    int fieldDecimals(int index) const; // digits after the point of a Scaled field
+    int fieldDecimals(int index) const;  // digits after the point of a Scaled field
     bool isNull(int index) const;
     // Text fields as stored (CHAR keeps its trailing blanks); numbers as text.
     QString text(int index) const;
@@ -79,18 +79,21 @@ public:
     double real(int index) const;
 
 private:
-    struct Parameter {
+    struct Parameter
+    {
         enum class Kind { Null, Text, Integer } kind = Kind::Null;
-        QByteArray text; // UTF-8
+        QByteArray text;  // UTF-8
         qint64 integer = 0;
         int decimals = 0;
     };
-    struct InputSlot {
+    struct InputSlot
+    {
         unsigned type = 0;
         int scale = 0;
         unsigned length = 0;
     };
-    struct Field {
+    struct Field
+    {
         QString name;
         ColumnType type = ColumnType::Text;
         unsigned sqlType = 0;
@@ -103,7 +106,8 @@ private:
 
     // The layout of the rows of a result set: the message the server fills
     // and the fields read from it.
-    struct OutputMessage {
+    struct OutputMessage
+    {
         Handle<Firebird::IMessageMetadata> metadata;
         std::vector<Field> fields;
     };
@@ -139,10 +143,11 @@ private:
 
 // The statement with every ":name" replaced by "?", and the names (upper case)
 // in order of appearance. Literals, quoted names and comments are left alone.
-struct PositionalStatement {
+struct PositionalStatement
+{
     QString sql;
     std::vector<QString> names;
 };
 PositionalStatement toPositional(const QString& sql);
 
-} // namespace db
+}  // namespace db

@@ -23,7 +23,7 @@ QString statusText(Firebird::IStatus* status)
     return text;
 }
 
-} // namespace
+}  // namespace
 
 StatusWrapper::StatusWrapper()
     : BaseStatusWrapper(master()->getStatus())
@@ -42,4 +42,4 @@ void StatusWrapper::raise()
     throw DatabaseError(text);
 }
 
-} // namespace db
+}  // namespace db

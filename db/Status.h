@@ -37,4 +37,4 @@ private:
     [[noreturn]] void raise();
 };
 
-} // namespace db
+}  // namespace db

@@ -22,7 +22,7 @@ Firebird::ITransaction* startTransaction(Firebird::IAttachment* attachment, int 
     return attachment->startTransaction(&status, tpb->getBufferLength(&status), tpb->getBuffer(&status));
 }
 
-} // namespace
+}  // namespace
 
 Transaction::Transaction(Connection& connection)
     : m_connection(connection)
@@ -89,4 +89,4 @@ void Transaction::rollback()
     m_transaction.finish([&](Firebird::ITransaction* running) { running->rollback(&status); });
 }
 
-} // namespace db
+}  // namespace db

@@ -51,4 +51,4 @@ private:
     int m_lockTimeout = 0;
 };
 
-} // namespace db
+}  // namespace db

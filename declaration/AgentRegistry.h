@@ -7,10 +7,11 @@
 // The registry of withholding agents: 1000 rows of CUIT, company name and
 // legajo, numbered from 1. Rows 1 to 107 hold the agents built into the
 // program; the other rows are empty.
-struct Agent {
-    QString cuit;        // NN-NNNNNNNN-N
-    QString companyName; // capitals, at most 46 characters
-    QString legajo;      // 3 to 5 digits, no leading zero
+struct Agent
+{
+    QString cuit;         // NN-NNNNNNNN-N
+    QString companyName;  // capitals, at most 46 characters
+    QString legajo;       // 3 to 5 digits, no leading zero
 };
 
 class AgentRegistry

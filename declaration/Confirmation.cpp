@@ -26,8 +26,8 @@ constexpr qsizetype ShownValueLength = 80;
 QString formatLineDoesNotFit(int gridRow, const record::FieldProblem& problem)
 {
     const QString shown = problem.value.size() > ShownValueLength
-                              ? problem.value.left(ShownValueLength) + QStringLiteral("...")
-                              : problem.value;
+        ? problem.value.left(ShownValueLength) + QStringLiteral("...")
+        : problem.value;
     return Confirmation::LineDoesNotFitMessage.arg(gridRow).arg(problem.field, shown);
 }
 
@@ -64,13 +64,14 @@ ConfirmedDeclaration declarationPaths(const QString& programDirectory, const Dec
     return result;
 }
 
-struct DeclaredLine {
+struct DeclaredLine
+{
     QString record;
     StoredLine stored;
 };
 
-record::RecordInput recordInput(const DeclarationHeader& header, const QString& monthTwoDigits,
-                                const WithholdingGrid::Line& cells)
+record::RecordInput recordInput(
+    const DeclarationHeader& header, const QString& monthTwoDigits, const WithholdingGrid::Line& cells)
 {
     record::RecordInput input;
     input.supplierCuit = cells[6];
@@ -100,8 +101,8 @@ StoredLine storedLine(const WithholdingGrid::Line& cells, const QString& period)
 
 // The record and the stored line of every grid line, gaps passed over; nothing
 // when a line has no room in its record (its information box was shown).
-std::optional<std::vector<DeclaredLine>> declaredLines(const DeclarationHeader& header, const WithholdingGrid& grid,
-                                                       const Confirmation::Prompts& prompts)
+std::optional<std::vector<DeclaredLine>> declaredLines(
+    const DeclarationHeader& header, const WithholdingGrid& grid, const Confirmation::Prompts& prompts)
 {
     const QString monthTwoDigits = record::monthTwoDigits(header.month);
     const QString period = text::trimmed(header.month) + QLatin1Char('/') + text::trimmed(header.year);
@@ -109,7 +110,7 @@ std::optional<std::vector<DeclaredLine>> declaredLines(const DeclarationHeader& 
     for (int row = 1; row <= grid.usedRows(); ++row) {
         const WithholdingGrid::Line& cells = grid.line(row);
         if (text::trimmed(cells[1]).isEmpty())
-            continue; // a gap left by a deletion
+            continue;  // a gap left by a deletion
         const record::RecordInput input = recordInput(header, monthTwoDigits, cells);
         if (const std::optional<record::FieldProblem> problem = record::doesNotFit(input)) {
             prompts.inform(formatLineDoesNotFit(row, *problem));
@@ -137,7 +138,7 @@ QByteArray fileContent(const std::vector<DeclaredLine>& lines)
 // the declaration committed before, runs `undo` (the temporary file and the
 // journal go) and is thrown.
 void replaceStoredLines(WithholdingStore& store, const std::vector<DeclaredLine>& lines,
-                        const std::function<void()>& undo, const std::function<void(const char*)>& stepDone)
+    const std::function<void()>& undo, const std::function<void(const char*)>& stepDone)
 {
     try {
         store.deleteLines();
@@ -178,7 +179,7 @@ std::optional<QString> replaceQuestion(const QString& path, const std::optional<
     return Confirmation::ReplaceQuestion.arg(info.fileName()).arg(lineCount);
 }
 
-} // namespace
+}  // namespace
 
 Confirmation::Confirmation(WithholdingStore& store, const QString& programDirectory, AgentLookup agentExists)
     : m_store(store)
@@ -193,8 +194,8 @@ void Confirmation::stepDone(const char* step) const
         m_stepObserver(step);
 }
 
-std::optional<ConfirmedDeclaration> Confirmation::run(const DeclarationHeader& header, const WithholdingGrid& grid,
-                                                      const Prompts& prompts)
+std::optional<ConfirmedDeclaration> Confirmation::run(
+    const DeclarationHeader& header, const WithholdingGrid& grid, const Prompts& prompts)
 {
     if (!prompts.confirm(Question))
         return std::nullopt;
@@ -300,7 +301,7 @@ const QString BothFilesWrittenMessage =
     QStringLiteral("SU ARCHIVOS(TXT y PDF)FUERON GENERADOS EN  %1 CON EL NOMBRE :%2");
 const QString DeclarationFileWrittenMessage = QStringLiteral("SU ARCHIVO TXT FUE GENERADO EN  %1 CON EL NOMBRE :%2");
 
-} // namespace
+}  // namespace
 
 QString statusLineText(const ConfirmedDeclaration& declaration)
 {

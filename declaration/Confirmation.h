@@ -1,7 +1,7 @@
 #pragma once
 
-#include "report/DataSet.h"
 #include "declaration/WithholdingGrid.h"
+#include "report/DataSet.h"
 
 #include <QString>
 #include <functional>
@@ -10,7 +10,8 @@
 class WithholdingStore;
 
 // The header texts of the declaration, as the fields hold them.
-struct DeclarationHeader {
+struct DeclarationHeader
+{
     QString month;          // e_Mes
     QString year;           // E_ano
     QString legajo;         // e_legaJo
@@ -20,13 +21,15 @@ struct DeclarationHeader {
 
 // A declaration file as the window re-loaded it: its path and the SHA-256 of
 // the bytes it read.
-struct LoadedDeclarationFile {
+struct LoadedDeclarationFile
+{
     QString path;
     QByteArray sha256;
 };
 
 // Where a confirmed declaration was written.
-struct ConfirmedDeclaration {
+struct ConfirmedDeclaration
+{
     QString directory;        // the program's directory, with its separator
     QString baseName;         // 26300332
     QString declarationPath;  // directory + base name + ".txt"
@@ -69,7 +72,8 @@ public:
 
     // The boxes the window shows: a Yes/No question (true for Yes only) and an
     // information box.
-    struct Prompts {
+    struct Prompts
+    {
         std::function<bool(const QString& question)> confirm;
         std::function<void(const QString& message)> inform;
     };
@@ -99,8 +103,8 @@ public:
     // declaration (its information box was shown); throws Error (or
     // ConversionError for a month or year that is no integer) when a step
     // fails.
-    std::optional<ConfirmedDeclaration> run(const DeclarationHeader& header, const WithholdingGrid& grid,
-                                            const Prompts& prompts);
+    std::optional<ConfirmedDeclaration> run(
+        const DeclarationHeader& header, const WithholdingGrid& grid, const Prompts& prompts);
 
 private:
     void stepDone(const char* step) const;
@@ -117,4 +121,3 @@ private:
 // The text of the status line `salida` after a confirmation. It names the PDF
 // only when the control report was written.
 QString statusLineText(const ConfirmedDeclaration& declaration);
-

@@ -1,7 +1,7 @@
 #include "declaration/ControlReport.h"
 
-#include "report/FontSource.h"
 #include "core/TextRules.h"
+#include "report/FontSource.h"
 
 #include <cmath>
 
@@ -71,8 +71,8 @@ ReportControl field(const QString& name, const QString& fieldName, double left, 
     return control;
 }
 
-ReportControl picture(const QString& name, const QImage& image, double left, double top, double width,
-                      double height, bool ownSize)
+ReportControl picture(
+    const QString& name, const QImage& image, double left, double top, double width, double height, bool ownSize)
 {
     ReportControl control;
     control.kind = ControlKind::Picture;
@@ -145,13 +145,13 @@ ReportBand pageFooterBand()
     total.left = millimetres(173.57) - total.width;
     footer.controls = {
         label(QStringLiteral("QRLabel7"),
-              QStringLiteral("Declaro que los datos consignados en el archivo generado son correctos y completos y "
-                             "que han sido"),
-              17.73, 3.18, standard),
+            QStringLiteral("Declaro que los datos consignados en el archivo generado son correctos y completos y "
+                           "que han sido"),
+            17.73, 3.18, standard),
         label(QStringLiteral("QRLabel8"),
-              QStringLiteral("confeccionados sin omitir ni falsear dato alguno que deba contener, siendo fiel "
-                             "expresión de la verdad."),
-              17.73, 9.26, standard),
+            QStringLiteral("confeccionados sin omitir ni falsear dato alguno que deba contener, siendo fiel "
+                           "expresión de la verdad."),
+            17.73, 9.26, standard),
         label(QStringLiteral("QRLabel9"), QStringLiteral("Total Retenido ====>"), 110.33, 15.35, standard),
         total,
     };
@@ -171,11 +171,11 @@ ReportDefinition buildReporte(const QImage& officeLogo, const QImage& municipali
     return reporte;
 }
 
-} // namespace
+}  // namespace
 
 ControlReport::ControlReport()
     : ControlReport(QImage(QString::fromLatin1(controlreport::officeLogoPath)),
-                    QImage(QString::fromLatin1(controlreport::municipalityLogoPath)))
+        QImage(QString::fromLatin1(controlreport::municipalityLogoPath)))
 {
 }
 
@@ -203,7 +203,7 @@ ExportOutcome ControlReport::exportTo(ExportFilter& filter, DataSet& lines, Repo
 const QStringList& ControlReport::fieldNames()
 {
     static const QStringList names{QStringLiteral("NROCOM"), QStringLiteral("FECHA"), QStringLiteral("CUIT"),
-                                   QStringLiteral("IMPORTE"), QStringLiteral("RAZON")};
+        QStringLiteral("IMPORTE"), QStringLiteral("RAZON")};
     return names;
 }
 
@@ -220,4 +220,4 @@ QString totalCaption(const QString& runningTotal)
     return text::formatFixed2Cents(text::toCents(runningTotal));
 }
 
-} // namespace controlreport
+}  // namespace controlreport

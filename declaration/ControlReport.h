@@ -55,6 +55,6 @@ QString totalCaption(const QString& runningTotal);
 // (a file that cannot be created, a store error while reading the lines, a
 // total that is no number) are thrown and leave no file either.
 ExportOutcome exportControlReport(DataSet& lines, const QString& pdfPath, const QString& periodo,
-                                  const QString& runningTotal, ReportProgress* progress);
+    const QString& runningTotal, ReportProgress* progress);
 
-} // namespace controlreport
+}  // namespace controlreport

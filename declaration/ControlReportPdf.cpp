@@ -5,7 +5,7 @@
 namespace controlreport {
 
 ExportOutcome exportControlReport(DataSet& lines, const QString& pdfPath, const QString& periodo,
-                                  const QString& runningTotal, ReportProgress* progress)
+    const QString& runningTotal, ReportProgress* progress)
 {
     ControlReport reporte;
     reporte.setPeriodo(periodo);
@@ -16,4 +16,4 @@ ExportOutcome exportControlReport(DataSet& lines, const QString& pdfPath, const 
     return reporte.exportTo(writer, lines, progress);
 }
 
-} // namespace controlreport
+}  // namespace controlreport

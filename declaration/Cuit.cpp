@@ -48,7 +48,7 @@ bool validDigits(QStringView eleven)
     return digit >= 0 && eleven.at(10).unicode() - u'0' == digit;
 }
 
-} // namespace
+}  // namespace
 
 int checkDigit(const QString& firstTenDigits)
 {
@@ -85,4 +85,4 @@ bool textIsValid(const QString& text)
     return validDigits(QStringView(digits, 11));
 }
 
-} // namespace cuit
+}  // namespace cuit

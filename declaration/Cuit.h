@@ -26,4 +26,4 @@ bool valueHasWrongCheckDigit(const QString& value);
 // Exactly NN-NNNNNNNN-N (13 characters) with a right check digit.
 bool textIsValid(const QString& text);
 
-} // namespace cuit
+}  // namespace cuit

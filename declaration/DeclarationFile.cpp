@@ -100,14 +100,14 @@ qsizetype openSequenceLength(const QByteArray& bytes)
     for (qsizetype back = 1; back <= 3 && back <= size; ++back) {
         const uchar byte = uchar(bytes.at(size - back));
         if ((byte & 0xC0) == 0x80)
-            continue; // a continuation byte: its lead stands further back
+            continue;  // a continuation byte: its lead stands further back
         const qsizetype length = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
         return length > back ? back : 0;
     }
     return 0;
 }
 
-} // namespace
+}  // namespace
 
 QByteArray digest(const QString& path)
 {
@@ -221,8 +221,8 @@ void LineReader::decode(QByteArray& bytes, bool atEnd)
         const qsizetype complete = qMax<qsizetype>(0, size - open);
         // Stateless: a sequence cut by the end of the file reads as U+FFFD;
         // a mark inside the file is the character U+FEFF.
-        QStringDecoder decoder(QStringConverter::Utf8,
-                               QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+        QStringDecoder decoder(
+            QStringConverter::Utf8, QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
         m_text += decoder.decode(QByteArrayView(data, complete));
         m_undecoded = QByteArray(data + complete, size - complete);
         break;
@@ -313,7 +313,7 @@ bool LineReader::next(QString& line)
             m_position = end;
         }
         if (end >= size)
-            continue; // the line goes on in the next chunk
+            continue;  // the line goes on in the next chunk
         sawAny = true;
         if (text[end] == QLatin1Char('\n')) {
             ++m_position;
@@ -321,13 +321,12 @@ bool LineReader::next(QString& line)
         }
         // A carriage return: the character after it decides, and it may be in
         // the next chunk (filling moves the text, so positions are re-read).
-        while (m_position + 1 >= m_text.size() && fill()) {
-        }
+        while (m_position + 1 >= m_text.size() && fill()) { }
         const bool more = m_position + 1 < m_text.size();
         const QChar after = more ? m_text.at(m_position + 1) : QLatin1Char('\n');
         ++m_position;
         if (after != QLatin1Char('\r') && after != QLatin1Char('\n'))
-            break; // a lone CR ends the line
+            break;  // a lone CR ends the line
         // otherwise dropped: it stands before the line end
     }
     if (!sawAny)
@@ -336,4 +335,4 @@ bool LineReader::next(QString& line)
     return true;
 }
 
-} // namespace declarationfile
+}  // namespace declarationfile

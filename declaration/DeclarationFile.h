@@ -66,11 +66,11 @@ private:
     qsizetype m_keep;
     std::optional<Encoding> m_encoding;
     bool m_markRead = false;
-    QByteArray m_undecoded; // bytes held back: the start of the file, or a sequence cut by the chunk's end
-    QString m_text;         // decoded, not yet cut into lines
+    QByteArray m_undecoded;  // bytes held back: the start of the file, or a sequence cut by the chunk's end
+    QString m_text;          // decoded, not yet cut into lines
     qsizetype m_position = 0;
     bool m_atEnd = false;
     qint64 m_lineNumber = 0;
 };
 
-} // namespace declarationfile
+}  // namespace declarationfile

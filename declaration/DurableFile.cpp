@@ -26,7 +26,7 @@ QString systemReason(int error)
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
-} // namespace
+}  // namespace
 
 QString directoryOf(const QString& path)
 {
@@ -104,4 +104,4 @@ void syncDirectory(const QString& directory)
         throw Error(CannotSync.arg(directory, systemReason(error)));
 }
 
-} // namespace durable
+}  // namespace durable

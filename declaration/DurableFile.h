@@ -30,4 +30,4 @@ void syncDirectory(const QString& directory);
 // The folder of a path, without a trailing separator.
 QString directoryOf(const QString& path);
 
-} // namespace durable
+}  // namespace durable

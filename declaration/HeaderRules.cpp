@@ -24,4 +24,4 @@ std::optional<qint32> acceptedYear(const QString& yearText)
     return year;
 }
 
-} // namespace headerrules
+}  // namespace headerrules

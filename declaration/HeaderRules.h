@@ -21,4 +21,4 @@ inline const QString YearMessage = QStringLiteral("Atención error en el año !!
 // refused with this message.
 inline const QString LegajoMessage = QStringLiteral("Atención Legajo no existente !!!");
 
-} // namespace headerrules
+}  // namespace headerrules

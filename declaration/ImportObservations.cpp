@@ -11,7 +11,8 @@ namespace importobservations {
 namespace {
 
 // The first two line rows that hold one receipt number.
-struct Holders {
+struct Holders
+{
     int first = 0;
     int second = 0;
 };
@@ -48,7 +49,7 @@ QString describe(const Observation& observation)
         .arg(observation.receiptNumber, observation.cuit, what.join(QStringLiteral("; ")));
 }
 
-} // namespace
+}  // namespace
 
 Observations observe(const WithholdingGrid& grid, int firstRow, int lastRow)
 {
@@ -93,4 +94,4 @@ QString detail(const Observations& observations)
     return rows.join(QLatin1Char('\n'));
 }
 
-} // namespace importobservations
+}  // namespace importobservations

@@ -13,7 +13,8 @@
 // worked out from the grid rows once the file is in.
 namespace importobservations {
 
-struct Observation {
+struct Observation
+{
     int gridRow = 0;
     QString receiptNumber;  // column 1, as the grid holds it
     QString cuit;           // column 6, as the grid holds it
@@ -24,7 +25,8 @@ struct Observation {
     int repeatedInRow = 0;
 };
 
-struct Observations {
+struct Observations
+{
     // Every line with an observation is counted; only the first `MaxListed`
     // are kept for the list shown to the user.
     qint64 count = 0;
@@ -47,4 +49,4 @@ QString message(const Observations& observations);
 // One line per listed observation, then a line counting the unlisted ones.
 QString detail(const Observations& observations);
 
-} // namespace importobservations
+}  // namespace importobservations

@@ -70,8 +70,8 @@ int duplicateCount(const WithholdingGrid& grid, const QString& receiptText)
     return count;
 }
 
-bool lineIsComplete(const QString& legajo, const QString& receiptNumber, const QString& cuitValue,
-                    const QString& withholding)
+bool lineIsComplete(
+    const QString& legajo, const QString& receiptNumber, const QString& cuitValue, const QString& withholding)
 {
     return !legajo.isEmpty() && !receiptNumber.isEmpty() && !text::trimmed(cuitValue).isEmpty()
         && !withholding.isEmpty();
@@ -92,4 +92,4 @@ WithholdingGrid::Line addedLine(qint32 gridRow, const TypedLine& typed)
     };
 }
 
-} // namespace lineentry
+}  // namespace lineentry

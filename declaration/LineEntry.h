@@ -11,14 +11,15 @@
 namespace lineentry {
 
 // The largest receipt amount that fits its record field, in hundredths.
-constexpr qint64 LargestReceiptCents = 99999999999LL; // 999999999.99
+constexpr qint64 LargestReceiptCents = 99999999999LL;  // 999999999.99
 
 // Leaving the receipt amount field.
-struct ReceiptWithholding {
+struct ReceiptWithholding
+{
     enum class Outcome {
-        Accepted,      // `withholding` goes into E_Importe
-        NotPositive,   // zero, negative or empty
-        TooLarge,      // above 999999999.99: no room in the record
+        Accepted,     // `withholding` goes into E_Importe
+        NotPositive,  // zero, negative or empty
+        TooLarge,     // above 999999999.99: no room in the record
     };
     Outcome outcome = Outcome::Accepted;
     // What the receipt amount field shows afterwards: the amount in the
@@ -48,19 +49,20 @@ int duplicateCount(const WithholdingGrid& grid, const QString& receiptText);
 inline const QString DuplicateMessage = QStringLiteral("Atención Comprobante ya Ingresado !!!");
 
 // ADICIONA requires these four texts; the CUIT is the masked field's value.
-bool lineIsComplete(const QString& legajo, const QString& receiptNumber, const QString& cuitValue,
-                    const QString& withholding);
+bool lineIsComplete(
+    const QString& legajo, const QString& receiptNumber, const QString& cuitValue, const QString& withholding);
 inline const QString IncompleteMessage = QStringLiteral("Atención Falta ingresar Legajo o Nro. Comprobante !!!");
 
 // The cells of a line added with ADICIONA into grid row `gridRow`.
-struct TypedLine {
-    QString receiptNumber;   // E_Comprobante
-    QString dateValue;       // E_FECha without slashes, DDMMYYYY
-    QString receiptAmount;   // Impo_compro
-    QString withholding;     // E_Importe
-    QString companyName;     // empresa
-    QString cuitValue;       // E_CuitReten without dashes, 11 digits
+struct TypedLine
+{
+    QString receiptNumber;  // E_Comprobante
+    QString dateValue;      // E_FECha without slashes, DDMMYYYY
+    QString receiptAmount;  // Impo_compro
+    QString withholding;    // E_Importe
+    QString companyName;    // empresa
+    QString cuitValue;      // E_CuitReten without dashes, 11 digits
 };
 WithholdingGrid::Line addedLine(qint32 gridRow, const TypedLine& typed);
 
-} // namespace lineentry
+}  // namespace lineentry

@@ -1,10 +1,10 @@
 #include "declaration/LineLoad.h"
 
-#include "declaration/DeclarationFile.h"
 #include "core/Decimal.h"
 #include "core/Error.h"
-#include "declaration/Record.h"
 #include "core/TextRules.h"
+#include "declaration/DeclarationFile.h"
+#include "declaration/Record.h"
 #include "declaration/Withholding.h"
 
 #include <array>
@@ -61,10 +61,11 @@ private:
 };
 
 // The fields a reader takes from a record line: 1-based character positions.
-struct ReadField {
+struct ReadField
+{
     int from;
     int width;
-    const char* name; // UTF-8, for the user
+    const char* name;  // UTF-8, for the user
 };
 constexpr ReadField ReadFields[] = {
     {1, 13, "CUIT"},
@@ -181,7 +182,7 @@ QString detailFor(const QString& path, qint64 lineNumber)
     return detail;
 }
 
-template<typename E>
+template <typename E>
 E shown(const E& error, const QString& detail)
 {
     E out(visible(error.message()));
@@ -198,7 +199,7 @@ qint32 advanced(qint32 row)
 
 // Reads every line of `path` through `handleLine(text, lineNumber)` and adds
 // the file and line number to any error that stops the reading.
-template<typename Handler>
+template <typename Handler>
 void readLines(const QString& path, Handler handleLine)
 {
     declarationfile::LineReader reader(path);
@@ -207,7 +208,7 @@ void readLines(const QString& path, Handler handleLine)
         reader.open();
         QString line;
         for (;;) {
-            lineNumber = reader.lineNumber() + 1; // the line being read, also for a read error
+            lineNumber = reader.lineNumber() + 1;  // the line being read, also for a read error
             if (!reader.next(line))
                 break;
             refuseControlCharacters(line, lineNumber);
@@ -242,7 +243,8 @@ public:
 
 private:
     static constexpr size_t Limit = 4096;
-    struct Hash {
+    struct Hash
+    {
         size_t operator()(QStringView text) const { return size_t(qHash(text)); }
     };
     std::unordered_map<QStringView, QString, Hash> m_texts;
@@ -282,7 +284,7 @@ public:
     {
         if (m_count == 0)
             return;
-        grid.setLine(int(firstRow + m_count - 1), WithholdingGrid::Line {});
+        grid.setLine(int(firstRow + m_count - 1), WithholdingGrid::Line{});
         std::array<SharedTexts, WithholdingGrid::ColumnCount> shared;
         QString scratch;
         std::vector<WithholdingGrid::Line> slice;
@@ -413,7 +415,7 @@ private:
     qsizetype m_count = 0;
 };
 
-} // namespace
+}  // namespace
 
 ImportedLine importLine(const QString& recordLine, qint32 gridRow)
 {
@@ -520,7 +522,7 @@ QString mismatchDetail(const ImportResult& result)
         rows << QStringLiteral("Línea %1: comprobante %2, importe %3, retención declarada %4, retención del 0.5 % %5")
                     .arg(mismatch.lineNumber)
                     .arg(mismatch.receiptNumber, mismatch.receiptAmount, mismatch.withheldAmount,
-                         mismatch.expectedWithholding);
+                        mismatch.expectedWithholding);
     }
     const qint64 unlisted = result.mismatchCount - qint64(result.mismatches.size());
     if (unlisted > 0)
@@ -528,4 +530,4 @@ QString mismatchDetail(const ImportResult& result)
     return rows.join(QLatin1Char('\n'));
 }
 
-} // namespace lineload
+}  // namespace lineload

@@ -23,15 +23,17 @@ namespace lineload {
 
 // An import line whose declared withholding does not match 0.5 % of its
 // receipt amount, as the user is told about it.
-struct Mismatch {
-    qint64 lineNumber = 0;           // 1-based, in the file
-    QString receiptNumber;           // trimmed, as in the file
-    QString receiptAmount;           // 000001380.00
-    QString withheldAmount;          // 000000007.00
-    QString expectedWithholding;     // 0.5 % of the receipt amount, two decimals, truncated
+struct Mismatch
+{
+    qint64 lineNumber = 0;        // 1-based, in the file
+    QString receiptNumber;        // trimmed, as in the file
+    QString receiptAmount;        // 000001380.00
+    QString withheldAmount;       // 000000007.00
+    QString expectedWithholding;  // 0.5 % of the receipt amount, two decimals, truncated
 };
 
-struct ImportResult {
+struct ImportResult
+{
     int linesAdded = 0;
     // Every line that failed the cross-check is counted; only the first
     // `MaxListedMismatches` are kept for the list shown to the user.
@@ -45,12 +47,13 @@ constexpr int MaxListedMismatches = 1000;
 
 // One import line read on its own (positions of the declaration record). The
 // rest is filled only for a line that is not passed over.
-struct ImportedLine {
-    bool passedOver = true;          // receipt number 0 or negative: nothing added, nothing checked
-    WithholdingGrid::Line cells;     // the grid row, line number included
-    qint64 withholding = 0;          // rounded to whole units, added to the total
-    bool matches = true;             // the cross-check
-    QString withheldAmount;          // trimmed: 000000007.00
+struct ImportedLine
+{
+    bool passedOver = true;       // receipt number 0 or negative: nothing added, nothing checked
+    WithholdingGrid::Line cells;  // the grid row, line number included
+    qint64 withholding = 0;       // rounded to whole units, added to the total
+    bool matches = true;          // the cross-check
+    QString withheldAmount;       // trimmed: 000000007.00
     qint64 receiptCents = 0;
     qint64 withheldCents = 0;
 };
@@ -59,9 +62,10 @@ struct ImportedLine {
 ImportedLine importLine(const QString& recordLine, qint32 gridRow);
 
 // One re-loaded line: the grid row and the withheld-amount text the total adds.
-struct ReloadedLine {
+struct ReloadedLine
+{
     WithholdingGrid::Line cells;
-    QString withheldAmount;          // trimmed: 000000006.00
+    QString withheldAmount;  // trimmed: 000000006.00
 };
 ReloadedLine reloadLine(const QString& recordLine, qint32 gridRow);
 
@@ -78,4 +82,4 @@ int reloadDeclaration(const QString& path, WithholdingGrid& grid, qint32& nextRo
 // The lines of a failed cross-check, one per line, for the detail of the box.
 QString mismatchDetail(const ImportResult& result);
 
-} // namespace lineload
+}  // namespace lineload

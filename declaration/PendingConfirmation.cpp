@@ -60,7 +60,7 @@ QStringList removeLeftovers(const QString& directory, const QString& keep)
     return removed;
 }
 
-} // namespace
+}  // namespace
 
 QByteArray PendingConfirmation::encode() const
 {
@@ -113,9 +113,9 @@ QByteArray storedLinesDigest(const std::vector<StoredLine>& lines)
 {
     QCryptographicHash hash(QCryptographicHash::Sha256);
     for (const StoredLine& line : lines) {
-        const QStringList fields {text::trimmed(line.receiptNumber), text::trimmed(line.date),
-                                  QString::number(line.withholdingCents), text::trimmed(line.supplierName),
-                                  text::trimmed(line.supplierCuit), text::trimmed(line.period)};
+        const QStringList fields{text::trimmed(line.receiptNumber), text::trimmed(line.date),
+            QString::number(line.withholdingCents), text::trimmed(line.supplierName), text::trimmed(line.supplierCuit),
+            text::trimmed(line.period)};
         hash.addData(fields.join(QChar(0x1f)).toUtf8());
         hash.addData(QByteArrayView("\x1e", 1));
     }
@@ -145,13 +145,12 @@ void removeJournal(const QString& directory)
 
 bool isTemporaryName(const QString& fileName)
 {
-    static const QRegularExpression ours(QStringLiteral(
-        "^(?:[0-9]{2}[1-9ABC][0-9]{5}\\.(?:txt|pdf)|\\.confirma-pendiente)\\.[A-Za-z0-9]{6}$"));
+    static const QRegularExpression ours(
+        QStringLiteral("^(?:[0-9]{2}[1-9ABC][0-9]{5}\\.(?:txt|pdf)|\\.confirma-pendiente)\\.[A-Za-z0-9]{6}$"));
     return ours.match(fileName).hasMatch();
 }
 
-RecoveryResult recover(const QString& programDirectory, const QString& databaseName,
-                       const RecoveryObserver& observer)
+RecoveryResult recover(const QString& programDirectory, const QString& databaseName, const RecoveryObserver& observer)
 {
     const QString directory = withSeparator(programDirectory);
     const QString journalPath = directory + PendingConfirmation::JournalName;
@@ -171,8 +170,8 @@ RecoveryResult recover(const QString& programDirectory, const QString& databaseN
                 WithholdingStore store(databaseName);
                 // The commit happened when the store holds exactly the pending lines.
                 const std::vector<StoredLine> stored = store.storedLines();
-                const bool committed = int(stored.size()) == journal->lineCount
-                    && storedLinesDigest(stored) == journal->linesDigest;
+                const bool committed =
+                    int(stored.size()) == journal->lineCount && storedLinesDigest(stored) == journal->linesDigest;
                 tell(observer, "decided");
                 if (committed) {
                     if (QFileInfo::exists(temporary))
@@ -182,8 +181,8 @@ RecoveryResult recover(const QString& programDirectory, const QString& databaseN
                     tell(observer, "declaration");
                     if (!journal->total.isEmpty()) {
                         StoreDataSet lines(store.openLines());
-                        controlreport::exportControlReport(lines, directory + journal->reportName, journal->periodo,
-                                                           journal->total, nullptr);
+                        controlreport::exportControlReport(
+                            lines, directory + journal->reportName, journal->periodo, journal->total, nullptr);
                         durable::syncDirectory(directory);
                     }
                     tell(observer, "report");
@@ -220,4 +219,4 @@ RecoveryResult recover(const QString& programDirectory, const QString& databaseN
     return result;
 }
 
-} // namespace pending
+}  // namespace pending

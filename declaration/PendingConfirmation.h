@@ -17,7 +17,8 @@
 // are in place. A journal found at start-up means CONFIRMA was interrupted:
 // the store's committed lines tell whether the new declaration reached the
 // table, and the files are made to agree with it.
-struct PendingConfirmation {
+struct PendingConfirmation
+{
     static inline const QString JournalName = QStringLiteral(".confirma-pendiente");
 
     QString temporaryName;    // 26300332.txt.AbC123, in the program's directory
@@ -27,8 +28,8 @@ struct PendingConfirmation {
     QString periodo;          // the report's period caption
     QString total;            // the report's total caption; empty: no report to write
     int lineCount = 0;
-    QByteArray linesDigest;   // storedLinesDigest() of the lines to be stored
-    QByteArray contentDigest; // SHA-256 of the new declaration file's bytes
+    QByteArray linesDigest;    // storedLinesDigest() of the lines to be stored
+    QByteArray contentDigest;  // SHA-256 of the new declaration file's bytes
 
     QByteArray encode() const;
     // Nothing for a journal that is not whole.
@@ -63,7 +64,8 @@ enum class RecoveryOutcome {
     Failed,          // the journal stays for the next start; see `error`
 };
 
-struct RecoveryResult {
+struct RecoveryResult
+{
     RecoveryOutcome outcome = RecoveryOutcome::NothingPending;
     QString error;
     QStringList removedLeftovers;
@@ -75,7 +77,7 @@ struct RecoveryResult {
 // there. Repeatable: interrupted itself at any point, the next run reaches
 // the same end. Never throws; a store or file error leaves the journal (and
 // the temporary file it names) for the next start.
-RecoveryResult recover(const QString& programDirectory, const QString& databaseName,
-                       const RecoveryObserver& observer = {});
+RecoveryResult recover(
+    const QString& programDirectory, const QString& databaseName, const RecoveryObserver& observer = {});
 
-} // namespace pending
+}  // namespace pending

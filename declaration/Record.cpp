@@ -42,7 +42,7 @@ QString zeroFilled(const QString& text, int width)
     return text.size() >= width ? text : QString(width - text.size(), QLatin1Char('0')) + text;
 }
 
-} // namespace
+}  // namespace
 
 QString monthTwoDigits(const QString& monthText)
 {
@@ -59,7 +59,8 @@ QString monthCode(const QString& monthText)
         return QStringLiteral("B");
     if (two == QLatin1String("12"))
         return QStringLiteral("C");
-    if (two.size() == 2 && two.at(0) == QLatin1Char('0') && two.at(1) >= QLatin1Char('1') && two.at(1) <= QLatin1Char('9'))
+    if (two.size() == 2 && two.at(0) == QLatin1Char('0') && two.at(1) >= QLatin1Char('1')
+        && two.at(1) <= QLatin1Char('9'))
         return two.mid(1);
     return {};
 }
@@ -134,7 +135,7 @@ bool amountFits(const QString& amountText)
     bool digitSeen = false;
     int points = 0;
     int decimals = 0;
-    int wholeDigits = 0; // leading zeros not counted
+    int wholeDigits = 0;  // leading zeros not counted
     for (QChar c : amount) {
         if (c == QLatin1Char('.')) {
             ++points;
@@ -162,11 +163,12 @@ bool inCodepage(const QString& value)
     return lossless;
 }
 
-} // namespace
+}  // namespace
 
 std::optional<FieldProblem> doesNotFit(const RecordInput& in)
 {
-    struct Check {
+    struct Check
+    {
         const char* field;
         QString value;
         int maxLength;
@@ -182,24 +184,24 @@ std::optional<FieldProblem> doesNotFit(const RecordInput& in)
         {"Importe Comprobante", text::trimmed(in.receiptAmount), 0, true},
     };
     for (const Check& check : checks) {
-        const bool fits = check.amount ? amountFits(check.value)
-                                       : check.value.size() <= check.maxLength && inCodepage(check.value);
+        const bool fits =
+            check.amount ? amountFits(check.value) : check.value.size() <= check.maxLength && inCodepage(check.value);
         if (!fits)
-            return FieldProblem {QString::fromUtf8(check.field), check.value};
+            return FieldProblem{QString::fromUtf8(check.field), check.value};
     }
     // The date and the year must fill their positions exactly: a shorter text
     // would shift every later field of the record.
     if (text::trimmed(in.date).size() != 10 || !inCodepage(in.date))
-        return FieldProblem {QStringLiteral("Fecha"), text::trimmed(in.date)};
+        return FieldProblem{QStringLiteral("Fecha"), text::trimmed(in.date)};
     if (text::trimmed(in.year).size() != 4 || !inCodepage(in.year))
-        return FieldProblem {QStringLiteral("Año"), text::trimmed(in.year)};
+        return FieldProblem{QStringLiteral("Año"), text::trimmed(in.year)};
     return std::nullopt;
 }
 
 QString RecordView::dateText() const
 {
     return positions(recordDate, 7, 2) + QLatin1Char('/') + positions(recordDate, 5, 2) + QLatin1Char('/')
-           + positions(recordDate, 1, 4);
+        + positions(recordDate, 1, 4);
 }
 
 QString RecordView::amountText(const QString& field)
@@ -219,4 +221,4 @@ RecordView readRecord(const QString& line)
     return view;
 }
 
-} // namespace record
+}  // namespace record

@@ -27,17 +27,18 @@ QString declarationFileName(const QString& monthText, const QString& yearText, c
 QString amountField(const QString& amountText);
 
 // The inputs of one record, as texts.
-struct RecordInput {
-    QString supplierCuit;     // grid column 6
-    QString year;             // E_ano
-    QString monthTwoDigits;   // from e_Mes
-    QString date;             // grid column 2, DD/MM/YYYY
-    QString withholding;      // grid column 4
-    QString receiptNumber;    // grid column 1
-    QString supplierName;     // grid column 5
-    QString declarantCuit;    // e_Cuit
-    QString declarantName;    // e_Razon
-    QString receiptAmount;    // grid column 3
+struct RecordInput
+{
+    QString supplierCuit;    // grid column 6
+    QString year;            // E_ano
+    QString monthTwoDigits;  // from e_Mes
+    QString date;            // grid column 2, DD/MM/YYYY
+    QString withholding;     // grid column 4
+    QString receiptNumber;   // grid column 1
+    QString supplierName;    // grid column 5
+    QString declarantCuit;   // e_Cuit
+    QString declarantName;   // e_Razon
+    QString receiptAmount;   // grid column 3
 };
 
 // The 195 characters of the record followed by the carriage return; the file
@@ -51,22 +52,24 @@ QString declarationRecord(const RecordInput& input);
 // amounts (0 to 999999999.99, at most two decimals), then that the date and
 // the year fill their 10 and 4 characters exactly; every text field's
 // characters must have their byte in the declaration files' code page.
-struct FieldProblem {
-    QString field;   // Spanish name of the field, for the user
-    QString value;   // the text that does not fit
+struct FieldProblem
+{
+    QString field;  // Spanish name of the field, for the user
+    QString value;  // the text that does not fit
 };
 std::optional<FieldProblem> doesNotFit(const RecordInput& input);
 
 // What a reader takes from a record line (line end removed). Positions are
 // characters, a character outside the Basic Multilingual Plane (two UTF-16
 // units) being one; positions past the end of a short line read as empty.
-struct RecordView {
-    QString supplierCuit;     // 1-13
-    QString recordDate;       // 14-21, YYYYMMDD
-    QString withheldField;    // 28-38
-    QString receiptNumber;    // 39-51
-    QString supplierName;     // 52-111
-    QString receiptField;     // 185-195
+struct RecordView
+{
+    QString supplierCuit;   // 1-13
+    QString recordDate;     // 14-21, YYYYMMDD
+    QString withheldField;  // 28-38
+    QString receiptNumber;  // 39-51
+    QString supplierName;   // 52-111
+    QString receiptField;   // 185-195
 
     // DD/MM/YYYY from the record date, character by character.
     QString dateText() const;
@@ -75,4 +78,4 @@ struct RecordView {
 };
 RecordView readRecord(const QString& line);
 
-} // namespace record
+}  // namespace record

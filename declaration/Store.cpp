@@ -9,11 +9,11 @@ const QString InsertStatement =
     QStringLiteral("insert into  reten (nroCom,FECha,importe,razon,Cuit,periodo) values(:nc,:FE,:iM,:Ra,:Cu,:Pe)");
 const QString SelectStatement = QStringLiteral("select * from  reten order by Jid");
 
-} // namespace
+}  // namespace
 
 WithholdingStore::WithholdingStore(const QString& databaseName)
-    : Conector(databaseName,
-               {QStringLiteral("user_name=SYSDBA"), QStringLiteral("password=") + QLatin1String(Password)})
+    : Conector(
+        databaseName, {QStringLiteral("user_name=SYSDBA"), QStringLiteral("password=") + QLatin1String(Password)})
     , tran(Conector)
     , t_reten(tran)
 {

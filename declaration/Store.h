@@ -9,13 +9,14 @@
 #include <vector>
 
 // One withholding line as the table RETEN holds it.
-struct StoredLine {
-    QString receiptNumber;  // NROCOM
-    QString date;           // FECHA, DD/MM/YYYY
-    qint64 withholdingCents = 0; // IMPORTE, exact hundredths
-    QString supplierName;   // RAZON
-    QString supplierCuit;   // CUIT
-    QString period;         // PERIODO, month as typed "/" year: 3/2026
+struct StoredLine
+{
+    QString receiptNumber;        // NROCOM
+    QString date;                 // FECHA, DD/MM/YYYY
+    qint64 withholdingCents = 0;  // IMPORTE, exact hundredths
+    QString supplierName;         // RAZON
+    QString supplierCuit;         // CUIT
+    QString period;               // PERIODO, month as typed "/" year: 3/2026
 };
 
 // The withholdings store: the table RETEN of the program's Firebird database,

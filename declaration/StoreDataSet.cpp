@@ -60,7 +60,7 @@ FieldValue readField(const db::Query& query, int index)
 // %1 the field name the report asked for.
 const QString FieldNotFoundMessage = QStringLiteral("Campo \"%1\" no encontrado");
 
-} // namespace
+}  // namespace
 
 StoreDataSet::StoreDataSet(db::Query& query)
 {

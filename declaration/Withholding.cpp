@@ -17,4 +17,4 @@ qint64 roundedToUnits(qint64 withheldCents)
     return withheldCents / 100 + (withheldCents % 100 > 50 ? 1 : 0);
 }
 
-} // namespace withholding
+}  // namespace withholding

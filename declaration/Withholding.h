@@ -16,4 +16,4 @@ bool matchesReceipt(qint64 receiptCents, qint64 withheldCents);
 // A declared withholding rounded to whole units; exactly one half rounds down.
 qint64 roundedToUnits(qint64 withheldCents);
 
-} // namespace withholding
+}  // namespace withholding

@@ -17,7 +17,7 @@ QString WithholdingGrid::cell(int gridRow, int column) const
 
 const WithholdingGrid::Line& WithholdingGrid::line(int gridRow) const
 {
-    static const Line empty {};
+    static const Line empty{};
     if (gridRow < 1 || gridRow > int(m_lines.size()))
         return empty;
     return m_lines[size_t(gridRow - 1)];

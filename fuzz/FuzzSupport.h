@@ -14,8 +14,8 @@ namespace fuzzsupport {
 
 [[noreturn]] inline void fail(const char* condition, const char* file, int line, const QString& detail)
 {
-    std::fprintf(stderr, "\nFUZZ CHECK FAILED: %s\n  at %s:%d\n  %s\n", condition, file, line,
-                 detail.toUtf8().constData());
+    std::fprintf(
+        stderr, "\nFUZZ CHECK FAILED: %s\n  at %s:%d\n  %s\n", condition, file, line, detail.toUtf8().constData());
     std::abort();
 }
 
@@ -26,18 +26,24 @@ enum class TextMode { Windows1252, Latin1, Utf16 };
 inline TextMode textMode(uint8_t selector)
 {
     switch (selector % 3) {
-    case 0: return TextMode::Windows1252;
-    case 1: return TextMode::Latin1;
-    default: return TextMode::Utf16;
+    case 0:
+        return TextMode::Windows1252;
+    case 1:
+        return TextMode::Latin1;
+    default:
+        return TextMode::Utf16;
     }
 }
 
 inline QString textOf(const char* data, size_t size, TextMode mode)
 {
     switch (mode) {
-    case TextMode::Windows1252: return Codepage::declarationFiles().decode(data, qsizetype(size));
-    case TextMode::Latin1: return QString::fromLatin1(data, qsizetype(size));
-    case TextMode::Utf16: break;
+    case TextMode::Windows1252:
+        return Codepage::declarationFiles().decode(data, qsizetype(size));
+    case TextMode::Latin1:
+        return QString::fromLatin1(data, qsizetype(size));
+    case TextMode::Utf16:
+        break;
     }
     QString text(qsizetype(size / 2), Qt::Uninitialized);
     for (size_t i = 0; i + 1 < size; i += 2)
@@ -63,7 +69,7 @@ inline QString shown(const QString& text)
     return QLatin1Char('"') + out + QLatin1Char('"');
 }
 
-} // namespace fuzzsupport
+}  // namespace fuzzsupport
 
 #define FUZZ_CHECK(condition, detail)                                                                                  \
     do {                                                                                                               \

@@ -15,10 +15,10 @@
 // text holds a control character other than a line feed.
 #include "fuzz/FuzzSupport.h"
 
-#include "declaration/DeclarationFile.h"
 #include "core/Error.h"
-#include "declaration/LineLoad.h"
 #include "core/TextRules.h"
+#include "declaration/DeclarationFile.h"
+#include "declaration/LineLoad.h"
 #include "declaration/WithholdingGrid.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
@@ -27,8 +27,8 @@
 #include <QDir>
 #include <QFile>
 #include <QStringDecoder>
-#include <optional>
 #include <limits>
+#include <optional>
 #include <vector>
 
 using fuzzsupport::shown;
@@ -98,9 +98,38 @@ QString windows1252(const QByteArray& bytes)
     // 0x80 to 0x9F; the five bytes without a character read as the control
     // character of the same value. Every other byte is its Latin-1 character.
     static const char16_t high[32] = {
-        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-        0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+        0x20AC,
+        0x0081,
+        0x201A,
+        0x0192,
+        0x201E,
+        0x2026,
+        0x2020,
+        0x2021,
+        0x02C6,
+        0x2030,
+        0x0160,
+        0x2039,
+        0x0152,
+        0x008D,
+        0x017D,
+        0x008F,
+        0x0090,
+        0x2018,
+        0x2019,
+        0x201C,
+        0x201D,
+        0x2022,
+        0x2013,
+        0x2014,
+        0x02DC,
+        0x2122,
+        0x0161,
+        0x203A,
+        0x0153,
+        0x009D,
+        0x017E,
+        0x0178,
     };
     QString out;
     for (char c : bytes) {
@@ -136,8 +165,8 @@ QString utf16(const QByteArray& bytes, bool big)
 QString utf8(const QByteArray& bytes)
 {
     // The whole file at once; a mark after the first is the character U+FEFF.
-    QStringDecoder decoder(QStringConverter::Utf8,
-                           QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+    QStringDecoder decoder(
+        QStringConverter::Utf8, QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
     return decoder.decode(bytes);
 }
 
@@ -168,11 +197,16 @@ QString decoded(const QByteArray& bytes)
 {
     const QByteArray text = bytes.mid(markLength(bytes));
     switch (formOf(bytes)) {
-    case Form::Ascii: return QString::fromLatin1(text);
-    case Form::Windows1252: return windows1252(text);
-    case Form::Utf8: return utf8(text);
-    case Form::Utf16LittleEndian: return utf16(text, false);
-    case Form::Utf16BigEndian: return utf16(text, true);
+    case Form::Ascii:
+        return QString::fromLatin1(text);
+    case Form::Windows1252:
+        return windows1252(text);
+    case Form::Utf8:
+        return utf8(text);
+    case Form::Utf16LittleEndian:
+        return utf16(text, false);
+    case Form::Utf16BigEndian:
+        return utf16(text, true);
     }
     return {};
 }
@@ -189,10 +223,10 @@ std::vector<QString> referenceLines(const QString& text, qsizetype keep)
         if (c == QLatin1Char('\n')) {
             end = true;
         } else if (c == QLatin1Char('\r')) {
-            const bool lone = i + 1 < text.size() && text[i + 1] != QLatin1Char('\r')
-                              && text[i + 1] != QLatin1Char('\n');
+            const bool lone =
+                i + 1 < text.size() && text[i + 1] != QLatin1Char('\r') && text[i + 1] != QLatin1Char('\n');
             if (!lone)
-                continue; // stands before the line end (or the end of the file)
+                continue;  // stands before the line end (or the end of the file)
             end = true;
         } else if (line.size() < keep) {
             line.append(c);
@@ -241,8 +275,13 @@ bool showsControlCharacter(const QString& text)
 // what the fuzzer wrote straddles the reader's 64 KiB chunks.
 QByteArray padding(qsizetype size)
 {
-    const QByteArray record = "20-12345678-6" "2026" "03" "15032026" "00000000600" "0000000000000"
-                              + QByteArray(144, 'x') + "\r\n";
+    const QByteArray record = "20-12345678-6"
+                              "2026"
+                              "03"
+                              "15032026"
+                              "00000000600"
+                              "0000000000000"
+        + QByteArray(144, 'x') + "\r\n";
     QByteArray out;
     while (size - out.size() >= 2 * record.size())
         out += record;
@@ -251,7 +290,7 @@ QByteArray padding(qsizetype size)
     return out;
 }
 
-template<typename F>
+template <typename F>
 std::optional<Error> errorOf(F&& f)
 {
     try {
@@ -270,24 +309,25 @@ QString messageOf(const std::optional<Error>& error)
 // A load's error against the one wanted: both or neither, the line in the
 // detail, the position of a refused control character, nothing unshowable.
 void checkError(const char* load, const std::optional<Error>& error, const std::optional<Error>& wanted,
-                qint64 wantedLine, std::optional<qsizetype> wantedPosition)
+    qint64 wantedLine, std::optional<qsizetype> wantedPosition)
 {
     FUZZ_CHECK(error.has_value() == wanted.has_value(),
-               QStringLiteral("%1 error %2, expected %3")
-                   .arg(QLatin1String(load), messageOf(error), messageOf(wanted)));
+        QStringLiteral("%1 error %2, expected %3").arg(QLatin1String(load), messageOf(error), messageOf(wanted)));
     if (!error)
         return;
     FUZZ_CHECK(!showsControlCharacter(error->message()) && !showsControlCharacter(error->detail()),
-               QStringLiteral("%1 error %2 / %3")
-                   .arg(QLatin1String(load), shown(error->message()), shown(error->detail())));
+        QStringLiteral("%1 error %2 / %3").arg(QLatin1String(load), shown(error->message()), shown(error->detail())));
     FUZZ_CHECK(error->detail().endsWith(QStringLiteral("\nLínea: %1").arg(wantedLine)),
-               QStringLiteral("%1 error detail %2, expected line %3")
-                   .arg(QLatin1String(load), shown(error->detail())).arg(wantedLine));
+        QStringLiteral("%1 error detail %2, expected line %3")
+            .arg(QLatin1String(load), shown(error->detail()))
+            .arg(wantedLine));
     if (wantedPosition) {
         const QString place = QStringLiteral("línea %1, posición %2").arg(wantedLine).arg(*wantedPosition);
         FUZZ_CHECK(error->message().contains(place),
-                   QStringLiteral("%1 error %2, expected line %3, position %4")
-                       .arg(QLatin1String(load), shown(error->message())).arg(wantedLine).arg(*wantedPosition));
+            QStringLiteral("%1 error %2, expected line %3, position %4")
+                .arg(QLatin1String(load), shown(error->message()))
+                .arg(wantedLine)
+                .arg(*wantedPosition));
     }
 }
 
@@ -299,9 +339,11 @@ void checkReader(const QByteArray& bytes, qsizetype keep)
     QString line;
     size_t count = 0;
     while (reader.next(line)) {
-        FUZZ_CHECK(count < expected.size(), QStringLiteral("line %1 past the %2 lines").arg(count + 1).arg(expected.size()));
+        FUZZ_CHECK(
+            count < expected.size(), QStringLiteral("line %1 past the %2 lines").arg(count + 1).arg(expected.size()));
         const QString& wanted = expected[count];
-        FUZZ_CHECK(line == wanted, QStringLiteral("line %1: %2, expected %3").arg(count + 1).arg(shown(line), shown(wanted)));
+        FUZZ_CHECK(
+            line == wanted, QStringLiteral("line %1: %2, expected %3").arg(count + 1).arg(shown(line), shown(wanted)));
         ++count;
         FUZZ_CHECK(reader.lineNumber() == qint64(count), QStringLiteral("line number %1").arg(reader.lineNumber()));
     }
@@ -311,16 +353,25 @@ void checkReader(const QByteArray& bytes, qsizetype keep)
     using declarationfile::Encoding;
     std::optional<Encoding> encoding;
     switch (formOf(bytes)) {
-    case Form::Ascii: break;
-    case Form::Windows1252: encoding = Encoding::Windows1252; break;
-    case Form::Utf8: encoding = Encoding::Utf8; break;
-    case Form::Utf16LittleEndian: encoding = Encoding::Utf16LittleEndian; break;
-    case Form::Utf16BigEndian: encoding = Encoding::Utf16BigEndian; break;
+    case Form::Ascii:
+        break;
+    case Form::Windows1252:
+        encoding = Encoding::Windows1252;
+        break;
+    case Form::Utf8:
+        encoding = Encoding::Utf8;
+        break;
+    case Form::Utf16LittleEndian:
+        encoding = Encoding::Utf16LittleEndian;
+        break;
+    case Form::Utf16BigEndian:
+        encoding = Encoding::Utf16BigEndian;
+        break;
     }
     FUZZ_CHECK(reader.encoding() == encoding,
-               QStringLiteral("encoding %1, expected %2")
-                   .arg(reader.encoding() ? int(*reader.encoding()) : -1)
-                   .arg(encoding ? int(*encoding) : -1));
+        QStringLiteral("encoding %1, expected %2")
+            .arg(reader.encoding() ? int(*reader.encoding()) : -1)
+            .arg(encoding ? int(*encoding) : -1));
 }
 
 void checkLoads(const QByteArray& bytes, qint32 firstRow, const QString& startTotal)
@@ -364,15 +415,19 @@ void checkLoads(const QByteArray& bytes, qint32 firstRow, const QString& startTo
         checkError("import", error, wantedError, wantedLine, wantedPosition);
         if (error) {
             FUZZ_CHECK(grid.usedRows() == 0 && nextRow == firstRow && gridTotal == startTotal,
-                       QStringLiteral("a failed import changed the grid"));
+                QStringLiteral("a failed import changed the grid"));
         } else {
             FUZZ_CHECK(result.linesAdded == int(wantedLines.size()) && result.mismatchCount == wantedMismatches,
-                       QStringLiteral("%1 lines and %2 mismatches, expected %3 and %4")
-                           .arg(result.linesAdded).arg(result.mismatchCount).arg(wantedLines.size()).arg(wantedMismatches));
+                QStringLiteral("%1 lines and %2 mismatches, expected %3 and %4")
+                    .arg(result.linesAdded)
+                    .arg(result.mismatchCount)
+                    .arg(wantedLines.size())
+                    .arg(wantedMismatches));
             FUZZ_CHECK(gridTotal == total, QStringLiteral("import total %1, expected %2").arg(gridTotal, total));
             FUZZ_CHECK(nextRow == row, QStringLiteral("next row %1, expected %2").arg(nextRow).arg(row));
             for (size_t i = 0; i < wantedLines.size(); ++i)
-                FUZZ_CHECK(grid.line(firstRow + int(i)) == wantedLines[i], QStringLiteral("grid row %1").arg(firstRow + int(i)));
+                FUZZ_CHECK(grid.line(firstRow + int(i)) == wantedLines[i],
+                    QStringLiteral("grid row %1").arg(firstRow + int(i)));
         }
     }
 
@@ -402,11 +457,12 @@ void checkLoads(const QByteArray& bytes, qint32 firstRow, const QString& startTo
         qint32 nextRow = firstRow;
         QString gridTotal = startTotal;
         int added = 0;
-        const auto error = errorOf([&] { added = lineload::reloadDeclaration(scratchPath(), grid, nextRow, gridTotal); });
+        const auto error =
+            errorOf([&] { added = lineload::reloadDeclaration(scratchPath(), grid, nextRow, gridTotal); });
         checkError("re-load", error, wantedError, wantedLine, wantedPosition);
         if (error) {
             FUZZ_CHECK(grid.usedRows() == 0 && nextRow == firstRow && gridTotal == startTotal,
-                       QStringLiteral("a failed re-load changed the grid"));
+                QStringLiteral("a failed re-load changed the grid"));
         } else {
             FUZZ_CHECK(added == int(lines.size()) && nextRow == row, QStringLiteral("%1 lines re-loaded").arg(added));
             FUZZ_CHECK(gridTotal == total, QStringLiteral("re-load total %1, expected %2").arg(gridTotal, total));
@@ -414,12 +470,12 @@ void checkLoads(const QByteArray& bytes, qint32 firstRow, const QString& startTo
     }
 }
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     FuzzedDataProvider provider(data, size);
-    const bool padded = provider.ConsumeIntegralInRange<int>(0, 7) == 7; // costly: one run in eight
+    const bool padded = provider.ConsumeIntegralInRange<int>(0, 7) == 7;  // costly: one run in eight
     const int shift = provider.ConsumeIntegralInRange<int>(0, 15);
     const qsizetype keep = provider.ConsumeBool() ? 4096 : provider.ConsumeIntegralInRange<qsizetype>(0, 300);
     static const qint32 firstRows[] = {1, 7, 499, 500};

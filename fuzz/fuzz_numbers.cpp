@@ -5,8 +5,8 @@
 #include "fuzz/FuzzSupport.h"
 
 #include "core/Error.h"
-#include "declaration/Record.h"
 #include "core/TextRules.h"
+#include "declaration/Record.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -25,12 +25,13 @@ namespace {
 
 // ---- References --------------------------------------------------------
 
-struct Outcome {
+struct Outcome
+{
     bool ok = false;
-    QString message; // the error's message when refused
+    QString message;  // the error's message when refused
 };
 
-template<typename F>
+template <typename F>
 Outcome run(F&& f)
 {
     try {
@@ -41,8 +42,14 @@ Outcome run(F&& f)
     }
 }
 
-QString integerMessage(const QString& text) { return QStringLiteral("''") + text + QStringLiteral("'' is not a valid integer value"); }
-QString floatMessage(const QString& text) { return QLatin1Char('\'') + text + QStringLiteral("' is not a valid floating point value"); }
+QString integerMessage(const QString& text)
+{
+    return QStringLiteral("''") + text + QStringLiteral("'' is not a valid integer value");
+}
+QString floatMessage(const QString& text)
+{
+    return QLatin1Char('\'') + text + QStringLiteral("' is not a valid floating point value");
+}
 
 // Leading blanks, one sign, digits only, within 32 bits.
 std::optional<qint32> referenceInt32(const QString& text)
@@ -62,7 +69,7 @@ std::optional<qint32> referenceInt32(const QString& text)
             return std::nullopt;
         value = value * 10 + (c - u'0');
         if (value > (__int128(1) << 40))
-            value = __int128(1) << 40; // far outside, keep it from growing
+            value = __int128(1) << 40;  // far outside, keep it from growing
     }
     if (negative)
         value = -value;
@@ -121,9 +128,10 @@ std::optional<std::string> numberShape(const QString& text, bool* plainTwoDecima
 
 // strtod in the C locale (the fuzzer never sets another): nothing when the
 // value is out of a double's range.
-struct ReferenceDouble {
+struct ReferenceDouble
+{
     double value = 0;
-    bool tiny = false; // below the normal range: 0 is also a fair answer
+    bool tiny = false;  // below the normal range: 0 is also a fair answer
 };
 std::optional<ReferenceDouble> referenceDouble(const QString& text)
 {
@@ -253,11 +261,14 @@ void checkInt32(const QString& text)
     qint32 got = 0;
     const Outcome outcome = run([&] { got = text::toInt32(text); });
     const auto expected = referenceInt32(text);
-    FUZZ_CHECK(outcome.ok == expected.has_value(), QStringLiteral("toInt32(%1) accepted: %2").arg(shown(text)).arg(outcome.ok));
+    FUZZ_CHECK(outcome.ok == expected.has_value(),
+        QStringLiteral("toInt32(%1) accepted: %2").arg(shown(text)).arg(outcome.ok));
     if (expected)
-        FUZZ_CHECK(got == *expected, QStringLiteral("toInt32(%1) = %2, expected %3").arg(shown(text)).arg(got).arg(*expected));
+        FUZZ_CHECK(
+            got == *expected, QStringLiteral("toInt32(%1) = %2, expected %3").arg(shown(text)).arg(got).arg(*expected));
     else
-        FUZZ_CHECK(outcome.message == integerMessage(text), QStringLiteral("toInt32 message %1").arg(shown(outcome.message)));
+        FUZZ_CHECK(
+            outcome.message == integerMessage(text), QStringLiteral("toInt32 message %1").arg(shown(outcome.message)));
 }
 
 void checkDouble(const QString& text)
@@ -265,14 +276,19 @@ void checkDouble(const QString& text)
     double got = 0;
     const Outcome outcome = run([&] { got = text::toDouble(text); });
     const auto expected = referenceDouble(text);
-    FUZZ_CHECK(outcome.ok == expected.has_value(), QStringLiteral("toDouble(%1) accepted: %2").arg(shown(text)).arg(outcome.ok));
+    FUZZ_CHECK(outcome.ok == expected.has_value(),
+        QStringLiteral("toDouble(%1) accepted: %2").arg(shown(text)).arg(outcome.ok));
     if (!expected) {
-        FUZZ_CHECK(outcome.message == floatMessage(text), QStringLiteral("toDouble message %1").arg(shown(outcome.message)));
+        FUZZ_CHECK(
+            outcome.message == floatMessage(text), QStringLiteral("toDouble message %1").arg(shown(outcome.message)));
         return;
     }
     const bool same = got == expected->value && std::signbit(got) == std::signbit(expected->value);
     FUZZ_CHECK(same || (expected->tiny && got == 0),
-               QStringLiteral("toDouble(%1) = %2, expected %3").arg(shown(text)).arg(got, 0, 'g', 17).arg(expected->value, 0, 'g', 17));
+        QStringLiteral("toDouble(%1) = %2, expected %3")
+            .arg(shown(text))
+            .arg(got, 0, 'g', 17)
+            .arg(expected->value, 0, 'g', 17));
 }
 
 void checkCents(const QString& text)
@@ -281,18 +297,21 @@ void checkCents(const QString& text)
     const Outcome outcome = run([&] { got = text::toCents(text); });
     const auto number = referenceDouble(text);
     if (!number) {
-        FUZZ_CHECK(!outcome.ok && outcome.message == floatMessage(text), QStringLiteral("toCents(%1) not refused as no number").arg(shown(text)));
+        FUZZ_CHECK(!outcome.ok && outcome.message == floatMessage(text),
+            QStringLiteral("toCents(%1) not refused as no number").arg(shown(text)));
         return;
     }
     if (!outcome.ok)
-        FUZZ_CHECK(outcome.message == floatMessage(text), QStringLiteral("toCents message %1").arg(shown(outcome.message)));
-    const __int128 limit = __int128(9) * 1000000000000000000LL; // 9e18 hundredths
+        FUZZ_CHECK(
+            outcome.message == floatMessage(text), QStringLiteral("toCents message %1").arg(shown(outcome.message)));
+    const __int128 limit = __int128(9) * 1000000000000000000LL;  // 9e18 hundredths
     if (const auto plain = referencePlainCents(text)) {
         if (*plain > -limit && *plain < limit) {
             FUZZ_CHECK(outcome.ok && got == qint64(*plain),
-                       QStringLiteral("toCents(%1) = %2, expected %3").arg(shown(text)).arg(got).arg(decimalOf(*plain)));
+                QStringLiteral("toCents(%1) = %2, expected %3").arg(shown(text)).arg(got).arg(decimalOf(*plain)));
         } else {
-            FUZZ_CHECK(!outcome.ok || __int128(got) == *plain, QStringLiteral("toCents(%1) = %2 past 64 bits").arg(shown(text)).arg(got));
+            FUZZ_CHECK(!outcome.ok || __int128(got) == *plain,
+                QStringLiteral("toCents(%1) = %2 past 64 bits").arg(shown(text)).arg(got));
         }
         return;
     }
@@ -300,7 +319,7 @@ void checkCents(const QString& text)
     if (std::fabs(hundredths) < 9e18L) {
         FUZZ_CHECK(outcome.ok, QStringLiteral("toCents(%1) refused").arg(shown(text)));
         FUZZ_CHECK(std::fabs((long double)got - hundredths) <= 0.5L + std::fabs(hundredths) * 1e-15L,
-                   QStringLiteral("toCents(%1) = %2, value %3").arg(shown(text)).arg(got).arg(number->value, 0, 'g', 17));
+            QStringLiteral("toCents(%1) = %2, value %3").arg(shown(text)).arg(got).arg(number->value, 0, 'g', 17));
     } else if (std::fabs(hundredths) > 9.3e18L) {
         FUZZ_CHECK(!outcome.ok, QStringLiteral("toCents(%1) = %2 for a value past 64 bits").arg(shown(text)).arg(got));
     }
@@ -317,12 +336,15 @@ void checkFormatGeneral(double value)
     std::snprintf(buffer, sizeof buffer, "%.15g", value);
     const double expected = std::strtod(buffer, nullptr);
     if (std::isinf(expected))
-        return; // within 15 digits of the largest double: past the range once rounded
+        return;  // within 15 digits of the largest double: past the range once rounded
     double back = 0;
     const Outcome outcome = run([&] { back = text::toDouble(got); });
     FUZZ_CHECK(outcome.ok && back == expected,
-               QStringLiteral("formatGeneral(%1) = %2, reads back as %3, expected %4")
-                   .arg(value, 0, 'g', 17).arg(got).arg(back, 0, 'g', 17).arg(expected, 0, 'g', 17));
+        QStringLiteral("formatGeneral(%1) = %2, reads back as %3, expected %4")
+            .arg(value, 0, 'g', 17)
+            .arg(got)
+            .arg(back, 0, 'g', 17)
+            .arg(expected, 0, 'g', 17));
     int significant = 0;
     for (QChar c : got) {
         if (c == QLatin1Char('E'))
@@ -343,20 +365,25 @@ void checkFormatFixed2(double value)
         // double (shortest or exact) are right.
         static const QRegularExpression shape(QStringLiteral("^-?[1-9][0-9]*\\.00$"));
         FUZZ_CHECK(shape.match(got).hasMatch() && std::strtod(got.toLatin1().constData(), nullptr) == value,
-                   QStringLiteral("formatFixed2(%1) = %2").arg(value, 0, 'g', 17).arg(got));
+            QStringLiteral("formatFixed2(%1) = %2").arg(value, 0, 'g', 17).arg(got));
         return;
     }
     const QString expected = referenceFixed2(value);
-    FUZZ_CHECK(got == expected, QStringLiteral("formatFixed2(%1) = %2, expected %3").arg(value, 0, 'g', 17).arg(got, expected));
+    FUZZ_CHECK(got == expected,
+        QStringLiteral("formatFixed2(%1) = %2, expected %3").arg(value, 0, 'g', 17).arg(got, expected));
 }
 
 void checkTotal(const QString& total, const QString& amount, bool add)
 {
     QString got;
-    const Outcome outcome = run([&] { got = add ? text::addToTotal(total, amount) : text::subtractFromTotal(total, amount); });
+    const Outcome outcome =
+        run([&] { got = add ? text::addToTotal(total, amount) : text::subtractFromTotal(total, amount); });
     const auto a = referenceDouble(total);
     const auto b = referenceDouble(amount);
-    FUZZ_CHECK(outcome.ok == (a && b), QStringLiteral("total %1 %2 %3 accepted: %4").arg(shown(total), add ? "+" : "-", shown(amount)).arg(outcome.ok));
+    FUZZ_CHECK(outcome.ok == (a && b),
+        QStringLiteral("total %1 %2 %3 accepted: %4")
+            .arg(shown(total), add ? "+" : "-", shown(amount))
+            .arg(outcome.ok));
     if (!outcome.ok)
         return;
     const auto ca = referencePlainCents(total);
@@ -365,11 +392,12 @@ void checkTotal(const QString& total, const QString& amount, bool add)
     // has at most fifteen digits; past that the general format rounds.
     const __int128 inputLimit = __int128(900000000000000000LL);
     const __int128 exactLimit = __int128(999999999999990LL);
-    if (ca && cb && *ca > -inputLimit && *ca < inputLimit && *cb > -inputLimit && *cb < inputLimit) {
+    if (ca && cb && *ca > -inputLimit && *ca<inputLimit&& * cb> - inputLimit && *cb < inputLimit) {
         const __int128 sum = add ? *ca + *cb : *ca - *cb;
         if (sum >= -exactLimit && sum <= exactLimit) {
             FUZZ_CHECK(got == referenceGeneralCents(sum),
-                       QStringLiteral("total %1 %2 %3 = %4, expected %5").arg(shown(total), add ? "+" : "-", shown(amount), got, referenceGeneralCents(sum)));
+                QStringLiteral("total %1 %2 %3 = %4, expected %5")
+                    .arg(shown(total), add ? "+" : "-", shown(amount), got, referenceGeneralCents(sum)));
             return;
         }
     }
@@ -381,7 +409,7 @@ void checkTotal(const QString& total, const QString& amount, bool add)
     double back = 0;
     const Outcome readBack = run([&] { back = text::toDouble(got); });
     FUZZ_CHECK(readBack.ok && std::fabs(back - sum) <= tolerance,
-               QStringLiteral("total %1 %2 %3 = %4").arg(shown(total), add ? "+" : "-", shown(amount), got));
+        QStringLiteral("total %1 %2 %3 = %4").arg(shown(total), add ? "+" : "-", shown(amount), got));
 }
 
 // A record input whose every field fits, with one amount from the fuzzer.
@@ -418,15 +446,16 @@ void checkAmountField(const QString& amount)
     in.receiptAmount = amount;
     const auto problem = record::doesNotFit(in);
     if (problem) {
-        FUZZ_CHECK(problem->field == QStringLiteral("Importe Retención"), QStringLiteral("field %1").arg(problem->field));
+        FUZZ_CHECK(
+            problem->field == QStringLiteral("Importe Retención"), QStringLiteral("field %1").arg(problem->field));
         return;
     }
     // It fits: a plain amount from 0 to 999999999.99 in eleven digits.
     const auto cents = referencePlainCents(text::trimmed(amount));
     FUZZ_CHECK(cents && *cents >= 0 && *cents <= 99999999999LL,
-               QStringLiteral("doesNotFit passes the amount %1").arg(shown(amount)));
+        QStringLiteral("doesNotFit passes the amount %1").arg(shown(amount)));
     FUZZ_CHECK(outcome.ok && field == elevenDigits(*cents),
-               QStringLiteral("amountField(%1) = %2, expected %3").arg(shown(amount), field, elevenDigits(*cents)));
+        QStringLiteral("amountField(%1) = %2, expected %3").arg(shown(amount), field, elevenDigits(*cents)));
 }
 
 double doubleOf(FuzzedDataProvider& provider)
@@ -436,14 +465,18 @@ double doubleOf(FuzzedDataProvider& provider)
     // Amount-like values: hundredths and thirds of them, halves.
     const qint64 cents = provider.ConsumeIntegralInRange<qint64>(-100000000000000LL, 100000000000000LL);
     switch (provider.ConsumeIntegralInRange<int>(0, 3)) {
-    case 0: return double(cents) / 100;
-    case 1: return double(cents) / 1000;
-    case 2: return (double(cents) + 0.5) / 100;
-    default: return double(cents) / 3;
+    case 0:
+        return double(cents) / 100;
+    case 1:
+        return double(cents) / 1000;
+    case 2:
+        return (double(cents) + 0.5) / 100;
+    default:
+        return double(cents) / 3;
     }
 }
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -451,18 +484,30 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const int operation = provider.ConsumeIntegralInRange<int>(0, 7);
     const auto mode = fuzzsupport::textMode(provider.ConsumeIntegral<uint8_t>());
     switch (operation) {
-    case 0: checkInt32(fuzzsupport::textOf(provider.ConsumeRemainingBytesAsString(), mode)); break;
-    case 1: checkDouble(fuzzsupport::textOf(provider.ConsumeRemainingBytesAsString(), mode)); break;
-    case 2: checkCents(fuzzsupport::textOf(provider.ConsumeRemainingBytesAsString(), mode)); break;
-    case 3: checkFormatGeneral(doubleOf(provider)); break;
-    case 4: checkFormatFixed2(doubleOf(provider)); break;
+    case 0:
+        checkInt32(fuzzsupport::textOf(provider.ConsumeRemainingBytesAsString(), mode));
+        break;
+    case 1:
+        checkDouble(fuzzsupport::textOf(provider.ConsumeRemainingBytesAsString(), mode));
+        break;
+    case 2:
+        checkCents(fuzzsupport::textOf(provider.ConsumeRemainingBytesAsString(), mode));
+        break;
+    case 3:
+        checkFormatGeneral(doubleOf(provider));
+        break;
+    case 4:
+        checkFormatFixed2(doubleOf(provider));
+        break;
     case 5:
     case 6: {
         const QString total = fuzzsupport::textOf(provider.ConsumeRandomLengthString(64), mode);
         checkTotal(total, fuzzsupport::textOf(provider.ConsumeRemainingBytesAsString(), mode), operation == 5);
         break;
     }
-    default: checkAmountField(fuzzsupport::textOf(provider.ConsumeRemainingBytesAsString(), mode)); break;
+    default:
+        checkAmountField(fuzzsupport::textOf(provider.ConsumeRemainingBytesAsString(), mode));
+        break;
     }
     return 0;
 }

@@ -4,8 +4,8 @@
 // included), and the ASCII85 text uses its alphabet and line breaks only.
 #include "fuzz/FuzzSupport.h"
 
-#include "tests/support/Decoders.h"
 #include "report/PdfEncoders.h"
+#include "tests/support/Decoders.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -48,33 +48,36 @@ void checkAscii85Text(const QByteArray& text)
     }
 }
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     FuzzedDataProvider provider(data, size);
     const bool expand = provider.ConsumeBool();
-    const QByteArray input = expand ? expanded(provider)
-                                    : QByteArray::fromStdString(provider.ConsumeRemainingBytesAsString());
+    const QByteArray input =
+        expand ? expanded(provider) : QByteArray::fromStdString(provider.ConsumeRemainingBytesAsString());
 
     const QByteArray lzw = pdfencoding::lzwEncode(input);
     const testdecoders::LzwResult unpacked = testdecoders::lzwDecode(lzw);
-    FUZZ_CHECK(unpacked.error.isEmpty(), QStringLiteral("strict LZW reader: %1 (input of %2 bytes)")
-                                             .arg(unpacked.error).arg(input.size()));
-    FUZZ_CHECK(unpacked.data == input, QStringLiteral("LZW round trip differs (input of %1 bytes, got %2)")
-                                           .arg(input.size()).arg(unpacked.data.size()));
+    FUZZ_CHECK(unpacked.error.isEmpty(),
+        QStringLiteral("strict LZW reader: %1 (input of %2 bytes)").arg(unpacked.error).arg(input.size()));
+    FUZZ_CHECK(unpacked.data == input,
+        QStringLiteral("LZW round trip differs (input of %1 bytes, got %2)")
+            .arg(input.size())
+            .arg(unpacked.data.size()));
 
     const QByteArray a85 = pdfencoding::ascii85Encode(input);
     checkAscii85Text(a85);
     const testdecoders::Ascii85Result decoded = testdecoders::ascii85Decode(a85);
     FUZZ_CHECK(decoded.error.isEmpty(), QStringLiteral("ASCII85 reader: %1").arg(decoded.error));
-    FUZZ_CHECK(decoded.data == input, QStringLiteral("ASCII85 round trip differs (input of %1 bytes)").arg(input.size()));
+    FUZZ_CHECK(
+        decoded.data == input, QStringLiteral("ASCII85 round trip differs (input of %1 bytes)").arg(input.size()));
 
     // The two together, as a picture's data is written.
     const pdfencoding::EncodedPicture picture = pdfencoding::encodePictureData(input, pdfencoding::Compression::On);
     checkAscii85Text(picture.data);
     const testdecoders::Ascii85Result outer = testdecoders::ascii85Decode(picture.data);
     FUZZ_CHECK(outer.error.isEmpty() && outer.data == lzw,
-               QStringLiteral("picture data is not ASCII85 of the LZW stream: %1").arg(outer.error));
+        QStringLiteral("picture data is not ASCII85 of the LZW stream: %1").arg(outer.error));
     return 0;
 }

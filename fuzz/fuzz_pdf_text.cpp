@@ -75,12 +75,15 @@ void checkEscaping(const QString& text, int charset)
     if (!page)
         page = Codepage::windows(1252);
     QByteArray expected;
-    for (char32_t c : text.toUcs4()) { // lone surrogates read as U+FFFD
+    for (char32_t c : text.toUcs4()) {  // lone surrogates read as U+FFFD
         const int byte = c < 0x80 ? int(c) : page ? page->byteOf(c) : -1;
         expected.append(byte < 0 ? '?' : char(byte));
     }
-    FUZZ_CHECK(bytes == expected, QStringLiteral("%1 in charset %2 escaped as %3")
-                                      .arg(shown(text)).arg(charset).arg(QString::fromLatin1(escaped)));
+    FUZZ_CHECK(bytes == expected,
+        QStringLiteral("%1 in charset %2 escaped as %3")
+            .arg(shown(text))
+            .arg(charset)
+            .arg(QString::fromLatin1(escaped)));
 }
 
 pdffonts::FontKey keyOf(FuzzedDataProvider& provider, fuzzsupport::TextMode mode, ReportFont& font)
@@ -96,8 +99,8 @@ pdffonts::FontKey keyOf(FuzzedDataProvider& provider, fuzzsupport::TextMode mode
 void checkKey(const ReportFont& font, const pdffonts::FontKey& key)
 {
     FUZZ_CHECK(key.faceName == font.name.trimmed() && key.bold == font.bold && key.italic == font.italic
-                   && key.charset == font.charset,
-               shown(key.faceName));
+            && key.charset == font.charset,
+        shown(key.faceName));
     const QString style = QString(font.bold ? "B" : "") + (font.italic ? "I" : "");
     FUZZ_CHECK(key.style() == style, key.style());
     QString base = key.faceName;
@@ -108,12 +111,12 @@ void checkKey(const ReportFont& font, const pdffonts::FontKey& key)
     if (!key.faceName.contains(QLatin1Char('\t'))) {
         const QStringList fields = key.text().split(QLatin1Char('\t'));
         FUZZ_CHECK(fields.size() == 4 && fields[0] == key.faceName && fields[1] == style
-                       && fields[2] == QString::number(font.charset) && fields[3] == base,
-                   shown(key.text()));
+                && fields[2] == QString::number(font.charset) && fields[3] == base,
+            shown(key.text()));
     }
 }
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -125,15 +128,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const pdffonts::FontKey b = keyOf(provider, mode, second);
         checkKey(first, a);
         checkKey(second, b);
-        const bool same = a.faceName == b.faceName && a.bold == b.bold && a.italic == b.italic && a.charset == b.charset;
+        const bool same =
+            a.faceName == b.faceName && a.bold == b.bold && a.italic == b.italic && a.charset == b.charset;
         FUZZ_CHECK((a.text() == b.text()) == same,
-                   QStringLiteral("keys %1 and %2 (same font: %3)").arg(shown(a.text()), shown(b.text())).arg(same));
+            QStringLiteral("keys %1 and %2 (same font: %3)").arg(shown(a.text()), shown(b.text())).arg(same));
         FUZZ_CHECK(pdffonts::resourceName(provider.ConsumeIntegralInRange<int>(0, 100000)).startsWith('F'), QString());
         return 0;
     }
-    static const int charsets[] = {0, 1, 2, 77, 128, 134, 136, 161, 162, 163, 177, 178, 186, 204, 222, 238, 255, -7, 70000};
-    const int charset = provider.ConsumeBool() ? charsets[provider.ConsumeIntegralInRange<int>(0, int(std::size(charsets)) - 1)]
-                                               : provider.ConsumeIntegral<int>();
+    static const int charsets[] = {
+        0, 1, 2, 77, 128, 134, 136, 161, 162, 163, 177, 178, 186, 204, 222, 238, 255, -7, 70000};
+    const int charset = provider.ConsumeBool()
+        ? charsets[provider.ConsumeIntegralInRange<int>(0, int(std::size(charsets)) - 1)]
+        : provider.ConsumeIntegral<int>();
     checkEscaping(fuzzsupport::textOf(provider.ConsumeRemainingBytesAsString(), mode), charset);
     return 0;
 }

@@ -10,9 +10,9 @@
 
 #include "core/Codepage.h"
 #include "core/Error.h"
+#include "core/TextRules.h"
 #include "declaration/LineLoad.h"
 #include "declaration/Record.h"
-#include "core/TextRules.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -23,7 +23,7 @@ using fuzzsupport::shown;
 
 namespace {
 
-template<typename F>
+template <typename F>
 bool converts(F&& f)
 {
     try {
@@ -67,7 +67,7 @@ record::RecordView characterView(const QString& line)
 QString dateOf(const QString& recordDate)
 {
     return charactersAt(recordDate, 7, 2) + QLatin1Char('/') + charactersAt(recordDate, 5, 2) + QLatin1Char('/')
-           + charactersAt(recordDate, 1, 4);
+        + charactersAt(recordDate, 1, 4);
 }
 
 // The first nine characters, ".", characters 10 and 11.
@@ -79,12 +79,12 @@ QString amountOf(const QString& field)
 void checkView(const QString& line, const record::RecordView& view, const record::RecordView& wanted)
 {
     FUZZ_CHECK(view.supplierCuit == wanted.supplierCuit && view.recordDate == wanted.recordDate
-                   && view.withheldField == wanted.withheldField && view.receiptNumber == wanted.receiptNumber
-                   && view.supplierName == wanted.supplierName && view.receiptField == wanted.receiptField,
-               QStringLiteral("fields of %1").arg(shown(line)));
+            && view.withheldField == wanted.withheldField && view.receiptNumber == wanted.receiptNumber
+            && view.supplierName == wanted.supplierName && view.receiptField == wanted.receiptField,
+        QStringLiteral("fields of %1").arg(shown(line)));
     FUZZ_CHECK(view.dateText() == dateOf(view.recordDate), shown(view.dateText()));
-    FUZZ_CHECK(record::RecordView::amountText(view.receiptField) == amountOf(view.receiptField),
-               shown(view.receiptField));
+    FUZZ_CHECK(
+        record::RecordView::amountText(view.receiptField) == amountOf(view.receiptField), shown(view.receiptField));
 }
 
 void checkReadLine(const QString& line, qint32 row)
@@ -97,13 +97,13 @@ void checkReadLine(const QString& line, qint32 row)
     FUZZ_CHECK(reloaded.cells[0] == QString::number(row), reloaded.cells[0]);
     FUZZ_CHECK(reloaded.cells[1] == text::trimmed(view.receiptNumber), reloaded.cells[1]);
     FUZZ_CHECK(reloaded.cells[4] == reloaded.withheldAmount
-                   && reloaded.withheldAmount == text::trimmed(amountOf(view.withheldField)),
-               reloaded.withheldAmount);
+            && reloaded.withheldAmount == text::trimmed(amountOf(view.withheldField)),
+        reloaded.withheldAmount);
     FUZZ_CHECK(reloaded.cells[6] == text::trimmed(view.supplierCuit), reloaded.cells[6]);
     FUZZ_CHECK(reloaded.cells[2] == text::trimmed(dateOf(view.recordDate))
-                   && reloaded.cells[5] == text::trimmed(view.supplierName)
-                   && reloaded.cells[3] == text::trimmed(amountOf(view.receiptField)),
-               shown(line));
+            && reloaded.cells[5] == text::trimmed(view.supplierName)
+            && reloaded.cells[3] == text::trimmed(amountOf(view.receiptField)),
+        shown(line));
 
     // Import: a conversion error only where a field is no number.
     lineload::ImportedLine imported;
@@ -111,7 +111,8 @@ void checkReadLine(const QString& line, qint32 row)
     qint32 receipt = 0;
     const bool receiptOk = converts([&] { receipt = text::toInt32(view.receiptNumber); });
     if (!receiptOk) {
-        FUZZ_CHECK(!ok, QStringLiteral("import of %1 with receipt number %2").arg(shown(line), shown(view.receiptNumber)));
+        FUZZ_CHECK(
+            !ok, QStringLiteral("import of %1 with receipt number %2").arg(shown(line), shown(view.receiptNumber)));
         return;
     }
     if (receipt <= 0) {
@@ -122,7 +123,7 @@ void checkReadLine(const QString& line, qint32 row)
     const QString withheldAmount = amountOf(view.withheldField);
     qint64 receiptCents = 0, withheldCents = 0;
     const bool amountsOk = converts([&] { receiptCents = text::toCents(receiptAmount); })
-                           && converts([&] { withheldCents = text::toCents(withheldAmount); });
+        && converts([&] { withheldCents = text::toCents(withheldAmount); });
     FUZZ_CHECK(ok == amountsOk, QStringLiteral("import of %1 accepted: %2").arg(shown(line)).arg(ok));
     if (!ok)
         return;
@@ -132,16 +133,16 @@ void checkReadLine(const QString& line, qint32 row)
     const qint64 units = withheldCents / 100;
     const qint64 rest = withheldCents % 100;
     FUZZ_CHECK(imported.withholding == units + (rest > 50 ? 1 : 0),
-               QStringLiteral("withholding %1 of %2 hundredths").arg(imported.withholding).arg(withheldCents));
+        QStringLiteral("withholding %1 of %2 hundredths").arg(imported.withholding).arg(withheldCents));
     FUZZ_CHECK(imported.matches == (receiptCents / 20000 == units),
-               QStringLiteral("cross-check of %1 / %2").arg(receiptCents).arg(withheldCents));
+        QStringLiteral("cross-check of %1 / %2").arg(receiptCents).arg(withheldCents));
     FUZZ_CHECK(imported.cells[0] == QString::number(row) && imported.cells[1] == text::trimmed(view.receiptNumber)
-                   && imported.cells[2] == text::trimmed(dateOf(view.recordDate))
-                   && imported.cells[3] == text::trimmed(receiptAmount)
-                   && imported.cells[4] == QString::number(imported.withholding)
-                   && imported.cells[5] == text::trimmed(view.supplierName)
-                   && imported.cells[6] == text::trimmed(view.supplierCuit),
-               shown(line));
+            && imported.cells[2] == text::trimmed(dateOf(view.recordDate))
+            && imported.cells[3] == text::trimmed(receiptAmount)
+            && imported.cells[4] == QString::number(imported.withholding)
+            && imported.cells[5] == text::trimmed(view.supplierName)
+            && imported.cells[6] == text::trimmed(view.supplierCuit),
+        shown(line));
 }
 
 // A record written from fuzzed fields: when it fits, it has its 196 bytes
@@ -162,43 +163,54 @@ void checkWrittenRecord(FuzzedDataProvider& provider, fuzzsupport::TextMode mode
     in.declarantName = field();
     in.receiptAmount = field();
     std::optional<record::FieldProblem> problem;
-    FUZZ_CHECK(converts([&] { problem = record::doesNotFit(in); }), QStringLiteral("doesNotFit raised a conversion error"));
+    FUZZ_CHECK(
+        converts([&] { problem = record::doesNotFit(in); }), QStringLiteral("doesNotFit raised a conversion error"));
     if (problem)
         return;
 
     const QString written = record::declarationRecord(in);
     const QByteArray bytes = Codepage::declarationFiles().encode(written);
     FUZZ_CHECK(bytes.size() == 196 && bytes.endsWith('\r'),
-               QStringLiteral("record of %1 bytes for year %2, date %3").arg(bytes.size()).arg(shown(in.year), shown(in.date)));
+        QStringLiteral("record of %1 bytes for year %2, date %3")
+            .arg(bytes.size())
+            .arg(shown(in.year), shown(in.date)));
     const QString line = Codepage::declarationFiles().decode(bytes.left(195));
-    FUZZ_CHECK(line == written.left(195), QStringLiteral("record changes through the file's code page: %1").arg(shown(written)));
+    FUZZ_CHECK(line == written.left(195),
+        QStringLiteral("record changes through the file's code page: %1").arg(shown(written)));
 
     const record::RecordView view = record::readRecord(line);
     const QString date = text::trimmed(in.date);
-    FUZZ_CHECK(view.supplierCuit == text::trimmed(in.supplierCuit).rightJustified(13, QLatin1Char(' ')), shown(view.supplierCuit));
+    FUZZ_CHECK(view.supplierCuit == text::trimmed(in.supplierCuit).rightJustified(13, QLatin1Char(' ')),
+        shown(view.supplierCuit));
     FUZZ_CHECK(view.recordDate == text::trimmed(in.year) + in.monthTwoDigits + date.left(2), shown(view.recordDate));
     FUZZ_CHECK(view.withheldField == record::amountField(in.withholding), shown(view.withheldField));
-    FUZZ_CHECK(view.receiptNumber == text::trimmed(in.receiptNumber).rightJustified(13, QLatin1Char('0')), shown(view.receiptNumber));
-    FUZZ_CHECK(view.supplierName == text::trimmed(in.supplierName).leftJustified(60, QLatin1Char(' ')), shown(view.supplierName));
+    FUZZ_CHECK(view.receiptNumber == text::trimmed(in.receiptNumber).rightJustified(13, QLatin1Char('0')),
+        shown(view.receiptNumber));
+    FUZZ_CHECK(view.supplierName == text::trimmed(in.supplierName).leftJustified(60, QLatin1Char(' ')),
+        shown(view.supplierName));
     FUZZ_CHECK(line.mid(111, 13) == text::trimmed(in.declarantCuit).rightJustified(13, QLatin1Char(' ')), shown(line));
     FUZZ_CHECK(line.mid(124, 60) == text::trimmed(in.declarantName).leftJustified(60, QLatin1Char(' ')), shown(line));
     FUZZ_CHECK(view.receiptField == record::amountField(in.receiptAmount), shown(view.receiptField));
-    FUZZ_CHECK(text::toCents(record::RecordView::amountText(view.receiptField)) == text::toCents(text::trimmed(in.receiptAmount)),
-               QStringLiteral("receipt amount %1 reads back as %2").arg(shown(in.receiptAmount), shown(view.receiptField)));
-    FUZZ_CHECK(text::toCents(record::RecordView::amountText(view.withheldField)) == text::toCents(text::trimmed(in.withholding)),
-               QStringLiteral("withholding %1 reads back as %2").arg(shown(in.withholding), shown(view.withheldField)));
+    FUZZ_CHECK(text::toCents(record::RecordView::amountText(view.receiptField))
+            == text::toCents(text::trimmed(in.receiptAmount)),
+        QStringLiteral("receipt amount %1 reads back as %2").arg(shown(in.receiptAmount), shown(view.receiptField)));
+    FUZZ_CHECK(text::toCents(record::RecordView::amountText(view.withheldField))
+            == text::toCents(text::trimmed(in.withholding)),
+        QStringLiteral("withholding %1 reads back as %2").arg(shown(in.withholding), shown(view.withheldField)));
 
     // The re-load gives the grid the line's texts back.
     const lineload::ReloadedLine reloaded = lineload::reloadLine(line, 1);
-    FUZZ_CHECK(reloaded.cells[5] == text::trimmed(in.supplierName) && reloaded.cells[6] == text::trimmed(in.supplierCuit),
-               shown(line));
+    FUZZ_CHECK(
+        reloaded.cells[5] == text::trimmed(in.supplierName) && reloaded.cells[6] == text::trimmed(in.supplierCuit),
+        shown(line));
     FUZZ_CHECK(reloaded.cells[2]
-                   == text::trimmed(date.left(2) + QLatin1Char('/') + in.monthTwoDigits + QLatin1Char('/') + text::trimmed(in.year)),
-               reloaded.cells[2]);
+            == text::trimmed(
+                date.left(2) + QLatin1Char('/') + in.monthTwoDigits + QLatin1Char('/') + text::trimmed(in.year)),
+        reloaded.cells[2]);
     checkReadLine(line, 1);
 }
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

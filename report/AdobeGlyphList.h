@@ -2,7 +2,8 @@
 
 #include <span>
 
-struct GlyphListEntry {
+struct GlyphListEntry
+{
     const char* name;
     char32_t character;
 };

@@ -8,7 +8,8 @@ enum class FieldType { Integer, String, Bcd, Float };
 // One field of the current record. Bcd values are exact: `integer` scaled by
 // 10^-scale (NUMERIC(18,2) 6.00 is integer 600, scale 2). String values come
 // without the trailing blanks of fixed-length columns.
-struct FieldValue {
+struct FieldValue
+{
     FieldType type = FieldType::String;
     bool isNull = true;
     QString text;

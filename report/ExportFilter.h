@@ -4,7 +4,8 @@
 
 // What an export filter reads from the report that runs it: the page size in
 // tenths of a millimetre and the device units per tenth of a millimetre.
-struct ExportContext {
+struct ExportContext
+{
     double pageWidth = 2100;
     double pageLength = 2970;
     double xFactor = 96.0 / 254.0;
@@ -29,8 +30,8 @@ public:
     virtual void EndPage() = 0;
     // x and y in tenths of a millimetre from the top left of the page; y is the
     // top of the line, x its left edge, right edge or centre by alignment.
-    virtual void TextOut(double x, double y, const ReportFont& font, const QColor& background,
-                         Alignment alignment, const QString& text) = 0;
+    virtual void TextOut(double x, double y, const ReportFont& font, const QColor& background, Alignment alignment,
+        const QString& text) = 0;
     // xOffset and yOffset are the control's left and top edges in device units.
     virtual void AcceptGraphic(double xOffset, double yOffset, const GraphicControl& control) = 0;
     virtual void Finish() = 0;

@@ -74,7 +74,7 @@ std::optional<int> maskDecimals(const QString& mask)
     return static_cast<int>(match.capturedLength(1));
 }
 
-} // namespace
+}  // namespace
 
 QString fieldText(const FieldValue& value, const QString& mask)
 {
@@ -110,4 +110,4 @@ QString fieldText(const FieldValue& value, const QString& mask)
     return decimal::scaledText(*scaled, *decimals);
 }
 
-} // namespace reporttext
+}  // namespace reporttext

@@ -13,4 +13,4 @@ namespace reporttext {
 // unknown mask, an overflow, not a number) print as empty text.
 QString fieldText(const FieldValue& value, const QString& mask);
 
-} // namespace reporttext
+}  // namespace reporttext

@@ -25,4 +25,4 @@ double lineHeight(const ReportFont& font, double pixelsPerInch)
     return QFontMetricsF(qfont).height();
 }
 
-} // namespace fontsource
+}  // namespace fontsource

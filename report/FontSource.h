@@ -15,4 +15,4 @@ double textWidth(const ReportFont& font, const QString& text, double pixelsPerIn
 // Height of "W" in `font`, in device units.
 double lineHeight(const ReportFont& font, double pixelsPerInch = 96);
 
-} // namespace fontsource
+}  // namespace fontsource

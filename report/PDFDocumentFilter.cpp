@@ -1,8 +1,8 @@
 #include "report/PDFDocumentFilter.h"
 
-#include "report/PdfText.h"
 #include "core/Codepage.h"
 #include "core/Error.h"
+#include "report/PdfText.h"
 
 #include <cmath>
 
@@ -21,20 +21,29 @@ RGBColor rgbOf(const QColor& color)
 TPDFShapeType shapeOf(ShapeKind kind)
 {
     switch (kind) {
-    case ShapeKind::Rectangle: return TPDFShapeType::S_BOX;
-    case ShapeKind::Circle: return TPDFShapeType::S_CIRCLE;
-    case ShapeKind::HorizontalLine: return TPDFShapeType::S_HLINE;
-    case ShapeKind::VerticalLine: return TPDFShapeType::S_VLINE;
-    case ShapeKind::TopAndBottom: return TPDFShapeType::S_TOPBOTTOM;
-    case ShapeKind::RightAndLeft: return TPDFShapeType::S_LEFTRIGHT;
-    case ShapeKind::RoundRectangle: return TPDFShapeType::S_OBLIQUE;
-    case ShapeKind::LeftDiagonal: return TPDFShapeType::S_LEFTDIAG;
-    case ShapeKind::RightDiagonal: return TPDFShapeType::S_RIGHTDIAG;
+    case ShapeKind::Rectangle:
+        return TPDFShapeType::S_BOX;
+    case ShapeKind::Circle:
+        return TPDFShapeType::S_CIRCLE;
+    case ShapeKind::HorizontalLine:
+        return TPDFShapeType::S_HLINE;
+    case ShapeKind::VerticalLine:
+        return TPDFShapeType::S_VLINE;
+    case ShapeKind::TopAndBottom:
+        return TPDFShapeType::S_TOPBOTTOM;
+    case ShapeKind::RightAndLeft:
+        return TPDFShapeType::S_LEFTRIGHT;
+    case ShapeKind::RoundRectangle:
+        return TPDFShapeType::S_OBLIQUE;
+    case ShapeKind::LeftDiagonal:
+        return TPDFShapeType::S_LEFTDIAG;
+    case ShapeKind::RightDiagonal:
+        return TPDFShapeType::S_RIGHTDIAG;
     }
     return TPDFShapeType::S_OBLIQUE;
 }
 
-} // namespace
+}  // namespace
 
 PDFDocumentFilter::PDFDocumentFilter(const QString& fileName)
     : m_fileName(fileName)
@@ -42,8 +51,8 @@ PDFDocumentFilter::PDFDocumentFilter(const QString& fileName)
     SetDocumentInfo(QStringLiteral("Orvandel"), QString(), QString(), QString());
 }
 
-void PDFDocumentFilter::SetDocumentInfo(const QString& creator, const QString& author, const QString& title,
-                                        const QString& subject)
+void PDFDocumentFilter::SetDocumentInfo(
+    const QString& creator, const QString& author, const QString& title, const QString& subject)
 {
     m_info = {creator, author, title, subject};
 }
@@ -101,8 +110,8 @@ void PDFDocumentFilter::EndPage()
 {
 }
 
-void PDFDocumentFilter::TextOut(double x, double y, const ReportFont& font, const QColor&, Alignment alignment,
-                                const QString& text)
+void PDFDocumentFilter::TextOut(
+    double x, double y, const ReportFont& font, const QColor&, Alignment alignment, const QString& text)
 {
     ensurePage();
     const ExportContext& report = context();
@@ -120,13 +129,12 @@ void PDFDocumentFilter::TextOut(double x, double y, const ReportFont& font, cons
     // What renderItem does with the text item of these values, without
     // building the item.
     page().writeText(used.selector, used.codePage, font.size, rgbOf(font.color), deviceX * m_horizontalScale,
-                     font.size + deviceY * m_verticalScale, text);
+        font.size + deviceY * m_verticalScale, text);
 }
 
 const PDFDocumentFilter::EncodedBitmap& PDFDocumentFilter::encodedBitmap(const PictureControl& control)
 {
-    const PictureKey key {control.picture.cacheKey(), control.width, control.height, control.stretch,
-                          FPDFCompressionOn};
+    const PictureKey key{control.picture.cacheKey(), control.width, control.height, control.stretch, FPDFCompressionOn};
     auto found = m_encodedBitmaps.constFind(key);
     if (found != m_encodedBitmaps.constEnd())
         return *found;
@@ -211,11 +219,19 @@ void PDFDocumentFilter::renderItem(const TPDFItemRec& item)
     if (item.ItemType != TPDFItemType::IT_INVALID)
         ensurePage();
     switch (item.ItemType) {
-    case TPDFItemType::IT_TEXT: renderText(item); return;
-    case TPDFItemType::IT_GRAPHIC: pdfshapes::drawShape(page(), item); return;
-    case TPDFItemType::IT_IMAGE: pdfshapes::drawImage(page(), item); return;
-    case TPDFItemType::IT_NEWPAGE: return;
-    case TPDFItemType::IT_INVALID: break;
+    case TPDFItemType::IT_TEXT:
+        renderText(item);
+        return;
+    case TPDFItemType::IT_GRAPHIC:
+        pdfshapes::drawShape(page(), item);
+        return;
+    case TPDFItemType::IT_IMAGE:
+        pdfshapes::drawImage(page(), item);
+        return;
+    case TPDFItemType::IT_NEWPAGE:
+        return;
+    case TPDFItemType::IT_INVALID:
+        break;
     }
     throw Error(QStringLiteral("Internal error: IT_INVALID"));
 }

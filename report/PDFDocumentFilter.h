@@ -23,8 +23,7 @@ class PDFDocumentFilter : public ExportFilter
 public:
     explicit PDFDocumentFilter(const QString& fileName);
 
-    void SetDocumentInfo(const QString& creator, const QString& author, const QString& title,
-                         const QString& subject);
+    void SetDocumentInfo(const QString& creator, const QString& author, const QString& title, const QString& subject);
 
     // On (the setting in force): pictures are LZW-compressed before ASCII85.
     void setCompression(pdfencoding::Compression compression) { FPDFCompressionOn = compression; }
@@ -34,8 +33,8 @@ public:
     void Start(int paperWidth, int paperHeight, const ReportFont& font) override;
     void NewPage() override;
     void EndPage() override;
-    void TextOut(double x, double y, const ReportFont& font, const QColor& background,
-                 Alignment alignment, const QString& text) override;
+    void TextOut(double x, double y, const ReportFont& font, const QColor& background, Alignment alignment,
+        const QString& text) override;
     void AcceptGraphic(double xOffset, double yOffset, const GraphicControl& control) override;
     void Finish() override;
 
@@ -50,7 +49,8 @@ public:
     static QByteArray escapedText(const QString& text, int charset);
 
 private:
-    struct PictureKey {
+    struct PictureKey
+    {
         qint64 cacheKey;
         int width;
         int height;
@@ -62,7 +62,8 @@ private:
     {
         return qHashMulti(seed, key.cacheKey, key.width, key.height, key.stretch, int(key.compression));
     }
-    struct EncodedBitmap {
+    struct EncodedBitmap
+    {
         int width = 0;
         int height = 0;
         pdfencoding::EncodedPicture picture;
@@ -92,7 +93,7 @@ private:
     pdfpage::Page m_page;
     pdfdocument::PageObjects m_pageObjects;
     pdfoutput::MemorySink m_bodyBytes;            // the objects of the ended pages
-    pdfoutput::CountingSink m_body {m_bodyBytes}; // and where they start
+    pdfoutput::CountingSink m_body{m_bodyBytes};  // and where they start
 
     pdffonts::FontTable m_fonts;
     QHash<PictureKey, EncodedBitmap> m_encodedBitmaps;

@@ -41,7 +41,7 @@ QByteArray kids(int pageCount)
     return text;
 }
 
-} // namespace
+}  // namespace
 
 Document::Document(const PageObjects& pages, const QList<pdffonts::FontKey>& fonts, const DocumentInfo& info)
     : m_pages(pages)
@@ -52,7 +52,7 @@ Document::Document(const PageObjects& pages, const QList<pdffonts::FontKey>& fon
     const QLocale locale = QLocale::system();
     const QDateTime now = QDateTime::currentDateTime();
     m_created = locale.toString(now.date(), QLocale::ShortFormat) + QLatin1Char(' ')
-                + locale.toString(now.time(), QLocale::LongFormat);
+        + locale.toString(now.time(), QLocale::LongFormat);
 }
 
 void Document::write(pdfoutput::Sink& file) const
@@ -74,8 +74,9 @@ void Document::writeHeader(pdfoutput::CountingSink& out) const
     out.line("%PDF-1.3");
     out.line(pdftext::ascii(QString(QChar(u'%')) + QChar(0x00C5) + QChar(0x00AD) + QChar(u'o') + QChar(0x0081)));
     object(out, 1);
-    lines(out, {"<<", "/Type /Catalog", "/Pages 3 0 R", "/Outlines 2 0 R",
-                "/ViewerPreferences << /HideToolbar false /FitWindow true >>", ">>", "endobj"});
+    lines(out,
+        {"<<", "/Type /Catalog", "/Pages 3 0 R", "/Outlines 2 0 R",
+            "/ViewerPreferences << /HideToolbar false /FitWindow true >>", ">>", "endobj"});
     object(out, 2);
     lines(out, {"<<", "/Type /Outlines", "/Count 0", ">>", "endobj"});
 }
@@ -132,4 +133,4 @@ void Document::writeTrailer(pdfoutput::CountingSink& out) const
     out.line("%%EOF");
 }
 
-} // namespace pdfdocument
+}  // namespace pdfdocument

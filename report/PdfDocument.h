@@ -10,7 +10,7 @@
 namespace pdfoutput {
 class CountingSink;
 class Sink;
-}
+}  // namespace pdfoutput
 
 // The whole PDF document in the order of the file: header, catalogue,
 // outlines and page tree (objects 1 to 3), two objects per page from 4 on,
@@ -20,15 +20,17 @@ namespace pdfdocument {
 
 // The objects of the ended pages, two for each from object 4 on, counted
 // from the start of `bytes`.
-struct PageObjects {
+struct PageObjects
+{
     int count = 0;
-    double firstWidth = 0; // points
+    double firstWidth = 0;  // points
     double firstHeight = 0;
     const pdfoutput::CountingSink* objects = nullptr;
     const QByteArray* bytes = nullptr;
 };
 
-struct DocumentInfo {
+struct DocumentInfo
+{
     QString creator;
     QString author;
     QString title;
@@ -62,4 +64,4 @@ private:
     QString m_created;
 };
 
-} // namespace pdfdocument
+}  // namespace pdfdocument

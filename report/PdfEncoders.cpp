@@ -126,7 +126,7 @@ private:
     int m_bits = 0;
 };
 
-} // namespace
+}  // namespace
 
 QByteArray lzwEncode(const char* data, qsizetype size)
 {
@@ -233,4 +233,4 @@ QByteArray ascii85Encode(const char* data, qsizetype size)
     return out;
 }
 
-} // namespace pdfencoding
+}  // namespace pdfencoding

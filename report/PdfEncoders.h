@@ -13,17 +13,24 @@ namespace pdfencoding {
 // 9 to 12 bits wide, a clear-table code once the table is full, the
 // end-of-data code last and the final byte padded with zero bits.
 QByteArray lzwEncode(const char* data, qsizetype size);
-inline QByteArray lzwEncode(const QByteArray& data) { return lzwEncode(data.constData(), data.size()); }
+inline QByteArray lzwEncode(const QByteArray& data)
+{
+    return lzwEncode(data.constData(), data.size());
+}
 
 // ASCII85 with "z" for four zero bytes, a short final group, CR LF once a
 // running count of input bytes plus groups reaches 201, and "~>" at the end
 // (no leading "<~").
 QByteArray ascii85Encode(const char* data, qsizetype size);
-inline QByteArray ascii85Encode(const QByteArray& data) { return ascii85Encode(data.constData(), data.size()); }
+inline QByteArray ascii85Encode(const QByteArray& data)
+{
+    return ascii85Encode(data.constData(), data.size());
+}
 
 // A picture control drawn onto a white bitmap of the control's size, read row
 // by row from the top, three bytes (red, green, blue) per pixel.
-struct RasterizedPicture {
+struct RasterizedPicture
+{
     int width = 0;
     int height = 0;
     QByteArray rgb;
@@ -34,11 +41,12 @@ RasterizedPicture rasterizePicture(const PictureControl& control);
 
 enum class Compression { Off, On };
 
-struct EncodedPicture {
-    QByteArray data;   // ASCII85 text with its own CR LF line breaks
-    QByteArray filter; // filter names for the image's /Filter array
+struct EncodedPicture
+{
+    QByteArray data;    // ASCII85 text with its own CR LF line breaks
+    QByteArray filter;  // filter names for the image's /Filter array
 };
 
 EncodedPicture encodePictureData(const QByteArray& bytes, Compression compression);
 
-} // namespace pdfencoding
+}  // namespace pdfencoding

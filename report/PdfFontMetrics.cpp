@@ -64,9 +64,8 @@ int readTables(const QRawFont& raw, FontMetrics& metrics)
         throw Error(QStringLiteral("GetFontData error"));
     const int unitsPerEm = readUInt16(head, 18) > 0 ? readUInt16(head, 18) : int(raw.unitsPerEm());
     metrics.boundingBox = {toThousandths(readInt16(head, 36), unitsPerEm),
-                           toThousandths(readInt16(head, 38), unitsPerEm),
-                           toThousandths(readInt16(head, 40), unitsPerEm),
-                           toThousandths(readInt16(head, 42), unitsPerEm)};
+        toThousandths(readInt16(head, 38), unitsPerEm), toThousandths(readInt16(head, 40), unitsPerEm),
+        toThousandths(readInt16(head, 42), unitsPerEm)};
 
     const QByteArray os2 = raw.fontTable("OS/2");
     const int familyClass = os2.size() > 30 ? (unsigned char)os2.at(30) : 0;
@@ -99,8 +98,7 @@ void measureGlyphs(const FontKey& key, const QRawFont& raw, int unitsPerEm, Font
         }
     }
     QPointF advances[256];
-    if (!raw.advancesForGlyphIndexes(glyphs, advances, 256,
-                                     QRawFont::SeparateAdvances | QRawFont::UseDesignMetrics))
+    if (!raw.advancesForGlyphIndexes(glyphs, advances, 256, QRawFont::SeparateAdvances | QRawFont::UseDesignMetrics))
         notObtainable(key, QStringLiteral("the font gives no advance widths"));
     for (int code = 0; code < 256; ++code)
         metrics.widths[size_t(code)] = toThousandths(advances[code].x(), unitsPerEm);
@@ -117,7 +115,7 @@ FontMetrics measure(const FontKey& key)
     return metrics;
 }
 
-} // namespace
+}  // namespace
 
 FontKey FontKey::of(const ReportFont& font)
 {
@@ -150,27 +148,41 @@ QString FontKey::baseFontName() const
 
 QString FontKey::text() const
 {
-    return faceName + QLatin1Char('\t') + style() + QLatin1Char('\t') + QString::number(charset)
-           + QLatin1Char('\t') + baseFontName();
+    return faceName + QLatin1Char('\t') + style() + QLatin1Char('\t') + QString::number(charset) + QLatin1Char('\t')
+        + baseFontName();
 }
 
 int codePageNumber(int charset)
 {
     switch (charset) {
-    case 128: return 932;
-    case 134: return 936;
-    case 136: return 950;
-    case 161: return 1253;
-    case 162: return 1254;
-    case 163: return 1258;
-    case 177: return 1255;
-    case 178: return 1256;
-    case 186: return 1257;
-    case 204: return 1251;
-    case 222: return 874;
-    case 238: return 1250;
-    case 255: return oemCodePage;
-    default: return 1252;
+    case 128:
+        return 932;
+    case 134:
+        return 936;
+    case 136:
+        return 950;
+    case 161:
+        return 1253;
+    case 162:
+        return 1254;
+    case 163:
+        return 1258;
+    case 177:
+        return 1255;
+    case 178:
+        return 1256;
+    case 186:
+        return 1257;
+    case 204:
+        return 1251;
+    case 222:
+        return 874;
+    case 238:
+        return 1250;
+    case 255:
+        return oemCodePage;
+    default:
+        return 1252;
     }
 }
 
@@ -195,10 +207,14 @@ int flagsForFamilyClass(int familyClass)
 {
     switch (familyClass) {
     case 0:
-    case 12: return 4;
-    case 8: return 32;
-    case 10: return 40;
-    default: return 34;
+    case 12:
+        return 4;
+    case 8:
+        return 32;
+    case 10:
+        return 40;
+    default:
+        return 34;
     }
 }
 
@@ -231,4 +247,4 @@ double textWidth(const ReportFont& font, const QString& text, double pixelsPerIn
     return double(thousandths) * font.size / 1000.0 * pixelsPerInch / 72.0;
 }
 
-} // namespace pdffonts
+}  // namespace pdffonts

@@ -13,8 +13,9 @@ class Codepage;
 // alignment of text come from.
 namespace pdffonts {
 
-struct FontKey {
-    QString faceName; // leading and trailing blanks removed
+struct FontKey
+{
+    QString faceName;  // leading and trailing blanks removed
     bool bold = false;
     bool italic = false;
     int charset = 1;
@@ -30,17 +31,18 @@ struct FontKey {
 };
 
 // Metrics of one font at an em of 1000 units.
-struct FontMetrics {
+struct FontMetrics
+{
     int firstChar = 0;
     int lastChar = 255;
     int flags = 0;
     qint16 ascent = 0;
-    qint16 descent = 0; // negative below the baseline, as PDF wants it
+    qint16 descent = 0;  // negative below the baseline, as PDF wants it
     double italicAngle = 0;
-    std::array<int, 4> boundingBox {};
+    std::array<int, 4> boundingBox{};
     // By byte of the font's code page; the missing glyph's width for a byte
     // without a glyph of its own (control characters, tab included).
-    std::array<int, 256> widths {};
+    std::array<int, 256> widths{};
 };
 
 // Windows code page number of a character set number (1252 for 0, 1 and
@@ -73,4 +75,4 @@ qint64 widthInThousandths(const FontMetrics& metrics, const Codepage* page, cons
 // from the same widths the document's /Widths array carries.
 double textWidth(const ReportFont& font, const QString& text, double pixelsPerInch);
 
-} // namespace pdffonts
+}  // namespace pdffonts

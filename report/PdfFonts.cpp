@@ -1,7 +1,7 @@
 #include "report/PdfFonts.h"
 
-#include "report/AdobeGlyphList.h"
 #include "core/Codepage.h"
+#include "report/AdobeGlyphList.h"
 
 #include <QHash>
 
@@ -43,7 +43,7 @@ QByteArray pdfName(const QString& name)
     return out;
 }
 
-} // namespace
+}  // namespace
 
 QByteArray encodingText(int charset)
 {
@@ -151,4 +151,4 @@ int FontTable::indexOf(const FontKey& key)
     return index;
 }
 
-} // namespace pdffonts
+}  // namespace pdffonts

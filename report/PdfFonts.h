@@ -20,9 +20,10 @@ QByteArray encodingText(int charset);
 // "F00", "F01", ..., "F99", "F100".
 QByteArray resourceName(int index);
 
-struct FontResource {
-    QList<QByteArray> font;       // object `firstObjectNumber`
-    QList<QByteArray> descriptor; // the next object
+struct FontResource
+{
+    QList<QByteArray> font;        // object `firstObjectNumber`
+    QList<QByteArray> descriptor;  // the next object
 };
 
 // The lines of the font object and of its descriptor.
@@ -30,11 +31,12 @@ FontResource fontResourceLines(const FontKey& key, int index, int firstObjectNum
 
 // A font of the document as the text uses it: its resource position and code
 // page, and its metrics once a width has been asked for.
-struct FontInUse {
-    QString name; // as the report gives it
+struct FontInUse
+{
+    QString name;  // as the report gives it
     FontKey key;
     int index = 0;
-    QByteArray selector; // "/F00 "
+    QByteArray selector;  // "/F00 "
     const Codepage* codePage = nullptr;
     const FontMetrics* metrics = nullptr;
 };
@@ -55,8 +57,8 @@ private:
     int indexOf(const FontKey& key);
 
     QList<FontKey> m_keys;
-    QHash<QString, int> m_indexes; // key text -> position
+    QHash<QString, int> m_indexes;  // key text -> position
     std::vector<FontInUse> m_inUse;
 };
 
-} // namespace pdffonts
+}  // namespace pdffonts

@@ -30,7 +30,7 @@ QByteArray fixed(double value, int decimals, int width)
     const double scale = std::pow(10.0, decimals);
     double scaled = std::round(value * scale) / scale;
     if (scaled == 0)
-        scaled = 0; // no "-0.0"
+        scaled = 0;  // no "-0.0"
     return QByteArray::number(scaled, 'f', decimals).rightJustified(width, ' ');
 }
 
@@ -48,4 +48,4 @@ char* beginAppend(QByteArray& buffer, qsizetype count)
     return buffer.data() + size;
 }
 
-} // namespace pdfnumbers
+}  // namespace pdfnumbers

@@ -60,4 +60,4 @@ inline char* putNumber(char* out, qint64 value)
     return std::to_chars(out, out + 20, value).ptr;
 }
 
-} // namespace pdfnumbers
+}  // namespace pdfnumbers

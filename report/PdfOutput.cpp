@@ -1,7 +1,7 @@
 #include "report/PdfOutput.h"
 
-#include "report/PdfNumbers.h"
 #include "core/Error.h"
+#include "report/PdfNumbers.h"
 
 #include <algorithm>
 
@@ -13,7 +13,7 @@ namespace {
 
 constexpr qsizetype pieceSize = qsizetype(1) << 20;
 
-} // namespace
+}  // namespace
 
 void Sink::line(const QByteArray& text)
 {
@@ -111,4 +111,4 @@ qint64 CountingSink::writeCrossReference()
     return start;
 }
 
-} // namespace pdfoutput
+}  // namespace pdfoutput

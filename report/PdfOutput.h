@@ -49,7 +49,7 @@ class MemorySink : public Sink
 {
 public:
     void write(const char* data, qsizetype size) override;
-    void finish() override {}
+    void finish() override { }
     using Sink::write;
 
     const QByteArray& bytes() const { return m_bytes; }
@@ -90,7 +90,7 @@ public:
 private:
     Sink& m_next;
     qint64 m_count = 0;
-    std::vector<qint64> m_offsets {0}; // by object number, -1 for none; object 0 heads the free list
+    std::vector<qint64> m_offsets{0};  // by object number, -1 for none; object 0 heads the free list
 };
 
-} // namespace pdfoutput
+}  // namespace pdfoutput

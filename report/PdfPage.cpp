@@ -23,7 +23,7 @@ void Page::addGraphicsLine(const QByteArray& line)
 }
 
 void Page::writeText(const QByteArray& selector, const Codepage* codePage, int size, const RGBColor& color, double x,
-                     double y, const QString& content)
+    double y, const QString& content)
 {
     if (m_lastColorText.isEmpty() || color != m_lastColor) {
         m_lastColor = color;
@@ -88,4 +88,4 @@ void Page::writeObjects(pdfoutput::CountingSink& out, int pageObject) const
     out.write("\r\nendstream\r\nendobj\r\n", 21);
 }
 
-} // namespace pdfpage
+}  // namespace pdfpage

@@ -32,7 +32,7 @@ public:
     // position (x from the left, y the baseline from the top, in points) and
     // the text in the font's code page.
     void writeText(const QByteArray& selector, const Codepage* codePage, int size, const pdfnumbers::RGBColor& color,
-                   double x, double y, const QString& content);
+        double x, double y, const QString& content);
 
     // Closes the text part with "ET" and returns true, once only after start().
     bool end();
@@ -42,13 +42,13 @@ public:
     void writeObjects(pdfoutput::CountingSink& out, int pageObject) const;
 
 private:
-    double m_width = 0;  // points
-    double m_height = 0; // points
-    QByteArray m_graphics; // lines, each ended by CR LF
-    QByteArray m_text;     // lines, each ended by CR LF; "ET" last once ended
+    double m_width = 0;     // points
+    double m_height = 0;    // points
+    QByteArray m_graphics;  // lines, each ended by CR LF
+    QByteArray m_text;      // lines, each ended by CR LF; "ET" last once ended
     bool m_ended = true;
-    pdfnumbers::RGBColor m_lastColor {};
+    pdfnumbers::RGBColor m_lastColor{};
     QByteArray m_lastColorText;
 };
 
-} // namespace pdfpage
+}  // namespace pdfpage

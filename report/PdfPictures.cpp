@@ -13,9 +13,7 @@ RasterizedPicture rasterizePicture(const PictureControl& control)
         return result;
     QImage bitmap(control.width, control.height, QImage::Format_RGB32);
     if (bitmap.isNull())
-        throw Error(QStringLiteral("Cannot make a picture of %1 x %2 pixels")
-                        .arg(control.width)
-                        .arg(control.height));
+        throw Error(QStringLiteral("Cannot make a picture of %1 x %2 pixels").arg(control.width).arg(control.height));
     bitmap.fill(Qt::white);
     if (!control.picture.isNull()) {
         QPainter painter(&bitmap);
@@ -52,4 +50,4 @@ EncodedPicture encodePictureData(const QByteArray& bytes, Compression compressio
     return encoded;
 }
 
-} // namespace pdfencoding
+}  // namespace pdfencoding

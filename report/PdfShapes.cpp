@@ -11,7 +11,8 @@ using namespace pdfnumbers;
 namespace {
 
 // A shape's box in points, `top` measured from the bottom of the page.
-struct Box {
+struct Box
+{
     double x = 0;
     double top = 0;
     double width = 0;
@@ -32,7 +33,7 @@ void drawRectangle(pdfpage::Page& page, const TPDFItemRec& item, const Box& box)
 {
     page.addGraphicsLine(fixed(item.thickness, 2) + " w");
     const QByteArray rectangle = integer(box.x) + ' ' + integer(box.top - box.height) + ' ' + integer(box.width) + ' '
-                                 + integer(box.height) + " re ";
+        + integer(box.height) + " re ";
     if (item.Filled) {
         page.addGraphicsLine(colorText(item.RGBFColor) + " rg");
         page.addGraphicsLine(rectangle + 'f');
@@ -80,13 +81,20 @@ QList<QByteArray> lineSegments(TPDFShapeType shape, const Box& box)
     const double w = box.width;
     const double h = box.height;
     switch (shape) {
-    case TPDFShapeType::S_HLINE: return {segment(x, t - h / 2, x + w, t - h / 2)};
-    case TPDFShapeType::S_VLINE: return {segment(x + w / 2, t - h, x + w / 2, t)};
-    case TPDFShapeType::S_TOPBOTTOM: return {segment(x, t, x + w, t), segment(x, t - h, x + w, t - h)};
-    case TPDFShapeType::S_LEFTRIGHT: return {segment(x, t - h, x, t), segment(x + w, t - h, x + w, t)};
-    case TPDFShapeType::S_RIGHTDIAG: return {segment(x, t, x + w, t - h)};
-    case TPDFShapeType::S_LEFTDIAG: return {segment(x, t - h, x + w, t)};
-    default: return {};
+    case TPDFShapeType::S_HLINE:
+        return {segment(x, t - h / 2, x + w, t - h / 2)};
+    case TPDFShapeType::S_VLINE:
+        return {segment(x + w / 2, t - h, x + w / 2, t)};
+    case TPDFShapeType::S_TOPBOTTOM:
+        return {segment(x, t, x + w, t), segment(x, t - h, x + w, t - h)};
+    case TPDFShapeType::S_LEFTRIGHT:
+        return {segment(x, t - h, x, t), segment(x + w, t - h, x + w, t)};
+    case TPDFShapeType::S_RIGHTDIAG:
+        return {segment(x, t, x + w, t - h)};
+    case TPDFShapeType::S_LEFTDIAG:
+        return {segment(x, t - h, x + w, t)};
+    default:
+        return {};
     }
 }
 
@@ -98,28 +106,35 @@ void drawLines(pdfpage::Page& page, const TPDFItemRec& item, const Box& box)
         page.addGraphicsLine(line);
 }
 
-} // namespace
+}  // namespace
 
 void drawShape(pdfpage::Page& page, const TPDFItemRec& item)
 {
-    const Box box {item.XPos, page.height() - item.YPos, item.Width, item.Height};
+    const Box box{item.XPos, page.height() - item.YPos, item.Width, item.Height};
     switch (item.Shape) {
-    case TPDFShapeType::S_BOX: drawRectangle(page, item, box); return;
-    case TPDFShapeType::S_CIRCLE: drawEllipse(page, item, box); return;
-    case TPDFShapeType::S_OBLIQUE: return;
+    case TPDFShapeType::S_BOX:
+        drawRectangle(page, item, box);
+        return;
+    case TPDFShapeType::S_CIRCLE:
+        drawEllipse(page, item, box);
+        return;
+    case TPDFShapeType::S_OBLIQUE:
+        return;
     case TPDFShapeType::S_HLINE:
     case TPDFShapeType::S_VLINE:
     case TPDFShapeType::S_TOPBOTTOM:
     case TPDFShapeType::S_LEFTRIGHT:
     case TPDFShapeType::S_RIGHTDIAG:
-    case TPDFShapeType::S_LEFTDIAG: drawLines(page, item, box); return;
+    case TPDFShapeType::S_LEFTDIAG:
+        drawLines(page, item, box);
+        return;
     }
 }
 
 void drawImage(pdfpage::Page& page, const TPDFItemRec& item)
 {
     page.addGraphicsLine("q " + integer(item.Width * item.xscale) + " 0 0 " + integer(item.Height * item.yscale) + ' '
-                         + integer(item.XPos) + ' ' + integer(page.height() - item.YPos) + " cm");
+        + integer(item.XPos) + ' ' + integer(page.height() - item.YPos) + " cm");
     page.addGraphicsLine("BI");
     page.addGraphicsLine("/Width " + QByteArray::number(item.pixelWidth));
     page.addGraphicsLine("/Height " + QByteArray::number(item.pixelHeight));
@@ -132,4 +147,4 @@ void drawImage(pdfpage::Page& page, const TPDFItemRec& item)
     page.addGraphicsLine("Q");
 }
 
-} // namespace pdfshapes
+}  // namespace pdfshapes

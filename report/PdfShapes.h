@@ -26,10 +26,11 @@ enum class TPDFShapeType {
 using RGBColor = pdfnumbers::RGBColor;
 
 // One element as the writer renders it; positions and sizes in points.
-struct TPDFItemRec {
+struct TPDFItemRec
+{
     TPDFItemType ItemType = TPDFItemType::IT_INVALID;
     double XPos = 0;
-    double YPos = 0; // from the top: text baseline, shape top, picture bottom
+    double YPos = 0;  // from the top: text baseline, shape top, picture bottom
     QString FontName;
     QString FText;
     int FontCharset = 1;
@@ -47,8 +48,8 @@ struct TPDFItemRec {
     TPDFShapeType Shape = TPDFShapeType::S_BOX;
     int pixelWidth = 0;
     int pixelHeight = 0;
-    RGBColor RGBStrokeColor {};
-    RGBColor RGBFColor {};
+    RGBColor RGBStrokeColor{};
+    RGBColor RGBFColor{};
 };
 
 // The graphics lines of shapes and pictures.
@@ -61,4 +62,4 @@ void drawShape(pdfpage::Page& page, const TPDFItemRec& item);
 // A picture item as an inline image, scaled and placed by a "cm" of its own.
 void drawImage(pdfpage::Page& page, const TPDFItemRec& item);
 
-} // namespace pdfshapes
+}  // namespace pdfshapes

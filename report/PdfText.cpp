@@ -14,8 +14,8 @@ namespace {
 
 // Writes the character at `i` of `characters` and returns the index of the
 // next one.
-inline qsizetype putEscapedCharacter(char*& out, const QChar* characters, qsizetype i, qsizetype size,
-                                     const Codepage* page)
+inline qsizetype putEscapedCharacter(
+    char*& out, const QChar* characters, qsizetype i, qsizetype size, const Codepage* page)
 {
     const char16_t unit = characters[i].unicode();
     int byte;
@@ -44,7 +44,7 @@ inline qsizetype putEscapedCharacter(char*& out, const QChar* characters, qsizet
     return i + 1;
 }
 
-} // namespace
+}  // namespace
 
 QByteArray ascii(const QString& text)
 {
@@ -85,7 +85,7 @@ char* putEscaped(char* out, const QString& text, const Codepage* page)
         const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(characters + i));
         const __m128i outside = _mm_or_si128(_mm_cmplt_epi16(units, space), _mm_cmpgt_epi16(units, tilde));
         const __m128i special = _mm_or_si128(_mm_cmpeq_epi16(units, backslash),
-                                             _mm_or_si128(_mm_cmpeq_epi16(units, open), _mm_cmpeq_epi16(units, close)));
+            _mm_or_si128(_mm_cmpeq_epi16(units, open), _mm_cmpeq_epi16(units, close)));
         if (_mm_movemask_epi8(_mm_or_si128(outside, special)) == 0) {
             _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(units, units));
             out += 8;
@@ -110,4 +110,4 @@ QByteArray escaped(const QString& text, const Codepage* page)
     return out;
 }
 
-} // namespace pdftext
+}  // namespace pdftext

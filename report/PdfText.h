@@ -23,4 +23,4 @@ char* putEscaped(char* out, const QString& text, const Codepage* page);
 
 QByteArray escaped(const QString& text, const Codepage* page);
 
-} // namespace pdftext
+}  // namespace pdftext

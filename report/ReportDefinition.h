@@ -10,7 +10,8 @@
 // A banded report as plain data. Every position and size is in tenths of a
 // millimetre, relative to the top-left corner of the band that holds it.
 
-struct ReportPage {
+struct ReportPage
+{
     double width = 2100;
     double length = 2970;
     double topMargin = 100;
@@ -23,7 +24,8 @@ struct ReportPage {
 };
 
 // Which sides of a rectangle are drawn, in what colour and how wide (points).
-struct ReportFrame {
+struct ReportFrame
+{
     bool top = false;
     bool bottom = false;
     bool left = false;
@@ -44,7 +46,8 @@ enum class ControlKind { FixedText, DataText, Picture };
 // One printable control. Fixed texts print `caption`, data-bound texts the
 // field `fieldName` of the current record formatted with `mask`, pictures
 // `picture` (drawn at its own size when `autoSize` is set).
-struct ReportControl {
+struct ReportControl
+{
     ControlKind kind = ControlKind::FixedText;
     QString name;
     double left = 0;
@@ -70,7 +73,8 @@ struct ReportControl {
 
 enum class BandType { PageHeader, Detail, PageFooter };
 
-struct ReportBand {
+struct ReportBand
+{
     BandType type = BandType::Detail;
     QString name;
     double height = 0;
@@ -92,7 +96,8 @@ struct ReportBand {
     }
 };
 
-struct ReportDefinition {
+struct ReportDefinition
+{
     QString name;
     ReportPage page;
     ReportFont font;

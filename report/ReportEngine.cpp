@@ -13,7 +13,7 @@ int roundEven(double value)
     return static_cast<int>(std::nearbyint(value));
 }
 
-} // namespace reporttext
+}  // namespace reporttext
 
 using reporttext::roundEven;
 
@@ -24,7 +24,7 @@ class ReportRun
 {
 public:
     ReportRun(const ReportDefinition& report, ExportFilter& filter, DataSet& data, ReportProgress* progress,
-              double pixelsPerInch)
+        double pixelsPerInch)
         : m_report(report)
         , m_filter(filter)
         , m_data(data)
@@ -120,8 +120,8 @@ private:
     {
         if (band.height > m_report.page.printableHeight())
             return true;
-        const int availableSpace
-            = roundEven(m_report.page.length - m_report.page.bottomMargin - m_pageFooterSize - m_currentY);
+        const int availableSpace =
+            roundEven(m_report.page.length - m_report.page.bottomMargin - m_pageFooterSize - m_currentY);
         return availableSpace >= roundEven(band.height);
     }
 
@@ -221,8 +221,8 @@ private:
             printText(control, control.caption);
             break;
         case ControlKind::DataText:
-            printText(control, m_hasRecord ? reporttext::fieldText(m_data.field(control.fieldName), control.mask)
-                                           : QString());
+            printText(control,
+                m_hasRecord ? reporttext::fieldText(m_data.field(control.fieldName), control.mask) : QString());
             break;
         case ControlKind::Picture:
             printPicture(control);
@@ -340,7 +340,7 @@ private:
     }
 };
 
-} // namespace
+}  // namespace
 
 ReportEngine::ReportEngine(const ReportDefinition& report, double pixelsPerInch)
     : m_report(report)
@@ -354,7 +354,8 @@ ExportOutcome ReportEngine::ExportToFilter(ExportFilter& filter, DataSet& data, 
 
     // The filter reads the page and the device factors from this run only while
     // it lasts; the progress window closes however the run ends.
-    struct RunGuard {
+    struct RunGuard
+    {
         ExportFilter& filter;
         ReportProgress* progress;
         ~RunGuard()

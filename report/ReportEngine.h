@@ -52,4 +52,4 @@ namespace reporttext {
 // Rounds to the nearest integer, halves to the even neighbour.
 int roundEven(double value);
 
-} // namespace reporttext
+}  // namespace reporttext

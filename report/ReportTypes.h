@@ -11,7 +11,8 @@ enum class Alignment { LeftJustify, RightJustify, Center };
 
 // A report font: face name, size in points, style, character set number
 // (1 is the default character set) and text colour.
-struct ReportFont {
+struct ReportFont
+{
     QString name = QStringLiteral("Arial");
     int size = 10;
     bool bold = false;
@@ -23,13 +24,15 @@ struct ReportFont {
 enum class PenStyle { Solid, Clear };
 enum class BrushStyle { Solid, Clear };
 
-struct Pen {
-    int width = 1; // device units
+struct Pen
+{
+    int width = 1;  // device units
     QColor color = Qt::black;
     PenStyle style = PenStyle::Solid;
 };
 
-struct Brush {
+struct Brush
+{
     QColor color = Qt::white;
     BrushStyle style = BrushStyle::Solid;
 };
@@ -47,7 +50,8 @@ enum class ShapeKind {
 };
 
 // Sizes are in device units (pixels at the screen resolution).
-struct ShapeControl {
+struct ShapeControl
+{
     ShapeKind shape = ShapeKind::Rectangle;
     int width = 0;
     int height = 0;
@@ -55,13 +59,15 @@ struct ShapeControl {
     Brush brush;
 };
 
-struct RuleControl {
+struct RuleControl
+{
     Pen pen;
     int width = 0;
     int height = 0;
 };
 
-struct PictureControl {
+struct PictureControl
+{
     QImage picture;
     int width = 0;
     int height = 0;

@@ -3,8 +3,8 @@
 // (which connects) and for a later one. Aims: 499 lines under 200 ms, 10,000
 // lines under 2 s.
 
-#include "declaration/Confirmation.h"
 #include "db/Connection.h"
+#include "declaration/Confirmation.h"
 #include "declaration/Store.h"
 #include "tests/support/DatabaseFixture.h"
 
@@ -24,10 +24,10 @@ void fillGrid(WithholdingGrid& grid, int lines)
     for (int row = 1; row <= lines; ++row) {
         const qint64 receiptCents = 100000 + qint64(row) * 137;
         rows.push_back({QString::number(row), QString::number(1000000 + row), QStringLiteral("15/03/2026"),
-                        QString::number(receiptCents / 100) + QLatin1Char('.')
-                            + QString::number(receiptCents % 100).rightJustified(2, QLatin1Char('0')),
-                        QString::number(receiptCents / 20000), QStringLiteral("PROVEEDOR ÑANDÚ %1 SA").arg(row),
-                        QStringLiteral("20-12345678-6")});
+            QString::number(receiptCents / 100) + QLatin1Char('.')
+                + QString::number(receiptCents % 100).rightJustified(2, QLatin1Char('0')),
+            QString::number(receiptCents / 20000), QStringLiteral("PROVEEDOR ÑANDÚ %1 SA").arg(row),
+            QStringLiteral("20-12345678-6")});
     }
     grid.setLines(1, std::move(rows));
 }
@@ -43,19 +43,18 @@ void runConfirma(WithholdingStore& store, const QString& directory, const Withho
         steps += QStringLiteral(" %1 %2").arg(QLatin1String(step)).arg((now - last) / 1e6, 0, 'f', 1);
         last = now;
     });
-    Confirmation::Prompts prompts {[](const QString&) { return true; }, [](const QString& message) {
-                                       std::fprintf(stderr, "refused: %s\n", qPrintable(message));
-                                   }};
+    Confirmation::Prompts prompts{[](const QString&) { return true; },
+        [](const QString& message) { std::fprintf(stderr, "refused: %s\n", qPrintable(message)); }};
     clock.start();
-    const auto confirmed = confirmation.run({"3", "2026", "332", "30-71234567-1", "MUNICIPAL SERVICIOS SRL"}, grid,
-                                            prompts);
+    const auto confirmed =
+        confirmation.run({"3", "2026", "332", "30-71234567-1", "MUNICIPAL SERVICIOS SRL"}, grid, prompts);
     const double total = clock.nsecsElapsed() / 1e6;
     if (!confirmed) {
         std::fprintf(stderr, "CONFIRMA did not complete\n");
         std::exit(1);
     }
-    std::printf("%6d lines, %-7s total %8.1f ms  (ms per step:%s)\n", confirmed->lineCount, label, total,
-                qPrintable(steps));
+    std::printf(
+        "%6d lines, %-7s total %8.1f ms  (ms per step:%s)\n", confirmed->lineCount, label, total, qPrintable(steps));
 }
 
 // The insert prepared anew for every line, as a statement whose text is set
@@ -71,11 +70,11 @@ void insertPreparingEveryLine(WithholdingStore& store, const WithholdingGrid& gr
         store.storeLine({cells[1], cells[2], 600, cells[5], cells[6], QStringLiteral("3/2026")});
     }
     store.rollback();
-    std::printf("%6d lines, insert prepared for every line: %8.1f ms (for comparison, rolled back)\n",
-                grid.usedRows(), clock.nsecsElapsed() / 1e6);
+    std::printf("%6d lines, insert prepared for every line: %8.1f ms (for comparison, rolled back)\n", grid.usedRows(),
+        clock.nsecsElapsed() / 1e6);
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {

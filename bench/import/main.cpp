@@ -3,8 +3,8 @@
 // peak memory for each size. Each size runs in a process of its own so that
 // its peak memory is its own.
 #include "app/Collaborators.h"
-#include "declaration/LineLoad.h"
 #include "app/Retenciones.h"
+#include "declaration/LineLoad.h"
 #include "declaration/WithholdingGrid.h"
 #include "tests/support/PeakMemory.h"
 
@@ -33,7 +33,7 @@ public:
 class NoBeep : public SystemBeep
 {
 public:
-    void beep() override {}
+    void beep() override { }
 };
 
 class FixedDialog : public OpenFileDialog
@@ -96,7 +96,7 @@ int measure(int lines)
 
     if (window.nextRow != lines + 1 || !boxes->shown.isEmpty()) {
         std::fprintf(stderr, "import of %d lines went wrong: next row %d, %lld boxes\n", lines, window.nextRow,
-                     qint64(boxes->shown.size()));
+            qint64(boxes->shown.size()));
         return 1;
     }
     const qint64 peak = peakmemory::highWaterKilobytes();
@@ -114,7 +114,7 @@ int measure(int lines)
     return 0;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -126,7 +126,7 @@ int main(int argc, char** argv)
         return measure(arguments.at(2).toInt());
 
     std::printf("%10s %12s %14s %12s %16s %16s %18s\n", "lines", "ms (best)", "lines/s", "file MB", "peak MB",
-                "growth MB", "load only ms");
+        "growth MB", "load only ms");
     const int runs = 3;
     // 530,000 lines: a file of about 100 MB.
     for (const int lines : {1000, 10000, 100000, 530000}) {
@@ -152,7 +152,7 @@ int main(int argc, char** argv)
         // Every record is 195 characters and CR CR LF; sizes in MiB like the peak.
         const double fileMegabytes = lines * 198.0 / (1024.0 * 1024.0);
         std::printf("%10d %12.1f %14.0f %12.1f %16.1f %16.1f %18.1f\n", lines, best, lines / (best / 1000.0),
-                    fileMegabytes, peak / 1024.0, (peak - baseline) / 1024.0, bestLoad);
+            fileMegabytes, peak / 1024.0, (peak - baseline) / 1024.0, bestLoad);
         std::fflush(stdout);
     }
     return 0;

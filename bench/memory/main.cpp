@@ -6,8 +6,8 @@
 //
 // Usage: bench_memory [LINES [ROUNDS]]   (10000 lines, 1 round by default)
 
-#include "declaration/Confirmation.h"
 #include "db/Connection.h"
+#include "declaration/Confirmation.h"
 #include "declaration/ControlReport.h"
 #include "declaration/Store.h"
 #include "declaration/WithholdingGrid.h"
@@ -41,16 +41,16 @@ qint64 fillGrid(WithholdingGrid& grid, int lines)
         const qint64 withholding = receiptCents / 20000;
         totalCents += withholding * 100;
         rows.push_back({QString::number(row), QString::number(1000000 + row), QStringLiteral("15/03/2026"),
-                        QString::number(receiptCents / 100) + QLatin1Char('.')
-                            + QString::number(receiptCents % 100).rightJustified(2, QLatin1Char('0')),
-                        QString::number(withholding), QStringLiteral("PROVEEDOR ÑANDÚ %1 SA").arg(row),
-                        QStringLiteral("20-12345678-6")});
+            QString::number(receiptCents / 100) + QLatin1Char('.')
+                + QString::number(receiptCents % 100).rightJustified(2, QLatin1Char('0')),
+            QString::number(withholding), QStringLiteral("PROVEEDOR ÑANDÚ %1 SA").arg(row),
+            QStringLiteral("20-12345678-6")});
     }
     grid.setLines(1, std::move(rows));
     return totalCents;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -72,29 +72,27 @@ int main(int argc, char** argv)
     const QString database = fixture::createDatabase(directory, QStringLiteral("RETENCIONES.FDB"));
     const QString programDirectory = directory.path() + QLatin1Char('/');
     std::printf("started:          peak %7.1f MB, resident %7.1f MB\n", megabytes(peakmemory::highWaterKilobytes()),
-                megabytes(peakmemory::residentKilobytes()));
+        megabytes(peakmemory::residentKilobytes()));
 
-    const DeclarationHeader header {"3", "2026", "332", "30-71234567-1", "MUNICIPAL SERVICIOS SRL"};
+    const DeclarationHeader header{"3", "2026", "332", "30-71234567-1", "MUNICIPAL SERVICIOS SRL"};
     WithholdingGrid grid;
     const qint64 totalCents = fillGrid(grid, lines);
     const QString total = QString::number(totalCents / 100);
     std::printf("%6d lines typed: peak %7.1f MB, resident %7.1f MB\n", lines,
-                megabytes(peakmemory::highWaterKilobytes()),
-                megabytes(peakmemory::residentKilobytes()));
+        megabytes(peakmemory::highWaterKilobytes()), megabytes(peakmemory::residentKilobytes()));
 
     // The window keeps its store, connected, for the rest of the run.
     WithholdingStore store(database);
     for (int round = 1; round <= rounds; ++round) {
         Confirmation confirmation(store, programDirectory, [](const QString&) { return true; });
         confirmation.setReportExport([&](DataSet& storedLines, const QString& pdfPath) {
-            const QString periodo = controlreport::periodoCaption(header.month, header.year, header.legajo,
-                                                                  header.declarantName);
+            const QString periodo =
+                controlreport::periodoCaption(header.month, header.year, header.legajo, header.declarantName);
             return controlreport::exportControlReport(storedLines, pdfPath, periodo, total, nullptr)
-                   == ExportOutcome::Completed;
+                == ExportOutcome::Completed;
         });
-        const Confirmation::Prompts prompts {[](const QString&) { return true; }, [](const QString& message) {
-                                                 std::fprintf(stderr, "refused: %s\n", qPrintable(message));
-                                             }};
+        const Confirmation::Prompts prompts{[](const QString&) { return true; },
+            [](const QString& message) { std::fprintf(stderr, "refused: %s\n", qPrintable(message)); }};
         QElapsedTimer clock;
         clock.start();
         const auto confirmed = confirmation.run(header, grid, prompts);
@@ -105,15 +103,13 @@ int main(int argc, char** argv)
         }
         std::printf("CONFIRMA %d:       peak %7.1f MB, resident %7.1f MB, %8.1f ms, file %lld bytes, PDF %lld bytes, "
                     "database %lld bytes\n",
-                    round, megabytes(peakmemory::highWaterKilobytes()), megabytes(peakmemory::residentKilobytes()),
-                    elapsed,
-                    static_cast<long long>(QFileInfo(confirmed->declarationPath).size()),
-                    static_cast<long long>(QFileInfo(confirmed->reportPath).size()),
-                    static_cast<long long>(QFileInfo(database).size()));
+            round, megabytes(peakmemory::highWaterKilobytes()), megabytes(peakmemory::residentKilobytes()), elapsed,
+            static_cast<long long>(QFileInfo(confirmed->declarationPath).size()),
+            static_cast<long long>(QFileInfo(confirmed->reportPath).size()),
+            static_cast<long long>(QFileInfo(database).size()));
     }
     store.disconnect();
     const qint64 peak = peakmemory::peakKilobytes();
-    std::printf("peak memory of %d lines, %d CONFIRMA: %.1f MB (aim: under 150 MB)\n", lines, rounds,
-                megabytes(peak));
+    std::printf("peak memory of %d lines, %d CONFIRMA: %.1f MB (aim: under 150 MB)\n", lines, rounds, megabytes(peak));
     return 0;
 }

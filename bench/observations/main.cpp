@@ -18,11 +18,11 @@ enum class Case { Clean, EveryReceiptTwice, EveryCuitInvalid };
 WithholdingGrid::Line gridLine(int row, Case kind)
 {
     const int receipt = kind == Case::EveryReceiptTwice ? (row + 1) / 2 : row;
-    const QString cuit = kind == Case::EveryCuitInvalid ? QStringLiteral("20-12345678-9")
-                                                        : QStringLiteral("20-12345678-6");
+    const QString cuit =
+        kind == Case::EveryCuitInvalid ? QStringLiteral("20-12345678-9") : QStringLiteral("20-12345678-6");
     return {QString::number(row), QString::number(receipt).rightJustified(13, QLatin1Char('0')),
-            QStringLiteral("15/03/2026"), QStringLiteral("000001380.00"), QStringLiteral("7"),
-            QStringLiteral("PROVEEDOR SA"), cuit};
+        QStringLiteral("15/03/2026"), QStringLiteral("000001380.00"), QStringLiteral("7"),
+        QStringLiteral("PROVEEDOR SA"), cuit};
 }
 
 const char* caseName(Case kind)
@@ -38,7 +38,7 @@ const char* caseName(Case kind)
     return "";
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -66,8 +66,7 @@ int main(int argc, char** argv)
                 detailSize = detail.size();
                 best = run == 0 ? milliseconds : std::min(best, milliseconds);
             }
-            std::printf("%10d %16s %10lld %14lld %12.2f\n", lines, caseName(kind), observed, qint64(detailSize),
-                        best);
+            std::printf("%10d %16s %10lld %14lld %12.2f\n", lines, caseName(kind), observed, qint64(detailSize), best);
             std::fflush(stdout);
         }
     }

@@ -27,7 +27,7 @@ constexpr int linesPerPage = 42;
 
 double threadCpuMilliseconds()
 {
-    timespec now {};
+    timespec now{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
     return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
 }
@@ -35,7 +35,8 @@ double threadCpuMilliseconds()
 // The best wall-clock and the best CPU time (user and system time of this
 // thread) of several runs, in milliseconds. On a machine other work keeps
 // busy the CPU time says more: it leaves out the time the thread waited.
-struct Timing {
+struct Timing
+{
     double wall = 1e300;
     double cpu = 1e300;
 };
@@ -98,12 +99,16 @@ QByteArray pictureBytes(const QImage& first, const QImage& second, int width, in
     return bytes;
 }
 
-struct MemoryTiff {
+struct MemoryTiff
+{
     std::vector<char> data;
     toff_t position = 0;
 };
 
-tsize_t tiffRead(thandle_t, tdata_t, tsize_t) { return 0; }
+tsize_t tiffRead(thandle_t, tdata_t, tsize_t)
+{
+    return 0;
+}
 tsize_t tiffWrite(thandle_t handle, tdata_t buffer, tsize_t size)
 {
     auto* tiff = static_cast<MemoryTiff*>(handle);
@@ -116,21 +121,34 @@ tsize_t tiffWrite(thandle_t handle, tdata_t buffer, tsize_t size)
 toff_t tiffSeek(thandle_t handle, toff_t offset, int whence)
 {
     auto* tiff = static_cast<MemoryTiff*>(handle);
-    tiff->position = whence == SEEK_SET ? offset : whence == SEEK_CUR ? tiff->position + offset : tiff->data.size() + offset;
+    tiff->position = whence == SEEK_SET ? offset
+        : whence == SEEK_CUR            ? tiff->position + offset
+                                        : tiff->data.size() + offset;
     return tiff->position;
 }
-int tiffClose(thandle_t) { return 0; }
-toff_t tiffSize(thandle_t handle) { return static_cast<MemoryTiff*>(handle)->data.size(); }
-int tiffMap(thandle_t, tdata_t*, toff_t*) { return 0; }
-void tiffUnmap(thandle_t, tdata_t, toff_t) {}
+int tiffClose(thandle_t)
+{
+    return 0;
+}
+toff_t tiffSize(thandle_t handle)
+{
+    return static_cast<MemoryTiff*>(handle)->data.size();
+}
+int tiffMap(thandle_t, tdata_t*, toff_t*)
+{
+    return 0;
+}
+void tiffUnmap(thandle_t, tdata_t, toff_t)
+{
+}
 
 // libtiff's LZW codec on the same bytes, one strip per 64 rows, in memory.
 size_t libtiffLzw(const QByteArray& bytes, int width, int height)
 {
     MemoryTiff memory;
     memory.data.reserve(size_t(bytes.size()));
-    TIFF* tiff = TIFFClientOpen("bench", "w", &memory, tiffRead, tiffWrite, tiffSeek, tiffClose, tiffSize, tiffMap,
-                                tiffUnmap);
+    TIFF* tiff =
+        TIFFClientOpen("bench", "w", &memory, tiffRead, tiffWrite, tiffSeek, tiffClose, tiffSize, tiffMap, tiffUnmap);
     TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, width);
     TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, height);
     TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 8);
@@ -176,7 +194,8 @@ QString amountText(int page, int line)
 
 // The texts of every page, made before any timing so that the writers are
 // timed on writing alone; libharu takes them as Latin-1 bytes.
-struct Texts {
+struct Texts
+{
     QString title = QStringLiteral("DDJJ Agentes de Retención");
     QByteArray titleLatin1 = title.toLatin1();
     std::vector<QString> lines;
@@ -198,8 +217,7 @@ struct Texts {
     static size_t index(int page, int line) { return size_t(page) * linesPerPage + size_t(line); }
 };
 
-void ourDocument(const QString& path, const Texts& texts, const QImage& first, const QImage& second,
-                 bool freshPictures)
+void ourDocument(const QString& path, const Texts& texts, const QImage& first, const QImage& second, bool freshPictures)
 {
     PDFDocumentFilter writer(path);
     ExportContext context;
@@ -217,14 +235,14 @@ void ourDocument(const QString& path, const Texts& texts, const QImage& first, c
         // recognise the picture it has already encoded.
         const QImage a = freshPictures ? first.copy() : first;
         const QImage b = freshPictures ? second.copy() : second;
-        writer.AcceptGraphic(38, 38, PictureControl {a, 150, 81, false});
-        writer.AcceptGraphic(600, 45, PictureControl {b, 120, 58, false});
+        writer.AcceptGraphic(38, 38, PictureControl{a, 150, 81, false});
+        writer.AcceptGraphic(600, 45, PictureControl{b, 120, 58, false});
         writer.TextOut(1050, 150, title, Qt::white, Alignment::Center, texts.title);
         for (int line = 0; line < linesPerPage; ++line) {
             const double y = 494 + line * 50;
             writer.TextOut(110, y, detail, Qt::white, Alignment::LeftJustify, texts.lines[Texts::index(page, line)]);
-            writer.TextOut(1900, y, detail, Qt::white, Alignment::RightJustify,
-                           texts.amounts[Texts::index(page, line)]);
+            writer.TextOut(
+                1900, y, detail, Qt::white, Alignment::RightJustify, texts.amounts[Texts::index(page, line)]);
         }
         writer.EndPage();
     }
@@ -242,8 +260,7 @@ void haruError(HPDF_STATUS error, HPDF_STATUS detail, void*)
 // for the disk that the plain write does not.
 enum class Saving { Plain, Durable };
 
-void haruDocument(const QString& path, const Texts& texts, const QImage& first, const QImage& second,
-                  Saving saving)
+void haruDocument(const QString& path, const Texts& texts, const QImage& first, const QImage& second, Saving saving)
 {
     HPDF_Doc pdf = HPDF_New(haruError, nullptr);
     HPDF_SetCompressionMode(pdf, HPDF_COMP_IMAGE);
@@ -251,10 +268,10 @@ void haruDocument(const QString& path, const Texts& texts, const QImage& first, 
     HPDF_Font title = HPDF_GetFont(pdf, "Helvetica-Bold", "WinAnsiEncoding");
     const pdfencoding::RasterizedPicture a = pdfencoding::rasterizePicture({first, 150, 81, false});
     const pdfencoding::RasterizedPicture b = pdfencoding::rasterizePicture({second, 120, 58, false});
-    HPDF_Image imageA = HPDF_LoadRawImageFromMem(pdf, reinterpret_cast<const HPDF_BYTE*>(a.rgb.constData()), 150, 81,
-                                                 HPDF_CS_DEVICE_RGB, 8);
-    HPDF_Image imageB = HPDF_LoadRawImageFromMem(pdf, reinterpret_cast<const HPDF_BYTE*>(b.rgb.constData()), 120, 58,
-                                                 HPDF_CS_DEVICE_RGB, 8);
+    HPDF_Image imageA = HPDF_LoadRawImageFromMem(
+        pdf, reinterpret_cast<const HPDF_BYTE*>(a.rgb.constData()), 150, 81, HPDF_CS_DEVICE_RGB, 8);
+    HPDF_Image imageB = HPDF_LoadRawImageFromMem(
+        pdf, reinterpret_cast<const HPDF_BYTE*>(b.rgb.constData()), 120, 58, HPDF_CS_DEVICE_RGB, 8);
     for (int pageNumber = 0; pageNumber < pageCount; ++pageNumber) {
         HPDF_Page page = HPDF_AddPage(pdf);
         HPDF_Page_SetWidth(page, 595.2756f);
@@ -328,7 +345,7 @@ void printRatio(const char* what, const Timing& theirs, const Timing& ours)
     std::printf("%s %.2f (wall), %.2f (CPU)\n", what, theirs.wall / ours.wall, theirs.cpu / ours.cpu);
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -357,31 +374,32 @@ int main(int argc, char** argv)
     const QByteArray bytes = pictureBytes(first, second, width, height);
     const double megabytes = bytes.size() / 1048576.0;
     std::printf("Picture-like data: %.1f MB (%d x %d RGB); times are the best of 5 runs, wall clock and CPU\n",
-                megabytes, width, height);
+        megabytes, width, height);
 
     size_t ourSize = 0;
     size_t tiffSize = 0;
-    const std::vector<Timing> lzw = interleaved(5, {
-        [&] { ourSize = size_t(pdfencoding::lzwEncode(bytes).size()); },
-        [&] { ourLzw(bytes, width, height); },
-        [&] { tiffSize = libtiffLzw(bytes, width, height); },
-    });
+    const std::vector<Timing> lzw = interleaved(5,
+        {
+            [&] { ourSize = size_t(pdfencoding::lzwEncode(bytes).size()); },
+            [&] { ourLzw(bytes, width, height); },
+            [&] { tiffSize = libtiffLzw(bytes, width, height); },
+        });
     const Timing& ourWhole = lzw[0];
     const Timing& ourStrips = lzw[1];
     const Timing& tiff = lzw[2];
     std::printf("LZW ours, one stream:       %7.1f ms  CPU %7.1f ms  %7.1f MB/s  %zu bytes\n", ourWhole.wall,
-                ourWhole.cpu, megabytes / ourWhole.wall * 1000, ourSize);
+        ourWhole.cpu, megabytes / ourWhole.wall * 1000, ourSize);
     std::printf("LZW ours, 64-row strips:    %7.1f ms  CPU %7.1f ms  %7.1f MB/s\n", ourStrips.wall, ourStrips.cpu,
-                megabytes / ourStrips.wall * 1000);
+        megabytes / ourStrips.wall * 1000);
     std::printf("LZW libtiff, 64-row strips: %7.1f ms  CPU %7.1f ms  %7.1f MB/s  %zu bytes (TIFF file)\n", tiff.wall,
-                tiff.cpu, megabytes / tiff.wall * 1000, tiffSize);
+        tiff.cpu, megabytes / tiff.wall * 1000, tiffSize);
     printRatio("LZW speed ratio libtiff/ours, one stream:", tiff, ourWhole);
     printRatio("LZW speed ratio libtiff/ours, strips:    ", tiff, ourStrips);
 
     size_t asciiSize = 0;
     const Timing ascii = interleaved(5, {[&] { asciiSize = size_t(pdfencoding::ascii85Encode(bytes).size()); }})[0];
     std::printf("ASCII85: %.1f ms  CPU %.1f ms  %.1f MB/s  %zu bytes\n", ascii.wall, ascii.cpu,
-                megabytes / ascii.wall * 1000, asciiSize);
+        megabytes / ascii.wall * 1000, asciiSize);
 
     QTemporaryDir directory;
     const QString ours = directory.filePath(QStringLiteral("ours.pdf"));
@@ -389,30 +407,30 @@ int main(int argc, char** argv)
     const QString haru = directory.filePath(QStringLiteral("haru.pdf"));
     const QString haruDurable = directory.filePath(QStringLiteral("haru-durable.pdf"));
     const QString qt = directory.filePath(QStringLiteral("qt.pdf"));
-    const std::vector<Timing> documents = interleaved(5, {
-        [&] { ourDocument(ours, texts, first, second, false); },
-        [&] { ourDocument(oursFresh, texts, first, second, true); },
-        [&] { haruDocument(haru, texts, first, second, Saving::Plain); },
-        [&] { haruDocument(haruDurable, texts, first, second, Saving::Durable); },
-    });
+    const std::vector<Timing> documents = interleaved(5,
+        {
+            [&] { ourDocument(ours, texts, first, second, false); },
+            [&] { ourDocument(oursFresh, texts, first, second, true); },
+            [&] { haruDocument(haru, texts, first, second, Saving::Plain); },
+            [&] { haruDocument(haruDurable, texts, first, second, Saving::Durable); },
+        });
     const Timing qtTime = interleaved(3, {[&] { qtDocument(qt, texts, first, second); }})[0];
     const Timing& ourTime = documents[0];
     const Timing& ourFreshTime = documents[1];
     const Timing& haruTime = documents[2];
     const Timing& haruDurableTime = documents[3];
-    std::printf("Document of %d pages, %d lines and 2 logos each (texts made beforehand):\n", pageCount,
-                linesPerPage);
-    std::printf("  ours:                      %7.1f ms  CPU %7.1f ms  %lld bytes\n", ourTime.wall, ourTime.cpu,
-                fileSize(ours));
+    std::printf("Document of %d pages, %d lines and 2 logos each (texts made beforehand):\n", pageCount, linesPerPage);
+    std::printf(
+        "  ours:                      %7.1f ms  CPU %7.1f ms  %lld bytes\n", ourTime.wall, ourTime.cpu, fileSize(ours));
     std::printf("  ours, pictures re-encoded: %7.1f ms  CPU %7.1f ms  %lld bytes (same document: %s)\n",
-                ourFreshTime.wall, ourFreshTime.cpu, fileSize(oursFresh),
-                fileSize(ours) == fileSize(oursFresh) ? "same size" : "DIFFERENT SIZE");
+        ourFreshTime.wall, ourFreshTime.cpu, fileSize(oursFresh),
+        fileSize(ours) == fileSize(oursFresh) ? "same size" : "DIFFERENT SIZE");
     std::printf("  libharu:                   %7.1f ms  CPU %7.1f ms  %lld bytes\n", haruTime.wall, haruTime.cpu,
-                fileSize(haru));
+        fileSize(haru));
     std::printf("  libharu, saved as ours:    %7.1f ms  CPU %7.1f ms  %lld bytes (QSaveFile: synced, renamed)\n",
-                haruDurableTime.wall, haruDurableTime.cpu, fileSize(haruDurable));
-    std::printf("  QPdfWriter:                %7.1f ms  CPU %7.1f ms  %lld bytes\n", qtTime.wall, qtTime.cpu,
-                fileSize(qt));
+        haruDurableTime.wall, haruDurableTime.cpu, fileSize(haruDurable));
+    std::printf(
+        "  QPdfWriter:                %7.1f ms  CPU %7.1f ms  %lld bytes\n", qtTime.wall, qtTime.cpu, fileSize(qt));
     printRatio("  ratio libharu/ours:", haruTime, ourTime);
     printRatio("  ratio libharu saved as ours/ours:", haruDurableTime, ourTime);
     printRatio("  ratio QPdfWriter/ours:", qtTime, ourTime);

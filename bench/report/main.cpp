@@ -6,10 +6,10 @@
 
 #include "db/Connection.h"
 #include "declaration/ControlReport.h"
-#include "tests/support/MemoryDataSet.h"
 #include "declaration/Store.h"
 #include "declaration/StoreDataSet.h"
 #include "tests/support/DatabaseFixture.h"
+#include "tests/support/MemoryDataSet.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -23,8 +23,7 @@ namespace {
 StoredLine lineNumber(int row)
 {
     return {QString::number(1000000 + row), QStringLiteral("15/03/2026"), qint64(row % 900 + 1) * 100,
-            QStringLiteral("PROVEEDOR ÑANDÚ %1 SA").arg(row), QStringLiteral("20-12345678-6"),
-            QStringLiteral("3/2026")};
+        QStringLiteral("PROVEEDOR ÑANDÚ %1 SA").arg(row), QStringLiteral("20-12345678-6"), QStringLiteral("3/2026")};
 }
 
 QString periodo()
@@ -50,15 +49,15 @@ void exportFromStore(WithholdingStore& store, const QString& directory, int line
     StoreDataSet data(store.openLines());
     const double select = milliseconds(clock);
     clock.restart();
-    const ExportOutcome outcome
-        = controlreport::exportControlReport(data, path, periodo(), QStringLiteral("1"), nullptr);
+    const ExportOutcome outcome =
+        controlreport::exportControlReport(data, path, periodo(), QStringLiteral("1"), nullptr);
     const double exported = milliseconds(clock);
     if (outcome != ExportOutcome::Completed) {
         std::fprintf(stderr, "export did not complete\n");
         std::exit(1);
     }
     std::printf("%6d stored lines, round %d: select %7.1f ms, export %7.1f ms, total %7.1f ms, %9lld bytes\n", lines,
-                round, select, exported, select + exported, static_cast<long long>(QFileInfo(path).size()));
+        round, select, exported, select + exported, static_cast<long long>(QFileInfo(path).size()));
 }
 
 void exportFromMemory(const QString& directory, int lines)
@@ -67,18 +66,18 @@ void exportFromMemory(const QString& directory, int lines)
     for (int row = 1; row <= lines; ++row) {
         const StoredLine line = lineNumber(row);
         data.append({MemoryDataSet::string(line.receiptNumber), MemoryDataSet::string(line.date),
-                     MemoryDataSet::string(line.supplierCuit), MemoryDataSet::bcd(line.withholdingCents, 2),
-                     MemoryDataSet::string(line.supplierName)});
+            MemoryDataSet::string(line.supplierCuit), MemoryDataSet::bcd(line.withholdingCents, 2),
+            MemoryDataSet::string(line.supplierName)});
     }
     const QString path = directory + QStringLiteral("/memory.pdf");
     QElapsedTimer clock;
     clock.start();
     controlreport::exportControlReport(data, path, periodo(), QStringLiteral("1"), nullptr);
     std::printf("%6d lines in memory:        export %7.1f ms, %9lld bytes\n", lines, milliseconds(clock),
-                static_cast<long long>(QFileInfo(path).size()));
+        static_cast<long long>(QFileInfo(path).size()));
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {

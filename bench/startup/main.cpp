@@ -62,10 +62,13 @@ int runChild(int argc, char** argv, const char* grabPath, bool allPanels, bool h
             if (allPanels) {
                 window->Panel2->show();
                 window->Panel3->show();
-                window->salida->setText(QStringLiteral("SU ARCHIVOS(TXT y PDF)FUERON GENERADOS EN  /opt/retenciones/ CON EL NOMBRE :26300332"));
+                window->salida->setText(QStringLiteral(
+                    "SU ARCHIVOS(TXT y PDF)FUERON GENERADOS EN  /opt/retenciones/ CON EL NOMBRE :26300332"));
                 window->salida->show();
-                window->gridCells->setLine(1, {"1", "123", "01/03/2026", "1234.50", "6", "FERRETERIA SUR", "30-12345678-1"});
-                window->gridCells->setLine(2, {"2", "0000000000124", "02/03/2026", "000001380.00", "7", "EL ÑANDÚ", "20-11111111-2"});
+                window->gridCells->setLine(
+                    1, {"1", "123", "01/03/2026", "1234.50", "6", "FERRETERIA SUR", "30-12345678-1"});
+                window->gridCells->setLine(
+                    2, {"2", "0000000000124", "02/03/2026", "000001380.00", "7", "EL ÑANDÚ", "20-11111111-2"});
                 window->e_legaJo->setText("332");
                 window->e_Mes->setText("3");
                 window->E_ano->setText("2026");
@@ -90,7 +93,8 @@ int runChild(int argc, char** argv, const char* grabPath, bool allPanels, bool h
     return application.exec();
 }
 
-struct Run {
+struct Run
+{
     double milliseconds = 0;
     long peakKilobytes = 0;
 };
@@ -129,7 +133,7 @@ bool runOnce(const char* self, Run& run)
     return std::sscanf(output.c_str(), "painted %ld", &run.peakKilobytes) == 1;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -150,11 +154,11 @@ int main(int argc, char** argv)
     if (child || grabPath)
         return runChild(argc, argv, grabPath, allPanels, helpWindow);
 
-    setenv("QT_QPA_PLATFORM", "offscreen", 0); // another platform may be asked for
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);  // another platform may be asked for
     constexpr int runs = 10;
     std::vector<Run> results;
     Run warmUp;
-    runOnce(argv[0], warmUp); // fills the page cache and the font caches
+    runOnce(argv[0], warmUp);  // fills the page cache and the font caches
     for (int i = 0; i < runs; ++i) {
         Run run;
         if (!runOnce(argv[0], run)) {

@@ -37,7 +37,7 @@ class YesBoxes : public MessageBoxes
 {
 public:
     // The signal during the export cancels it, and its box says so; nothing to report.
-    void information(const QString&) override {}
+    void information(const QString&) override { }
     bool question(const QString&) override { return true; }
     void error(const QString& message, const QString&) override
     {
@@ -48,7 +48,7 @@ public:
 class NoBeep : public SystemBeep
 {
 public:
-    void beep() override {}
+    void beep() override { }
 };
 
 class ImportFileDialog : public OpenFileDialog
@@ -122,15 +122,15 @@ double runOnce(const QString& self, Moment moment, const QTemporaryDir& director
     QDir(home).removeRecursively();
     QDir().mkpath(home + QStringLiteral("/Retenciones"));
     db::Connection::createDatabase(home + QStringLiteral("/Retenciones/RETENCIONES.FDB"),
-                                   {QStringLiteral("user_name=SYSDBA"), QStringLiteral("password=pinecrest")},
-                                   QStringLiteral("WIN1252"), projectSchema());
+        {QStringLiteral("user_name=SYSDBA"), QStringLiteral("password=pinecrest")}, QStringLiteral("WIN1252"),
+        projectSchema());
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("HOME"), home);
     environment.insert(QStringLiteral("BENCH_CHILD"), QString::number(int(moment)));
     environment.insert(QStringLiteral("BENCH_PROGRAM_DIR"), directory.filePath(QStringLiteral("program")) + '/');
     environment.insert(QStringLiteral("BENCH_IMPORT"),
-                       directory.filePath(moment == Moment::DuringConfirma ? QStringLiteral("large.txt")
-                                                                           : QStringLiteral("import.txt")));
+        directory.filePath(
+            moment == Moment::DuringConfirma ? QStringLiteral("large.txt") : QStringLiteral("import.txt")));
     QProcess child;
     child.setProcessEnvironment(environment);
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -158,7 +158,7 @@ double runOnce(const QString& self, Moment moment, const QTemporaryDir& director
     return written == (moment != Moment::BeforeConfirma) ? milliseconds : -1;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -170,7 +170,7 @@ int main(int argc, char** argv)
     useUserFirebirdLockFolder();
     QTemporaryDir directory;
     QDir().mkpath(directory.filePath(QStringLiteral("program")));
-    for (const auto& [name, lines] : {std::pair {"import.txt", 20}, std::pair {"large.txt", 10000}}) {
+    for (const auto& [name, lines] : {std::pair{"import.txt", 20}, std::pair{"large.txt", 10000}}) {
         QFile import(directory.filePath(QString::fromLatin1(name)));
         if (!import.open(QIODevice::WriteOnly))
             return 1;
@@ -195,8 +195,8 @@ int main(int argc, char** argv)
             times.push_back(milliseconds);
         }
         std::sort(times.begin(), times.end());
-        std::printf("SIGTERM to end of program, %s, %d runs: median %.1f ms, min %.1f ms, max %.1f ms\n",
-                    description, runs, times[times.size() / 2], times.front(), times.back());
+        std::printf("SIGTERM to end of program, %s, %d runs: median %.1f ms, min %.1f ms, max %.1f ms\n", description,
+            runs, times[times.size() / 2], times.front(), times.back());
     }
     return 0;
 }

@@ -51,7 +51,8 @@ QImage municipality()
     p.setPen(QPen(QColor(0xe0, 0x9a, 0x10), 1.6));
     for (int ray = 0; ray < 16; ++ray) {
         const double angle = ray * M_PI / 8;
-        p.drawLine(centre + QPointF(qCos(angle) * 8, qSin(angle) * 8), centre + QPointF(qCos(angle) * 13, qSin(angle) * 13));
+        p.drawLine(
+            centre + QPointF(qCos(angle) * 8, qSin(angle) * 8), centre + QPointF(qCos(angle) * 13, qSin(angle) * 13));
     }
     p.setPen(QPen(QColor(0xb8, 0x74, 0x00), 1));
     p.setBrush(QColor(0xf6, 0xc2, 0x2a));
@@ -174,7 +175,7 @@ bool save(const QImage& image, const QString& path)
     return false;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -185,9 +186,7 @@ int main(int argc, char** argv)
     }
     const QString folder = QString::fromLocal8Bit(argv[1]);
     const bool written = save(municipality(), folder + "/logos/municipio.png")
-        && save(office(), folder + "/logos/oficina.png")
-        && save(floppy(), folder + "/glyphs/floppy.png")
-        && save(checkMark(), folder + "/glyphs/check.png")
-        && save(help(), folder + "/glyphs/help.png");
+        && save(office(), folder + "/logos/oficina.png") && save(floppy(), folder + "/glyphs/floppy.png")
+        && save(checkMark(), folder + "/glyphs/check.png") && save(help(), folder + "/glyphs/help.png");
     return written ? 0 : 1;
 }

@@ -1,8 +1,8 @@
 #include "app/Ayuda.h"
-#include "core/Error.h"
 #include "app/MaskEdit.h"
 #include "app/Retenciones.h"
 #include "app/Startup.h"
+#include "core/Error.h"
 #include "declaration/WithholdingGrid.h"
 #include "tests/support/WindowFixture.h"
 
@@ -28,7 +28,7 @@ const QString resetQuestion = QStringLiteral("Esta seguro de Limpiar todo lo Ing
 
 enum class Phase { Header, MethodChoice, ManualEntry, AfterConfirmation };
 
-} // namespace
+}  // namespace
 
 Q_DECLARE_METATYPE(Phase)
 
@@ -106,7 +106,8 @@ void TestWindow::bringToPhase(Phase phase)
         window->empresa->setFocus();
         QTest::keyClicks(window->empresa, QStringLiteral("FERRETERIA"));
     } else if (phase == Phase::AfterConfirmation) {
-        window->salida->setText(QStringLiteral("SU ARCHIVOS(TXT y PDF)FUERON GENERADOS EN  /x/ CON EL NOMBRE :26300332"));
+        window->salida->setText(
+            QStringLiteral("SU ARCHIVOS(TXT y PDF)FUERON GENERADOS EN  /x/ CON EL NOMBRE :26300332"));
         window->salida->show();
         window->B_Confirma->setEnabled(true);
         window->Limpia();
@@ -125,7 +126,7 @@ bool TestWindow::isHeaderPhase() const
 void TestWindow::firstAppearance()
 {
     QCOMPARE(window->gridCells->heading(0), QString());
-    const QStringList headings {"Nro.Comp.", "Fecha", "Importe Comp.", "Importe Ret.", "Empresa", "CUIT"};
+    const QStringList headings{"Nro.Comp.", "Fecha", "Importe Comp.", "Importe Ret.", "Empresa", "CUIT"};
     for (int column = 1; column <= 6; ++column)
         QCOMPARE(window->gridCells->headerData(column, Qt::Horizontal).toString(), headings.at(column - 1));
     QCOMPARE(window->gridCells->rowCount(), 499);
@@ -153,31 +154,52 @@ void TestWindow::layout_data()
     // Borderless captions may grow to their text; the others keep their size.
     QTest::addColumn<bool>("sizedToText");
 
-    const struct {
+    const struct
+    {
         const char* name;
         int left, top, width, height;
         bool sizedToText;
     } controls[] = {
-        {"Image2", 8, 8, 150, 81, false}, {"Image1", 779, 13, 120, 58, false},
-        {"StaticText11", 289, 8, 408, 23, false}, {"Panel1", 169, 85, 592, 80, false},
-        {"Panel3", 151, 171, 634, 78, false}, {"Panel2", 33, 255, 856, 160, false},
-        {"BitBtn2", 33, 421, 77, 25, false}, {"Grilla", 138, 421, 708, 129, false},
-        {"B3", 3, 467, 129, 25, false}, {"StaticText13", 141, 560, 117, 17, true},
-        {"e_totreten", 283, 556, 102, 21, false}, {"B_Confirma", 398, 585, 126, 39, false},
-        {"StaticText12", 823, 585, 66, 17, false}, {"salida", 0, 635, 931, 20, false},
-        {"StaticText1", 9, 9, 103, 20, false}, {"e_legaJo", 125, 8, 68, 21, false},
-        {"StaticText2", 199, 9, 121, 20, false}, {"e_Mes", 326, 8, 66, 21, false},
-        {"StaticText3", 412, 9, 86, 20, false}, {"E_ano", 504, 7, 63, 21, false},
-        {"StaticText4", 11, 49, 91, 20, false}, {"e_Cuit", 125, 48, 118, 21, false},
-        {"StaticText5", 268, 49, 77, 20, false}, {"e_Razon", 351, 47, 228, 21, false},
-        {"StaticText16", 224, 0, 171, 20, true}, {"B1", 63, 18, 158, 39, false},
-        {"B2", 390, 18, 152, 39, false}, {"StaticText33", 90, 58, 442, 18, true},
-        {"StaticText9", 6, 22, 94, 20, false}, {"E_CuitReten", 121, 22, 118, 21, false},
-        {"StaticText10", 250, 22, 85, 20, false}, {"empresa", 355, 22, 230, 21, false},
-        {"StaticText7", 593, 23, 98, 20, false}, {"E_FECha", 699, 22, 88, 21, false},
-        {"StaticText6", 5, 68, 169, 20, false}, {"E_Comprobante", 180, 68, 124, 21, false},
-        {"StaticText15", 315, 70, 130, 20, false}, {"Impo_compro", 452, 69, 125, 21, false},
-        {"StaticText8", 583, 69, 109, 20, false}, {"E_Importe", 698, 69, 140, 21, false},
+        {"Image2", 8, 8, 150, 81, false},
+        {"Image1", 779, 13, 120, 58, false},
+        {"StaticText11", 289, 8, 408, 23, false},
+        {"Panel1", 169, 85, 592, 80, false},
+        {"Panel3", 151, 171, 634, 78, false},
+        {"Panel2", 33, 255, 856, 160, false},
+        {"BitBtn2", 33, 421, 77, 25, false},
+        {"Grilla", 138, 421, 708, 129, false},
+        {"B3", 3, 467, 129, 25, false},
+        {"StaticText13", 141, 560, 117, 17, true},
+        {"e_totreten", 283, 556, 102, 21, false},
+        {"B_Confirma", 398, 585, 126, 39, false},
+        {"StaticText12", 823, 585, 66, 17, false},
+        {"salida", 0, 635, 931, 20, false},
+        {"StaticText1", 9, 9, 103, 20, false},
+        {"e_legaJo", 125, 8, 68, 21, false},
+        {"StaticText2", 199, 9, 121, 20, false},
+        {"e_Mes", 326, 8, 66, 21, false},
+        {"StaticText3", 412, 9, 86, 20, false},
+        {"E_ano", 504, 7, 63, 21, false},
+        {"StaticText4", 11, 49, 91, 20, false},
+        {"e_Cuit", 125, 48, 118, 21, false},
+        {"StaticText5", 268, 49, 77, 20, false},
+        {"e_Razon", 351, 47, 228, 21, false},
+        {"StaticText16", 224, 0, 171, 20, true},
+        {"B1", 63, 18, 158, 39, false},
+        {"B2", 390, 18, 152, 39, false},
+        {"StaticText33", 90, 58, 442, 18, true},
+        {"StaticText9", 6, 22, 94, 20, false},
+        {"E_CuitReten", 121, 22, 118, 21, false},
+        {"StaticText10", 250, 22, 85, 20, false},
+        {"empresa", 355, 22, 230, 21, false},
+        {"StaticText7", 593, 23, 98, 20, false},
+        {"E_FECha", 699, 22, 88, 21, false},
+        {"StaticText6", 5, 68, 169, 20, false},
+        {"E_Comprobante", 180, 68, 124, 21, false},
+        {"StaticText15", 315, 70, 130, 20, false},
+        {"Impo_compro", 452, 69, 125, 21, false},
+        {"StaticText8", 583, 69, 109, 20, false},
+        {"E_Importe", 698, 69, 140, 21, false},
         {"B_adiciona", 365, 113, 126, 39, false},
     };
     for (const auto& control : controls)
@@ -277,10 +299,9 @@ void TestWindow::fontsColoursAndSettings()
 void TestWindow::focusChainOrder()
 {
     // Every control that takes the focus by Tab, in the order of the chain.
-    const QList<QWidget*> expected {window->e_legaJo, window->e_Mes, window->E_ano, window->Grilla,
-        window->B_Confirma, window->E_CuitReten, window->empresa, window->E_FECha, window->E_Comprobante,
-        window->Impo_compro, window->E_Importe, window->B_adiciona, window->e_totreten, window->B3,
-        window->BitBtn2, window->B1, window->B2};
+    const QList<QWidget*> expected{window->e_legaJo, window->e_Mes, window->E_ano, window->Grilla, window->B_Confirma,
+        window->E_CuitReten, window->empresa, window->E_FECha, window->E_Comprobante, window->Impo_compro,
+        window->E_Importe, window->B_adiciona, window->e_totreten, window->B3, window->BitBtn2, window->B1, window->B2};
     QList<QWidget*> chain;
     QWidget* widget = window->e_legaJo;
     do {
@@ -297,7 +318,7 @@ void TestWindow::tabAndPhasesThroughTheHeader()
 {
     // Header phase: the hidden panels and the disabled CONFIRMA are skipped.
     window->Grilla->setFocus();
-    const QList<QWidget*> header {window->e_totreten, window->B3, window->BitBtn2, window->e_legaJo};
+    const QList<QWidget*> header{window->e_totreten, window->B3, window->BitBtn2, window->e_legaJo};
     for (QWidget* next : header) {
         pressTab();
         QCOMPARE(focus(), next);
@@ -310,7 +331,8 @@ void TestWindow::tabAndPhasesThroughTheHeader()
     QVERIFY(window->Panel3->isVisible());
     QVERIFY(!window->Panel2->isVisible());
     QVERIFY(!window->B_Confirma->isEnabled());
-    const QList<QWidget*> methodChoice {window->e_totreten, window->B3, window->BitBtn2, window->B1, window->B2, window->Grilla};
+    const QList<QWidget*> methodChoice{
+        window->e_totreten, window->B3, window->BitBtn2, window->B1, window->B2, window->Grilla};
     for (QWidget* next : methodChoice) {
         pressTab();
         QCOMPARE(focus(), next);
@@ -363,7 +385,7 @@ void TestWindow::legajo()
         if (legajo.isEmpty())
             QVERIFY(window->e_Cuit->text().isEmpty());
     } else {
-        QCOMPARE(desktop.messages->texts(), QStringList {legajoMessage});
+        QCOMPARE(desktop.messages->texts(), QStringList{legajoMessage});
         QCOMPARE(desktop.messages->shown.first().kind, ShownBox::Information);
         QVERIFY(window->e_Cuit->text().isEmpty());
         QVERIFY(window->e_Razon->text().isEmpty());
@@ -378,8 +400,10 @@ void TestWindow::enterInLegajo_data()
     QTest::addColumn<QString>("legajo");
     QTest::addColumn<QString>("endsIn");
     QTest::addColumn<int>("messages");
-    QTest::newRow("found") << "332" << "e_Mes" << 0;
-    QTest::newRow("refused") << "12" << "e_legaJo" << 1;
+    QTest::newRow("found") << "332"
+                           << "e_Mes" << 0;
+    QTest::newRow("refused") << "12"
+                             << "e_legaJo" << 1;
 }
 
 void TestWindow::enterInLegajo()
@@ -420,7 +444,7 @@ void TestWindow::month()
         QCOMPARE(focus(), static_cast<QWidget*>(window->E_ano));
     } else {
         // Exactly one box, however many rules the value breaks.
-        QCOMPARE(desktop.messages->texts(), QStringList {monthMessage});
+        QCOMPARE(desktop.messages->texts(), QStringList{monthMessage});
         QCOMPARE(focus(), static_cast<QWidget*>(window->e_Mes));
     }
 }
@@ -449,7 +473,7 @@ void TestWindow::year()
         QVERIFY(window->Panel3->isVisible());
         QCOMPARE(focus(), static_cast<QWidget*>(window->Grilla));
     } else {
-        QCOMPARE(desktop.messages->texts(), QStringList {yearMessage});
+        QCOMPARE(desktop.messages->texts(), QStringList{yearMessage});
         QVERIFY(window->Panel1->isEnabled());
         QVERIFY(!window->Panel3->isVisible());
         QCOMPARE(focus(), static_cast<QWidget*>(window->E_ano));
@@ -491,7 +515,7 @@ void TestWindow::refusedValueShowsItsBoxOnceWhenTheBoxTakesTheActivation()
     typeHeader(QStringLiteral("332"), QStringLiteral("13"));
     QTRY_COMPARE(focus(), static_cast<QWidget*>(window->e_Mes));
     QTest::qWait(20);
-    QCOMPARE(desktop.messages->texts(), QStringList {monthMessage});
+    QCOMPARE(desktop.messages->texts(), QStringList{monthMessage});
 
     // Losing and regaining the activation alone runs no check.
     box.show();
@@ -511,7 +535,7 @@ void TestWindow::refusedValueShowsItsBoxOnceWhenTheBoxTakesTheActivation()
     pressTab();
     QTRY_COMPARE(focus(), static_cast<QWidget*>(window->e_legaJo));
     QTest::qWait(20);
-    QCOMPARE(desktop.messages->texts(), (QStringList {monthMessage, legajoMessage}));
+    QCOMPARE(desktop.messages->texts(), (QStringList{monthMessage, legajoMessage}));
 }
 
 void TestWindow::digitFilter_data()
@@ -521,14 +545,22 @@ void TestWindow::digitFilter_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("result");
     QTest::addColumn<int>("beeps");
-    QTest::newRow("digit") << "e_Mes" << int(Qt::Key_5) << "5" << "15" << 0;
-    QTest::newRow("letter") << "e_Mes" << int(Qt::Key_A) << "a" << "1" << 1;
-    QTest::newRow("blank") << "e_legaJo" << int(Qt::Key_Space) << " " << "1" << 1;
-    QTest::newRow("minus") << "E_ano" << int(Qt::Key_Minus) << "-" << "1" << 1;
-    QTest::newRow("point") << "E_ano" << int(Qt::Key_Period) << "." << "1" << 1;
-    QTest::newRow("backspace") << "e_Mes" << int(Qt::Key_Backspace) << "\b" << "" << 0;
-    QTest::newRow("arrow untouched") << "e_legaJo" << int(Qt::Key_Left) << "" << "1" << 0;
-    QTest::newRow("delete untouched") << "e_Mes" << int(Qt::Key_Delete) << "" << "1" << 0;
+    QTest::newRow("digit") << "e_Mes" << int(Qt::Key_5) << "5"
+                           << "15" << 0;
+    QTest::newRow("letter") << "e_Mes" << int(Qt::Key_A) << "a"
+                            << "1" << 1;
+    QTest::newRow("blank") << "e_legaJo" << int(Qt::Key_Space) << " "
+                           << "1" << 1;
+    QTest::newRow("minus") << "E_ano" << int(Qt::Key_Minus) << "-"
+                           << "1" << 1;
+    QTest::newRow("point") << "E_ano" << int(Qt::Key_Period) << "."
+                           << "1" << 1;
+    QTest::newRow("backspace") << "e_Mes" << int(Qt::Key_Backspace) << "\b"
+                               << "" << 0;
+    QTest::newRow("arrow untouched") << "e_legaJo" << int(Qt::Key_Left) << ""
+                                     << "1" << 0;
+    QTest::newRow("delete untouched") << "e_Mes" << int(Qt::Key_Delete) << ""
+                                      << "1" << 0;
 }
 
 void TestWindow::digitFilter()
@@ -616,7 +648,7 @@ void TestWindow::escapeAsksTheResetQuestionInEveryPhase()
 
     desktop.messages->answers = {answer};
     QTest::keyClick(focus(), Qt::Key_Escape);
-    QCOMPARE(desktop.messages->texts(), QStringList {resetQuestion});
+    QCOMPARE(desktop.messages->texts(), QStringList{resetQuestion});
     QCOMPARE(desktop.messages->shown.first().kind, ShownBox::Question);
 
     if (!answer) {
@@ -651,7 +683,7 @@ void TestWindow::escapeInMonthEndsWithTheMonthMessage()
     desktop.messages->answers = {true};
     QTest::keyClick(window->e_Mes, Qt::Key_Escape);
     // The reset empties the month before it moves the focus away from it.
-    QCOMPARE(desktop.messages->texts(), (QStringList {resetQuestion, monthMessage}));
+    QCOMPARE(desktop.messages->texts(), (QStringList{resetQuestion, monthMessage}));
     QCOMPARE(focus(), static_cast<QWidget*>(window->e_Mes));
     QVERIFY(window->e_Mes->text().isEmpty());
     QVERIFY(isHeaderPhase());
@@ -669,14 +701,14 @@ void TestWindow::escapeInATypedMaskedFieldDoesNotReset()
     // Once the program has set its text, Esc resets again.
     window->E_CuitReten->clear();
     QTest::keyClick(window->E_CuitReten, Qt::Key_Escape);
-    QCOMPARE(desktop.messages->texts(), QStringList {resetQuestion});
+    QCOMPARE(desktop.messages->texts(), QStringList{resetQuestion});
 }
 
 void TestWindow::enterOnAFocusedButtonClicksIt()
 {
     window->B3->setFocus();
     QTest::keyClick(window->B3, Qt::Key_Return);
-    QCOMPARE(desktop.messages->texts(), QStringList {resetQuestion});
+    QCOMPARE(desktop.messages->texts(), QStringList{resetQuestion});
 }
 
 void TestWindow::lineNumberColumnIsFixed()

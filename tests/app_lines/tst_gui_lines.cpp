@@ -2,11 +2,11 @@
 // the real window with key, mouse and focus events; boxes, beep and file
 // dialog are answered by the test.
 #include "app/MaskEdit.h"
-#include "tests/support/RecordLines.h"
-#include "tests/support/GridLines.h"
 #include "app/Retenciones.h"
 #include "app/Startup.h"
 #include "declaration/WithholdingGrid.h"
+#include "tests/support/GridLines.h"
+#include "tests/support/RecordLines.h"
 #include "tests/support/WindowFixture.h"
 
 #include <QApplication>
@@ -34,7 +34,7 @@ const QString resetQuestion = QStringLiteral("Esta seguro de Limpiar todo lo Ing
 const QString observationsMessage =
     QString::fromUtf8("Atención revise el archivo importado: %1 renglones con observaciones !!!");
 
-} // namespace
+}  // namespace
 
 class TestGuiLines : public QObject, public WindowFixture
 {
@@ -75,8 +75,8 @@ private:
     void enterHeader();
     void startManualEntry();
     void import(const QString& path);
-    void typeLine(const QString& cuit, const QString& name, const QString& date, const QString& receipt,
-                  const QString& amount);
+    void typeLine(
+        const QString& cuit, const QString& name, const QString& date, const QString& receipt, const QString& amount);
     void pressEnter() { press(Qt::Key_Return); }
     void pressTab() { press(Qt::Key_Tab); }
     void doubleClickRow(int gridRow);
@@ -123,14 +123,14 @@ void TestGuiLines::startManualEntry()
 
 void TestGuiLines::import(const QString& path)
 {
-    desktop.fileDialog->paths = QStringList {path};
+    desktop.fileDialog->paths = QStringList{path};
     QTest::mouseClick(window->B1, Qt::LeftButton);
 }
 
 // Types a line the way the user does: Enter from field to field, the amount
 // left with Enter, which puts the focus on ADICIONA, and Enter there.
-void TestGuiLines::typeLine(const QString& cuit, const QString& name, const QString& date, const QString& receipt,
-                            const QString& amount)
+void TestGuiLines::typeLine(
+    const QString& cuit, const QString& name, const QString& date, const QString& receipt, const QString& amount)
 {
     window->E_CuitReten->setFocus();
     WindowFixture::typeLine(cuit, name, date, receipt, amount);
@@ -158,7 +158,7 @@ void TestGuiLines::typedLinesTotalsAndDeletion()
     QVERIFY(desktop.messages->shown.isEmpty());
     QCOMPARE(desktop.beep->count, 0);
 
-    const WithholdingGrid::Line first {"1", "1001", "15/03/2026", "1234.56", "6", "PROVEEDOR UNO", "20-12345678-6"};
+    const WithholdingGrid::Line first{"1", "1001", "15/03/2026", "1234.56", "6", "PROVEEDOR UNO", "20-12345678-6"};
     QCOMPARE(grid().line(1), first);
     QCOMPARE(grid().cell(2, 3), QString("1380.00"));
     QCOMPARE(grid().cell(2, 4), QString("7"));
@@ -174,9 +174,9 @@ void TestGuiLines::typedLinesTotalsAndDeletion()
     // Deleting line 2 of three leaves its number in a gap; totals 13 then 6.
     doubleClickRow(2);
     QCOMPARE(window->e_totreten->text(), QString("6"));
-    QCOMPARE(grid().line(2), (WithholdingGrid::Line {"2", "", "", "", "", "", ""}));
+    QCOMPARE(grid().line(2), (WithholdingGrid::Line{"2", "", "", "", "", "", ""}));
     QCOMPARE(grid().cell(3, 1), QString("1003"));
-    QVERIFY(desktop.messages->shown.isEmpty()); // no confirmation asked
+    QVERIFY(desktop.messages->shown.isEmpty());  // no confirmation asked
 
     // The deleted number is free again, and the next line goes to row 4.
     typeLine("20123456786", "CUATRO", "02032026", "1002", "300");
@@ -196,8 +196,8 @@ void TestGuiLines::doubleClickOnAGapOrAnEmptyRowChangesNothing()
     doubleClickRow(1);
     QCOMPARE(window->e_totreten->text(), QString("6"));
     const auto before = gridLines(grid());
-    doubleClickRow(1); // the gap
-    doubleClickRow(5); // never written
+    doubleClickRow(1);  // the gap
+    doubleClickRow(5);  // never written
     QCOMPARE(gridLines(grid()), before);
     QCOMPARE(window->e_totreten->text(), QString("6"));
     QCOMPARE(window->nextRow, 3);
@@ -231,11 +231,21 @@ void TestGuiLines::receiptAmount_data()
     QTest::addColumn<QString>("shown");
     QTest::addColumn<QString>("withholding");
     QTest::addColumn<QString>("message");
-    QTest::newRow("100.00 gives 0") << "100.00" << "100.00" << "0" << QString();
-    QTest::newRow("1380 gives 7") << "1380" << "1380.00" << "7" << QString();
-    QTest::newRow("largest that fits") << "999999999.99" << "999999999.99" << "5000000" << QString();
-    QTest::newRow("zero refused") << "0" << "0.00" << "" << notPositiveMessage;
-    QTest::newRow("above the largest refused") << "1000000000" << "1000000000" << "" << tooLargeMessage;
+    QTest::newRow("100.00 gives 0") << "100.00"
+                                    << "100.00"
+                                    << "0" << QString();
+    QTest::newRow("1380 gives 7") << "1380"
+                                  << "1380.00"
+                                  << "7" << QString();
+    QTest::newRow("largest that fits") << "999999999.99"
+                                       << "999999999.99"
+                                       << "5000000" << QString();
+    QTest::newRow("zero refused") << "0"
+                                  << "0.00"
+                                  << "" << notPositiveMessage;
+    QTest::newRow("above the largest refused") << "1000000000"
+                                               << "1000000000"
+                                               << "" << tooLargeMessage;
 }
 
 void TestGuiLines::receiptAmount()
@@ -263,7 +273,7 @@ void TestGuiLines::receiptAmount()
         QCOMPARE(grid().cell(1, 4), withholding);
         QCOMPARE(grid().cell(1, 3), shown);
     } else {
-        QCOMPARE(desktop.messages->texts(), QStringList {message});
+        QCOMPARE(desktop.messages->texts(), QStringList{message});
         QCOMPARE(focus(), static_cast<QWidget*>(window->Impo_compro));
     }
 }
@@ -280,7 +290,7 @@ void TestGuiLines::emptyAmountKeepsTheEarlierWithholding()
     window->Impo_compro->selectAll();
     QTest::keyClick(window->Impo_compro, Qt::Key_Backspace);
     pressTab();
-    QCOMPARE(desktop.messages->texts(), QStringList {notPositiveMessage});
+    QCOMPARE(desktop.messages->texts(), QStringList{notPositiveMessage});
     QCOMPARE(window->Impo_compro->text(), QString("0.00"));
     QCOMPARE(window->E_Importe->text(), QString("7"));
     QCOMPARE(focus(), static_cast<QWidget*>(window->Impo_compro));
@@ -307,11 +317,11 @@ void TestGuiLines::addingRequiresItsFields()
     pressTab();
     QTest::mouseClick(window->B_adiciona, Qt::LeftButton);
     QCOMPARE(desktop.messages->texts(),
-             QStringList {QString::fromUtf8("Atención Falta ingresar Legajo o Nro. Comprobante !!!")});
+        QStringList{QString::fromUtf8("Atención Falta ingresar Legajo o Nro. Comprobante !!!")});
     QCOMPARE(grid().usedRows(), 0);
     QCOMPARE(window->nextRow, 1);
     QCOMPARE(window->e_totreten->text(), QString("0"));
-    QCOMPARE(window->E_Importe->text(), QString("7")); // nothing emptied
+    QCOMPARE(window->E_Importe->text(), QString("7"));  // nothing emptied
 }
 
 void TestGuiLines::dateChecks_data()
@@ -320,8 +330,8 @@ void TestGuiLines::dateChecks_data()
     QTest::addColumn<QStringList>("messages");
     const QString month = QString::fromUtf8("Atención El MES de la fecha es distinto al declarado arriba !!!");
     const QString year = QString::fromUtf8("Atención El AÑO de la fecha es distinto al declarado arriba !!!");
-    QTest::newRow("in the period") << "15032026" << QStringList {};
-    QTest::newRow("month and year both differ") << "15042025" << QStringList {month, year};
+    QTest::newRow("in the period") << "15032026" << QStringList{};
+    QTest::newRow("month and year both differ") << "15042025" << QStringList{month, year};
 }
 
 void TestGuiLines::dateChecks()
@@ -335,16 +345,18 @@ void TestGuiLines::dateChecks()
     QCOMPARE(window->E_FECha->value(), typed);
     pressTab();
     QCOMPARE(desktop.messages->texts(), messages);
-    QCOMPARE(focus(), messages.isEmpty() ? static_cast<QWidget*>(window->E_Comprobante)
-                                         : static_cast<QWidget*>(window->E_FECha));
+    QCOMPARE(focus(),
+        messages.isEmpty() ? static_cast<QWidget*>(window->E_Comprobante) : static_cast<QWidget*>(window->E_FECha));
 }
 
 void TestGuiLines::partlyFilledMaskedFieldCannotBeLeft_data()
 {
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("typed");
-    QTest::newRow("CUIT of ten digits") << "E_CuitReten" << "2012345678";
-    QTest::newRow("date without the whole year") << "E_FECha" << "1503202";
+    QTest::newRow("CUIT of ten digits") << "E_CuitReten"
+                                        << "2012345678";
+    QTest::newRow("date without the whole year") << "E_FECha"
+                                                 << "1503202";
 }
 
 void TestGuiLines::partlyFilledMaskedFieldCannotBeLeft()
@@ -359,11 +371,11 @@ void TestGuiLines::partlyFilledMaskedFieldCannotBeLeft()
     QTest::keyClicks(masked, typed);
     pressTab();
     // One box, one beep, and no exit check (the date check would complain).
-    QCOMPARE(desktop.messages->texts(), QStringList {invalidInput});
+    QCOMPARE(desktop.messages->texts(), QStringList{invalidInput});
     QCOMPARE(desktop.beep->count, 1);
     QCOMPARE(focus(), static_cast<QWidget*>(masked));
     pressEnter();
-    QCOMPARE(desktop.messages->texts(), (QStringList {invalidInput, invalidInput}));
+    QCOMPARE(desktop.messages->texts(), (QStringList{invalidInput, invalidInput}));
     QCOMPARE(focus(), static_cast<QWidget*>(masked));
 
     // Esc abandons the typing with a beep and asks nothing; the field can
@@ -376,7 +388,7 @@ void TestGuiLines::partlyFilledMaskedFieldCannotBeLeft()
     QVERIFY(window->Panel2->isVisible());
     QTest::keyClick(masked, Qt::Key_Escape);
     QCOMPARE(desktop.messages->texts().last(), resetQuestion);
-    QVERIFY(window->Panel2->isVisible()); // answered No
+    QVERIFY(window->Panel2->isVisible());  // answered No
 }
 
 void TestGuiLines::keyFiltersOfTheAmountFields()
@@ -407,17 +419,18 @@ void TestGuiLines::duplicateMessageOncePerMatchingLine()
 {
     enterHeader();
     const QString cuit = "20-12345678-6";
-    import(writeFile("two.txt", fileBytes({record(cuit, "20260315", "00000000690", "0000000000555", "A", "00000138000"),
-                                           record(cuit, "20260315", "00000000690", "0000000000555", "B", "00000138000")})));
+    import(writeFile("two.txt",
+        fileBytes({record(cuit, "20260315", "00000000690", "0000000000555", "A", "00000138000"),
+            record(cuit, "20260315", "00000000690", "0000000000555", "B", "00000138000")})));
     // The import keeps both lines and names each one's twin.
     QCOMPARE(desktop.messages->shown.size(), 1);
     QCOMPARE(desktop.messages->shown.first().kind, ShownBox::Information);
     QCOMPARE(desktop.messages->shown.first().text, observationsMessage.arg(2));
     QCOMPARE(desktop.messages->shown.first().detail,
-             QString::fromUtf8("Renglón 1: comprobante 0000000000555, CUIT 20-12345678-6: "
-                               "Comprobante repetido en el renglón 2\n"
-                               "Renglón 2: comprobante 0000000000555, CUIT 20-12345678-6: "
-                               "Comprobante repetido en el renglón 1"));
+        QString::fromUtf8("Renglón 1: comprobante 0000000000555, CUIT 20-12345678-6: "
+                          "Comprobante repetido en el renglón 2\n"
+                          "Renglón 2: comprobante 0000000000555, CUIT 20-12345678-6: "
+                          "Comprobante repetido en el renglón 1"));
     QCOMPARE(grid().usedRows(), 2);
     QCOMPARE(grid().cell(1, 5), QString("A"));
     QCOMPARE(grid().cell(2, 5), QString("B"));
@@ -426,7 +439,7 @@ void TestGuiLines::duplicateMessageOncePerMatchingLine()
     window->E_Comprobante->setFocus();
     QTest::keyClicks(window->E_Comprobante, "0000000000555");
     pressTab();
-    QCOMPARE(desktop.messages->texts(), (QStringList {duplicateMessage, duplicateMessage}));
+    QCOMPARE(desktop.messages->texts(), (QStringList{duplicateMessage, duplicateMessage}));
     QCOMPARE(focus(), static_cast<QWidget*>(window->E_Comprobante));
     QCOMPARE(window->E_Comprobante->text(), QString("0000000000555"));
 
@@ -445,11 +458,12 @@ void TestGuiLines::reloadShowsTheDeclarationFile()
     // A line imported first: the re-load appends after it.
     import(writeFile("first.txt", fileBytes({goodRecord(9, 138000)})));
     QCOMPARE(window->e_totreten->text(), QString("7"));
-    writeFile("26300332.txt", fileBytes({record("20-12345678-6", "20260315", "00000000600", "0000000000123",
-                                                "PROVEEDOR SA", "00000123450")}));
+    writeFile("26300332.txt",
+        fileBytes(
+            {record("20-12345678-6", "20260315", "00000000600", "0000000000123", "PROVEEDOR SA", "00000123450")}));
     startManualEntry();
-    const WithholdingGrid::Line expected {"2", "0000000000123", "15/03/2026", "000001234.50", "000000006.00",
-                                          "PROVEEDOR SA", "20-12345678-6"};
+    const WithholdingGrid::Line expected{
+        "2", "0000000000123", "15/03/2026", "000001234.50", "000000006.00", "PROVEEDOR SA", "20-12345678-6"};
     QCOMPARE(grid().line(2), expected);
     QCOMPARE(window->e_totreten->text(), QString("13"));
     QCOMPARE(window->nextRow, 3);
@@ -477,8 +491,8 @@ void TestGuiLines::failedReloadChangesNothing()
     enterHeader();
     import(writeFile("first.txt", fileBytes({goodRecord(9, 138000)})));
     const auto before = gridLines(grid());
-    const QString path = writeFile("26300332.txt", fileBytes({goodRecord(1, 1000),
-        record("20-12345678-6", "20260315", "", "0000000000002", "X", "00000120000")}));
+    const QString path = writeFile("26300332.txt",
+        fileBytes({goodRecord(1, 1000), record("20-12345678-6", "20260315", "", "0000000000002", "X", "00000120000")}));
     QTest::mouseClick(window->B2, Qt::LeftButton);
     QCOMPARE(desktop.messages->shown.size(), 1);
     QCOMPARE(desktop.messages->shown.first().kind, ShownBox::Error);
@@ -499,9 +513,9 @@ void TestGuiLines::importExamples()
     QVERIFY(!window->B_Confirma->isEnabled());
     const QString cuit = "20-12345678-6";
     import(writeFile("examples.txt",
-                     fileBytes({record(cuit, "20260315", "00000000700", "0000000000000", "NADA", "00000100000"),
-                                record(cuit, "20260315", "00000000690", "0000000000001", "UNO", "00000138000"),
-                                record(cuit, "20260315", "00000000617", "0000000000002", "DOS", "00000123456")})));
+        fileBytes({record(cuit, "20260315", "00000000700", "0000000000000", "NADA", "00000100000"),
+            record(cuit, "20260315", "00000000690", "0000000000001", "UNO", "00000138000"),
+            record(cuit, "20260315", "00000000617", "0000000000002", "DOS", "00000123456")})));
     QVERIFY(desktop.messages->shown.isEmpty());
     QCOMPARE(grid().usedRows(), 2);
     QCOMPARE(grid().cell(1, 4), QString("7"));
@@ -518,15 +532,14 @@ void TestGuiLines::importMismatchListsTheLinesAndResets()
 {
     enterHeader();
     import(writeFile("mismatch.txt",
-                     fileBytes({goodRecord(1, 120000), goodRecord(2, 138000), goodRecord(3, 123456),
-                                record("20-12345678-6", "20260315", "00000000700", "0000000000004", "X",
-                                       "00000138000")})));
+        fileBytes({goodRecord(1, 120000), goodRecord(2, 138000), goodRecord(3, 123456),
+            record("20-12345678-6", "20260315", "00000000700", "0000000000004", "X", "00000138000")})));
     QCOMPARE(desktop.messages->shown.size(), 1);
     QCOMPARE(desktop.messages->shown.first().kind, ShownBox::Information);
     QCOMPARE(desktop.messages->shown.first().text, mismatchMessage);
     QCOMPARE(desktop.messages->shown.first().detail,
-             QString::fromUtf8("Línea 4: comprobante 0000000000004, importe 000001380.00, retención declarada "
-                               "000000007.00, retención del 0.5 % 6.90"));
+        QString::fromUtf8("Línea 4: comprobante 0000000000004, importe 000001380.00, retención declarada "
+                          "000000007.00, retención del 0.5 % 6.90"));
     // The reset: grid, counter, total and header emptied, header editable.
     QCOMPARE(grid().usedRows(), 0);
     QCOMPARE(window->nextRow, 1);
@@ -535,7 +548,7 @@ void TestGuiLines::importMismatchListsTheLinesAndResets()
     QVERIFY(window->Panel1->isEnabled());
     QCOMPARE(focus(), static_cast<QWidget*>(window->e_legaJo));
     QVERIFY(window->Panel3->isVisible());
-    QVERIFY(!window->B_Confirma->isEnabled()); // as it was
+    QVERIFY(!window->B_Confirma->isEnabled());  // as it was
 }
 
 void TestGuiLines::sameFileTwice()
@@ -550,10 +563,10 @@ void TestGuiLines::sameFileTwice()
     QCOMPARE(desktop.messages->shown.first().kind, ShownBox::Information);
     QCOMPARE(desktop.messages->shown.first().text, observationsMessage.arg(2));
     QCOMPARE(desktop.messages->shown.first().detail,
-             QString::fromUtf8("Renglón 3: comprobante 0000000000001, CUIT 20-12345678-6: "
-                               "Comprobante repetido en el renglón 1\n"
-                               "Renglón 4: comprobante 0000000000002, CUIT 20-12345678-6: "
-                               "Comprobante repetido en el renglón 2"));
+        QString::fromUtf8("Renglón 3: comprobante 0000000000001, CUIT 20-12345678-6: "
+                          "Comprobante repetido en el renglón 1\n"
+                          "Renglón 4: comprobante 0000000000002, CUIT 20-12345678-6: "
+                          "Comprobante repetido en el renglón 2"));
     QCOMPARE(grid().usedRows(), 4);
     for (int row = 1; row <= 4; ++row)
         QCOMPARE(grid().cell(row, 0), QString::number(row));
@@ -568,14 +581,12 @@ void TestGuiLines::failedImportChangesNothing_data()
     QTest::addColumn<QString>("message");
     QTest::addColumn<int>("failingLine");
     const QString cuit = "20-12345678-6";
-    QTest::newRow("receipt number 3000000000")
-        << fileBytes({goodRecord(1, 1000), goodRecord(2, 1000),
-                      record(cuit, "20260315", "00000000600", "0003000000000", "X", "00000120000")})
-        << "''0003000000000'' is not a valid integer value" << 3;
-    QTest::newRow("amount that is no number")
-        << fileBytes({goodRecord(1, 1000), record(cuit, "20260315", "0000000X600", "0000000000002", "X",
-                                                  "00000120000")})
-        << "'0000000X6.00' is not a valid floating point value" << 2;
+    QTest::newRow("receipt number 3000000000") << fileBytes({goodRecord(1, 1000), goodRecord(2, 1000),
+        record(cuit, "20260315", "00000000600", "0003000000000", "X", "00000120000")})
+                                               << "''0003000000000'' is not a valid integer value" << 3;
+    QTest::newRow("amount that is no number") << fileBytes(
+        {goodRecord(1, 1000), record(cuit, "20260315", "0000000X600", "0000000000002", "X", "00000120000")})
+                                              << "'0000000X6.00' is not a valid floating point value" << 2;
     QByteArray binary(4096, '\0');
     for (int i = 0; i < binary.size(); ++i)
         binary[i] = char((i * 131 + 7) % 256);
@@ -599,13 +610,13 @@ void TestGuiLines::failedImportChangesNothing()
     QCOMPARE(desktop.messages->shown.first().kind, ShownBox::Error);
     if (!message.isEmpty())
         QCOMPARE(desktop.messages->shown.first().text, message);
-    QCOMPARE(desktop.messages->shown.first().detail,
-             QString::fromUtf8("Archivo: %1\nLínea: %2").arg(path).arg(failingLine));
+    QCOMPARE(
+        desktop.messages->shown.first().detail, QString::fromUtf8("Archivo: %1\nLínea: %2").arg(path).arg(failingLine));
     QCOMPARE(gridLines(grid()), before);
     QCOMPARE(window->nextRow, 2);
     QCOMPARE(window->e_totreten->text(), QString("7"));
     QVERIFY(!window->B_Confirma->isEnabled());
-    QVERIFY(!window->Panel1->isEnabled()); // no reset either
+    QVERIFY(!window->Panel1->isEnabled());  // no reset either
 }
 
 void TestGuiLines::importThatReadsNothing_data()
@@ -655,7 +666,7 @@ void TestGuiLines::noCapacityLimit()
     window->E_Comprobante->setFocus();
     QTest::keyClicks(window->E_Comprobante, "0000000000600");
     pressTab();
-    QCOMPARE(desktop.messages->texts(), QStringList {duplicateMessage});
+    QCOMPARE(desktop.messages->texts(), QStringList{duplicateMessage});
     desktop.messages->shown.clear();
     window->E_Comprobante->clear();
     typeLine("20123456786", "ULTIMO", "15032026", "601", "1380");

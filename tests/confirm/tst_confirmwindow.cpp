@@ -91,19 +91,19 @@ void TestConfirmWindow::confirmedDeclarationResetsTheWindow()
     desktop.messages->answers = {true};
     clickConfirma();
 
-    QCOMPARE(desktop.messages->texts(), QStringList {"Confirma Generar Archivo con Caracter de DDJJ ?"});
-    QCOMPARE(programFiles(), (QStringList {"26300332.pdf", "26300332.txt"}));
+    QCOMPARE(desktop.messages->texts(), QStringList{"Confirma Generar Archivo con Caracter de DDJJ ?"});
+    QCOMPARE(programFiles(), (QStringList{"26300332.pdf", "26300332.txt"}));
     QFile file(programDirectory + "26300332.txt");
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray content = file.readAll();
     QCOMPARE(content.size(), 2 * 198);
     QCOMPARE(content.mid(27, 11), QByteArray("00000000600"));
     QCOMPARE(content.mid(184, 11), QByteArray("00000123450"));
-    QCOMPARE(committedRows(), (QList<QStringList> {{"123", "3/2026"}, {"124", "3/2026"}}));
+    QCOMPARE(committedRows(), (QList<QStringList>{{"123", "3/2026"}, {"124", "3/2026"}}));
 
     QVERIFY(window->salida->isVisible());
     QCOMPARE(window->salida->text(),
-             "SU ARCHIVOS(TXT y PDF)FUERON GENERADOS EN  " + programDirectory + " CON EL NOMBRE :26300332");
+        "SU ARCHIVOS(TXT y PDF)FUERON GENERADOS EN  " + programDirectory + " CON EL NOMBRE :26300332");
     // Limpia, the panels hidden, CONFIRMA still enabled.
     QVERIFY(window->Panel1->isEnabled());
     QCOMPARE(window->e_legaJo->text(), QString());
@@ -128,8 +128,8 @@ void TestConfirmWindow::answerNoLeavesTheWindowAsItWas()
     desktop.messages->answers = {false};
     clickConfirma();
 
-    QCOMPARE(desktop.messages->texts(), QStringList {"Confirma Generar Archivo con Caracter de DDJJ ?"});
-    QCOMPARE(programFiles(), QStringList {});
+    QCOMPARE(desktop.messages->texts(), QStringList{"Confirma Generar Archivo con Caracter de DDJJ ?"});
+    QCOMPARE(programFiles(), QStringList{});
     QCOMPARE(window->e_legaJo->text(), QStringLiteral("332"));
     QCOMPARE(window->gridCells->cell(3, 1), QStringLiteral("124"));
     QCOMPARE(window->e_totreten->text(), QStringLiteral("13"));
@@ -147,13 +147,13 @@ void TestConfirmWindow::secondConfirmaOnTheEmptyHeaderStopsAtTheMonth()
     desktop.messages->shown.clear();
 
     clickConfirma();
-    QCOMPARE(desktop.messages->texts(), (QStringList {"Confirma Generar Archivo con Caracter de DDJJ ?",
-                                                        "Atención error en el nro de mes !!!"}));
+    QCOMPARE(desktop.messages->texts(),
+        (QStringList{"Confirma Generar Archivo con Caracter de DDJJ ?", "Atención error en el nro de mes !!!"}));
     QCOMPARE(desktop.messages->shown.at(1).kind, ShownBox::Information);
     // The stored lines of the declaration before stay.
     QCOMPARE(committedRows().size(), 2);
     QCOMPARE(window->salida->text(), status);
-    QCOMPARE(programFiles(), (QStringList {"26300332.pdf", "26300332.txt"}));
+    QCOMPARE(programFiles(), (QStringList{"26300332.pdf", "26300332.txt"}));
 }
 
 void TestConfirmWindow::emptyLegajoIsRefused()
@@ -162,14 +162,14 @@ void TestConfirmWindow::emptyLegajoIsRefused()
     // registry rows) and the year locks the header; CONFIRMA refuses it.
     typeHeader("", "3", "2026");
     QVERIFY(!window->Panel1->isEnabled());
-    QCOMPARE(desktop.messages->texts(), QStringList {});
+    QCOMPARE(desktop.messages->texts(), QStringList{});
     addLines();
     desktop.messages->answers = {true};
     clickConfirma();
-    QCOMPARE(desktop.messages->texts(), (QStringList {"Confirma Generar Archivo con Caracter de DDJJ ?",
-                                                        "Atención Legajo no existente !!!"}));
-    QCOMPARE(programFiles(), QStringList {});
-    QCOMPARE(committedRows(), QList<QStringList> {});
+    QCOMPARE(desktop.messages->texts(),
+        (QStringList{"Confirma Generar Archivo con Caracter de DDJJ ?", "Atención Legajo no existente !!!"}));
+    QCOMPARE(programFiles(), QStringList{});
+    QCOMPARE(committedRows(), QList<QStringList>{});
     QCOMPARE(window->gridCells->cell(1, 1), QStringLiteral("123"));
     QVERIFY(window->salida->isHidden());
 }
@@ -186,7 +186,7 @@ void TestConfirmWindow::missingDatabaseShowsItsTextAndKeepsTheWindow()
     const ShownBox error = desktop.messages->shown.at(1);
     QCOMPARE(error.kind, ShownBox::Error);
     QVERIFY2(error.text.contains(database), qPrintable(error.text));
-    QCOMPARE(programFiles(), QStringList {});
+    QCOMPARE(programFiles(), QStringList{});
     QCOMPARE(window->e_legaJo->text(), QStringLiteral("332"));
     QCOMPARE(window->gridCells->cell(3, 1), QStringLiteral("124"));
     QVERIFY(window->salida->isHidden());
@@ -197,8 +197,9 @@ void TestConfirmWindow::missingDatabaseShowsItsTextAndKeepsTheWindow()
 void TestConfirmWindow::addNumberedLines(int count)
 {
     for (int row = 1; row <= count; ++row)
-        window->gridCells->setLine(row, {QString::number(row), QString::number(1000 + row), "15/03/2026", "1234.50",
-                                           "6", "PANADERIA SA", "20-12345678-6"});
+        window->gridCells->setLine(row,
+            {QString::number(row), QString::number(1000 + row), "15/03/2026", "1234.50", "6", "PANADERIA SA",
+                "20-12345678-6"});
     window->nextRow = count + 1;
     window->e_totreten->setText(QString::number(6 * count));
     window->Panel3->hide();
@@ -228,7 +229,7 @@ void TestConfirmWindow::controlReport()
     addNumberedLines(lines);
     desktop.messages->answers = {true};
     clickConfirma();
-    QCOMPARE(desktop.messages->texts(), QStringList {"Confirma Generar Archivo con Caracter de DDJJ ?"});
+    QCOMPARE(desktop.messages->texts(), QStringList{"Confirma Generar Archivo con Caracter de DDJJ ?"});
     const QString pdf = programDirectory + "26300332.pdf";
     QVERIFY(QFile::exists(pdf));
 
@@ -279,7 +280,7 @@ void TestConfirmWindow::cancelledExportWritesNoReport()
     clickConfirma();
 
     QCOMPARE(desktop.messages->texts(),
-             (QStringList {"Confirma Generar Archivo con Caracter de DDJJ ?", TF_Retenciones::ReportNotGenerated}));
+        (QStringList{"Confirma Generar Archivo con Caracter de DDJJ ?", TF_Retenciones::ReportNotGenerated}));
     QVERIFY(earlier.open(QIODevice::ReadOnly));
     QCOMPARE(earlier.readAll(), QByteArray("earlier report"));
     // The declaration is committed all the same, and the window reset.
@@ -300,8 +301,8 @@ void TestConfirmWindow::reportTargetThatIsAFolderShowsTheError()
     QCOMPARE(desktop.messages->shown.size(), 2);
     const ShownBox error = desktop.messages->shown.at(1);
     QCOMPARE(error.kind, ShownBox::Error);
-    QVERIFY2(error.text.startsWith("Cannot create file \"" + programDirectory + "26300332.pdf\"."),
-             qPrintable(error.text));
+    QVERIFY2(
+        error.text.startsWith("Cannot create file \"" + programDirectory + "26300332.pdf\"."), qPrintable(error.text));
     // The store and the declaration file are committed; the window is not reset.
     QCOMPARE(committedRows().size(), 2);
     QCOMPARE(QFileInfo(programDirectory + "26300332.txt").size(), qint64(2 * 198));

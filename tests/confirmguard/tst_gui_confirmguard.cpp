@@ -24,7 +24,7 @@ const QString Question = QStringLiteral("Confirma Generar Archivo con Caracter d
 const QString Replace =
     QStringLiteral("Atención ya existe la DDJJ 26300332.txt con 2 renglones y será reemplazada. Continúa ?");
 
-} // namespace
+}  // namespace
 
 class TestGuiConfirmGuard : public QObject
 {
@@ -139,10 +139,10 @@ void TestGuiConfirmGuard::yearOfOtherLength()
         m_window->nextRow = 2;
     }
     confirm({true});
-    QCOMPARE(m_desktop.messages->texts(), (QStringList {Question, "Atención error en el año !!!"}));
+    QCOMPARE(m_desktop.messages->texts(), (QStringList{Question, "Atención error en el año !!!"}));
     QCOMPARE(m_desktop.messages->shown.at(1).kind, ShownBox::Information);
-    QCOMPARE(programFiles(), QStringList {});
-    QCOMPARE(storedReceipts(), QStringList {});
+    QCOMPARE(programFiles(), QStringList{});
+    QCOMPARE(storedReceipts(), QStringList{});
     QVERIFY(m_window->salida->isHidden());
     QCOMPARE(m_window->E_ano->text(), year);
 }
@@ -157,15 +157,15 @@ void TestGuiConfirmGuard::confirmEarlier()
     m_window->nextRow = 3;
     m_window->e_totreten->setText("13");
     confirm({true});
-    QCOMPARE(m_desktop.messages->texts(), QStringList {Question});
-    QCOMPARE(storedReceipts(), (QStringList {"101", "102"}));
+    QCOMPARE(m_desktop.messages->texts(), QStringList{Question});
+    QCOMPARE(storedReceipts(), (QStringList{"101", "102"}));
 }
 
 void TestGuiConfirmGuard::replacingAskedUnlessReloaded_data()
 {
-    QTest::addColumn<QString>("load");      // how the new declaration's lines come
-    QTest::addColumn<bool>("changeOnDisk"); // the file changed after the re-load
-    QTest::addColumn<bool>("answer");       // to the replace question
+    QTest::addColumn<QString>("load");       // how the new declaration's lines come
+    QTest::addColumn<bool>("changeOnDisk");  // the file changed after the re-load
+    QTest::addColumn<bool>("answer");        // to the replace question
     QTest::addColumn<bool>("asked");
     QTest::newRow("re-loaded, unchanged") << "reload" << false << false << false;
     QTest::newRow("re-loaded, changed on disk, No") << "reload" << true << false << true;
@@ -217,15 +217,15 @@ void TestGuiConfirmGuard::replacingAskedUnlessReloaded()
     const bool panel1 = m_window->Panel1->isEnabled();
     confirm({true, answer});
 
-    QStringList expected {Question};
+    QStringList expected{Question};
     if (asked)
         expected << (changeOnDisk ? QString(Replace).replace("con 2 renglones", "con 3 renglones") : Replace);
     QCOMPARE(m_desktop.messages->texts(), expected);
     if (asked)
         QCOMPARE(m_desktop.messages->shown.at(1).kind, ShownBox::Question);
     if (!asked || answer) {
-        const QStringList receipts = load == "reload" ? QStringList {"0000000000101", "0000000000102", "103"}
-                                                      : QStringList {"103"};
+        const QStringList receipts =
+            load == "reload" ? QStringList{"0000000000101", "0000000000102", "103"} : QStringList{"103"};
         QCOMPARE(storedReceipts(), receipts);
         QCOMPARE(declarationFile().size(), receipts.size() * 198);
         QVERIFY(m_window->salida->isVisible());
@@ -233,12 +233,12 @@ void TestGuiConfirmGuard::replacingAskedUnlessReloaded()
     } else {
         // No: nothing anywhere, the window as it was.
         QCOMPARE(declarationFile(), earlier);
-        QCOMPARE(storedReceipts(), (QStringList {"101", "102"}));
-        QCOMPARE(programFiles(), (QStringList {"26300332.pdf", "26300332.txt"}));
+        QCOMPARE(storedReceipts(), (QStringList{"101", "102"}));
+        QCOMPARE(programFiles(), (QStringList{"26300332.pdf", "26300332.txt"}));
         QCOMPARE(m_window->gridCells->cell(10, 1), QStringLiteral("103"));
         QCOMPARE(m_window->e_totreten->text(), total);
         QCOMPARE(m_window->E_ano->text(), QStringLiteral("2026"));
-        QVERIFY(m_window->salida->isVisible()); // from declaration 1
+        QVERIFY(m_window->salida->isVisible());  // from declaration 1
         QCOMPARE(m_window->Panel2->isVisible(), panel2);
         QCOMPARE(m_window->Panel3->isVisible(), panel3);
         QCOMPARE(m_window->Panel1->isEnabled(), panel1);

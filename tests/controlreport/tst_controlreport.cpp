@@ -1,19 +1,20 @@
+#include "core/Error.h"
 #include "db/Connection.h"
 #include "declaration/ControlReport.h"
-#include "core/Error.h"
+#include "declaration/Store.h"
+#include "declaration/StoreDataSet.h"
 #include "tests/support/DatabaseFixture.h"
 #include "tests/support/ExternalTool.h"
 #include "tests/support/MemoryDataSet.h"
 #include "tests/support/RecordingFilter.h"
-#include "declaration/Store.h"
-#include "declaration/StoreDataSet.h"
 
 #include <QPainter>
 #include <QtTest>
 
 namespace {
 
-struct Line {
+struct Line
+{
     QString receipt;
     QString date;
     QString cuit;
@@ -28,9 +29,8 @@ MemoryDataSet storedLines(const std::vector<Line>& lines)
     int jid = 1;
     for (const Line& line : lines) {
         data.append({MemoryDataSet::integer(jid++), MemoryDataSet::string(line.receipt),
-                     MemoryDataSet::string(line.date), MemoryDataSet::bcd(line.cents, 2),
-                     MemoryDataSet::string(line.company), MemoryDataSet::string(line.cuit),
-                     MemoryDataSet::string(QStringLiteral("3/2026"))});
+            MemoryDataSet::string(line.date), MemoryDataSet::bcd(line.cents, 2), MemoryDataSet::string(line.company),
+            MemoryDataSet::string(line.cuit), MemoryDataSet::string(QStringLiteral("3/2026"))});
     }
     return data;
 }
@@ -41,9 +41,10 @@ std::vector<Line> numberedLines(int count)
     std::vector<Line> lines;
     for (int i = 0; i < count; ++i) {
         const QString date = QStringLiteral("%1/03/2026").arg(i % 28 + 1, 2, 10, QChar('0'));
-        const QString name = i % 2 ? QStringLiteral("COMPAÑÍA ÑANDÚ S.R.L.") : QStringLiteral("FERRETERIA EL TORNILLO SA");
-        lines.push_back({QString::number(1000 + i), date, QStringLiteral("30-71234567-%1").arg(i % 10), (i + 1) * 100,
-                         name});
+        const QString name =
+            i % 2 ? QStringLiteral("COMPAÑÍA ÑANDÚ S.R.L.") : QStringLiteral("FERRETERIA EL TORNILLO SA");
+        lines.push_back(
+            {QString::number(1000 + i), date, QStringLiteral("30-71234567-%1").arg(i % 10), (i + 1) * 100, name});
     }
     return lines;
 }
@@ -63,7 +64,7 @@ public:
     {
     }
     bool ended = false;
-    void exportStarted(int) override {}
+    void exportStarted(int) override { }
     void recordPrinted(int recordsPrinted, int) override { m_printed = recordsPrinted; }
     bool cancelRequested() const override { return m_printed >= m_after; }
     void exportEnded() override { ended = true; }
@@ -75,7 +76,7 @@ private:
 
 const QString company = QStringLiteral("EMPRESA MUNICIPAL DE PRUEBA S.A.");
 
-} // namespace
+}  // namespace
 
 class TestControlReport : public QObject
 {
@@ -114,8 +115,8 @@ void TestControlReport::periodoCaption_data()
                                      << "Periodo : 03/2026 Legajo : 332 ACME S.A.";
     QTest::newRow("fields trimmed") << QStringList{" 3 ", "2026 ", " 4505", "ÑANDÚ SRL   "}
                                     << "Periodo : 3/2026 Legajo : 4505 ÑANDÚ SRL";
-    QTest::newRow("no company name keeps the blank") << QStringList{"12", "2030", "332", ""}
-                                                     << "Periodo : 12/2030 Legajo : 332 ";
+    QTest::newRow("no company name keeps the blank")
+        << QStringList{"12", "2030", "332", ""} << "Periodo : 12/2030 Legajo : 332 ";
 }
 
 void TestControlReport::periodoCaption()
@@ -129,12 +130,18 @@ void TestControlReport::totalCaption_data()
 {
     QTest::addColumn<QString>("runningTotal");
     QTest::addColumn<QString>("caption");
-    QTest::newRow("empty declaration") << "0" << "0.00";
-    QTest::newRow("whole units") << "6" << "6.00";
-    QTest::newRow("one decimal") << "1234.5" << "1234.50";
-    QTest::newRow("two decimals") << "6.17" << "6.17";
-    QTest::newRow("large, no separators") << "123456789" << "123456789.00";
-    QTest::newRow("blanks around") << " 12 " << "12.00";
+    QTest::newRow("empty declaration") << "0"
+                                       << "0.00";
+    QTest::newRow("whole units") << "6"
+                                 << "6.00";
+    QTest::newRow("one decimal") << "1234.5"
+                                 << "1234.50";
+    QTest::newRow("two decimals") << "6.17"
+                                  << "6.17";
+    QTest::newRow("large, no separators") << "123456789"
+                                          << "123456789.00";
+    QTest::newRow("blanks around") << " 12 "
+                                   << "12.00";
 }
 
 void TestControlReport::totalCaption()
@@ -168,8 +175,8 @@ void TestControlReport::layout_data()
     QTest::newRow("amount caption") << "Importe Retenido" << 1089.5 << 430.7 << 10 << false << left;
     QTest::newRow("company caption") << "Razón Social" << 1528.8 << 430.7 << 10 << false << left;
     QTest::newRow("statement, first line")
-        << "Declaro que los datos consignados en el archivo generado son correctos y completos y que han sido"
-        << 277.3 << 2660.8 << 10 << false << left;
+        << "Declaro que los datos consignados en el archivo generado son correctos y completos y que han sido" << 277.3
+        << 2660.8 << 10 << false << left;
     QTest::newRow("statement, second line")
         << "confeccionados sin omitir ni falsear dato alguno que deba contener, siendo fiel expresión de la verdad."
         << 277.3 << 2721.6 << 10 << false << left;
@@ -209,7 +216,7 @@ void TestControlReport::detailLines()
 {
     ControlReport reporte(placeholder(120, 58, Qt::red), placeholder(150, 81, Qt::blue));
     const std::vector<Line> lines{{"0001-00000123", "05/03/2026", "30-71234567-1", 600, "FERRETERIA EL TORNILLO SA"},
-                                  {"A-77", "31/03/2026", "20-12345678-6", 123450, "COMPAÑÍA ÑANDÚ S.R.L."}};
+        {"A-77", "31/03/2026", "20-12345678-6", 123450, "COMPAÑÍA ÑANDÚ S.R.L."}};
     MemoryDataSet data = storedLines(lines);
     RecordingFilter filter;
     reporte.exportTo(filter, data);
@@ -221,11 +228,11 @@ void TestControlReport::detailLines()
             printed << QStringLiteral("%1 %2 %3 %4").arg(call.x).arg(call.y).arg(call.font.size).arg(call.text);
         }
     }
-    QCOMPARE(printed, (QStringList{"208.5 499.3 8 0001-00000123", "563 499.3 8 05/03/2026",
-                                   "822.3 499.3 8 30-71234567-1", "1139.8 499.3 8 6.00",
-                                   "1526.1 499.3 8 FERRETERIA EL TORNILLO SA", "208.5 549.3 8 A-77",
-                                   "563 549.3 8 31/03/2026", "822.3 549.3 8 20-12345678-6",
-                                   "1139.8 549.3 8 1234.50", "1526.1 549.3 8 COMPAÑÍA ÑANDÚ S.R.L."}));
+    QCOMPARE(printed,
+        (QStringList{"208.5 499.3 8 0001-00000123", "563 499.3 8 05/03/2026", "822.3 499.3 8 30-71234567-1",
+            "1139.8 499.3 8 6.00", "1526.1 499.3 8 FERRETERIA EL TORNILLO SA", "208.5 549.3 8 A-77",
+            "563 549.3 8 31/03/2026", "822.3 549.3 8 20-12345678-6", "1139.8 549.3 8 1234.50",
+            "1526.1 549.3 8 COMPAÑÍA ÑANDÚ S.R.L."}));
 }
 
 void TestControlReport::logosFromResources()
@@ -260,10 +267,13 @@ void TestControlReport::pdf_data()
     QTest::addColumn<QString>("runningTotal");
     QTest::addColumn<QString>("total");
     QTest::addColumn<int>("pages");
-    QTest::newRow("three lines") << 3 << "6" << "6.00" << 1;
-    QTest::newRow("no line") << 0 << "0" << "0.00" << 1;
+    QTest::newRow("three lines") << 3 << "6"
+                                 << "6.00" << 1;
+    QTest::newRow("no line") << 0 << "0"
+                             << "0.00" << 1;
     // 1 + 2 + ... + 100 whole units.
-    QTest::newRow("hundred lines, three pages") << 100 << "5050" << "5050.00" << 3;
+    QTest::newRow("hundred lines, three pages") << 100 << "5050"
+                                                << "5050.00" << 3;
 }
 
 void TestControlReport::pdf()
@@ -276,8 +286,7 @@ void TestControlReport::pdf()
     const QString path = m_directory.filePath(QStringLiteral("26300332-%1.pdf").arg(lineCount));
     MemoryDataSet data = storedLines(numberedLines(lineCount));
     const QString periodo = controlreport::periodoCaption("3", "2026", "332", company);
-    QCOMPARE(controlreport::exportControlReport(data, path, periodo, runningTotal, nullptr),
-             ExportOutcome::Completed);
+    QCOMPARE(controlreport::exportControlReport(data, path, periodo, runningTotal, nullptr), ExportOutcome::Completed);
 
     const ToolResult check = runTool(QStringLiteral("qpdf"), {QStringLiteral("--check"), path});
     QVERIFY2(check.exitCode == 0, qPrintable(check.out + check.err));
@@ -285,7 +294,8 @@ void TestControlReport::pdf()
     const ToolResult info = runTool(QStringLiteral("pdfinfo"), {path});
     QVERIFY(info.out.contains(QRegularExpression(QStringLiteral("Pages:\\s+%1\\n").arg(pages))));
 
-    const ToolResult text = runTool(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
+    const ToolResult text =
+        runTool(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
     QCOMPARE(text.exitCode, 0);
     QVERIFY2(text.err.isEmpty(), qPrintable(text.err));
     const QStringList pageTexts = text.out.split(QLatin1Char('\f'), Qt::SkipEmptyParts);
@@ -296,8 +306,8 @@ void TestControlReport::pdf()
         QVERIFY(page.contains(QStringLiteral("Periodo : 3/2026 Legajo : 332 ") + company));
         QVERIFY(page.contains(QStringLiteral("Razón Social")));
         QVERIFY(page.contains(QStringLiteral("siendo fiel expresión de la verdad.")));
-        QVERIFY(page.contains(QRegularExpression(QStringLiteral("Total Retenido ====>\\s+%1\\n")
-                                                     .arg(QRegularExpression::escape(total)))));
+        QVERIFY(page.contains(QRegularExpression(
+            QStringLiteral("Total Retenido ====>\\s+%1\\n").arg(QRegularExpression::escape(total)))));
     }
     // Every receipt in store order, its amount with two decimals, and the
     // page each is on.
@@ -376,13 +386,13 @@ void TestControlReport::pdfRendering()
 
     const QString path = m_directory.filePath(QStringLiteral("render.pdf"));
     MemoryDataSet data = storedLines(numberedLines(3));
-    QCOMPARE(controlreport::exportControlReport(data, path, controlreport::periodoCaption("3", "2026", "332", company),
-                                                QStringLiteral("6"), nullptr),
-             ExportOutcome::Completed);
+    QCOMPARE(controlreport::exportControlReport(
+                 data, path, controlreport::periodoCaption("3", "2026", "332", company), QStringLiteral("6"), nullptr),
+        ExportOutcome::Completed);
     const QString prefix = m_directory.filePath(QStringLiteral("render"));
-    const ToolResult render = runTool(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("96"),
-                                                        QStringLiteral("-png"), QStringLiteral("-singlefile"),
-                                                        QStringLiteral("-f"), QStringLiteral("1"), path, prefix});
+    const ToolResult render = runTool(QStringLiteral("pdftoppm"),
+        {QStringLiteral("-r"), QStringLiteral("96"), QStringLiteral("-png"), QStringLiteral("-singlefile"),
+            QStringLiteral("-f"), QStringLiteral("1"), path, prefix});
     QVERIFY2(render.exitCode == 0 && render.err.isEmpty(), qPrintable(render.err));
     const QImage page(prefix + QStringLiteral(".png"));
     // The media box is A4 in whole points: 595 x 841.
@@ -392,13 +402,14 @@ void TestControlReport::pdfRendering()
     // document writes its corners in whole points, up to two pixels off.
     for (const QPoint& point : {QPoint(400, 38), QPoint(400, 187), QPoint(38, 120), QPoint(756, 120)})
         QVERIFY2(colorNear(page, point.x(), point.y(), Qt::black, 2),
-                 qPrintable(QStringLiteral("frame at %1,%2").arg(point.x()).arg(point.y())));
+            qPrintable(QStringLiteral("frame at %1,%2").arg(point.x()).arg(point.y())));
     // Inside the frame, between the logos and the title, the page is white.
     QCOMPARE(page.pixelColor(200, 50), QColor(Qt::white));
 
     // Each logo where the engine placed it: the office logo at (53, 65), the
     // municipality logo at the top left of its box at (541, 55).
-    struct Placed {
+    struct Placed
+    {
         QImage logo;
         QPoint at;
     };
@@ -406,7 +417,7 @@ void TestControlReport::pdfRendering()
         // The document places pictures in whole points: up to two pixels off.
         const auto [where, meanDifference] = bestMatch(page, placed.logo, placed.at);
         QVERIFY2(qAbs(where.x() - placed.at.x()) <= 2 && qAbs(where.y() - placed.at.y()) <= 2,
-                 qPrintable(QStringLiteral("logo found at %1,%2").arg(where.x()).arg(where.y())));
+            qPrintable(QStringLiteral("logo found at %1,%2").arg(where.x()).arg(where.y())));
         QVERIFY2(meanDifference < 12, qPrintable(QString::number(meanDifference)));
     }
     // Not stretched: the box right of the municipality logo stays white.
@@ -421,11 +432,11 @@ void TestControlReport::fromTheStore()
     // Stored in grid order, which is not the order of the receipt numbers.
     const std::vector<StoredLine> lines{
         {QStringLiteral("900"), QStringLiteral("05/03/2026"), 600, QStringLiteral("COMPAÑÍA ÑANDÚ S.R.L."),
-         QStringLiteral("30-71234567-1"), QStringLiteral("3/2026")},
+            QStringLiteral("30-71234567-1"), QStringLiteral("3/2026")},
         {QStringLiteral("12"), QStringLiteral("06/03/2026"), 123450, QStringLiteral("FERRETERIA EL TORNILLO SA"),
-         QStringLiteral("20-12345678-6"), QStringLiteral("3/2026")},
+            QStringLiteral("20-12345678-6"), QStringLiteral("3/2026")},
         {QStringLiteral("0001-00000123"), QStringLiteral("07/03/2026"), 100, QStringLiteral("ACME"),
-         QStringLiteral("30-11111111-2"), QStringLiteral("3/2026")},
+            QStringLiteral("30-11111111-2"), QStringLiteral("3/2026")},
     };
     store.deleteLines();
     for (const StoredLine& line : lines)
@@ -435,17 +446,18 @@ void TestControlReport::fromTheStore()
     StoreDataSet data(store.openLines());
     const QString path = m_directory.filePath(QStringLiteral("26300332.pdf"));
     QCOMPARE(controlreport::exportControlReport(data, path, controlreport::periodoCaption("3", "2026", "332", company),
-                                                QStringLiteral("1241.5"), nullptr),
-             ExportOutcome::Completed);
+                 QStringLiteral("1241.5"), nullptr),
+        ExportOutcome::Completed);
     store.disconnect();
 
     const ToolResult check = runTool(QStringLiteral("qpdf"), {QStringLiteral("--check"), path});
     QVERIFY2(check.exitCode == 0, qPrintable(check.out + check.err));
-    const ToolResult text = runTool(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
-    const QRegularExpression rows(QStringLiteral(
-        "900\\s+05/03/2026\\s+30-71234567-1\\s+6\\.00\\s+COMPAÑÍA ÑANDÚ S\\.R\\.L\\.\\n"
-        "\\s*12\\s+06/03/2026\\s+20-12345678-6\\s+1234\\.50\\s+FERRETERIA EL TORNILLO SA\\n"
-        "\\s*0001-00000123\\s+07/03/2026\\s+30-11111111-2\\s+1\\.00\\s+ACME\\n"));
+    const ToolResult text =
+        runTool(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
+    const QRegularExpression rows(
+        QStringLiteral("900\\s+05/03/2026\\s+30-71234567-1\\s+6\\.00\\s+COMPAÑÍA ÑANDÚ S\\.R\\.L\\.\\n"
+                       "\\s*12\\s+06/03/2026\\s+20-12345678-6\\s+1234\\.50\\s+FERRETERIA EL TORNILLO SA\\n"
+                       "\\s*0001-00000123\\s+07/03/2026\\s+30-11111111-2\\s+1\\.00\\s+ACME\\n"));
     QVERIFY2(text.out.contains(rows), qPrintable(text.out));
     QVERIFY(text.out.contains(QRegularExpression(QStringLiteral("Total Retenido ====>\\s+1241\\.50\\n"))));
 }
@@ -469,9 +481,9 @@ void TestControlReport::cancelledExportKeepsEarlierFile()
     }
     MemoryDataSet data = storedLines(numberedLines(100));
     CancellingProgress progress(10);
-    QCOMPARE(controlreport::exportControlReport(data, path, QStringLiteral("Periodo"), QStringLiteral("5050"),
-                                                &progress),
-             ExportOutcome::Cancelled);
+    QCOMPARE(
+        controlreport::exportControlReport(data, path, QStringLiteral("Periodo"), QStringLiteral("5050"), &progress),
+        ExportOutcome::Cancelled);
     QVERIFY(progress.ended);
     QCOMPARE(QFile::exists(path), earlierFile);
     if (earlierFile) {
@@ -499,7 +511,7 @@ void TestControlReport::unwritableTarget()
         QFAIL("the export did not fail");
     } catch (const Error& error) {
         QVERIFY2(error.message().startsWith(QStringLiteral("Cannot create file \"%1\".").arg(target)),
-                 qPrintable(error.message()));
+            qPrintable(error.message()));
     }
     QVERIFY(!QFileInfo(target).isFile());
 }

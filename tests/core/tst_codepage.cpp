@@ -12,7 +12,7 @@ void TestCodepage::windows1252RoundTrip()
     const QByteArray bytes = page.encode(spanish, &lossless);
     QVERIFY(lossless);
     QCOMPARE(bytes.size(), spanish.size());
-    QCOMPARE(quint8(bytes.at(0)), quint8(0xD1)); // Ñ
+    QCOMPARE(quint8(bytes.at(0)), quint8(0xD1));  // Ñ
     QCOMPARE(quint8(bytes.at(spanish.indexOf(QChar(0x20AC)))), quint8(0x80));
     QCOMPARE(page.decode(bytes), spanish);
     // Every byte survives a read and a write, the five unassigned ones included.
@@ -36,10 +36,10 @@ void TestCodepage::otherCodepages()
 {
     const Codepage* greek = Codepage::windows(1253);
     QVERIFY(greek);
-    QCOMPARE(greek->character(0xC1), char32_t(0x0391)); // Alpha
+    QCOMPARE(greek->character(0xC1), char32_t(0x0391));  // Alpha
     const Codepage* japanese = Codepage::windows(932);
     QVERIFY(japanese);
     QCOMPARE(japanese->character(0x41), char32_t('A'));
-    QCOMPARE(japanese->character(0x81), char32_t(0)); // a lead byte stands for nothing alone
+    QCOMPARE(japanese->character(0x81), char32_t(0));  // a lead byte stands for nothing alone
     QVERIFY(!Codepage::windows(99999));
 }

@@ -13,7 +13,7 @@ namespace {
 constexpr qint64 smallest = std::numeric_limits<qint64>::min();
 constexpr qint64 largest = std::numeric_limits<qint64>::max();
 
-} // namespace
+}  // namespace
 
 void TestDecimal::scaledText_data()
 {
@@ -39,15 +39,29 @@ void TestDecimal::scaledText_data()
 
     // The most negative value has no positive twin; every scale up to 18.
     const char* const smallestTexts[] = {
-        "-9223372036854775808", "-922337203685477580.8", "-92233720368547758.08", "-9223372036854775.808",
-        "-922337203685477.5808", "-92233720368547.75808", "-9223372036854.775808", "-922337203685.4775808",
-        "-92233720368.54775808", "-9223372036.854775808", "-922337203.6854775808", "-92233720.36854775808",
-        "-9223372.036854775808", "-922337.2036854775808", "-92233.72036854775808", "-9223.372036854775808",
-        "-922.3372036854775808", "-92.23372036854775808", "-9.223372036854775808",
+        "-9223372036854775808",
+        "-922337203685477580.8",
+        "-92233720368547758.08",
+        "-9223372036854775.808",
+        "-922337203685477.5808",
+        "-92233720368547.75808",
+        "-9223372036854.775808",
+        "-922337203685.4775808",
+        "-92233720368.54775808",
+        "-9223372036.854775808",
+        "-922337203.6854775808",
+        "-92233720.36854775808",
+        "-9223372.036854775808",
+        "-922337.2036854775808",
+        "-92233.72036854775808",
+        "-9223.372036854775808",
+        "-922.3372036854775808",
+        "-92.23372036854775808",
+        "-9.223372036854775808",
     };
     for (int decimals = 0; decimals <= 18; ++decimals)
-        QTest::addRow("most negative, %d decimals", decimals) << smallest << decimals << keep
-                                                               << QString::fromLatin1(smallestTexts[decimals]);
+        QTest::addRow("most negative, %d decimals", decimals)
+            << smallest << decimals << keep << QString::fromLatin1(smallestTexts[decimals]);
     QTest::newRow("most negative, 19 decimals") << smallest << 19 << keep << "-0.9223372036854775808";
     QTest::newRow("largest, 18 decimals") << largest << 18 << keep << "9.223372036854775807";
 

@@ -11,12 +11,16 @@ void TestTextRules::trimmed_data()
 {
     QTest::addColumn<QString>("input");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("empty") << "" << "";
-    QTest::newRow("blanks only") << "   " << "";
+    QTest::newRow("empty") << ""
+                           << "";
+    QTest::newRow("blanks only") << "   "
+                                 << "";
     QTest::newRow("controls and blanks") << QString::fromUtf8("\t\r\n  abc \x01\x1f ") << "abc";
-    QTest::newRow("inner kept") << "  a  b  " << "a  b";
+    QTest::newRow("inner kept") << "  a  b  "
+                                << "a  b";
     QTest::newRow("NUL at both ends") << QString(QChar(0)) + "x" + QChar(0) << "x";
-    QTest::newRow("code 33 kept") << "!x!" << "!x!";
+    QTest::newRow("code 33 kept") << "!x!"
+                                  << "!x!";
     QTest::newRow("non-breaking space kept") << QString::fromUtf8("\u00a0x") << QString::fromUtf8("\u00a0x");
 }
 

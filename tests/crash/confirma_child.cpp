@@ -30,10 +30,10 @@ constexpr rlim_t WriteLimit = 300;
 
 void limitFileSize()
 {
-    const rlimit noCore {0, 0};
+    const rlimit noCore{0, 0};
     setrlimit(RLIMIT_CORE, &noCore);
     std::signal(SIGXFSZ, SIG_DFL);
-    rlimit limit {};
+    rlimit limit{};
     getrlimit(RLIMIT_FSIZE, &limit);
     limit.rlim_cur = WriteLimit;
     setrlimit(RLIMIT_FSIZE, &limit);
@@ -56,21 +56,22 @@ int confirm(const QStringList& args)
     WithholdingGrid grid;
     for (int row = 1; row <= count; ++row) {
         const int receipt = first + row - 1;
-        grid.setLine(row, {QString::number(row), QString::number(receipt),
-                           QStringLiteral("15/%1/2026").arg(month.toInt(), 2, 10, QLatin1Char('0')),
-                           QString::number(200 * receipt) + QStringLiteral(".00"), QString::number(receipt),
-                           QStringLiteral("PROVEEDOR %1 SA").arg(receipt), QStringLiteral("20-12345678-6")});
+        grid.setLine(row,
+            {QString::number(row), QString::number(receipt),
+                QStringLiteral("15/%1/2026").arg(month.toInt(), 2, 10, QLatin1Char('0')),
+                QString::number(200 * receipt) + QStringLiteral(".00"), QString::number(receipt),
+                QStringLiteral("PROVEEDOR %1 SA").arg(receipt), QStringLiteral("20-12345678-6")});
     }
     qint64 total = 0;
     for (int row = 1; row <= count; ++row)
         total += first + row - 1;
 
     WithholdingStore store(database);
-    Confirmation confirmation(store, directory,
-                              [&](const QString& legajo) { return registry.lookup(legajo).has_value(); });
+    Confirmation confirmation(
+        store, directory, [&](const QString& legajo) { return registry.lookup(legajo).has_value(); });
     // As the window exports it, without the progress window.
-    const QString periodo = controlreport::periodoCaption(month, QStringLiteral("2026"), QStringLiteral("332"),
-                                                          agent->companyName);
+    const QString periodo =
+        controlreport::periodoCaption(month, QStringLiteral("2026"), QStringLiteral("332"), agent->companyName);
     confirmation.setReportExport([&](DataSet& lines, const QString& pdfPath) {
         if (killAt != "report-write")
             return controlreport::exportControlReport(lines, pdfPath, periodo, QString::number(total), nullptr)
@@ -96,11 +97,10 @@ int confirm(const QStringList& args)
         else if (killAt == step)
             std::raise(SIGKILL);
     });
-    const DeclarationHeader header {month, QStringLiteral("2026"), QStringLiteral("332"), agent->cuit,
-                                    agent->companyName};
-    const Confirmation::Prompts prompts {[](const QString&) { return true; }, [](const QString& message) {
-                                             std::fprintf(stderr, "refused: %s\n", qPrintable(message));
-                                         }};
+    const DeclarationHeader header{
+        month, QStringLiteral("2026"), QStringLiteral("332"), agent->cuit, agent->companyName};
+    const Confirmation::Prompts prompts{[](const QString&) { return true; },
+        [](const QString& message) { std::fprintf(stderr, "refused: %s\n", qPrintable(message)); }};
     const std::optional<ConfirmedDeclaration> confirmed = confirmation.run(header, grid, prompts);
     return confirmed && confirmed->reportWritten ? 0 : 4;
 }
@@ -119,7 +119,7 @@ int recover(const QStringList& args)
     return 0;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {

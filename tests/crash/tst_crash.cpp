@@ -23,11 +23,12 @@
 namespace {
 
 // What a program's directory and its database say about the declarations.
-struct Snapshot {
-    QByteArray declaration; // bytes of 26300332.txt, or "(none)"
-    QString report;         // pdftotext of 26300332.pdf, or "(none)"
-    QStringList rows;       // RETEN in JID order
-    QStringList files;      // every file of the directory, hidden ones too
+struct Snapshot
+{
+    QByteArray declaration;  // bytes of 26300332.txt, or "(none)"
+    QString report;          // pdftotext of 26300332.pdf, or "(none)"
+    QStringList rows;        // RETEN in JID order
+    QStringList files;       // every file of the directory, hidden ones too
 
     bool describesSameAs(const Snapshot& other) const
     {
@@ -38,7 +39,7 @@ struct Snapshot {
 const QString DeclarationName = QStringLiteral("26300332.txt");
 const QString ReportName = QStringLiteral("26300332.pdf");
 
-} // namespace
+}  // namespace
 
 class TestCrash : public QObject
 {
@@ -57,7 +58,8 @@ private slots:
     void startupShowsARecoveryThatCannotBeMade();
 
 private:
-    struct Place {
+    struct Place
+    {
         std::unique_ptr<QTemporaryDir> root;
         QString program;
         QString database;
@@ -74,10 +76,10 @@ private:
     void prepareEarlier(bool samePeriod);
     void checkConsistent(bool expectNew, bool samePeriod);
 
-    Snapshot m_newDeclaration;                 // 201, 202, 203 for 3/2026, completed
-    Snapshot m_earlierSamePeriod;              // 101, 102 for 3/2026
-    Snapshot m_earlierOtherPeriod;             // 101, 102 for 2/2026: no 26300332 files
-    QByteArray m_otherPeriodFile;              // 26200332.txt of that one
+    Snapshot m_newDeclaration;      // 201, 202, 203 for 3/2026, completed
+    Snapshot m_earlierSamePeriod;   // 101, 102 for 3/2026
+    Snapshot m_earlierOtherPeriod;  // 101, 102 for 2/2026: no 26300332 files
+    QByteArray m_otherPeriodFile;   // 26200332.txt of that one
     Place m_place;
     Snapshot m_before;
 };
@@ -104,7 +106,7 @@ int TestCrash::runChild(const QStringList& arguments)
 {
     QProcess process;
     process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process.start("/bin/sh", QStringList {"-c", "\"$0\" \"$@\"", child()} + arguments);
+    process.start("/bin/sh", QStringList{"-c", "\"$0\" \"$@\"", child()} + arguments);
     if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
         qFatal("confirma_child did not finish");
     return process.exitCode();
@@ -113,7 +115,7 @@ int TestCrash::runChild(const QStringList& arguments)
 void TestCrash::confirmInChild(const Place& place, int month, int first, int count, const QString& killAt)
 {
     const int status = runChild({"confirm", place.program, place.database, QString::number(month),
-                                 QString::number(first), QString::number(count), killAt});
+        QString::number(first), QString::number(count), killAt});
     QCOMPARE(status, expectedStatus(killAt));
 }
 
@@ -186,7 +188,7 @@ void TestCrash::initTestCase()
     QVERIFY(m_newDeclaration.report.contains("606.00"));
     QCOMPARE(m_earlierSamePeriod.declaration.size(), 2 * 198);
     QVERIFY(m_earlierSamePeriod.report.contains("203.00"));
-    QCOMPARE(m_newDeclaration.files, (QStringList {ReportName, DeclarationName}));
+    QCOMPARE(m_newDeclaration.files, (QStringList{ReportName, DeclarationName}));
     QCOMPARE(m_earlierOtherPeriod.declaration, QByteArray("(none)"));
     QCOMPARE(m_earlierOtherPeriod.report, QStringLiteral("(none)"));
     QCOMPARE(m_earlierOtherPeriod.rows.size(), 2);
@@ -220,7 +222,8 @@ void TestCrash::checkConsistent(bool expectNew, bool samePeriod)
     QCOMPARE(after.report, expected.report);
     QStringList files;
     if (!samePeriod)
-        files << "26200332.pdf" << "26200332.txt";
+        files << "26200332.pdf"
+              << "26200332.txt";
     if (expectNew || samePeriod)
         files << ReportName << DeclarationName;
     QCOMPARE(after.files, files);
@@ -237,10 +240,18 @@ void TestCrash::killedConfirma_data()
     QTest::addColumn<bool>("samePeriod");
     QTest::addColumn<bool>("expectNew");
     // Each step of CONFIRMA, in order, and the middle of the two file writes.
-    const QList<std::pair<const char*, bool>> points {
-        {"checks", false}, {"file-write", false}, {"file", false},    {"journal", false},
-        {"delete", false}, {"insert", false},     {"commit", true},   {"rename", true},
-        {"report-write", true}, {"report", true}, {"done", true},
+    const QList<std::pair<const char*, bool>> points{
+        {"checks", false},
+        {"file-write", false},
+        {"file", false},
+        {"journal", false},
+        {"delete", false},
+        {"insert", false},
+        {"commit", true},
+        {"rename", true},
+        {"report-write", true},
+        {"report", true},
+        {"done", true},
     };
     for (const auto& [point, expectNew] : points) {
         QTest::addRow("%s, replacing", point) << QString(point) << true << expectNew;
@@ -264,7 +275,7 @@ void TestCrash::killedConfirma()
     const QStringList leftBehind = QDir(m_place.program).entryList(QDir::Files | QDir::Hidden, QDir::Name);
     if (killAt == "file-write")
         QVERIFY2(!leftBehind.filter(QRegularExpression("^26300332\\.txt\\.\\w{6}$")).isEmpty(),
-                 qPrintable(leftBehind.join(' ')));
+            qPrintable(leftBehind.join(' ')));
     qInfo("left behind: %s", qPrintable(leftBehind.join(' ')));
 
     const pending::RecoveryResult result = pending::recover(m_place.program, m_place.database);
@@ -310,9 +321,9 @@ void TestCrash::killedRecovery()
 void TestCrash::leftoversWithoutJournalAreRemoved()
 {
     prepareEarlier(true);
-    const QStringList ours {"26300332.txt.AbC123", "26300332.pdf.x9Y8z7", ".confirma-pendiente.Qw12Er",
-                            "26B04505.txt.000000"};
-    const QStringList others {"26300332.txt.bak", "notas.txt", "26300332.txt.AbC1234", "x6300332.pdf.AbC123"};
+    const QStringList ours{
+        "26300332.txt.AbC123", "26300332.pdf.x9Y8z7", ".confirma-pendiente.Qw12Er", "26B04505.txt.000000"};
+    const QStringList others{"26300332.txt.bak", "notas.txt", "26300332.txt.AbC1234", "x6300332.pdf.AbC123"};
     for (const QString& name : ours + others) {
         QFile file(m_place.program + name);
         QVERIFY(file.open(QIODevice::WriteOnly));
@@ -325,7 +336,7 @@ void TestCrash::leftoversWithoutJournalAreRemoved()
     QStringList expectedRemoved = ours;
     expectedRemoved.sort();
     QCOMPARE(removed, expectedRemoved);
-    QStringList remaining = QStringList {ReportName, DeclarationName} + others;
+    QStringList remaining = QStringList{ReportName, DeclarationName} + others;
     remaining.sort();
     QCOMPARE(QDir(m_place.program).entryList(QDir::Files | QDir::Hidden, QDir::Name), remaining);
     QVERIFY(snapshot(m_place).describesSameAs(m_before));
@@ -358,7 +369,7 @@ void TestCrash::startupShowsARecoveryThatCannotBeMade()
     QVERIFY(QFile::rename(away, m_place.database));
     desktop.messages->shown.clear();
     recoverInterruptedConfirmation(desktop.collaborators(m_place.program, m_place.database));
-    QCOMPARE(desktop.messages->texts(), QStringList {});
+    QCOMPARE(desktop.messages->texts(), QStringList{});
     checkConsistent(true, true);
 }
 

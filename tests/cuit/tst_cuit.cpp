@@ -12,12 +12,12 @@ namespace {
 WithholdingGrid::Line gridLine(int row, const QString& receipt, const QString& cuitText)
 {
     return {QString::number(row), receipt, QStringLiteral("15/03/2026"), QStringLiteral("000001380.00"),
-            QStringLiteral("7"), QStringLiteral("PROVEEDOR SA"), cuitText};
+        QStringLiteral("7"), QStringLiteral("PROVEEDOR SA"), cuitText};
 }
 
 const QString valid = QStringLiteral("20-12345678-6");
 
-} // namespace
+}  // namespace
 
 class TestCuit : public QObject
 {
@@ -170,24 +170,22 @@ void TestCuit::observe_data()
     QTest::addColumn<QStringList>("expected");
 
     const QString v = QLatin1Char('|') + valid;
-    QTest::newRow("all good") << QStringList {"1" + v, "2" + v, "3" + v} << 1 << 3 << QStringList {};
-    QTest::newRow("CUIT forms") << QStringList {"1|20-12345678-9", "2|20123456786", "3|", "4" + v} << 1 << 4
-                                << QStringList {"1:i", "2:i", "3:i"};
+    QTest::newRow("all good") << QStringList{"1" + v, "2" + v, "3" + v} << 1 << 3 << QStringList{};
+    QTest::newRow("CUIT forms") << QStringList{"1|20-12345678-9", "2|20123456786", "3|", "4" + v} << 1 << 4
+                                << QStringList{"1:i", "2:i", "3:i"};
     // Later lines name the first one, the first one names the next.
-    QTest::newRow("repeated in the file") << QStringList {"7" + v, "8" + v, "7" + v, "7" + v} << 1 << 4
-                                          << QStringList {"1:3", "3:1", "4:1"};
+    QTest::newRow("repeated in the file")
+        << QStringList{"7" + v, "8" + v, "7" + v, "7" + v} << 1 << 4 << QStringList{"1:3", "3:1", "4:1"};
     // Lines that were in the grid before are named but not observed.
     QTest::newRow("repeated from earlier lines")
-        << QStringList {"5|20-12345678-9", "6" + v, "5" + v, "6" + v} << 3 << 4 << QStringList {"3:1", "4:2"};
-    QTest::newRow("both on one line") << QStringList {"5" + v, "5|20-12345678-9"} << 2 << 2
-                                      << QStringList {"2:i", "2:1"};
+        << QStringList{"5|20-12345678-9", "6" + v, "5" + v, "6" + v} << 3 << 4 << QStringList{"3:1", "4:2"};
+    QTest::newRow("both on one line") << QStringList{"5" + v, "5|20-12345678-9"} << 2 << 2 << QStringList{"2:i", "2:1"};
     // Compared trimmed and exactly: leading zeros make another number.
-    QTest::newRow("trimmed, exact") << QStringList {" 55 " + v, "55" + v, "055" + v} << 2 << 3
-                                    << QStringList {"2:1"};
+    QTest::newRow("trimmed, exact") << QStringList{" 55 " + v, "55" + v, "055" + v} << 2 << 3 << QStringList{"2:1"};
     // A deleted line (gap) holds no number and is no line.
-    QTest::newRow("gaps") << QStringList {"9" + v, "", "9" + v, ""} << 1 << 4 << QStringList {"1:3", "3:1"};
-    QTest::newRow("range past the grid") << QStringList {"1|x"} << 1 << 5 << QStringList {"1:i"};
-    QTest::newRow("empty range") << QStringList {"1|x"} << 2 << 1 << QStringList {};
+    QTest::newRow("gaps") << QStringList{"9" + v, "", "9" + v, ""} << 1 << 4 << QStringList{"1:3", "3:1"};
+    QTest::newRow("range past the grid") << QStringList{"1|x"} << 1 << 5 << QStringList{"1:i"};
+    QTest::newRow("empty range") << QStringList{"1|x"} << 2 << 1 << QStringList{};
 }
 
 void TestCuit::observe()
@@ -231,13 +229,13 @@ void TestCuit::messageAndDetail()
     grid.setLine(3, gridLine(3, "0000000000555", "20-12345678-9"));
     const importobservations::Observations observations = importobservations::observe(grid, 1, 3);
     QCOMPARE(importobservations::message(observations),
-             QString::fromUtf8("Atención revise el archivo importado: 3 renglones con observaciones !!!"));
+        QString::fromUtf8("Atención revise el archivo importado: 3 renglones con observaciones !!!"));
     QCOMPARE(importobservations::detail(observations),
-             QString::fromUtf8("Renglón 1: comprobante 0000000000555, CUIT 20-12345678-6: "
-                               "Comprobante repetido en el renglón 3\n"
-                               "Renglón 2: comprobante 0000000000556, CUIT 20-12345678-9: CUIT inválido\n"
-                               "Renglón 3: comprobante 0000000000555, CUIT 20-12345678-9: "
-                               "CUIT inválido; Comprobante repetido en el renglón 1"));
+        QString::fromUtf8("Renglón 1: comprobante 0000000000555, CUIT 20-12345678-6: "
+                          "Comprobante repetido en el renglón 3\n"
+                          "Renglón 2: comprobante 0000000000556, CUIT 20-12345678-9: CUIT inválido\n"
+                          "Renglón 3: comprobante 0000000000555, CUIT 20-12345678-9: "
+                          "CUIT inválido; Comprobante repetido en el renglón 1"));
 }
 
 void TestCuit::listIsCapped_data()
@@ -266,7 +264,7 @@ void TestCuit::listIsCapped()
     const QStringList detail = importobservations::detail(observations).split(QLatin1Char('\n'));
     QCOMPARE(detail.first(), QString::fromUtf8("Renglón 1: comprobante 1, CUIT 20-12345678-9: CUIT inválido"));
     QCOMPARE(detail.at(listed - 1),
-             QString::fromUtf8("Renglón %1: comprobante %1, CUIT 20-12345678-9: CUIT inválido").arg(listed));
+        QString::fromUtf8("Renglón %1: comprobante %1, CUIT 20-12345678-9: CUIT inválido").arg(listed));
     if (lines > 1000) {
         QCOMPARE(detail.size(), 1001);
         QCOMPARE(detail.last(), QString::fromUtf8("... y %1 renglones más con observaciones").arg(lines - 1000));
@@ -274,7 +272,7 @@ void TestCuit::listIsCapped()
         QCOMPARE(detail.size(), lines);
     }
     QCOMPARE(importobservations::message(observations),
-             QString::fromUtf8("Atención revise el archivo importado: %1 renglones con observaciones !!!").arg(lines));
+        QString::fromUtf8("Atención revise el archivo importado: %1 renglones con observaciones !!!").arg(lines));
 }
 
 QTEST_GUILESS_MAIN(TestCuit)

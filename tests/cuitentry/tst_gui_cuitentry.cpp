@@ -26,7 +26,7 @@ class DetailRecordingBoxes : public RecordingMessageBoxes
 public:
     void informationWithDetail(const QString& text, const QString& detail) override
     {
-        shown << ShownBox {ShownBox::Information, text, detail};
+        shown << ShownBox{ShownBox::Information, text, detail};
         if (whileShown)
             whileShown(shown.last());
     }
@@ -45,10 +45,10 @@ const QString wrongCuit = QStringLiteral("20-12345678-9");
 QString line(const QString& cuit, const QString& receipt)
 {
     return record(cuit, QStringLiteral("20260315"), QStringLiteral("00000000690"), receipt,
-                  QStringLiteral("PROVEEDOR SA"), QStringLiteral("00000138000"));
+        QStringLiteral("PROVEEDOR SA"), QStringLiteral("00000138000"));
 }
 
-} // namespace
+}  // namespace
 
 class TestGuiCuitEntry : public QObject
 {
@@ -135,7 +135,7 @@ void TestGuiCuitEntry::startManualEntry()
 
 void TestGuiCuitEntry::import(const QString& path)
 {
-    desktop.fileDialog->paths = QStringList {path};
+    desktop.fileDialog->paths = QStringList{path};
     QTest::mouseClick(window->B1, Qt::LeftButton);
 }
 
@@ -160,13 +160,13 @@ void TestGuiCuitEntry::leavingTheField()
     QTest::keyClicks(window->E_CuitReten, typed);
     pressTab();
     if (refused) {
-        QCOMPARE(boxes().texts(), QStringList {cuitMessage});
+        QCOMPARE(boxes().texts(), QStringList{cuitMessage});
         QCOMPARE(boxes().shown.first().kind, ShownBox::Information);
         QCOMPARE(focus(), static_cast<QWidget*>(window->E_CuitReten));
         QCOMPARE(window->E_CuitReten->value(), typed);
         // Leaving it again refuses again.
         pressTab();
-        QCOMPARE(boxes().texts(), (QStringList {cuitMessage, cuitMessage}));
+        QCOMPARE(boxes().texts(), (QStringList{cuitMessage, cuitMessage}));
         QCOMPARE(focus(), static_cast<QWidget*>(window->E_CuitReten));
     } else {
         QVERIFY(boxes().shown.isEmpty());
@@ -181,14 +181,14 @@ void TestGuiCuitEntry::enterInTheFieldChecksToo()
     startManualEntry();
     QTest::keyClicks(window->E_CuitReten, "20123456789");
     QTest::keyClick(window->E_CuitReten, Qt::Key_Return);
-    QCOMPARE(boxes().texts(), QStringList {cuitMessage});
+    QCOMPARE(boxes().texts(), QStringList{cuitMessage});
     QCOMPARE(focus(), static_cast<QWidget*>(window->E_CuitReten));
 
     // Corrected, it is left without a word.
     QTest::keyClick(window->E_CuitReten, Qt::Key_Backspace);
     QTest::keyClicks(window->E_CuitReten, "6");
     QTest::keyClick(window->E_CuitReten, Qt::Key_Return);
-    QCOMPARE(boxes().texts(), QStringList {cuitMessage});
+    QCOMPARE(boxes().texts(), QStringList{cuitMessage});
     QCOMPARE(focus(), static_cast<QWidget*>(window->empresa));
 }
 
@@ -210,10 +210,10 @@ void TestGuiCuitEntry::addingRefusesAWrongCheckDigit_data()
 {
     QTest::addColumn<QString>("cuitValue");
     QTest::addColumn<QStringList>("messages");
-    QTest::newRow("wrong check digit") << "20123456789" << QStringList {cuitMessage};
-    QTest::newRow("ten digits without a check digit") << "20000000019" << QStringList {cuitMessage};
+    QTest::newRow("wrong check digit") << "20123456789" << QStringList{cuitMessage};
+    QTest::newRow("ten digits without a check digit") << "20000000019" << QStringList{cuitMessage};
     // An empty CUIT keeps its own message.
-    QTest::newRow("empty") << "" << QStringList {incompleteMessage};
+    QTest::newRow("empty") << "" << QStringList{incompleteMessage};
 }
 
 void TestGuiCuitEntry::addingRefusesAWrongCheckDigit()
@@ -262,24 +262,24 @@ void TestGuiCuitEntry::importKeepsTheLinesAndTells()
     enterHeader();
     QVERIFY(!window->B_Confirma->isEnabled());
     import(writeFile("observed.txt",
-                     {line(validCuit, "0000000000001"), line(wrongCuit, "0000000000002"),
-                      line(validCuit, "0000000000001"), line(QStringLiteral("20123456786"), "0000000000004"),
-                      line(validCuit, "0000000000005"), line(wrongCuit, "0000000000001")}));
+        {line(validCuit, "0000000000001"), line(wrongCuit, "0000000000002"), line(validCuit, "0000000000001"),
+            line(QStringLiteral("20123456786"), "0000000000004"), line(validCuit, "0000000000005"),
+            line(wrongCuit, "0000000000001")}));
     QCOMPARE(boxes().shown.size(), 1);
     const ShownBox box = boxes().shown.first();
     QCOMPARE(box.kind, ShownBox::Information);
     QCOMPARE(box.text, QString::fromUtf8("Atención revise el archivo importado: 5 renglones con observaciones !!!"));
     QCOMPARE(box.detail.split(QLatin1Char('\n')),
-             (QStringList {
-                 QString::fromUtf8("Renglón 1: comprobante 0000000000001, CUIT 20-12345678-6: "
-                                   "Comprobante repetido en el renglón 3"),
-                 QString::fromUtf8("Renglón 2: comprobante 0000000000002, CUIT 20-12345678-9: CUIT inválido"),
-                 QString::fromUtf8("Renglón 3: comprobante 0000000000001, CUIT 20-12345678-6: "
-                                   "Comprobante repetido en el renglón 1"),
-                 QString::fromUtf8("Renglón 4: comprobante 0000000000004, CUIT 20123456786: CUIT inválido"),
-                 QString::fromUtf8("Renglón 6: comprobante 0000000000001, CUIT 20-12345678-9: "
-                                   "CUIT inválido; Comprobante repetido en el renglón 1"),
-             }));
+        (QStringList{
+            QString::fromUtf8("Renglón 1: comprobante 0000000000001, CUIT 20-12345678-6: "
+                              "Comprobante repetido en el renglón 3"),
+            QString::fromUtf8("Renglón 2: comprobante 0000000000002, CUIT 20-12345678-9: CUIT inválido"),
+            QString::fromUtf8("Renglón 3: comprobante 0000000000001, CUIT 20-12345678-6: "
+                              "Comprobante repetido en el renglón 1"),
+            QString::fromUtf8("Renglón 4: comprobante 0000000000004, CUIT 20123456786: CUIT inválido"),
+            QString::fromUtf8("Renglón 6: comprobante 0000000000001, CUIT 20-12345678-9: "
+                              "CUIT inválido; Comprobante repetido en el renglón 1"),
+        }));
     // Every line stays, and the import goes on as without the box.
     QCOMPARE(grid().usedRows(), 6);
     QCOMPARE(window->nextRow, 7);
@@ -299,12 +299,12 @@ void TestGuiCuitEntry::secondImportNamesTheEarlierLines()
     import(path);
     QCOMPARE(boxes().shown.size(), 1);
     QCOMPARE(boxes().shown.first().text,
-             QString::fromUtf8("Atención revise el archivo importado: 2 renglones con observaciones !!!"));
+        QString::fromUtf8("Atención revise el archivo importado: 2 renglones con observaciones !!!"));
     QCOMPARE(boxes().shown.first().detail,
-             QString::fromUtf8("Renglón 3: comprobante 0000000000011, CUIT 20-12345678-6: "
-                               "Comprobante repetido en el renglón 1\n"
-                               "Renglón 4: comprobante 0000000000012, CUIT 20-12345678-6: "
-                               "Comprobante repetido en el renglón 2"));
+        QString::fromUtf8("Renglón 3: comprobante 0000000000011, CUIT 20-12345678-6: "
+                          "Comprobante repetido en el renglón 1\n"
+                          "Renglón 4: comprobante 0000000000012, CUIT 20-12345678-6: "
+                          "Comprobante repetido en el renglón 2"));
     QCOMPARE(grid().usedRows(), 4);
     QCOMPARE(window->e_totreten->text(), QString("28"));
     QVERIFY(window->B_Confirma->isEnabled());
@@ -314,8 +314,9 @@ void TestGuiCuitEntry::importWithoutObservationsShowsNothing()
 {
     enterHeader();
     // A receipt number 0 is passed over: it neither counts nor repeats.
-    import(writeFile("good.txt", {line(validCuit, "0000000000001"), line(wrongCuit, "0000000000000"),
-                                  line(validCuit, "0000000000000"), line("30-71234567-1", "0000000000002")}));
+    import(writeFile("good.txt",
+        {line(validCuit, "0000000000001"), line(wrongCuit, "0000000000000"), line(validCuit, "0000000000000"),
+            line("30-71234567-1", "0000000000002")}));
     QVERIFY(boxes().shown.isEmpty());
     QCOMPARE(grid().usedRows(), 2);
     QVERIFY(window->B_Confirma->isEnabled());
@@ -325,9 +326,9 @@ void TestGuiCuitEntry::mismatchShowsOnlyItsOwnBox()
 {
     enterHeader();
     import(writeFile("mismatch.txt",
-                     {line(wrongCuit, "0000000000001"), line(validCuit, "0000000000001"),
-                      record(validCuit, "20260315", "00000000700", "0000000000003", "X", "00000138000")}));
-    QCOMPARE(boxes().texts(), QStringList {mismatchMessage});
+        {line(wrongCuit, "0000000000001"), line(validCuit, "0000000000001"),
+            record(validCuit, "20260315", "00000000700", "0000000000003", "X", "00000138000")}));
+    QCOMPARE(boxes().texts(), QStringList{mismatchMessage});
     // The reset as before.
     QCOMPARE(grid().usedRows(), 0);
     QCOMPARE(window->nextRow, 1);
@@ -340,8 +341,7 @@ void TestGuiCuitEntry::importErrorShowsOnlyTheError()
 {
     enterHeader();
     import(writeFile("failing.txt",
-                     {line(wrongCuit, "0000000000001"), line(validCuit, "0000000000001"),
-                      line(validCuit, "0003000000000")}));
+        {line(wrongCuit, "0000000000001"), line(validCuit, "0000000000001"), line(validCuit, "0003000000000")}));
     QCOMPARE(boxes().shown.size(), 1);
     QCOMPARE(boxes().shown.first().kind, ShownBox::Error);
     QCOMPARE(boxes().shown.first().text, QString("''0003000000000'' is not a valid integer value"));

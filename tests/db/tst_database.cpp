@@ -53,21 +53,23 @@ void TestDatabase::positionalParameters_data()
     QTest::newRow("insert of the store")
         << "insert into  reten (nroCom,FECha,importe,razon,Cuit,periodo) values(:nc,:FE,:iM,:Ra,:Cu,:Pe)"
         << "insert into  reten (nroCom,FECha,importe,razon,Cuit,periodo) values(?,?,?,?,?,?)"
-        << QStringList {"NC", "FE", "IM", "RA", "CU", "PE"};
+        << QStringList{"NC", "FE", "IM", "RA", "CU", "PE"};
     QTest::newRow("no parameters") << "select * from  reten order by Jid"
-                                   << "select * from  reten order by Jid" << QStringList {};
+                                   << "select * from  reten order by Jid" << QStringList{};
     QTest::newRow("literal keeps its colon") << "select ':x', :y from rdb$database"
-                                             << "select ':x', ? from rdb$database" << QStringList {"Y"};
-    QTest::newRow("doubled quote inside a literal")
-        << "select 'it''s :no' from t where a = :a" << "select 'it''s :no' from t where a = ?" << QStringList {"A"};
-    QTest::newRow("quoted name") << "select \":q\" from t where b=:B" << "select \":q\" from t where b=?"
-                                 << QStringList {"B"};
+                                             << "select ':x', ? from rdb$database" << QStringList{"Y"};
+    QTest::newRow("doubled quote inside a literal") << "select 'it''s :no' from t where a = :a"
+                                                    << "select 'it''s :no' from t where a = ?" << QStringList{"A"};
+    QTest::newRow("quoted name") << "select \":q\" from t where b=:B"
+                                 << "select \":q\" from t where b=?" << QStringList{"B"};
     QTest::newRow("comments") << "select 1 -- :c\nfrom t /* :d */ where e=:e_1$"
-                              << "select 1 -- :c\nfrom t /* :d */ where e=?" << QStringList {"E_1$"};
-    QTest::newRow("same name twice") << "update t set a=:v where b=:V" << "update t set a=? where b=?"
-                                     << QStringList {"V", "V"};
-    QTest::newRow("colon without a name") << "select a: from t" << "select a: from t" << QStringList {};
-    QTest::newRow("unterminated literal") << "select ':x" << "select ':x" << QStringList {};
+                              << "select 1 -- :c\nfrom t /* :d */ where e=?" << QStringList{"E_1$"};
+    QTest::newRow("same name twice") << "update t set a=:v where b=:V"
+                                     << "update t set a=? where b=?" << QStringList{"V", "V"};
+    QTest::newRow("colon without a name") << "select a: from t"
+                                          << "select a: from t" << QStringList{};
+    QTest::newRow("unterminated literal") << "select ':x"
+                                          << "select ':x" << QStringList{};
 }
 
 void TestDatabase::positionalParameters()
@@ -87,11 +89,11 @@ void TestDatabase::scriptStatements_data()
 
     QTest::newRow("comments and blank statements")
         << "-- a table; with a comment\nCREATE TABLE A (X INTEGER);\n;\n/* two; */ CREATE TABLE B (Y INTEGER)"
-        << QStringList {"CREATE TABLE A (X INTEGER)", "CREATE TABLE B (Y INTEGER)"};
-    QTest::newRow("semicolon in a literal") << "INSERT INTO A VALUES ('a;b');INSERT INTO A VALUES ('it''s;')"
-                                            << QStringList {"INSERT INTO A VALUES ('a;b')",
-                                                            "INSERT INTO A VALUES ('it''s;')"};
-    QTest::newRow("empty") << "  \n-- nothing\n" << QStringList {};
+        << QStringList{"CREATE TABLE A (X INTEGER)", "CREATE TABLE B (Y INTEGER)"};
+    QTest::newRow("semicolon in a literal")
+        << "INSERT INTO A VALUES ('a;b');INSERT INTO A VALUES ('it''s;')"
+        << QStringList{"INSERT INTO A VALUES ('a;b')", "INSERT INTO A VALUES ('it''s;')"};
+    QTest::newRow("empty") << "  \n-- nothing\n" << QStringList{};
 }
 
 void TestDatabase::scriptStatements()
@@ -172,7 +174,7 @@ void TestDatabase::identityIncreasesWithEveryInsert()
         previous = query.integer(0);
         order << query.text(1).trimmed();
     }
-    QCOMPARE(order, (QStringList {"1", "2", "3"}));
+    QCOMPARE(order, (QStringList{"1", "2", "3"}));
     transaction.rollback();
 }
 
@@ -245,7 +247,7 @@ void TestDatabase::retainingCommitAndRollback()
     QStringList rows;
     for (; !reader.eof(); reader.next())
         rows << reader.text(0).trimmed();
-    QCOMPARE(rows, QStringList {"kept"});
+    QCOMPARE(rows, QStringList{"kept"});
 }
 
 void TestDatabase::tooLongTextGivesTheDatabaseText()
@@ -315,14 +317,15 @@ void TestDatabase::disconnectDropsStatementsAndReconnects()
 namespace {
 
 // Counts how often it is given back, in each of the two ways.
-struct CountedInterface {
+struct CountedInterface
+{
     int released = 0;
     int disposed = 0;
     void release() { ++released; }
     void dispose() { ++disposed; }
 };
 
-} // namespace
+}  // namespace
 
 void TestDatabase::handleGivesItsInterfaceBackOnce()
 {
@@ -334,7 +337,7 @@ void TestDatabase::handleGivesItsInterfaceBackOnce()
         QVERIFY(!owner);
         QCOMPARE(moved.get(), &first);
         Handle<CountedInterface> other(&second);
-        other = std::move(moved); // gives `second` back, takes `first`
+        other = std::move(moved);  // gives `second` back, takes `first`
         QCOMPARE(second.released, 1);
         QCOMPARE(first.released, 0);
     }

@@ -1,10 +1,10 @@
 #include "core/Codepage.h"
-#include "declaration/DeclarationFile.h"
 #include "core/Error.h"
-#include "declaration/Record.h"
-#include "declaration/WithholdingGrid.h"
-#include "declaration/Withholding.h"
 #include "core/TextRules.h"
+#include "declaration/DeclarationFile.h"
+#include "declaration/Record.h"
+#include "declaration/Withholding.h"
+#include "declaration/WithholdingGrid.h"
 #include "tests/support/GridLines.h"
 
 #include <QSignalSpy>
@@ -74,16 +74,46 @@ private slots:
         QTest::addColumn<QString>("year");
         QTest::addColumn<QString>("legajo");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("month 3") << "3" << "2026" << "332" << "26300332.txt";
-        QTest::newRow("month 03") << "03" << "2026" << "332" << "26300332.txt";
-        QTest::newRow("month 10") << "10" << "2026" << "332" << "26A00332.txt";
-        QTest::newRow("month 11") << "11" << "2026" << "332" << "26B00332.txt";
-        QTest::newRow("month 12") << "12" << "2026" << "332" << "26C00332.txt";
-        QTest::newRow("legajo 4505") << "1" << "2015" << "4505" << "15104505.txt";
-        QTest::newRow("legajo of one digit") << "1" << "2015" << "7" << "15100007.txt";
-        QTest::newRow("legajo of six digits") << "1" << "2015" << "123456" << "151.txt";
-        QTest::newRow("year with leading zero") << "1" << "02020" << "332" << "02100332.txt";
-        QTest::newRow("blanks trimmed") << "3" << " 2026 " << " 332 " << "26300332.txt";
+        QTest::newRow("month 3") << "3"
+                                 << "2026"
+                                 << "332"
+                                 << "26300332.txt";
+        QTest::newRow("month 03") << "03"
+                                  << "2026"
+                                  << "332"
+                                  << "26300332.txt";
+        QTest::newRow("month 10") << "10"
+                                  << "2026"
+                                  << "332"
+                                  << "26A00332.txt";
+        QTest::newRow("month 11") << "11"
+                                  << "2026"
+                                  << "332"
+                                  << "26B00332.txt";
+        QTest::newRow("month 12") << "12"
+                                  << "2026"
+                                  << "332"
+                                  << "26C00332.txt";
+        QTest::newRow("legajo 4505") << "1"
+                                     << "2015"
+                                     << "4505"
+                                     << "15104505.txt";
+        QTest::newRow("legajo of one digit") << "1"
+                                             << "2015"
+                                             << "7"
+                                             << "15100007.txt";
+        QTest::newRow("legajo of six digits") << "1"
+                                              << "2015"
+                                              << "123456"
+                                              << "151.txt";
+        QTest::newRow("year with leading zero") << "1"
+                                                << "02020"
+                                                << "332"
+                                                << "02100332.txt";
+        QTest::newRow("blanks trimmed") << "3"
+                                        << " 2026 "
+                                        << " 332 "
+                                        << "26300332.txt";
     }
 
     void fileNames()
@@ -110,13 +140,20 @@ private slots:
     {
         QTest::addColumn<QString>("amount");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("6") << "6" << "00000000600";
-        QTest::newRow("1234.50") << "1234.50" << "00000123450";
-        QTest::newRow("re-loaded 000001234.50") << "000001234.50" << "00000123450";
-        QTest::newRow("0.05") << "0.05" << "00000000005";
-        QTest::newRow("one decimal") << "12.5" << "00000001250";
-        QTest::newRow("largest") << "999999999.99" << "99999999999";
-        QTest::newRow("zero") << "0" << "00000000000";
+        QTest::newRow("6") << "6"
+                           << "00000000600";
+        QTest::newRow("1234.50") << "1234.50"
+                                 << "00000123450";
+        QTest::newRow("re-loaded 000001234.50") << "000001234.50"
+                                                << "00000123450";
+        QTest::newRow("0.05") << "0.05"
+                              << "00000000005";
+        QTest::newRow("one decimal") << "12.5"
+                                     << "00000001250";
+        QTest::newRow("largest") << "999999999.99"
+                                 << "99999999999";
+        QTest::newRow("zero") << "0"
+                              << "00000000000";
     }
 
     void amountFields()
@@ -134,9 +171,9 @@ private slots:
             + "0000000000123" + QString::fromUtf8("PEÑA HNOS SA").leftJustified(60, ' ') + "30-71234567-1"
             + QStringLiteral("MUNICIPAL SERVICIOS SRL").leftJustified(60, ' ') + "00000123450" + "\r";
         QCOMPARE(record, expected);
-        QCOMPARE(record.mid(27, 11), QStringLiteral("00000000600"));   // positions 28-38
-        QCOMPARE(record.mid(184, 11), QStringLiteral("00000123450"));  // positions 185-195
-        QCOMPARE(record.mid(13, 14), QStringLiteral("20260315032026")); // positions 14-27
+        QCOMPARE(record.mid(27, 11), QStringLiteral("00000000600"));     // positions 28-38
+        QCOMPARE(record.mid(184, 11), QStringLiteral("00000123450"));    // positions 185-195
+        QCOMPARE(record.mid(13, 14), QStringLiteral("20260315032026"));  // positions 14-27
 
         RecordInput shortCuit = sampleInput();
         shortCuit.supplierCuit = "123";
@@ -149,14 +186,15 @@ private slots:
 
     void fileBytesEndWith13_13_10()
     {
-        const QByteArray bytes = declarationfile::encode({declarationRecord(sampleInput()), declarationRecord(sampleInput())});
+        const QByteArray bytes =
+            declarationfile::encode({declarationRecord(sampleInput()), declarationRecord(sampleInput())});
         QCOMPARE(bytes.size(), 2 * 198);
         for (int line = 0; line < 2; ++line) {
             QCOMPARE(quint8(bytes.at(line * 198 + 195)), quint8(13));
             QCOMPARE(quint8(bytes.at(line * 198 + 196)), quint8(13));
             QCOMPARE(quint8(bytes.at(line * 198 + 197)), quint8(10));
         }
-        QCOMPARE(quint8(bytes.at(51 + 2)), quint8(0xD1)); // Ñ is one byte in Windows-1252
+        QCOMPARE(quint8(bytes.at(51 + 2)), quint8(0xD1));  // Ñ is one byte in Windows-1252
         QVERIFY(declarationfile::encode({}).isEmpty());
     }
 
@@ -175,7 +213,8 @@ private slots:
         check([](RecordInput& in) { in.receiptAmount = "1.005"; }, QStringLiteral("Importe Comprobante"));
         check([](RecordInput& in) { in.withholding = "-6"; }, QString::fromUtf8("Importe Retención"));
         // Amounts whose hundredths do not fit 64 bits are named, not a conversion error.
-        check([](RecordInput& in) { in.withholding = "999999900000000000.90"; }, QString::fromUtf8("Importe Retención"));
+        check(
+            [](RecordInput& in) { in.withholding = "999999900000000000.90"; }, QString::fromUtf8("Importe Retención"));
         check([](RecordInput& in) { in.receiptAmount = QString(30, '9'); }, QStringLiteral("Importe Comprobante"));
         check([](RecordInput& in) { in.supplierName = QString(61, 'A'); }, QString::fromUtf8("Razón Social"));
         check([](RecordInput& in) { in.supplierName = QString::fromUtf8("ŐRSÉG"); }, QString::fromUtf8("Razón Social"));
@@ -226,15 +265,22 @@ private slots:
 
         const QString face = QString::fromUtf8("\xF0\x9F\x98\x80");
         const QString name = QString(60, 'N');
-        QTest::newRow("in the date") << "20-12345678-9" << "202603" + face + "5" << name << "00000123456"
-                                     << face + "5/03/2026" << "000001234.56";
-        QTest::newRow("in the CUIT") << "20-1234567" + face + "-9" << "20260315" << name << "00000123456"
-                                     << "15/03/2026" << "000001234.56";
-        QTest::newRow("in the receipt amount") << "20-12345678-9" << "20260315" << name << "00000" + face + "12345"
-                                               << "15/03/2026" << "00000" + face + "123.45";
+        QTest::newRow("in the date") << "20-12345678-9"
+                                     << "202603" + face + "5" << name << "00000123456" << face + "5/03/2026"
+                                     << "000001234.56";
+        QTest::newRow("in the CUIT") << "20-1234567" + face + "-9"
+                                     << "20260315" << name << "00000123456"
+                                     << "15/03/2026"
+                                     << "000001234.56";
+        QTest::newRow("in the receipt amount") << "20-12345678-9"
+                                               << "20260315" << name << "00000" + face + "12345"
+                                               << "15/03/2026"
+                                               << "00000" + face + "123.45";
         QTest::newRow("lone surrogate in the name")
-            << "20-12345678-9" << "20260315" << QString(QChar(0xD800)) + QString(59, 'N') << "00000123456"
-            << "15/03/2026" << "000001234.56";
+            << "20-12345678-9"
+            << "20260315" << QString(QChar(0xD800)) + QString(59, 'N') << "00000123456"
+            << "15/03/2026"
+            << "000001234.56";
     }
 
     void readerCountsCharacters()
@@ -246,8 +292,8 @@ private slots:
         QFETCH(QString, dateText);
         QFETCH(QString, receiptAmount);
 
-        const QString line = cuit + recordDate + "000000" + "00000000617" + "0000000000123" + name
-                             + QString(73, 'D') + receiptField;
+        const QString line =
+            cuit + recordDate + "000000" + "00000000617" + "0000000000123" + name + QString(73, 'D') + receiptField;
         const RecordView view = readRecord(line);
         QCOMPARE(view.supplierCuit, cuit);
         QCOMPARE(view.recordDate, recordDate);
@@ -267,7 +313,9 @@ private slots:
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
         // CR CR LF, plain LF, CR-only, a Windows-1252 letter, a NUL and a long line.
-        file.write("first\r\r\nsecond\nthird\rfourth\r\n\xd1" "A\0B\n", 35);
+        file.write("first\r\r\nsecond\nthird\rfourth\r\n\xd1"
+                   "A\0B\n",
+            35);
         file.write(QByteArray(100000, 'x'));
         file.write("\r\nlast");
         file.close();
@@ -305,57 +353,73 @@ private slots:
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QStringList>("lines");
-        QTest::addColumn<int>("encoding"); // -1: not decided (ASCII only)
+        QTest::addColumn<int>("encoding");  // -1: not decided (ASCII only)
 
         using declarationfile::Encoding;
         const QString enye = QString::fromUtf8("Ñ");
         const QByteArray utf8Enye = "\xC3\x91";
         // In Windows-1252 the two bytes of a UTF-8 Ñ are Ã and ‘.
         const QString misread = QString::fromUtf8("Ã‘");
-        const QByteArray filler(70000, 'x'); // longer than one chunk of the reader
+        const QByteArray filler(70000, 'x');  // longer than one chunk of the reader
 
-        QTest::newRow("ASCII only") << QByteArray("AB\r\r\nC") << QStringList {"AB", "C"} << -1;
-        QTest::newRow("Windows-1252") << QByteArray("\xD1" "A\r\r\nB") << QStringList {enye + "A", "B"}
-                                      << int(Encoding::Windows1252);
+        QTest::newRow("ASCII only") << QByteArray("AB\r\r\nC") << QStringList{"AB", "C"} << -1;
+        QTest::newRow("Windows-1252") << QByteArray("\xD1"
+                                                    "A\r\r\nB")
+                                      << QStringList{enye + "A", "B"} << int(Encoding::Windows1252);
         QTest::newRow("UTF-8 mark") << QByteArray("\xEF\xBB\xBF" + utf8Enye + "A\r\r\nB")
-                                    << QStringList {enye + "A", "B"} << int(Encoding::Utf8);
-        QTest::newRow("UTF-8 without mark") << QByteArray("A" + utf8Enye + "\r\r\n\xC3\x89" "B")
-                                            << QStringList {"A" + enye, QString::fromUtf8("ÉB")} << int(Encoding::Utf8);
+                                    << QStringList{enye + "A", "B"} << int(Encoding::Utf8);
+        QTest::newRow("UTF-8 without mark") << QByteArray("A" + utf8Enye
+            + "\r\r\n\xC3\x89"
+              "B") << QStringList{"A" + enye, QString::fromUtf8("ÉB")}
+                                            << int(Encoding::Utf8);
         QTest::newRow("UTF-8 mark, a byte that is no UTF-8")
-            << QByteArray("\xEF\xBB\xBF" "A\xD1" "B") << QStringList {QString::fromUtf8("A\uFFFDB")}
-            << int(Encoding::Utf8);
-        QTest::newRow("UTF-8 mark inside the file is a character")
-            << QByteArray("\xEF\xBB\xBF" "A\xEF\xBB\xBF" "B") << QStringList {QString::fromUtf8("A\uFEFFB")}
-            << int(Encoding::Utf8);
+            << QByteArray("\xEF\xBB\xBF"
+                          "A\xD1"
+                          "B")
+            << QStringList{QString::fromUtf8("A\uFFFDB")} << int(Encoding::Utf8);
+        QTest::newRow("UTF-8 mark inside the file is a character") << QByteArray(
+            "\xEF\xBB\xBF"
+            "A\xEF\xBB\xBF"
+            "B") << QStringList{QString::fromUtf8("A\uFEFFB")} << int(Encoding::Utf8);
         QTest::newRow("UTF-8 through a long file")
             << QByteArray(utf8Enye + "\r\r\n" + filler + "\r\r\n" + utf8Enye)
-            << QStringList {enye, QString::fromLatin1(filler), enye} << int(Encoding::Utf8);
+            << QStringList{enye, QString::fromLatin1(filler), enye} << int(Encoding::Utf8);
         QTest::newRow("UTF-8 at first, an invalid byte past the first chunk")
             << QByteArray(utf8Enye + "\r\r\n" + filler + "\r\r\n\xD1")
-            << QStringList {misread, QString::fromLatin1(filler), enye} << int(Encoding::Windows1252);
+            << QStringList{misread, QString::fromLatin1(filler), enye} << int(Encoding::Windows1252);
         QTest::newRow("UTF-8 sequence cut by the end of the file")
-            << QByteArray(utf8Enye + "\xC3") << QStringList {misread + QString::fromUtf8("Ã")}
+            << QByteArray(utf8Enye + "\xC3") << QStringList{misread + QString::fromUtf8("Ã")}
             << int(Encoding::Windows1252);
         QTest::newRow("UTF-8 sequence across two chunks, no mark")
-            << QByteArray(QByteArray(65535, 'x') + utf8Enye) << QStringList {QString(65535, 'x') + enye}
+            << QByteArray(QByteArray(65535, 'x') + utf8Enye) << QStringList{QString(65535, 'x') + enye}
             << int(Encoding::Utf8);
         QTest::newRow("UTF-8 sequence across two chunks, mark")
-            << QByteArray("\xEF\xBB\xBF" + QByteArray(65532, 'x') + utf8Enye)
-            << QStringList {QString(65532, 'x') + enye} << int(Encoding::Utf8);
+            << QByteArray("\xEF\xBB\xBF" + QByteArray(65532, 'x') + utf8Enye) << QStringList{QString(65532, 'x') + enye}
+            << int(Encoding::Utf8);
         // U+010A is the bytes 0A 01 in UTF-16 LE, U+0A0A the bytes 0A 0A: no line end.
-        QTest::newRow("UTF-16 LE mark")
-            << QByteArray("\xFF\xFE" "\x0A\x01" "A\0\r\0\r\0\n\0\xD1\0" "B\0", 16)
-            << QStringList {QString::fromUtf8("ĊA"), enye + "B"} << int(Encoding::Utf16LittleEndian);
-        QTest::newRow("UTF-16 BE mark")
-            << QByteArray("\xFE\xFF" "\x0A\x0A" "\0A\0\r\0\r\0\n\0\xD1\0B", 16)
-            << QStringList {QString::fromUtf8("ਊA"), enye + "B"} << int(Encoding::Utf16BigEndian);
-        QTest::newRow("UTF-16 LE, a character outside the BMP and a last odd byte")
-            << QByteArray("\xFF\xFE" "\x3D\xD8\x00\xDE" "A", 7) << QStringList {QString::fromUtf8("😀\uFFFD")}
-            << int(Encoding::Utf16LittleEndian);
-        QTest::newRow("UTF-16 LE, lone surrogates read as U+FFFD")
-            << QByteArray("\xFF\xFE" "\x00\xD8" "A\0" "\x00\xDC" "\r\0\n\0" "\x3D\xD8", 14)
-            << QStringList {QString::fromUtf8("\uFFFDA\uFFFD"), QString::fromUtf8("\uFFFD")}
-            << int(Encoding::Utf16LittleEndian);
+        QTest::newRow("UTF-16 LE mark") << QByteArray("\xFF\xFE"
+                                                      "\x0A\x01"
+                                                      "A\0\r\0\r\0\n\0\xD1\0"
+                                                      "B\0",
+            16) << QStringList{QString::fromUtf8("ĊA"), enye + "B"}
+                                        << int(Encoding::Utf16LittleEndian);
+        QTest::newRow("UTF-16 BE mark") << QByteArray("\xFE\xFF"
+                                                      "\x0A\x0A"
+                                                      "\0A\0\r\0\r\0\n\0\xD1\0B",
+            16) << QStringList{QString::fromUtf8("ਊA"), enye + "B"}
+                                        << int(Encoding::Utf16BigEndian);
+        QTest::newRow("UTF-16 LE, a character outside the BMP and a last odd byte") << QByteArray("\xFF\xFE"
+                                                                                                  "\x3D\xD8\x00\xDE"
+                                                                                                  "A",
+            7) << QStringList{QString::fromUtf8("😀\uFFFD")} << int(Encoding::Utf16LittleEndian);
+        QTest::newRow("UTF-16 LE, lone surrogates read as U+FFFD") << QByteArray("\xFF\xFE"
+                                                                                 "\x00\xD8"
+                                                                                 "A\0"
+                                                                                 "\x00\xDC"
+                                                                                 "\r\0\n\0"
+                                                                                 "\x3D\xD8",
+            14) << QStringList{QString::fromUtf8("\uFFFDA\uFFFD"), QString::fromUtf8("\uFFFD")}
+                                                                   << int(Encoding::Utf16LittleEndian);
         {
             // The high surrogate is the first chunk's last unit, the low one the second's first.
             QByteArray wide("\xFE\xFF");
@@ -363,14 +427,14 @@ private slots:
                 wide += QByteArray("\0x", 2);
             wide += QByteArray("\xD8\x3D\xDE\x00", 4);
             QTest::newRow("UTF-16 BE, a character outside the BMP across two chunks")
-                << wide << QStringList {QString(32766, 'x') + QString::fromUtf8("😀")} << int(Encoding::Utf16BigEndian);
+                << wide << QStringList{QString(32766, 'x') + QString::fromUtf8("😀")} << int(Encoding::Utf16BigEndian);
         }
-        QTest::newRow("UTF-8 mark only") << QByteArray("\xEF\xBB\xBF") << QStringList {} << int(Encoding::Utf8);
-        QTest::newRow("UTF-16 LE mark only") << QByteArray("\xFF\xFE") << QStringList {}
-                                             << int(Encoding::Utf16LittleEndian);
-        QTest::newRow("UTF-16 BE mark only") << QByteArray("\xFE\xFF") << QStringList {}
-                                             << int(Encoding::Utf16BigEndian);
-        QTest::newRow("empty") << QByteArray() << QStringList {} << -1;
+        QTest::newRow("UTF-8 mark only") << QByteArray("\xEF\xBB\xBF") << QStringList{} << int(Encoding::Utf8);
+        QTest::newRow("UTF-16 LE mark only")
+            << QByteArray("\xFF\xFE") << QStringList{} << int(Encoding::Utf16LittleEndian);
+        QTest::newRow("UTF-16 BE mark only")
+            << QByteArray("\xFE\xFF") << QStringList{} << int(Encoding::Utf16BigEndian);
+        QTest::newRow("empty") << QByteArray() << QStringList{} << -1;
     }
 
     void lineReaderEncodings()

@@ -1,8 +1,8 @@
+#include "report/FieldFormat.h"
 #include "report/FontSource.h"
+#include "report/ReportEngine.h"
 #include "tests/support/MemoryDataSet.h"
 #include "tests/support/RecordingFilter.h"
-#include "report/FieldFormat.h"
-#include "report/ReportEngine.h"
 
 #include <QtTest>
 
@@ -48,7 +48,7 @@ ReportDefinition controlGeometry()
     number.height = 39.7;
     number.font.size = 8;
     report.bands = {header, band(BandType::Detail, 50.3, {number}),
-                    band(BandType::PageFooter, 240.8, {text(QStringLiteral("FOOTER"), 177.3, 31.8)})};
+        band(BandType::PageFooter, 240.8, {text(QStringLiteral("FOOTER"), 177.3, 31.8)})};
     return report;
 }
 
@@ -75,10 +75,10 @@ MemoryDataSet records(int count)
 QString describe(const RecordingFilter::Call& call)
 {
     const auto& shape = std::get<ShapeControl>(call.graphic);
-    const char* kind = shape.shape == ShapeKind::Rectangle        ? "R"
-                       : shape.shape == ShapeKind::HorizontalLine ? "H"
-                       : shape.shape == ShapeKind::VerticalLine   ? "V"
-                                                                  : "?";
+    const char* kind = shape.shape == ShapeKind::Rectangle ? "R"
+        : shape.shape == ShapeKind::HorizontalLine         ? "H"
+        : shape.shape == ShapeKind::VerticalLine           ? "V"
+                                                           : "?";
     return QStringLiteral("%1 %2 %3 %4 %5 pen %6")
         .arg(QLatin1String(kind))
         .arg(call.x)
@@ -107,7 +107,7 @@ public:
     void exportEnded() override { ended = true; }
 };
 
-} // namespace
+}  // namespace
 
 class TestEngine : public QObject
 {
@@ -240,7 +240,7 @@ void TestEngine::emptyDataSet_data()
     QTest::addColumn<QStringList>("shapes");
     QTest::newRow("printed if empty") << true
                                       << QStringList{"R 38 38 718 149 pen 1", "R 38 38 718 149 pen 1",
-                                                     "R 38 187 718 19 pen 1", "R 38 994 718 91 pen 1"};
+                                             "R 38 187 718 19 pen 1", "R 38 994 718 91 pen 1"};
     // Nothing at all is printed then, so no page begins.
     QTest::newRow("not printed if empty") << false << QStringList{};
 }
@@ -304,21 +304,19 @@ void TestEngine::frameSides_data()
     QTest::addColumn<double>("points");
     QTest::addColumn<QStringList>("shapes");
     // The frame runs from (38, 38) to (756, 187); Round(96/254/72*254*points).
-    QTest::newRow("four sides, one rectangle") << true << true << true << true << 1.0
-                                               << QStringList{"R 38 38 718 149 pen 1"};
-    QTest::newRow("top, 2 points are 3 pixels") << true << false << false << false << 2.0
-                                                << QStringList{"H 38 38 718 3 pen 3"};
-    QTest::newRow("bottom edge is the frame's bottom") << false << true << false << false << 2.0
-                                                       << QStringList{"H 38 184 718 3 pen 3"};
+    QTest::newRow("four sides, one rectangle")
+        << true << true << true << true << 1.0 << QStringList{"R 38 38 718 149 pen 1"};
+    QTest::newRow("top, 2 points are 3 pixels")
+        << true << false << false << false << 2.0 << QStringList{"H 38 38 718 3 pen 3"};
+    QTest::newRow("bottom edge is the frame's bottom")
+        << false << true << false << false << 2.0 << QStringList{"H 38 184 718 3 pen 3"};
     QTest::newRow("left") << false << false << true << false << 1.0 << QStringList{"V 38 38 1 149 pen 1"};
-    QTest::newRow("right edge is the frame's right, 1.5 points") << false << false << false << true << 1.5
-                                                                 << QStringList{"V 754 38 2 149 pen 2"};
+    QTest::newRow("right edge is the frame's right, 1.5 points")
+        << false << false << false << true << 1.5 << QStringList{"V 754 38 2 149 pen 2"};
     QTest::newRow("thin pen is at least one pixel")
-        << true << true << false << false << 0.1
-        << QStringList{"H 38 38 718 1 pen 1", "H 38 186 718 1 pen 1"};
-    QTest::newRow("three sides")
-        << true << false << true << true << 1.0
-        << QStringList{"H 38 38 718 1 pen 1", "V 38 38 1 149 pen 1", "V 755 38 1 149 pen 1"};
+        << true << true << false << false << 0.1 << QStringList{"H 38 38 718 1 pen 1", "H 38 186 718 1 pen 1"};
+    QTest::newRow("three sides") << true << false << true << true << 1.0
+                                 << QStringList{"H 38 38 718 1 pen 1", "V 38 38 1 149 pen 1", "V 755 38 1 149 pen 1"};
     QTest::newRow("zero width draws nothing") << true << true << true << true << 0.0 << QStringList{};
 }
 
@@ -413,10 +411,9 @@ void TestEngine::linesOfAText_data()
     QTest::addColumn<QStringList>("printed");
     QTest::newRow("line feeds dropped, split at returns")
         << "uno\r\ndos\rtres" << 3 << false << QStringList{"uno", "dos", "tres"};
-    QTest::newRow("lines below the control are left out") << "uno\rdos\rtres" << 2 << false
-                                                           << QStringList{"uno", "dos"};
-    QTest::newRow("auto-stretch prints them") << "uno\rdos\rtres" << 1 << true
-                                              << QStringList{"uno", "dos", "tres"};
+    QTest::newRow("lines below the control are left out")
+        << "uno\rdos\rtres" << 2 << false << QStringList{"uno", "dos"};
+    QTest::newRow("auto-stretch prints them") << "uno\rdos\rtres" << 1 << true << QStringList{"uno", "dos", "tres"};
     QTest::newRow("a lone line feed is no line break") << "uno\ndos" << 1 << false << QStringList{"unodos"};
     QTest::newRow("empty text prints nothing") << "" << 1 << false << QStringList{};
 }
@@ -489,31 +486,54 @@ void TestEngine::fieldText_data()
     QTest::addColumn<FieldValue>("value");
     QTest::addColumn<QString>("mask");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("withholding stored as 6") << MemoryDataSet::bcd(600, 2) << "0.00" << "6.00";
-    QTest::newRow("bcd 1234.5") << MemoryDataSet::bcd(123450, 2) << "0.00" << "1234.50";
-    QTest::newRow("bcd below one") << MemoryDataSet::bcd(5, 2) << "0.00" << "0.05";
-    QTest::newRow("bcd negative") << MemoryDataSet::bcd(-5, 2) << "0.00" << "-0.05";
-    QTest::newRow("bcd scale 4, half away from zero") << MemoryDataSet::bcd(12345, 4) << "0.00" << "1.23";
-    QTest::newRow("bcd scale 3 half up") << MemoryDataSet::bcd(12345, 3) << "0.00" << "12.35";
-    QTest::newRow("bcd scale 3 half down negative") << MemoryDataSet::bcd(-12345, 3) << "0.00" << "-12.35";
-    QTest::newRow("bcd scale 0") << MemoryDataSet::bcd(7, 0) << "0.00" << "7.00";
-    QTest::newRow("large bcd, no separators") << MemoryDataSet::bcd(99999999999, 2) << "0.00" << "999999999.99";
+    QTest::newRow("withholding stored as 6") << MemoryDataSet::bcd(600, 2) << "0.00"
+                                             << "6.00";
+    QTest::newRow("bcd 1234.5") << MemoryDataSet::bcd(123450, 2) << "0.00"
+                                << "1234.50";
+    QTest::newRow("bcd below one") << MemoryDataSet::bcd(5, 2) << "0.00"
+                                   << "0.05";
+    QTest::newRow("bcd negative") << MemoryDataSet::bcd(-5, 2) << "0.00"
+                                  << "-0.05";
+    QTest::newRow("bcd scale 4, half away from zero") << MemoryDataSet::bcd(12345, 4) << "0.00"
+                                                      << "1.23";
+    QTest::newRow("bcd scale 3 half up") << MemoryDataSet::bcd(12345, 3) << "0.00"
+                                         << "12.35";
+    QTest::newRow("bcd scale 3 half down negative") << MemoryDataSet::bcd(-12345, 3) << "0.00"
+                                                    << "-12.35";
+    QTest::newRow("bcd scale 0") << MemoryDataSet::bcd(7, 0) << "0.00"
+                                 << "7.00";
+    QTest::newRow("large bcd, no separators") << MemoryDataSet::bcd(99999999999, 2) << "0.00"
+                                              << "999999999.99";
     QTest::newRow("bcd too large to scale") << MemoryDataSet::bcd(Q_INT64_C(9000000000000000000), 0) << "0.00"
                                             << "";
-    QTest::newRow("integer") << MemoryDataSet::integer(6) << "0.00" << "6.00";
-    QTest::newRow("float") << MemoryDataSet::real(1234.5) << "0.00" << "1234.50";
-    QTest::newRow("float half") << MemoryDataSet::real(0.125) << "0.00" << "0.13";
-    QTest::newRow("float not a number") << MemoryDataSet::real(qQNaN()) << "0.00" << "";
-    QTest::newRow("one decimal") << MemoryDataSet::bcd(125, 2) << "0.0" << "1.3";
-    QTest::newRow("no decimals") << MemoryDataSet::bcd(250, 2) << "0" << "3";
-    QTest::newRow("mask not understood") << MemoryDataSet::bcd(600, 2) << "#,##0.00 $" << "";
-    QTest::newRow("null amount") << MemoryDataSet::null(FieldType::Bcd) << "0.00" << "";
-    QTest::newRow("string ignores mask") << MemoryDataSet::string("0001-00000123") << "0.00" << "0001-00000123";
-    QTest::newRow("string kept as is") << MemoryDataSet::string("ÑANDÚ S.A.") << "" << "ÑANDÚ S.A.";
-    QTest::newRow("bcd display text") << MemoryDataSet::bcd(600, 2) << "" << "6";
-    QTest::newRow("bcd display text with cents") << MemoryDataSet::bcd(123450, 2) << "" << "1234.5";
-    QTest::newRow("integer display text") << MemoryDataSet::integer(-42) << "" << "-42";
-    QTest::newRow("float display text") << MemoryDataSet::real(6.17) << "" << "6.17";
+    QTest::newRow("integer") << MemoryDataSet::integer(6) << "0.00"
+                             << "6.00";
+    QTest::newRow("float") << MemoryDataSet::real(1234.5) << "0.00"
+                           << "1234.50";
+    QTest::newRow("float half") << MemoryDataSet::real(0.125) << "0.00"
+                                << "0.13";
+    QTest::newRow("float not a number") << MemoryDataSet::real(qQNaN()) << "0.00"
+                                        << "";
+    QTest::newRow("one decimal") << MemoryDataSet::bcd(125, 2) << "0.0"
+                                 << "1.3";
+    QTest::newRow("no decimals") << MemoryDataSet::bcd(250, 2) << "0"
+                                 << "3";
+    QTest::newRow("mask not understood") << MemoryDataSet::bcd(600, 2) << "#,##0.00 $"
+                                         << "";
+    QTest::newRow("null amount") << MemoryDataSet::null(FieldType::Bcd) << "0.00"
+                                 << "";
+    QTest::newRow("string ignores mask") << MemoryDataSet::string("0001-00000123") << "0.00"
+                                         << "0001-00000123";
+    QTest::newRow("string kept as is") << MemoryDataSet::string("ÑANDÚ S.A.") << ""
+                                       << "ÑANDÚ S.A.";
+    QTest::newRow("bcd display text") << MemoryDataSet::bcd(600, 2) << ""
+                                      << "6";
+    QTest::newRow("bcd display text with cents") << MemoryDataSet::bcd(123450, 2) << ""
+                                                 << "1234.5";
+    QTest::newRow("integer display text") << MemoryDataSet::integer(-42) << ""
+                                          << "-42";
+    QTest::newRow("float display text") << MemoryDataSet::real(6.17) << ""
+                                        << "6.17";
 }
 
 void TestEngine::fieldText()
@@ -534,7 +554,7 @@ void TestEngine::pictures()
     ownSize.autoSize = true;
     ownSize.left = 39.7;
     ownSize.top = 71.4;
-    ownSize.width = 10; // ignored: drawn at the picture's size
+    ownSize.width = 10;  // ignored: drawn at the picture's size
     ownSize.height = 10;
     ReportControl box = ownSize;
     box.autoSize = false;

@@ -1,7 +1,7 @@
 #include "app/ExportProgress.h"
+#include "report/ReportEngine.h"
 #include "tests/support/MemoryDataSet.h"
 #include "tests/support/RecordingFilter.h"
-#include "report/ReportEngine.h"
 
 #include <QProgressBar>
 #include <QPushButton>
@@ -51,7 +51,7 @@ private:
     QPushButton* m_button;
 };
 
-} // namespace
+}  // namespace
 
 class TestExportProgress : public QObject
 {

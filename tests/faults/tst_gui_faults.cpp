@@ -12,14 +12,15 @@
 #include "tests/support/WindowFixture.h"
 
 #include "app/MaskEdit.h"
-#include "db/Query.h"
 #include "app/Retenciones.h"
 #include "app/Startup.h"
+#include "db/Query.h"
 #include "db/Transaction.h"
 #include "declaration/WithholdingGrid.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFrame>
 #include <QLabel>
@@ -27,7 +28,6 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRandomGenerator>
-#include <QElapsedTimer>
 #include <QtTest>
 
 #include <atomic>
@@ -80,7 +80,7 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_condition;
     bool m_finished = false;
-    std::atomic<bool> m_fired {false};
+    std::atomic<bool> m_fired{false};
     std::thread m_thread;
 };
 
@@ -118,12 +118,12 @@ public:
     bool isSet() const { return m_set; }
 
 private:
-    rlimit m_old {};
+    rlimit m_old{};
     void (*m_oldHandler)(int) = nullptr;
     bool m_set = false;
 };
 
-} // namespace
+}  // namespace
 
 class TestGuiFaults : public QObject, public WindowFixture
 {
@@ -236,9 +236,9 @@ void TestGuiFaults::confirmEarlierDeclaration()
     enterHeader();
     import(writeImportFile("earlier.txt", 101, 2));
     clickConfirma();
-    QCOMPARE(desktop.messages->texts(), QStringList {Question});
+    QCOMPARE(desktop.messages->texts(), QStringList{Question});
     m_earlierFile = declarationFile();
-    m_earlierReceipts = QStringList {"101", "102"};
+    m_earlierReceipts = QStringList{"101", "102"};
     QCOMPARE(m_earlierFile.size(), 2 * 198);
     QCOMPARE(receiptsInFile(m_earlierFile), m_earlierReceipts);
     QCOMPARE(storedReceipts(), m_earlierReceipts);
@@ -251,7 +251,7 @@ void TestGuiFaults::prepareNewDeclaration()
     import(writeImportFile("new.txt", 201, 3));
     QCOMPARE(window->gridCells->cell(3, 1), QString("0000000000203"));
     QVERIFY(window->B_Confirma->isEnabled());
-    m_newReceipts = QStringList {"201", "202", "203"};
+    m_newReceipts = QStringList{"201", "202", "203"};
 }
 
 // The question, then one error box whose text begins as given.
@@ -295,14 +295,14 @@ void TestGuiFaults::expectEarlierDeclarationKept()
     QVERIFY(window->B_Confirma->isEnabled());
     // No temporary file left beside the declaration.
     QCOMPARE(QDir(programDirectory).entryList(QDir::Files | QDir::Hidden, QDir::Name),
-             (QStringList {"26300332.pdf", "26300332.txt"}));
+        (QStringList{"26300332.pdf", "26300332.txt"}));
 }
 
 // The same window confirms declaration 2 once the fault is gone.
 void TestGuiFaults::confirmNewDeclaration()
 {
     clickConfirma();
-    QCOMPARE(desktop.messages->texts(), QStringList {Question});
+    QCOMPARE(desktop.messages->texts(), QStringList{Question});
     const QByteArray written = declarationFile();
     QCOMPARE(written.size(), 3 * 198);
     QCOMPARE(receiptsInFile(written), m_newReceipts);
@@ -323,9 +323,8 @@ void TestGuiFaults::databaseMissing()
     prepareNewDeclaration();
     clickConfirma();
     expectError(QString());
-    QVERIFY2(desktop.messages->shown.at(1).text.contains(database),
-             qPrintable(desktop.messages->shown.at(1).text));
-    QVERIFY(!QFile::exists(database)); // the program does not create it
+    QVERIFY2(desktop.messages->shown.at(1).text.contains(database), qPrintable(desktop.messages->shown.at(1).text));
+    QVERIFY(!QFile::exists(database));  // the program does not create it
 
     QVERIFY(QFile::rename(aside, database));
     expectEarlierDeclarationKept();
@@ -352,8 +351,7 @@ void TestGuiFaults::databaseCorrupt()
     prepareNewDeclaration();
     clickConfirma();
     expectError(QString());
-    QVERIFY2(desktop.messages->shown.at(1).text.contains(database),
-             qPrintable(desktop.messages->shown.at(1).text));
+    QVERIFY2(desktop.messages->shown.at(1).text.contains(database), qPrintable(desktop.messages->shown.at(1).text));
     QCOMPARE(declarationFile(), m_earlierFile);
 
     // The good file back in its place.
@@ -386,7 +384,7 @@ void TestGuiFaults::databaseLockedByAnotherAttachment()
     }
     expectError(QString());
     QVERIFY2(desktop.messages->shown.at(1).text.contains("update conflicts with concurrent update"),
-             qPrintable(desktop.messages->shown.at(1).text));
+        qPrintable(desktop.messages->shown.at(1).text));
     QCOMPARE(declarationFile(), m_earlierFile);
 
     otherTransaction.rollback();
@@ -432,10 +430,9 @@ void TestGuiFaults::databaseHeldByAnotherProcess()
     prepareNewDeclaration();
     clickConfirma();
     expectError(QString());
-    QVERIFY2(desktop.messages->shown.at(1).text.contains(database),
-             qPrintable(desktop.messages->shown.at(1).text));
+    QVERIFY2(desktop.messages->shown.at(1).text.contains(database), qPrintable(desktop.messages->shown.at(1).text));
     QVERIFY2(desktop.messages->shown.at(1).text.contains("Database already opened with engine instance"),
-             qPrintable(desktop.messages->shown.at(1).text));
+        qPrintable(desktop.messages->shown.at(1).text));
     QCOMPARE(declarationFile(), m_earlierFile);
 
     holder.write("rollback;\n");
@@ -486,8 +483,8 @@ void TestGuiFaults::programDirectoryFull()
         clickConfirma();
     }
     expectError("No se puede crear el archivo \"" + m_declarationPath + "\"");
-    QVERIFY2(desktop.messages->shown.at(1).text.contains("File too large"),
-             qPrintable(desktop.messages->shown.at(1).text));
+    QVERIFY2(
+        desktop.messages->shown.at(1).text.contains("File too large"), qPrintable(desktop.messages->shown.at(1).text));
     expectEarlierDeclarationKept();
     confirmNewDeclaration();
 }
@@ -525,7 +522,7 @@ void TestGuiFaults::importFileVanished()
     window->collaborators.fileDialog = vanishing;
     desktop.messages->shown.clear();
     QTest::mouseClick(window->B1, Qt::LeftButton);
-    QCOMPARE(desktop.messages->texts(), QStringList {});
+    QCOMPARE(desktop.messages->texts(), QStringList{});
     QCOMPARE(window->gridCells->usedRows(), 0);
     QCOMPARE(window->e_totreten->text(), QString("0"));
     QVERIFY(window->B_Confirma->isEnabled());
@@ -534,7 +531,7 @@ void TestGuiFaults::importFileVanished()
 
     window->collaborators.fileDialog = desktop.fileDialog;
     import(writeImportFile("new.txt", 201, 3));
-    m_newReceipts = QStringList {"201", "202", "203"};
+    m_newReceipts = QStringList{"201", "202", "203"};
     confirmNewDeclaration();
 }
 
@@ -564,7 +561,7 @@ void TestGuiFaults::importFileUnreadable()
 
     // The user picks a good file next and confirms.
     import(writeImportFile("rest.txt", 202, 2));
-    m_newReceipts = QStringList {"201", "202", "203"};
+    m_newReceipts = QStringList{"201", "202", "203"};
     confirmNewDeclaration();
 }
 
@@ -613,7 +610,7 @@ void TestGuiFaults::importFileThatIsNoPlainFile()
     QCOMPARE(storedReceipts(), m_earlierReceipts);
 
     import(writeImportFile("new.txt", 201, 3));
-    m_newReceipts = QStringList {"201", "202", "203"};
+    m_newReceipts = QStringList{"201", "202", "203"};
     confirmNewDeclaration();
 }
 
@@ -626,7 +623,7 @@ void TestGuiFaults::reloadFileVanished()
     enterHeader();
     desktop.messages->shown.clear();
     QTest::mouseClick(window->B2, Qt::LeftButton);
-    QCOMPARE(desktop.messages->texts(), QStringList {});
+    QCOMPARE(desktop.messages->texts(), QStringList{});
     QVERIFY(window->Panel2->isVisible());
     QCOMPARE(window->gridCells->usedRows(), 0);
     QCOMPARE(storedReceipts(), m_earlierReceipts);
@@ -637,12 +634,12 @@ void TestGuiFaults::reloadFileVanished()
         QTest::keyClicks(focus(), text);
         QTest::keyClick(focus(), Qt::Key_Return);
     }
-    QTest::keyClick(focus(), Qt::Key_Return); // ADICIONA
+    QTest::keyClick(focus(), Qt::Key_Return);  // ADICIONA
     QCOMPARE(window->gridCells->cell(1, 1), QString("201"));
     clickConfirma();
-    QCOMPARE(desktop.messages->texts(), QStringList {Question});
-    QCOMPARE(receiptsInFile(declarationFile()), QStringList {"201"});
-    QCOMPARE(storedReceipts(), QStringList {"201"});
+    QCOMPARE(desktop.messages->texts(), QStringList{Question});
+    QCOMPARE(receiptsInFile(declarationFile()), QStringList{"201"});
+    QCOMPARE(storedReceipts(), QStringList{"201"});
 }
 
 // The period's declaration file cannot be read: the re-load stops with the
@@ -661,8 +658,7 @@ void TestGuiFaults::reloadFileUnreadable()
     QCOMPARE(desktop.messages->shown.size(), 1);
     const ShownBox box = desktop.messages->shown.at(0);
     QCOMPARE(box.kind, ShownBox::Error);
-    QVERIFY2(box.text.startsWith("Error de lectura en el archivo \"" + m_declarationPath + "\""),
-             qPrintable(box.text));
+    QVERIFY2(box.text.startsWith("Error de lectura en el archivo \"" + m_declarationPath + "\""), qPrintable(box.text));
     QCOMPARE(window->gridCells->usedRows(), 1);
     QCOMPARE(window->e_totreten->text(), QString("6"));
     QVERIFY(window->Panel3->isVisible());
@@ -676,7 +672,7 @@ void TestGuiFaults::reloadFileUnreadable()
     QCOMPARE(desktop.messages->shown.size(), 1);
     QVERIFY(window->Panel2->isVisible());
     QCOMPARE(window->gridCells->cell(3, 1), QString("0000000000102"));
-    m_newReceipts = QStringList {"201", "101", "102"};
+    m_newReceipts = QStringList{"201", "101", "102"};
     confirmNewDeclaration();
 }
 

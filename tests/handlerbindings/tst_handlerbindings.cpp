@@ -15,28 +15,29 @@ enum class Box { KeepsNoActivation, GivesActivationBack, StaysActive };
 
 // A window of three fields and a button, bound through one HandlerBindings
 // whose runner counts the handlers it runs.
-struct BoundWindow {
+struct BoundWindow
+{
     QWidget window;
     QLineEdit* first = new QLineEdit(&window);
     QLineEdit* second = new QLineEdit(&window);
     QLineEdit* third = new QLineEdit(&window);
     QPushButton* button = new QPushButton(QStringLiteral("OK"), &window);
     int handlersRun = 0;
-    HandlerBindings bindings {&window, [this](const std::function<void()>& handler) {
-                                  ++handlersRun;
-                                  handler();
-                              }};
+    HandlerBindings bindings{&window, [this](const std::function<void()>& handler) {
+                                 ++handlersRun;
+                                 handler();
+                             }};
 
     BoundWindow()
     {
         auto* layout = new QVBoxLayout(&window);
-        for (QWidget* control : std::initializer_list<QWidget*> {first, second, third, button})
+        for (QWidget* control : std::initializer_list<QWidget*>{first, second, third, button})
             layout->addWidget(control);
         button->setAutoDefault(false);
     }
 };
 
-} // namespace
+}  // namespace
 
 Q_DECLARE_METATYPE(Move)
 Q_DECLARE_METATYPE(Box)
@@ -188,13 +189,13 @@ void TestHandlerBindings::refusedValueShowsOneBoxOnly()
         activate(&bound->window);
     }
     QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(bound->first));
-    QCOMPARE(boxes, QStringList {QStringLiteral("first")});
+    QCOMPARE(boxes, QStringList{QStringLiteral("first")});
 
     // The guard is over once the handler has ended: the next exit is checked.
     boxes.clear();
     bound->bindings.bindExit(bound->first, [&] { boxes << QStringLiteral("accepted"); });
     QTest::keyClick(bound->first, Qt::Key_Tab);
-    QCOMPARE(boxes, QStringList {QStringLiteral("accepted")});
+    QCOMPARE(boxes, QStringList{QStringLiteral("accepted")});
     QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(bound->second));
 }
 
@@ -211,7 +212,7 @@ void TestHandlerBindings::leaveCheckKeepsTheFieldWithoutItsHandler()
     showAndFocusFirst();
 
     QTest::keyClick(bound->first, Qt::Key_Tab);
-    QCOMPARE(checked, QList<QWidget*> {bound->first});
+    QCOMPARE(checked, QList<QWidget*>{bound->first});
     QCOMPARE(exits, 0);
     QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(bound->first));
 }
@@ -227,16 +228,33 @@ void TestHandlerBindings::keyHandlers_data()
     QTest::addColumn<QString>("text");
 
     const Qt::KeyboardModifiers none = Qt::NoModifier;
-    QTest::newRow("digit let through") << int(Qt::Key_5) << none << "5" << "5" << "5";
-    QTest::newRow("letter dropped") << int(Qt::Key_X) << none << "x" << "" << "";
-    QTest::newRow("letter typed as another") << int(Qt::Key_A) << none << "a" << "B" << "B";
-    QTest::newRow("Enter is a carriage return") << int(Qt::Key_Return) << none << "\r" << "" << "";
-    QTest::newRow("Backspace") << int(Qt::Key_Backspace) << none << "\b" << "" << "";
-    QTest::newRow("Esc") << int(Qt::Key_Escape) << none << "\x1b" << "" << "";
-    QTest::newRow("Ctrl+C is character 3") << int(Qt::Key_C) << Qt::KeyboardModifiers(Qt::ControlModifier)
-                                           << "\x03" << "" << "";
-    QTest::newRow("Tab does not reach it") << int(Qt::Key_Tab) << none << "" << "" << "";
-    QTest::newRow("arrow does not reach it") << int(Qt::Key_Left) << none << "" << "" << "";
+    QTest::newRow("digit let through") << int(Qt::Key_5) << none << "5"
+                                       << "5"
+                                       << "5";
+    QTest::newRow("letter dropped") << int(Qt::Key_X) << none << "x"
+                                    << ""
+                                    << "";
+    QTest::newRow("letter typed as another") << int(Qt::Key_A) << none << "a"
+                                             << "B"
+                                             << "B";
+    QTest::newRow("Enter is a carriage return") << int(Qt::Key_Return) << none << "\r"
+                                                << ""
+                                                << "";
+    QTest::newRow("Backspace") << int(Qt::Key_Backspace) << none << "\b"
+                               << ""
+                               << "";
+    QTest::newRow("Esc") << int(Qt::Key_Escape) << none << "\x1b"
+                         << ""
+                         << "";
+    QTest::newRow("Ctrl+C is character 3") << int(Qt::Key_C) << Qt::KeyboardModifiers(Qt::ControlModifier) << "\x03"
+                                           << ""
+                                           << "";
+    QTest::newRow("Tab does not reach it") << int(Qt::Key_Tab) << none << ""
+                                           << ""
+                                           << "";
+    QTest::newRow("arrow does not reach it") << int(Qt::Key_Left) << none << ""
+                                             << ""
+                                             << "";
 }
 
 void TestHandlerBindings::keyHandlers()

@@ -2,8 +2,8 @@
 #include "tests/support/FakeCollaborators.h"
 
 #include "app/ExportProgress.h"
-#include "app/Retenciones.h"
 #include "app/LockFolder.h"
+#include "app/Retenciones.h"
 #include "app/Startup.h"
 #include "db/Query.h"
 #include "db/Transaction.h"
@@ -56,7 +56,7 @@ int storedRows(const QString& database)
     return query.text(0).toInt();
 }
 
-} // namespace
+}  // namespace
 
 void TestInstall::confirmedFilesGoToTheNamedFolder_data()
 {
@@ -112,13 +112,13 @@ void TestInstall::confirmedFilesGoToTheNamedFolder()
     window.B_Confirma->setEnabled(true);
     QTest::mouseClick(window.B_Confirma, Qt::LeftButton);
 
-    QCOMPARE(desktop.messages->texts(), QStringList {"Confirma Generar Archivo con Caracter de DDJJ ?"});
-    const QStringList declarationFiles {"26300332.pdf", "26300332.txt"};
+    QCOMPARE(desktop.messages->texts(), QStringList{"Confirma Generar Archivo con Caracter de DDJJ ?"});
+    const QStringList declarationFiles{"26300332.pdf", "26300332.txt"};
     QCOMPARE(filesIn(dataDirectory), toDataFolder ? declarationFiles : QStringList());
     if (!toDataFolder)
         QCOMPARE(filesIn(programDirectory), declarationFiles);
     QCOMPARE(window.salida->text(),
-             "SU ARCHIVOS(TXT y PDF)FUERON GENERADOS EN  " + outputDirectory + " CON EL NOMBRE :26300332");
+        "SU ARCHIVOS(TXT y PDF)FUERON GENERADOS EN  " + outputDirectory + " CON EL NOMBRE :26300332");
     QCOMPARE(storedRows(database), 1);
     if (program == "readonly")
         QFile::setPermissions(programDirectory, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -132,7 +132,7 @@ void TestInstall::databaseIsMadeOnlyWhenAbsent()
     // A new user: not even the folder of the database exists.
     const QString database = directory.filePath("home/Retenciones/RETENCIONES.FDB");
     createDatabaseIfAbsent(database, schema);
-    QCOMPARE(filesIn(directory.filePath("home/Retenciones")), QStringList {"RETENCIONES.FDB"});
+    QCOMPARE(filesIn(directory.filePath("home/Retenciones")), QStringList{"RETENCIONES.FDB"});
     QCOMPARE(storedRows(database), 0);
 
     // An existing file is the user's database and is never touched.
@@ -164,7 +164,7 @@ void TestInstall::failedCreationLeavesNoDatabase()
     createDatabaseIfAbsent(database, schema);
     // The second table fails after the file was made: neither the database
     // nor its temporary file stays, so the next start tries again.
-    QCOMPARE(filesIn(directory.path()), QStringList {"broken.sql"});
+    QCOMPARE(filesIn(directory.path()), QStringList{"broken.sql"});
 }
 
 void TestInstall::lockFolderIsTheScriptsOne_data()
@@ -190,8 +190,9 @@ void TestInstall::lockFolderIsTheScriptsOne()
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove("FIREBIRD_LOCK");
     shell.setProcessEnvironment(environment);
-    shell.start("bash", {"-c", "source \"$0\" && printf %s \"$FIREBIRD_LOCK\"",
-                         qEnvironmentVariable("RETENCIONES_SOURCE_DIR") + "/scripts/env.sh"});
+    shell.start("bash",
+        {"-c", "source \"$0\" && printf %s \"$FIREBIRD_LOCK\"",
+            qEnvironmentVariable("RETENCIONES_SOURCE_DIR") + "/scripts/env.sh"});
     QVERIFY(shell.waitForFinished());
     if (saved.isNull())
         qunsetenv("XDG_RUNTIME_DIR");
@@ -207,7 +208,7 @@ void TestInstall::toolkitTextsInSpanish()
 {
     QVERIFY2(installToolkitTranslation(*qApp), "qtbase_es.qm not found (package qt6-translations-l10n)");
     QMessageBox question(QMessageBox::Question, "Retenciones", "Confirma Generar Archivo con Caracter de DDJJ ?",
-                         QMessageBox::Yes | QMessageBox::No);
+        QMessageBox::Yes | QMessageBox::No);
     QCOMPARE(question.button(QMessageBox::Yes)->text(), QStringLiteral("&Sí"));
     QCOMPARE(question.button(QMessageBox::No)->text(), QStringLiteral("&No"));
     QMessageBox information(QMessageBox::Information, "Retenciones", "x", QMessageBox::Ok);
@@ -224,11 +225,11 @@ void TestInstall::windowIconIsTheInstalledOne()
 {
     configureApplication(*qApp);
     // The sizes the desktop entry's icon is installed in, from the same files.
-    QCOMPARE(QApplication::windowIcon().availableSizes(), (QList<QSize> {{48, 48}, {128, 128}, {256, 256}}));
+    QCOMPARE(QApplication::windowIcon().availableSizes(), (QList<QSize>{{48, 48}, {128, 128}, {256, 256}}));
     for (const QString size : {"48", "128", "256"}) {
         QFile compiledIn(":/icons/ar.gob.vestora.Retenciones-" + size + ".png");
         QFile installed(qEnvironmentVariable("RETENCIONES_SOURCE_DIR") + "/resources/icons/ar.gob.vestora.Retenciones-"
-                        + size + ".png");
+            + size + ".png");
         QVERIFY(compiledIn.open(QIODevice::ReadOnly));
         QVERIFY(installed.open(QIODevice::ReadOnly));
         QCOMPARE(compiledIn.readAll(), installed.readAll());

@@ -19,24 +19,42 @@ void TestLineEntry::receiptWithholding_data()
     const auto accepted = ReceiptWithholding::Outcome::Accepted;
     const auto notPositive = ReceiptWithholding::Outcome::NotPositive;
     const auto tooLarge = ReceiptWithholding::Outcome::TooLarge;
-    QTest::newRow("100.00 gives 0") << "100.00" << accepted << "100.00" << "0";
-    QTest::newRow("100.01 gives 1") << "100.01" << accepted << "100.01" << "1";
-    QTest::newRow("300 gives 1") << "300" << accepted << "300.00" << "1";
-    QTest::newRow("1234.56 gives 6") << "1234.56" << accepted << "1234.56" << "6";
-    QTest::newRow("1380 gives 7") << "1380" << accepted << "1380.00" << "7";
-    QTest::newRow("1234.5 shown with two decimals") << "1234.5" << accepted << "1234.50" << "6";
-    QTest::newRow(".5 gets its integer digit") << ".5" << accepted << "0.50" << "0";
-    QTest::newRow("third decimal rounds half away from zero") << "0.005" << accepted << "0.01" << "0";
-    QTest::newRow("blanks around") << "  12 " << accepted << "12.00" << "0";
-    QTest::newRow("largest amount that fits") << "999999999.99" << accepted << "999999999.99" << "5000000";
-    QTest::newRow("empty becomes 0.00") << "" << notPositive << "0.00" << "";
-    QTest::newRow("blank becomes 0.00") << "   " << notPositive << "0.00" << "";
-    QTest::newRow("zero") << "0" << notPositive << "0.00" << "";
-    QTest::newRow("rounds to zero") << "0.004" << notPositive << "0.00" << "";
-    QTest::newRow("negative") << "-5" << notPositive << "-5.00" << "";
-    QTest::newRow("one billion has no room") << "1000000000" << tooLarge << "1000000000" << "";
-    QTest::newRow("rounds up past the largest") << "999999999.995" << tooLarge << "999999999.995" << "";
-    QTest::newRow("huge exponent kept as typed") << "1e300" << tooLarge << "1e300" << "";
+    QTest::newRow("100.00 gives 0") << "100.00" << accepted << "100.00"
+                                    << "0";
+    QTest::newRow("100.01 gives 1") << "100.01" << accepted << "100.01"
+                                    << "1";
+    QTest::newRow("300 gives 1") << "300" << accepted << "300.00"
+                                 << "1";
+    QTest::newRow("1234.56 gives 6") << "1234.56" << accepted << "1234.56"
+                                     << "6";
+    QTest::newRow("1380 gives 7") << "1380" << accepted << "1380.00"
+                                  << "7";
+    QTest::newRow("1234.5 shown with two decimals") << "1234.5" << accepted << "1234.50"
+                                                    << "6";
+    QTest::newRow(".5 gets its integer digit") << ".5" << accepted << "0.50"
+                                               << "0";
+    QTest::newRow("third decimal rounds half away from zero") << "0.005" << accepted << "0.01"
+                                                              << "0";
+    QTest::newRow("blanks around") << "  12 " << accepted << "12.00"
+                                   << "0";
+    QTest::newRow("largest amount that fits") << "999999999.99" << accepted << "999999999.99"
+                                              << "5000000";
+    QTest::newRow("empty becomes 0.00") << "" << notPositive << "0.00"
+                                        << "";
+    QTest::newRow("blank becomes 0.00") << "   " << notPositive << "0.00"
+                                        << "";
+    QTest::newRow("zero") << "0" << notPositive << "0.00"
+                          << "";
+    QTest::newRow("rounds to zero") << "0.004" << notPositive << "0.00"
+                                    << "";
+    QTest::newRow("negative") << "-5" << notPositive << "-5.00"
+                              << "";
+    QTest::newRow("one billion has no room") << "1000000000" << tooLarge << "1000000000"
+                                             << "";
+    QTest::newRow("rounds up past the largest") << "999999999.995" << tooLarge << "999999999.995"
+                                                << "";
+    QTest::newRow("huge exponent kept as typed") << "1e300" << tooLarge << "1e300"
+                                                 << "";
 }
 
 void TestLineEntry::receiptWithholding()
@@ -81,15 +99,30 @@ void TestLineEntry::dateCheck_data()
 
     const QString monthMessage = QString::fromUtf8("Atención El MES de la fecha es distinto al declarado arriba !!!");
     const QString yearMessage = QString::fromUtf8("Atención El AÑO de la fecha es distinto al declarado arriba !!!");
-    QTest::newRow("in the period") << "15032026" << "3" << "2026" << QStringList {};
-    QTest::newRow("month typed with a leading zero") << "15032026" << "03" << "2026" << QStringList {};
-    QTest::newRow("the day is not checked") << "31022026" << "2" << "2026" << QStringList {};
-    QTest::newRow("other month") << "15042026" << "3" << "2026" << QStringList {monthMessage};
-    QTest::newRow("other year") << "15032025" << "3" << "2026" << QStringList {yearMessage};
-    QTest::newRow("both differ: both messages") << "15042025" << "3" << "2026" << QStringList {monthMessage, yearMessage};
-    QTest::newRow("empty") << "" << "3" << "2026" << QStringList {QString::fromUtf8("Atención error en la Fecha !!!")};
-    QTest::newRow("blank places only") << "        " << "3" << "2026"
-                                       << QStringList {QString::fromUtf8("Atención error en la Fecha !!!")};
+    QTest::newRow("in the period") << "15032026"
+                                   << "3"
+                                   << "2026" << QStringList{};
+    QTest::newRow("month typed with a leading zero") << "15032026"
+                                                     << "03"
+                                                     << "2026" << QStringList{};
+    QTest::newRow("the day is not checked") << "31022026"
+                                            << "2"
+                                            << "2026" << QStringList{};
+    QTest::newRow("other month") << "15042026"
+                                 << "3"
+                                 << "2026" << QStringList{monthMessage};
+    QTest::newRow("other year") << "15032025"
+                                << "3"
+                                << "2026" << QStringList{yearMessage};
+    QTest::newRow("both differ: both messages") << "15042025"
+                                                << "3"
+                                                << "2026" << QStringList{monthMessage, yearMessage};
+    QTest::newRow("empty") << ""
+                           << "3"
+                           << "2026" << QStringList{QString::fromUtf8("Atención error en la Fecha !!!")};
+    QTest::newRow("blank places only") << "        "
+                                       << "3"
+                                       << "2026" << QStringList{QString::fromUtf8("Atención error en la Fecha !!!")};
 }
 
 void TestLineEntry::dateCheck()
@@ -134,12 +167,30 @@ void TestLineEntry::lineIsComplete_data()
     QTest::addColumn<QString>("cuit");
     QTest::addColumn<QString>("withholding");
     QTest::addColumn<bool>("complete");
-    QTest::newRow("all there") << "332" << "123" << "20123456789" << "0" << true;
-    QTest::newRow("no legajo") << "" << "123" << "20123456789" << "6" << false;
-    QTest::newRow("no receipt number") << "332" << "" << "20123456789" << "6" << false;
-    QTest::newRow("no CUIT") << "332" << "123" << "" << "6" << false;
-    QTest::newRow("CUIT of blank places") << "332" << "123" << "           " << "6" << false;
-    QTest::newRow("no withholding") << "332" << "123" << "20123456789" << "" << false;
+    QTest::newRow("all there") << "332"
+                               << "123"
+                               << "20123456789"
+                               << "0" << true;
+    QTest::newRow("no legajo") << ""
+                               << "123"
+                               << "20123456789"
+                               << "6" << false;
+    QTest::newRow("no receipt number") << "332"
+                                       << ""
+                                       << "20123456789"
+                                       << "6" << false;
+    QTest::newRow("no CUIT") << "332"
+                             << "123"
+                             << ""
+                             << "6" << false;
+    QTest::newRow("CUIT of blank places") << "332"
+                                          << "123"
+                                          << "           "
+                                          << "6" << false;
+    QTest::newRow("no withholding") << "332"
+                                    << "123"
+                                    << "20123456789"
+                                    << "" << false;
 }
 
 void TestLineEntry::lineIsComplete()
@@ -161,7 +212,7 @@ void TestLineEntry::addedLine()
     typed.withholding = "6";
     typed.companyName = QString::fromUtf8(" PEÑA HNOS ");
     typed.cuitValue = "20123456789";
-    const WithholdingGrid::Line expected {"4", "123", "15/03/2026", "1234.50", "6", QString::fromUtf8("PEÑA HNOS"),
-                                          "20-12345678-9"};
+    const WithholdingGrid::Line expected{
+        "4", "123", "15/03/2026", "1234.50", "6", QString::fromUtf8("PEÑA HNOS"), "20-12345678-9"};
     QCOMPARE(lineentry::addedLine(4, typed), expected);
 }

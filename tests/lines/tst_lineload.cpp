@@ -3,10 +3,10 @@
 #include "core/Error.h"
 #include "declaration/LineEntry.h"
 #include "declaration/LineLoad.h"
+#include "declaration/WithholdingGrid.h"
+#include "tests/support/GridLines.h"
 #include "tests/support/PeakMemory.h"
 #include "tests/support/RecordLines.h"
-#include "tests/support/GridLines.h"
-#include "declaration/WithholdingGrid.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -22,7 +22,8 @@ using recordlines::record;
 namespace {
 
 // Grid, next-row counter and total as the window holds them.
-struct Lines {
+struct Lines
+{
     WithholdingGrid grid;
     qint32 nextRow = 1;
     QString total = QStringLiteral("0");
@@ -39,7 +40,7 @@ struct Lines {
     }
 };
 
-} // namespace
+}  // namespace
 
 QString TestLineLoad::write(const QString& name, const QByteArray& bytes)
 {
@@ -67,31 +68,31 @@ void TestLineLoad::importExamples_data()
     const QString date = "20260315";
     const QString name = "PROVEEDOR SA";
     QTest::newRow("receipt number 0 passed over despite its amounts")
-        << QStringList {record(cuit, date, "00000000700", "0000000000000", name, "00000138000")}
-        << QStringList {} << QStringList {} << "0" << qint64(0);
+        << QStringList{record(cuit, date, "00000000700", "0000000000000", name, "00000138000")} << QStringList{}
+        << QStringList{} << "0" << qint64(0);
     QTest::newRow("negative receipt number passed over")
-        << QStringList {record(cuit, date, "00000000700", "-000000000005", name, "00000138000")}
-        << QStringList {} << QStringList {} << "0" << qint64(0);
+        << QStringList{record(cuit, date, "00000000700", "-000000000005", name, "00000138000")} << QStringList{}
+        << QStringList{} << "0" << qint64(0);
     QTest::newRow("1380.00 with 6.90 stands as 7")
-        << QStringList {record(cuit, date, "00000000690", "0000000000001", name, "00000138000")}
-        << QStringList {"000001380.00"} << QStringList {"7"} << "7" << qint64(0);
+        << QStringList{record(cuit, date, "00000000690", "0000000000001", name, "00000138000")}
+        << QStringList{"000001380.00"} << QStringList{"7"} << "7" << qint64(0);
     QTest::newRow("1380.00 with 7.00 fails the cross-check")
-        << QStringList {record(cuit, date, "00000000700", "0000000000001", name, "00000138000")}
-        << QStringList {"000001380.00"} << QStringList {"7"} << "7" << qint64(1);
-    QTest::newRow("1234.56 with 6.17")
-        << QStringList {record(cuit, date, "00000000617", "0000000000001", name, "00000123456")}
-        << QStringList {"000001234.56"} << QStringList {"6"} << "6" << qint64(0);
-    QTest::newRow("6.50 rounds down")
-        << QStringList {record(cuit, date, "00000000650", "0000000000001", name, "00000130000")}
-        << QStringList {"000001300.00"} << QStringList {"6"} << "6" << qint64(0);
-    QTest::newRow("6.51 rounds up")
-        << QStringList {record(cuit, date, "00000000651", "0000000000001", name, "00000130200")}
-        << QStringList {"000001302.00"} << QStringList {"7"} << "7" << qint64(0);
+        << QStringList{record(cuit, date, "00000000700", "0000000000001", name, "00000138000")}
+        << QStringList{"000001380.00"} << QStringList{"7"} << "7" << qint64(1);
+    QTest::newRow("1234.56 with 6.17") << QStringList{record(
+        cuit, date, "00000000617", "0000000000001", name, "00000123456")}
+                                       << QStringList{"000001234.56"} << QStringList{"6"} << "6" << qint64(0);
+    QTest::newRow("6.50 rounds down") << QStringList{record(
+        cuit, date, "00000000650", "0000000000001", name, "00000130000")}
+                                      << QStringList{"000001300.00"} << QStringList{"6"} << "6" << qint64(0);
+    QTest::newRow("6.51 rounds up") << QStringList{record(
+        cuit, date, "00000000651", "0000000000001", name, "00000130200")}
+                                    << QStringList{"000001302.00"} << QStringList{"7"} << "7" << qint64(0);
     QTest::newRow("three good lines then one failing: all four added")
-        << QStringList {goodRecord(1, 120000), goodRecord(2, 138000), goodRecord(3, 100),
-                        record(cuit, date, "00000000700", "0000000000004", name, "00000138000")}
-        << QStringList {"000001200.00", "000001380.00", "000000001.00", "000001380.00"}
-        << QStringList {"6", "7", "0", "7"} << "20" << qint64(1);
+        << QStringList{goodRecord(1, 120000), goodRecord(2, 138000), goodRecord(3, 100),
+               record(cuit, date, "00000000700", "0000000000004", name, "00000138000")}
+        << QStringList{"000001200.00", "000001380.00", "000000001.00", "000001380.00"}
+        << QStringList{"6", "7", "0", "7"} << "20" << qint64(1);
 }
 
 void TestLineLoad::importExamples()
@@ -116,8 +117,8 @@ void TestLineLoad::importExamples()
     }
     if (!receiptColumn.isEmpty()) {
         // Every text column of the first line, trimmed, receipt number as in the file.
-        const WithholdingGrid::Line expected {"1", "0000000000001", "15/03/2026", receiptColumn.first(),
-                                              withholdingColumn.first(), "PROVEEDOR SA", "20-12345678-6"};
+        const WithholdingGrid::Line expected{"1", "0000000000001", "15/03/2026", receiptColumn.first(),
+            withholdingColumn.first(), "PROVEEDOR SA", "20-12345678-6"};
         QCOMPARE(state.grid.line(1), expected);
     }
 }
@@ -132,7 +133,7 @@ void TestLineLoad::importAppendsAndCountsRows()
     QCOMPARE(state.nextRow, 8);
     // 13 before, then 6.90 -> 7 and 6.17 -> 6 twice.
     QCOMPARE(state.total, QString("39"));
-    const QStringList receipts {"0000000000010", "0000000000011", "0000000000010", "0000000000011"};
+    const QStringList receipts{"0000000000010", "0000000000011", "0000000000010", "0000000000011"};
     for (int row = 4; row <= 7; ++row) {
         QCOMPARE(state.grid.cell(row, 0), QString::number(row));
         QCOMPARE(state.grid.cell(row, 1), receipts.at(row - 4));
@@ -149,16 +150,17 @@ void TestLineLoad::mismatchDetailListsEveryFailingLine()
     const QString bad1 = record("20-12345678-9", "20260315", "00000000700", "0000000000777", "A", "00000138000");
     const QString bad2 = record("20-12345678-9", "20260315", "00000000100", "0000000000778", "B", "00000123456");
     const QString ignored = record("20-12345678-9", "20260315", "00000000100", "0000000000000", "C", "00000123456");
-    const QString path = write("mismatch.txt", fileBytes({goodRecord(1, 1000), ignored, bad1, goodRecord(2, 1000), bad2}));
+    const QString path =
+        write("mismatch.txt", fileBytes({goodRecord(1, 1000), ignored, bad1, goodRecord(2, 1000), bad2}));
     Lines state;
     const lineload::ImportResult result = lineload::importFile(path, state.grid, state.nextRow, state.total);
     QCOMPARE(result.linesAdded, 4);
     QCOMPARE(result.mismatchCount, qint64(2));
     QCOMPARE(lineload::mismatchDetail(result),
-             QString::fromUtf8("Línea 3: comprobante 0000000000777, importe 000001380.00, retención declarada "
-                               "000000007.00, retención del 0.5 % 6.90\n"
-                               "Línea 5: comprobante 0000000000778, importe 000001234.56, retención declarada "
-                               "000000001.00, retención del 0.5 % 6.17"));
+        QString::fromUtf8("Línea 3: comprobante 0000000000777, importe 000001380.00, retención declarada "
+                          "000000007.00, retención del 0.5 % 6.90\n"
+                          "Línea 5: comprobante 0000000000778, importe 000001234.56, retención declarada "
+                          "000000001.00, retención del 0.5 % 6.17"));
 }
 
 void TestLineLoad::mismatchListIsBounded()
@@ -166,8 +168,8 @@ void TestLineLoad::mismatchListIsBounded()
     QStringList lines;
     const int failing = lineload::MaxListedMismatches + 5;
     for (int i = 1; i <= failing; ++i)
-        lines << record("20-12345678-9", "20260315", "00000000700", QString::number(i).rightJustified(13, '0'), "X",
-                        "00000100000");
+        lines << record(
+            "20-12345678-9", "20260315", "00000000700", QString::number(i).rightJustified(13, '0'), "X", "00000100000");
     const QString path = write("many.txt", fileBytes(lines));
     Lines state;
     const lineload::ImportResult result = lineload::importFile(path, state.grid, state.nextRow, state.total);
@@ -188,43 +190,48 @@ void TestLineLoad::failedLoadChangesNothing_data()
 
     const QString cuit = "20-12345678-9";
     const QString date = "20260315";
-    const QStringList good {goodRecord(1, 120000), goodRecord(2, 138000)};
+    const QStringList good{goodRecord(1, 120000), goodRecord(2, 138000)};
     QTest::newRow("import: receipt number 3000000000")
-        << false << (good + QStringList {record(cuit, date, "00000000600", "0003000000000", "X", "00000120000")})
+        << false << (good + QStringList{record(cuit, date, "00000000600", "0003000000000", "X", "00000120000")})
         << "''0003000000000'' is not a valid integer value" << 3;
     QTest::newRow("import: letters in the receipt number")
-        << false << (good + QStringList {record(cuit, date, "00000000600", "00000000000AB", "X", "00000120000")})
+        << false << (good + QStringList{record(cuit, date, "00000000600", "00000000000AB", "X", "00000120000")})
         << "''00000000000AB'' is not a valid integer value" << 3;
     QTest::newRow("import: blank receipt number")
-        << false << (QStringList {good.first(), record(cuit, date, "00000000600", "", "X", "00000120000"), good.last()})
+        << false << (QStringList{good.first(), record(cuit, date, "00000000600", "", "X", "00000120000"), good.last()})
         << "''             '' is not a valid integer value" << 2;
     QTest::newRow("import: receipt number with trailing blanks")
-        << false << (good + QStringList {record(cuit, date, "00000000600", "123", "X", "00000120000")})
+        << false << (good + QStringList{record(cuit, date, "00000000600", "123", "X", "00000120000")})
         << "''123          '' is not a valid integer value" << 3;
     QTest::newRow("import: receipt amount with a letter")
-        << false << (good + QStringList {record(cuit, date, "00000000600", "0000000000009", "X", "0000012X456")})
+        << false << (good + QStringList{record(cuit, date, "00000000600", "0000000000009", "X", "0000012X456")})
         << "'0000012X4.56' is not a valid floating point value" << 3;
     QTest::newRow("import: blank withheld amount")
-        << false << (good + QStringList {record(cuit, date, "", "0000000000009", "X", "00000120000")})
+        << false << (good + QStringList{record(cuit, date, "", "0000000000009", "X", "00000120000")})
         << "'         .  ' is not a valid floating point value" << 3;
     // Characters of no meaning in Windows-1252 (read as the C1 control of the
     // same value) and DEL stand visibly in the message.
     QTest::newRow("import: byte 0x81 in the receipt number")
-        << false << (good + QStringList {record(cuit, date, "00000000600", QString::fromUtf8("000000000\u0081123"), "X",
-                                                "00000120000")})
+        << false
+        << (good
+               + QStringList{record(
+                   cuit, date, "00000000600", QString::fromUtf8("000000000\u0081123"), "X", "00000120000")})
         << "''000000000\\x81123'' is not a valid integer value" << 3;
     QTest::newRow("import: DEL in the receipt amount")
-        << false << (good + QStringList {record(cuit, date, "00000000600", "0000000000009", "X", "0000012\x7f" "456")})
+        << false
+        << (good
+               + QStringList{record(cuit, date, "00000000600", "0000000000009", "X",
+                   "0000012\x7f"
+                   "456")})
         << "'0000012\\x7F4.56' is not a valid floating point value" << 3;
     QTest::newRow("import: line cut before the receipt number")
-        << false << (good + QStringList {QStringLiteral("20-12345678-9202603")})
-        << "'''' is not a valid integer value" << 3;
+        << false << (good + QStringList{QStringLiteral("20-12345678-9202603")}) << "'''' is not a valid integer value"
+        << 3;
     QTest::newRow("re-load: blank withheld amount")
-        << true << (good + QStringList {record(cuit, date, "", "0000000000009", "X", "00000120000")})
+        << true << (good + QStringList{record(cuit, date, "", "0000000000009", "X", "00000120000")})
         << "'.' is not a valid floating point value" << 3;
-    QTest::newRow("re-load: empty line")
-        << true << (good + QStringList {QString(), good.first()})
-        << "'.' is not a valid floating point value" << 3;
+    QTest::newRow("re-load: empty line") << true << (good + QStringList{QString(), good.first()})
+                                         << "'.' is not a valid floating point value" << 3;
 }
 
 void TestLineLoad::failedLoadChangesNothing()
@@ -263,7 +270,7 @@ void TestLineLoad::reloadShowsRecordTexts()
     const QString cuit = "20-12345678-9";
     // A re-load neither passes over nor cross-checks: receipt number 0 and
     // amounts that do not match are loaded as they stand.
-    const QStringList lines {
+    const QStringList lines{
         record(cuit, "20260315", "00000000600", "0000000000123", "  PEÑA HNOS SA", "00000123450"),
         record(" 7-87654321-0", "2026XY07", "00000000700", "0000000000000", "OTRO", "00000000100"),
     };
@@ -272,10 +279,10 @@ void TestLineLoad::reloadShowsRecordTexts()
     Lines state;
     state.total = "7";
     QCOMPARE(lineload::reloadDeclaration(path, state.grid, state.nextRow, state.total), 2);
-    const WithholdingGrid::Line first {"1", "0000000000123", "15/03/2026", "000001234.50", "000000006.00",
-                                       QString::fromUtf8("PEÑA HNOS SA"), "20-12345678-9"};
-    const WithholdingGrid::Line second {"2", "0000000000000", "07/XY/2026", "000000001.00", "000000007.00",
-                                        "OTRO", "7-87654321-0"};
+    const WithholdingGrid::Line first{"1", "0000000000123", "15/03/2026", "000001234.50", "000000006.00",
+        QString::fromUtf8("PEÑA HNOS SA"), "20-12345678-9"};
+    const WithholdingGrid::Line second{
+        "2", "0000000000000", "07/XY/2026", "000000001.00", "000000007.00", "OTRO", "7-87654321-0"};
     QCOMPARE(state.grid.line(1), first);
     QCOMPARE(state.grid.line(2), second);
     // 7 + 6 + 7, in the general number format.
@@ -350,13 +357,13 @@ void TestLineLoad::unreadableInputs()
 void TestLineLoad::oddFiles_data()
 {
     QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<int>("added"); // -1: the import stops with an error
+    QTest::addColumn<int>("added");  // -1: the import stops with an error
     QTest::addColumn<QString>("lastName");
-    QTest::addColumn<QString>("message"); // of the error; empty: any
+    QTest::addColumn<QString>("message");  // of the error; empty: any
 
     const QString first = goodRecord(1, 120000);
-    const QString second = record("20-12345678-9", "20260315", "00000000600", "0000000000002", "SEGUNDO SA",
-                                  "00000120000");
+    const QString second =
+        record("20-12345678-9", "20260315", "00000000600", "0000000000002", "SEGUNDO SA", "00000120000");
     QTest::newRow("empty file") << QByteArray() << 0 << QString() << QString();
     QTest::newRow("LF line ends") << fileBytes({first, second}, "\n") << 2 << "SEGUNDO SA" << QString();
     QTest::newRow("CR-only line ends") << fileBytes({first, second}, "\r") << 2 << "SEGUNDO SA" << QString();
@@ -365,8 +372,8 @@ void TestLineLoad::oddFiles_data()
     QTest::newRow("lines of 100,000 characters")
         << fileBytes({first + QString(99805, 'X'), second + QString(99805, ' ')}) << 2 << "SEGUNDO SA" << QString();
     QByteArray withNul = fileBytes({first, second});
-    withNul[21] = '\0';       // between the date and the withheld amount
-    withNul[198 + 150] = '\0'; // in the declarant's name
+    withNul[21] = '\0';         // between the date and the withheld amount
+    withNul[198 + 150] = '\0';  // in the declarant's name
     QTest::newRow("NUL bytes outside the read fields") << withNul << 2 << "SEGUNDO SA" << QString();
     QByteArray nulInNumber = fileBytes({first, second});
     nulInNumber[198 + 45] = '\0';
@@ -375,7 +382,7 @@ void TestLineLoad::oddFiles_data()
         << QString::fromUtf8("Carácter de control \\x00 en la línea 2, posición 46 (Nro. Comprobante): no se carga "
                              "ninguna línea del archivo");
     QByteArray latin = fileBytes({first, second});
-    latin[198 + 51] = char(0xD1); // Ñ in Windows-1252
+    latin[198 + 51] = char(0xD1);  // Ñ in Windows-1252
     QTest::newRow("company name in Windows-1252") << latin << 2 << QString::fromUtf8("ÑEGUNDO SA") << QString();
     QByteArray binary(65536, Qt::Uninitialized);
     QRandomGenerator generator(7);
@@ -412,8 +419,9 @@ void TestLineLoad::oddFiles()
             for (QChar c : text)
                 QVERIFY2(c.category() != QChar::Other_Control || c == QLatin1Char('\n'), qPrintable(text));
         }
-        QVERIFY2(error.detail().contains(QString::fromUtf8("\nLínea: 1")) || error.detail().contains(QString::fromUtf8("\nLínea: 2")),
-                 qPrintable(error.detail()));
+        QVERIFY2(error.detail().contains(QString::fromUtf8("\nLínea: 1"))
+                || error.detail().contains(QString::fromUtf8("\nLínea: 2")),
+            qPrintable(error.detail()));
         QCOMPARE(gridLines(state.grid), before);
         QCOMPARE(state.total, QString("13"));
     }
@@ -424,8 +432,8 @@ void TestLineLoad::hugeFileIsReadInBoundedMemory()
     // About 200 MB: lines that count for nothing (receipt number 0), then one
     // line of 100 MB without a line end that is no record at all.
     const QString path = m_directory.filePath("huge.txt");
-    const QByteArray passedOver = fileBytes({record("20-12345678-9", "20260315", "00000000700", "0000000000000",
-                                                    "NADA", "00000138000")});
+    const QByteArray passedOver =
+        fileBytes({record("20-12345678-9", "20260315", "00000000700", "0000000000000", "NADA", "00000138000")});
     const int passedOverLines = 500000;
     {
         QFile file(path);

@@ -30,8 +30,7 @@ QString firstLine(const QString& name = QString::fromUtf8("ÑANDU SRL"))
 
 QString secondLine()
 {
-    return record(Cuit, Date, "00000000690", "0000000000002", QString::fromUtf8("CAFÉ ÓPTIMO ÜBER SA"),
-                  "00000138000");
+    return record(Cuit, Date, "00000000690", "0000000000002", QString::fromUtf8("CAFÉ ÓPTIMO ÜBER SA"), "00000138000");
 }
 
 QStringList cells(const WithholdingGrid::Line& line)
@@ -39,8 +38,15 @@ QStringList cells(const WithholdingGrid::Line& line)
     return QStringList(line.begin(), line.end());
 }
 
-enum class Form { Windows1252, Utf8, Utf8Mark, Utf16LittleEndian, Utf16BigEndian, Utf16LittleEndianMark,
-                  Utf16BigEndianMark };
+enum class Form {
+    Windows1252,
+    Utf8,
+    Utf8Mark,
+    Utf16LittleEndian,
+    Utf16BigEndian,
+    Utf16LittleEndianMark,
+    Utf16BigEndianMark
+};
 
 // The lines with CR CR LF in the given encoding, written here byte by byte.
 QByteArray encoded(const QStringList& lines, Form form)
@@ -56,9 +62,12 @@ QByteArray encoded(const QStringList& lines, Form form)
             qFatal("a test line has no Windows-1252 form");
         return bytes;
     }
-    case Form::Utf8: return text.toUtf8();
-    case Form::Utf8Mark: return "\xEF\xBB\xBF" + text.toUtf8();
-    default: break;
+    case Form::Utf8:
+        return text.toUtf8();
+    case Form::Utf8Mark:
+        return "\xEF\xBB\xBF" + text.toUtf8();
+    default:
+        break;
     }
     const bool big = form == Form::Utf16BigEndian || form == Form::Utf16BigEndianMark;
     QByteArray out;
@@ -82,13 +91,14 @@ QString withWideCharacter(QString line, int position)
     return line.replace(position - 1, 1, QString::fromUtf8("😀"));
 }
 
-struct Lines {
+struct Lines
+{
     WithholdingGrid grid;
     qint32 nextRow = 1;
     QString total = QStringLiteral("0");
 };
 
-} // namespace
+}  // namespace
 
 QString TestLoadContent::write(const QString& name, const QByteArray& bytes)
 {
@@ -109,7 +119,7 @@ void TestLoadContent::encodedFiles_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("firstName");
 
-    const QStringList lines {firstLine(), secondLine()};
+    const QStringList lines{firstLine(), secondLine()};
     const QString name = QString::fromUtf8("ÑANDU SRL");
     QTest::newRow("Windows-1252") << encoded(lines, Form::Windows1252) << name;
     QTest::newRow("UTF-8 without mark") << encoded(lines, Form::Utf8) << name;
@@ -121,11 +131,11 @@ void TestLoadContent::encodedFiles_data()
         padded += Codepage::declarationFiles().encode(line) + QByteArray(61, '\0') + "\r\r\n";
     QTest::newRow("Windows-1252, NUL padding after position 195") << padded << name;
     // Positions count characters: one outside the BMP shifts no later field.
-    const QStringList wideDeclarant {firstLine(), withWideCharacter(secondLine(), 130)};
+    const QStringList wideDeclarant{firstLine(), withWideCharacter(secondLine(), 130)};
     QTest::newRow("UTF-8, wide character in the declarant's name") << encoded(wideDeclarant, Form::Utf8) << name;
     QTest::newRow("UTF-16 LE, wide character in the declarant's name")
         << encoded(wideDeclarant, Form::Utf16LittleEndianMark) << name;
-    const QStringList wideName {withWideCharacter(firstLine(), 52), secondLine()};
+    const QStringList wideName{withWideCharacter(firstLine(), 52), secondLine()};
     QTest::newRow("UTF-8, wide character in the company name")
         << encoded(wideName, Form::Utf8) << QString::fromUtf8("😀ANDU SRL");
 }
@@ -143,18 +153,18 @@ void TestLoadContent::encodedFiles()
         QCOMPARE(result.linesAdded, 2);
         QCOMPARE(result.mismatchCount, qint64(0));
         QCOMPARE(cells(state.grid.line(1)),
-                 QStringList({"1", "0000000000001", "15/03/2026", "000000010.00", "0", firstName, Cuit}));
+            QStringList({"1", "0000000000001", "15/03/2026", "000000010.00", "0", firstName, Cuit}));
         QCOMPARE(cells(state.grid.line(2)),
-                 QStringList({"2", "0000000000002", "15/03/2026", "000001380.00", "7", second, Cuit}));
+            QStringList({"2", "0000000000002", "15/03/2026", "000001380.00", "7", second, Cuit}));
         QCOMPARE(state.total, QString("7"));
     }
     {
         Lines state;
         QCOMPARE(lineload::reloadDeclaration(path, state.grid, state.nextRow, state.total), 2);
         QCOMPARE(cells(state.grid.line(1)),
-                 QStringList({"1", "0000000000001", "15/03/2026", "000000010.00", "000000000.05", firstName, Cuit}));
+            QStringList({"1", "0000000000001", "15/03/2026", "000000010.00", "000000000.05", firstName, Cuit}));
         QCOMPARE(cells(state.grid.line(2)),
-                 QStringList({"2", "0000000000002", "15/03/2026", "000001380.00", "000000006.90", second, Cuit}));
+            QStringList({"2", "0000000000002", "15/03/2026", "000001380.00", "000000006.90", second, Cuit}));
         QCOMPARE(state.total, QString("6.95"));
     }
 }
@@ -169,17 +179,17 @@ void TestLoadContent::encodingOfTheWholeFile_data()
     QStringList plain;
     for (int i = 2; i <= 401; ++i)
         plain << goodRecord(i, 120000);
-    const QString last = record(Cuit, Date, "00000000600", "0000000000999", QString::fromUtf8("ÑANDU SRL"),
-                                "00000120000");
+    const QString last =
+        record(Cuit, Date, "00000000600", "0000000000999", QString::fromUtf8("ÑANDU SRL"), "00000120000");
     const QByteArray start = encoded({firstLine()}, Form::Utf8) + fileBytes(plain);
     QTest::newRow("UTF-8 to the end") << start + encoded({last}, Form::Utf8)
                                       << QStringList({"1", "0000000000001", "15/03/2026", "000000010.00", "0",
-                                                      QString::fromUtf8("ÑANDU SRL"), Cuit});
+                                             QString::fromUtf8("ÑANDU SRL"), Cuit});
     // Read as Windows-1252 from the start: the two bytes of the first line's
     // Ñ are two characters, and every later field of that line moves by one.
-    QTest::newRow("an invalid byte late") << start + encoded({last}, Form::Windows1252)
-                                          << QStringList({"1", "0000000000001", "15/03/2026", "00000001.00", "0",
-                                                          QString::fromUtf8("Ã‘ANDU SRL"), Cuit});
+    QTest::newRow("an invalid byte late")
+        << start + encoded({last}, Form::Windows1252)
+        << QStringList({"1", "0000000000001", "15/03/2026", "00000001.00", "0", QString::fromUtf8("Ã‘ANDU SRL"), Cuit});
 }
 
 void TestLoadContent::encodingOfTheWholeFile()
@@ -220,23 +230,25 @@ void TestLoadContent::controlCharactersRefuseTheFile_data()
     QTest::newRow("NUL inside the company name, UTF-8")
         << encoded({good, firstLine(QString::fromUtf8("ÑANDU") + nul + "SRL")}, Form::Utf8)
         << refused("\\x00", 2, 57, "Razón Social") << 2;
-    QTest::newRow("tab in the CUIT")
-        << fileBytes({record("20\t12345678-9", Date, "00000000600", "0000000000008", "ACME SA", "00000120000")})
-        << refused("\\x09", 1, 3, "CUIT") << 1;
-    QTest::newRow("escape in the date")
-        << fileBytes({good, good, record(Cuit, "2\x1b" "260315", "00000000600", "0000000000008", "A", "00000120000")})
-        << refused("\\x1B", 3, 15, "Fecha") << 3;
+    QTest::newRow("tab in the CUIT") << fileBytes(
+        {record("20\t12345678-9", Date, "00000000600", "0000000000008", "ACME SA", "00000120000")})
+                                     << refused("\\x09", 1, 3, "CUIT") << 1;
+    QTest::newRow("escape in the date") << fileBytes({good, good,
+        record(Cuit,
+            "2\x1b"
+            "260315",
+            "00000000600", "0000000000008", "A", "00000120000")})
+                                        << refused("\\x1B", 3, 15, "Fecha") << 3;
     QTest::newRow("in a line that would be passed over")
         << fileBytes({record(Cuit, Date, "00000000600", "0000000000000", "A" + nul, "00000120000"), good})
         << refused("\\x00", 1, 53, "Razón Social") << 1;
     // A short line padded with NULs to 256 characters: the padding reaches the receipt amount.
-    QTest::newRow("NUL padding into a read field")
-        << fileBytes({good, good.left(120) + QString(136, QChar(0))})
-        << refused("\\x00", 2, 185, "Importe Comprobante") << 2;
-    QTest::newRow("UTF-16 LE without mark") << encoded({good}, Form::Utf16LittleEndian)
-                                            << refused("\\x00", 1, 2, "CUIT") << 1;
-    QTest::newRow("UTF-16 BE without mark") << encoded({good}, Form::Utf16BigEndian)
-                                            << refused("\\x00", 1, 1, "CUIT") << 1;
+    QTest::newRow("NUL padding into a read field") << fileBytes({good, good.left(120) + QString(136, QChar(0))})
+                                                   << refused("\\x00", 2, 185, "Importe Comprobante") << 2;
+    QTest::newRow("UTF-16 LE without mark")
+        << encoded({good}, Form::Utf16LittleEndian) << refused("\\x00", 1, 2, "CUIT") << 1;
+    QTest::newRow("UTF-16 BE without mark")
+        << encoded({good}, Form::Utf16BigEndian) << refused("\\x00", 1, 1, "CUIT") << 1;
 }
 
 void TestLoadContent::controlCharactersRefuseTheFile()
@@ -318,7 +330,7 @@ void TestLoadContent::pathIsShownVisibly()
         QFAIL("the file is not there");
     } catch (const Error& error) {
         QVERIFY2(error.message().contains(m_directory.filePath(QStringLiteral("gone\\x1B.txt"))),
-                 qPrintable(error.message()));
+            qPrintable(error.message()));
         QVERIFY2(!error.message().contains(QChar(0x1b)), qPrintable(error.message()));
     }
 }

@@ -70,7 +70,7 @@ QStringList simplifiedLines(const QString& text)
     return lines;
 }
 
-} // namespace
+}  // namespace
 
 class TestGuiLocales : public QObject
 {
@@ -117,11 +117,11 @@ void TestGuiLocales::initTestCase()
     const QByteArray wanted = qgetenv("LANG");
     locale_t installed = ::newlocale(LC_ALL_MASK, "", locale_t(0));
     QVERIFY2(installed != locale_t(0),
-             qPrintable("locale " + wanted + " is not installed (scripts/install-deps.sh generates it)"));
+        qPrintable("locale " + wanted + " is not installed (scripts/install-deps.sh generates it)"));
     ::freelocale(installed);
     qInfo("LANG=%s HOME=%s program folder %s; C library LC_CTYPE %s, LC_NUMERIC %s", wanted.constData(),
-          qgetenv("HOME").constData(), qPrintable(realProgramDirectory()), std::setlocale(LC_CTYPE, nullptr),
-          std::setlocale(LC_NUMERIC, nullptr));
+        qgetenv("HOME").constData(), qPrintable(realProgramDirectory()), std::setlocale(LC_CTYPE, nullptr),
+        std::setlocale(LC_NUMERIC, nullptr));
 }
 
 void TestGuiLocales::init()
@@ -183,10 +183,10 @@ void TestGuiLocales::wholeDeclaration()
         QFile file(importPath);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(recordlines::fileBytes({record("20-17254359-7", "20260305", "00000000617", "0000000001001",
-                                                  QString::fromUtf8("PANADERÍA ÑANDÚ SA"), "00000123456"),
-                                           record("27-28465123-0", "20260312", "00000000690", "0000000001002",
+                                               QString::fromUtf8("PANADERÍA ÑANDÚ SA"), "00000123456"),
+                                              record("27-28465123-0", "20260312", "00000000690", "0000000001002",
                                                   "TRANSPORTES DEL SUR SRL", "00000138000")},
-                                          "\r\n"));
+            "\r\n"));
     }
 
     enter(m_window->e_legaJo, QStringLiteral("332"));
@@ -200,9 +200,9 @@ void TestGuiLocales::wholeDeclaration()
     QCOMPARE(m_window->e_totreten->text(), QStringLiteral("13"));
     QTest::mouseClick(m_window->B2, Qt::LeftButton);
 
-    for (const QStringList& line : {QStringList {"20111111112", QString::fromUtf8("ferretería la peña"), "10032026",
-                                                 "2001", "1234.5"},
-                                    QStringList {"27222222228", "Kiosco Central", "20032026", "2002", "1380"}}) {
+    for (const QStringList& line :
+        {QStringList{"20111111112", QString::fromUtf8("ferretería la peña"), "10032026", "2001", "1234.5"},
+            QStringList{"27222222228", "Kiosco Central", "20032026", "2002", "1380"}}) {
         enter(m_window->E_CuitReten, line[0]);
         enter(m_window->empresa, line[1]);
         enter(m_window->E_FECha, line[2]);
@@ -221,20 +221,34 @@ void TestGuiLocales::wholeDeclaration()
 
     m_desktop.messages->answers = {true};
     QTest::mouseClick(m_window->B_Confirma, Qt::LeftButton);
-    QCOMPARE(m_desktop.messages->texts(), QStringList {"Confirma Generar Archivo con Caracter de DDJJ ?"});
+    QCOMPARE(m_desktop.messages->texts(), QStringList{"Confirma Generar Archivo con Caracter de DDJJ ?"});
 
     // Supplier CUIT, year, month, date, withholding, receipt number, supplier,
     // declarant CUIT, declarant, receipt amount; Windows-1252, CR CR LF.
     const QString declarant = QStringLiteral("30-69714471-0")
-                              + QString::fromUtf8("DISTRIBUIDORA LA CAÑADA S.A.").leftJustified(60, QLatin1Char(' '));
-    const QString expectedText =
-        "20-17254359-7" "2026" "03" "05032026" "00000000600" "0000000001001"
+        + QString::fromUtf8("DISTRIBUIDORA LA CAÑADA S.A.").leftJustified(60, QLatin1Char(' '));
+    const QString expectedText = "20-17254359-7"
+                                 "2026"
+                                 "03"
+                                 "05032026"
+                                 "00000000600"
+                                 "0000000001001"
         + QString::fromUtf8("PANADERÍA ÑANDÚ SA").leftJustified(60, QLatin1Char(' ')) + declarant + "00000123456"
         + "\r\r\n"
-        + "27-28465123-0" "2026" "03" "12032026" "00000000700" "0000000001002"
+        + "27-28465123-0"
+          "2026"
+          "03"
+          "12032026"
+          "00000000700"
+          "0000000001002"
         + QStringLiteral("TRANSPORTES DEL SUR SRL").leftJustified(60, QLatin1Char(' ')) + declarant + "00000138000"
         + "\r\r\n"
-        + "20-11111111-2" "2026" "03" "10032026" "00000000600" "0000000002001"
+        + "20-11111111-2"
+          "2026"
+          "03"
+          "10032026"
+          "00000000600"
+          "0000000002001"
         + QString::fromUtf8("FERRETERÍA LA PEÑA").leftJustified(60, QLatin1Char(' ')) + declarant + "00000123450"
         + "\r\r\n";
     QFile declaration(m_declarationFile);
@@ -243,12 +257,11 @@ void TestGuiLocales::wholeDeclaration()
     QCOMPARE(declaration.readAll(), expectedText.toLatin1());
 
     QCOMPARE(storedRows(),
-             (QList<QStringList> {
-                 {"0000000001001", "05/03/2026", "6.00", QString::fromUtf8("PANADERÍA ÑANDÚ SA"), "20-17254359-7",
-                  "3/2026"},
-                 {"0000000001002", "12/03/2026", "7.00", "TRANSPORTES DEL SUR SRL", "27-28465123-0", "3/2026"},
-                 {"2001", "10/03/2026", "6.00", QString::fromUtf8("FERRETERÍA LA PEÑA"), "20-11111111-2", "3/2026"},
-             }));
+        (QList<QStringList>{
+            {"0000000001001", "05/03/2026", "6.00", QString::fromUtf8("PANADERÍA ÑANDÚ SA"), "20-17254359-7", "3/2026"},
+            {"0000000001002", "12/03/2026", "7.00", "TRANSPORTES DEL SUR SRL", "27-28465123-0", "3/2026"},
+            {"2001", "10/03/2026", "6.00", QString::fromUtf8("FERRETERÍA LA PEÑA"), "20-11111111-2", "3/2026"},
+        }));
 
     const ToolResult check = runTool(QStringLiteral("qpdf"), {"--check", m_reportFile});
     QCOMPARE(check.exitCode, 0);
@@ -257,21 +270,21 @@ void TestGuiLocales::wholeDeclaration()
     QCOMPARE(text.exitCode, 0);
     QVERIFY2(text.err.isEmpty(), qPrintable(text.err));
     QCOMPARE(simplifiedLines(text.out),
-             (QStringList {
-                 QString::fromUtf8("DDJJ Agentes de Retención"),
-                 QString::fromUtf8("Periodo : 3/2026 Legajo : 332 DISTRIBUIDORA LA CAÑADA S.A."),
-                 QString::fromUtf8("Nro. Comprobante Fecha Cuit Importe Retenido Razón Social"),
-                 QString::fromUtf8("0000000001001 05/03/2026 20-17254359-7 6.00 PANADERÍA ÑANDÚ SA"),
-                 "0000000001002 12/03/2026 27-28465123-0 7.00 TRANSPORTES DEL SUR SRL",
-                 QString::fromUtf8("2001 10/03/2026 20-11111111-2 6.00 FERRETERÍA LA PEÑA"),
-                 "Declaro que los datos consignados en el archivo generado son correctos y completos y que han sido",
-                 "confeccionados sin omitir ni falsear dato alguno que deba contener, siendo fiel expresión de la "
-                 "verdad.",
-                 "Total Retenido ====> 19.00",
-             }));
+        (QStringList{
+            QString::fromUtf8("DDJJ Agentes de Retención"),
+            QString::fromUtf8("Periodo : 3/2026 Legajo : 332 DISTRIBUIDORA LA CAÑADA S.A."),
+            QString::fromUtf8("Nro. Comprobante Fecha Cuit Importe Retenido Razón Social"),
+            QString::fromUtf8("0000000001001 05/03/2026 20-17254359-7 6.00 PANADERÍA ÑANDÚ SA"),
+            "0000000001002 12/03/2026 27-28465123-0 7.00 TRANSPORTES DEL SUR SRL",
+            QString::fromUtf8("2001 10/03/2026 20-11111111-2 6.00 FERRETERÍA LA PEÑA"),
+            "Declaro que los datos consignados en el archivo generado son correctos y completos y que han sido",
+            "confeccionados sin omitir ni falsear dato alguno que deba contener, siendo fiel expresión de la "
+            "verdad.",
+            "Total Retenido ====> 19.00",
+        }));
 
-    QCOMPARE(m_window->salida->text(), "SU ARCHIVOS(TXT y PDF)FUERON GENERADOS EN  " + m_programDirectory
-                                           + " CON EL NOMBRE :26300332");
+    QCOMPARE(m_window->salida->text(),
+        "SU ARCHIVOS(TXT y PDF)FUERON GENERADOS EN  " + m_programDirectory + " CON EL NOMBRE :26300332");
     QCOMPARE(m_window->e_totreten->text(), QStringLiteral("0"));
 }
 

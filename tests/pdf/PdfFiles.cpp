@@ -104,7 +104,8 @@ QString problems(const QString& path)
 
 QString pdfText(const QString& path)
 {
-    const ToolResult result = runTool(QStringLiteral("pdftotext"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"), path, QStringLiteral("-")});
+    const ToolResult result = runTool(
+        QStringLiteral("pdftotext"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"), path, QStringLiteral("-")});
     return QString::fromUtf8(result.output);
 }
 
@@ -115,15 +116,15 @@ QImage renderPage(const QString& renderer, const QString& path, int dpi, QString
     ToolResult result;
     QString file;
     if (renderer == QLatin1String("poppler")) {
-        result = runTool(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-f"),
-                                                      QStringLiteral("1"), QStringLiteral("-l"), QStringLiteral("1"),
-                                                      QStringLiteral("-singlefile"), path, output});
+        result = runTool(QStringLiteral("pdftoppm"),
+            {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-f"), QStringLiteral("1"),
+                QStringLiteral("-l"), QStringLiteral("1"), QStringLiteral("-singlefile"), path, output});
         file = output + QStringLiteral(".ppm");
     } else {
         file = output + QStringLiteral(".ppm");
-        result = runTool(QStringLiteral("mutool"), {QStringLiteral("draw"), QStringLiteral("-q"), QStringLiteral("-r"),
-                                                    QString::number(dpi), QStringLiteral("-o"), file, path,
-                                                    QStringLiteral("1")});
+        result = runTool(QStringLiteral("mutool"),
+            {QStringLiteral("draw"), QStringLiteral("-q"), QStringLiteral("-r"), QString::number(dpi),
+                QStringLiteral("-o"), file, path, QStringLiteral("1")});
     }
     QStringList said;
     for (const QString& line : result.err.split(QLatin1Char('\n'))) {
@@ -135,4 +136,4 @@ QImage renderPage(const QString& renderer, const QString& path, int dpi, QString
     return QImage(file).convertToFormat(QImage::Format_RGB32);
 }
 
-} // namespace pdffiles
+}  // namespace pdffiles

@@ -3,9 +3,9 @@
 #include "tests/support/ExternalTool.h"
 
 #include <QByteArray>
-#include <QString>
 #include <QImage>
 #include <QList>
+#include <QString>
 #include <QStringList>
 
 // Reading back the documents the writer produced: the external checkers and
@@ -35,4 +35,4 @@ QString pdfText(const QString& path);
 // left out).
 QImage renderPage(const QString& renderer, const QString& path, int dpi, QString* errors);
 
-} // namespace pdffiles
+}  // namespace pdffiles

@@ -1,5 +1,5 @@
-#include "tests/support/Decoders.h"
 #include "report/PdfEncoders.h"
+#include "tests/support/Decoders.h"
 
 #include <QHash>
 #include <QPainter>
@@ -108,7 +108,7 @@ QByteArray rgbOf(std::initializer_list<int> values)
     return bytes;
 }
 
-} // namespace
+}  // namespace
 
 class TestPdfEncoders : public QObject
 {
@@ -272,7 +272,10 @@ void TestPdfEncoders::lzwEndOfDataAtTheDecodersWidth()
         if (decoded.nextCodeAtEnd == 511 || decoded.nextCodeAtEnd == 1023 || decoded.nextCodeAtEnd == 2047) {
             if (!boundariesMet.contains(decoded.nextCodeAtEnd))
                 boundariesMet.append(decoded.nextCodeAtEnd);
-            QCOMPARE(decoded.endOfDataWidth, decoded.nextCodeAtEnd == 511 ? 10 : decoded.nextCodeAtEnd == 1023 ? 11 : 12);
+            QCOMPARE(decoded.endOfDataWidth,
+                decoded.nextCodeAtEnd == 511        ? 10
+                    : decoded.nextCodeAtEnd == 1023 ? 11
+                                                    : 12);
         }
     }
     std::sort(boundariesMet.begin(), boundariesMet.end());
@@ -341,8 +344,7 @@ void TestPdfEncoders::lzwCallsShareNoState()
     // and on two threads at once: each result must be what the input alone
     // gives.
     const QList<QByteArray> inputs = {randomBytes(5000, 1), pictureLikeBytes(60, 40, 2), QByteArray("abcabcabc"),
-                                      randomBytes(12000, 3), QByteArray(), QByteArray(3000, 'q'),
-                                      randomBytes(700, 4)};
+        randomBytes(12000, 3), QByteArray(), QByteArray(3000, 'q'), randomBytes(700, 4)};
     QList<QByteArray> expected;
     for (const QByteArray& input : inputs)
         expected.append(referenceLzw(input));
@@ -372,7 +374,7 @@ void TestPdfEncoders::rasterizeTransparentPartsWhite()
     QImage picture(2, 1, QImage::Format_ARGB32);
     picture.setPixelColor(0, 0, QColor(0, 0, 0, 0));
     picture.setPixelColor(1, 0, QColor(200, 10, 20));
-    PictureControl control {picture, 2, 1, false};
+    PictureControl control{picture, 2, 1, false};
     const RasterizedPicture bitmap = rasterizePicture(control);
     QCOMPARE(bitmap.width, 2);
     QCOMPARE(bitmap.height, 1);

@@ -26,7 +26,7 @@ QByteArray glyphNameOf(const QByteArray& encoding, int code)
     return names.value(code - 2);
 }
 
-} // namespace
+}  // namespace
 
 class TestPdfFonts : public QObject
 {
@@ -55,10 +55,10 @@ void TestPdfFonts::fontKey_data()
     QTest::addColumn<QString>("key");
     QTest::newRow("regular") << font(QStringLiteral("Arial"), false, false, 1) << QStringLiteral("Arial\t\t1\tArial");
     QTest::newRow("bold") << font(QStringLiteral("Arial"), true, false, 1) << QStringLiteral("Arial\tB\t1\tArial,Bold");
-    QTest::newRow("italic") << font(QStringLiteral("Arial"), false, true, 0) << QStringLiteral("Arial\tI\t0\tArial,Italic");
-    QTest::newRow("blanks trimmed and removed")
-        << font(QStringLiteral("  Times New Roman "), true, true, 238)
-        << QStringLiteral("Times New Roman\tBI\t238\tTimesNewRoman,BoldItalic");
+    QTest::newRow("italic") << font(QStringLiteral("Arial"), false, true, 0)
+                            << QStringLiteral("Arial\tI\t0\tArial,Italic");
+    QTest::newRow("blanks trimmed and removed") << font(QStringLiteral("  Times New Roman "), true, true, 238)
+                                                << QStringLiteral("Times New Roman\tBI\t238\tTimesNewRoman,BoldItalic");
 }
 
 void TestPdfFonts::fontKey()
@@ -72,10 +72,9 @@ void TestPdfFonts::codePages_data()
 {
     QTest::addColumn<int>("charset");
     QTest::addColumn<int>("codePage");
-    const int pairs[][2] = {{0, 1252},   {1, 1252},   {2, 1252},   {128, 932},  {134, 936},
-                            {136, 950},  {161, 1253}, {162, 1254}, {163, 1258}, {177, 1255},
-                            {178, 1256}, {186, 1257}, {204, 1251}, {222, 874},  {238, 1250},
-                            {255, 850},  {77, 1252}};
+    const int pairs[][2] = {{0, 1252}, {1, 1252}, {2, 1252}, {128, 932}, {134, 936}, {136, 950}, {161, 1253},
+        {162, 1254}, {163, 1258}, {177, 1255}, {178, 1256}, {186, 1257}, {204, 1251}, {222, 874}, {238, 1250},
+        {255, 850}, {77, 1252}};
     for (const auto& pair : pairs)
         QTest::newRow(qPrintable(QString::number(pair[0]))) << pair[0] << pair[1];
 }
@@ -135,7 +134,7 @@ void TestPdfFonts::glyphNames()
     const QByteArray encoding = encodingText(charset);
     QVERIFY(encoding.startsWith(" <</Type/Encoding /Differences [ 2 /"));
     QVERIFY(encoding.endsWith("]>>"));
-    QCOMPARE(encoding.count('/') - 3, 254); // /Type /Encoding /Differences
+    QCOMPARE(encoding.count('/') - 3, 254);  // /Type /Encoding /Differences
     QCOMPARE(glyphNameOf(encoding, code), name);
 }
 
@@ -170,10 +169,10 @@ void TestPdfFonts::arialMetrics()
     QCOMPARE(metrics.widths['A'], 667);
     QCOMPARE(metrics.widths['W'], 944);
     QCOMPARE(metrics.widths['i'], 222);
-    QCOMPARE(metrics.widths[0x80], 556); // euro through code page 1252
-    QCOMPARE(metrics.widths[0xF3], 556); // o acute
-    QCOMPARE(metrics.boundingBox, (std::array<int, 4> {-203, -303, 1050, 910}));
-    QCOMPARE(metrics.flags, 32); // family class 8, sans serif
+    QCOMPARE(metrics.widths[0x80], 556);  // euro through code page 1252
+    QCOMPARE(metrics.widths[0xF3], 556);  // o acute
+    QCOMPARE(metrics.boundingBox, (std::array<int, 4>{-203, -303, 1050, 910}));
+    QCOMPARE(metrics.flags, 32);  // family class 8, sans serif
     QCOMPARE(int(metrics.ascent), 905);
     QCOMPARE(int(metrics.descent), -212);
     QCOMPARE(metrics.italicAngle, 0.0);
@@ -197,17 +196,16 @@ void TestPdfFonts::fontObjects()
 {
     const FontResource resource = fontResourceLines(FontKey::of(font(QStringLiteral("Arial"), true, false, 1)), 3, 12);
     const QList<QByteArray> head = {"12 0 obj", "<<", "/Type /Font", "/Subtype /TrueType", "/Name /F03",
-                                    "/BaseFont /Arial,Bold", "/FirstChar 0", "/LastChar 255", "/Widths [ "};
+        "/BaseFont /Arial,Bold", "/FirstChar 0", "/LastChar 255", "/Widths [ "};
     QCOMPARE(resource.font.mid(0, 9), head);
     const QList<QByteArray> widths = resource.font[9].split(' ');
-    QCOMPARE(widths.size(), 256 + 2); // "w " 256 times, then " ]"
-    QCOMPARE(widths[65], QByteArray("722")); // bold A
+    QCOMPARE(widths.size(), 256 + 2);         // "w " 256 times, then " ]"
+    QCOMPARE(widths[65], QByteArray("722"));  // bold A
     QVERIFY(resource.font[9].endsWith("  ]"));
     QVERIFY(resource.font[10].startsWith("/Encoding  <</Type/Encoding /Differences [ 2 /space"));
-    QCOMPARE(resource.font.mid(11), (QList<QByteArray> {"/FontDescriptor 13 0 R", ">>", "endobj"}));
+    QCOMPARE(resource.font.mid(11), (QList<QByteArray>{"/FontDescriptor 13 0 R", ">>", "endobj"}));
     const QList<QByteArray> descriptor = {"13 0 obj", "<<", "/Type /FontDescriptor", "/Ascent 905", "/Descent -212",
-                                          "/Flags 32", "/FontBBox [ -184 -303 1062 1033 ]", "/FontName /F03",
-                                          "/ItalicAngle 0", ">>", "endobj"};
+        "/Flags 32", "/FontBBox [ -184 -303 1062 1033 ]", "/FontName /F03", "/ItalicAngle 0", ">>", "endobj"};
     QCOMPARE(resource.descriptor, descriptor);
 }
 
@@ -217,7 +215,7 @@ void TestPdfFonts::textWidthFromTheSameWidths()
     QCOMPARE(textWidth(font(QStringLiteral("Arial"), false, false, 1), QStringLiteral("AAA"), 96), 26.68);
     // A letter outside the code page is measured as the "?" written for it.
     QCOMPARE(textWidth(font(QStringLiteral("Arial"), false, false, 1), QStringLiteral("中"), 72),
-             textWidth(font(QStringLiteral("Arial"), false, false, 1), QStringLiteral("?"), 72));
+        textWidth(font(QStringLiteral("Arial"), false, false, 1), QStringLiteral("?"), 72));
     QCOMPARE(textWidth(font(QStringLiteral("Arial"), false, false, 1), QStringLiteral("ó"), 72), 5.56);
     // A tab is measured as the missing glyph /Widths gives it, not as a space.
     QCOMPARE(textWidth(font(QStringLiteral("Arial"), false, false, 1), QStringLiteral("a\tb"), 72), 14.77);

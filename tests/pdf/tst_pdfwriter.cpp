@@ -84,7 +84,7 @@ public:
     PDFDocumentFilter writer;
 };
 
-} // namespace
+}  // namespace
 
 class TestPdfWriter : public QObject
 {
@@ -131,9 +131,9 @@ void TestPdfWriter::emptyDocument()
     // Everything but the date is fixed; the offsets are checked by problems().
     QList<QByteArray> lines = document.split('\n');
     QCOMPARE(lines.takeLast(), QByteArray());
-    const qsizetype date =
-        std::find_if(lines.begin(), lines.end(), [](const QByteArray& line) { return line.startsWith("/CreationDate ("); })
-        - lines.begin();
+    const qsizetype date = std::find_if(lines.begin(), lines.end(), [](const QByteArray& line) {
+        return line.startsWith("/CreationDate (");
+    }) - lines.begin();
     QVERIFY(date > 0 && date < lines.size());
     QVERIFY(lines[date].endsWith(")\r"));
     lines.removeAt(date);
@@ -146,19 +146,74 @@ void TestPdfWriter::emptyDocument()
     QCOMPARE(startxref, QByteArray::number(document.indexOf("\r\nxref\r\n") + 2) + '\r');
 
     const QList<QByteArray> expected = {
-        "%PDF-1.3", "%??o?",
-        "1 0 obj", "<<", "/Type /Catalog", "/Pages 3 0 R", "/Outlines 2 0 R",
-        "/ViewerPreferences << /HideToolbar false /FitWindow true >>", ">>", "endobj",
-        "2 0 obj", "<<", "/Type /Outlines", "/Count 0", ">>", "endobj",
-        "3 0 obj", "<<", "/Type /Pages", "/Count 1", "/Kids [4 0 R]", "/MediaBox [0 0 595 841]",
-        "/Resources << ", "/Font << ", "  >>", "/ProcSet 7 0 R", ">>", ">>", "endobj",
-        "4 0 obj", "<<", "/Type /Page", "/Parent 3 0 R", "/Contents 5 0 R", "/MediaBox [0 0 595 841]", ">>", "endobj",
-        "5 0 obj", "<< /Length 8 >>", "stream", "BT", "ET", "", "endstream", "endobj",
-        "6 0 obj", "<<", "/Producer (Orvandel PDF Export)", "/Subject ( )", "/Creator (Orvandel)", "/Title ()",
-        "/Author ()", ">>", "endobj",
-        "7 0 obj", "[/PDF /Text]", "endobj",
-        "xref", "0 8", "0000000000 65535 f", "trailer", "<<", "/Size 8", "/Root 1 0 R", "/Info 6 0 R", ">>",
-        "startxref", "%%EOF",
+        "%PDF-1.3",
+        "%??o?",
+        "1 0 obj",
+        "<<",
+        "/Type /Catalog",
+        "/Pages 3 0 R",
+        "/Outlines 2 0 R",
+        "/ViewerPreferences << /HideToolbar false /FitWindow true >>",
+        ">>",
+        "endobj",
+        "2 0 obj",
+        "<<",
+        "/Type /Outlines",
+        "/Count 0",
+        ">>",
+        "endobj",
+        "3 0 obj",
+        "<<",
+        "/Type /Pages",
+        "/Count 1",
+        "/Kids [4 0 R]",
+        "/MediaBox [0 0 595 841]",
+        "/Resources << ",
+        "/Font << ",
+        "  >>",
+        "/ProcSet 7 0 R",
+        ">>",
+        ">>",
+        "endobj",
+        "4 0 obj",
+        "<<",
+        "/Type /Page",
+        "/Parent 3 0 R",
+        "/Contents 5 0 R",
+        "/MediaBox [0 0 595 841]",
+        ">>",
+        "endobj",
+        "5 0 obj",
+        "<< /Length 8 >>",
+        "stream",
+        "BT",
+        "ET",
+        "",
+        "endstream",
+        "endobj",
+        "6 0 obj",
+        "<<",
+        "/Producer (Orvandel PDF Export)",
+        "/Subject ( )",
+        "/Creator (Orvandel)",
+        "/Title ()",
+        "/Author ()",
+        ">>",
+        "endobj",
+        "7 0 obj",
+        "[/PDF /Text]",
+        "endobj",
+        "xref",
+        "0 8",
+        "0000000000 65535 f",
+        "trailer",
+        "<<",
+        "/Size 8",
+        "/Root 1 0 R",
+        "/Info 6 0 R",
+        ">>",
+        "startxref",
+        "%%EOF",
     };
     QCOMPARE(lines.size(), expected.size());
     for (qsizetype i = 0; i < lines.size(); ++i)
@@ -219,14 +274,14 @@ void TestPdfWriter::escaping_data()
     // time while they are plain.
     QTest::newRow("long plain text") << QStringLiteral("CONSTRUCCIONES DEL SUR S.A.  30-12345678-7") << 1
                                      << QByteArray("CONSTRUCCIONES DEL SUR S.A.  30-12345678-7");
-    QTest::newRow("parentheses after eight plain") << QStringLiteral("abcdefgh(ijklmnop)q") << 1
-                                                   << QByteArray("abcdefgh\\(ijklmnop\\)q");
-    QTest::newRow("pair across a group of eight") << QStringLiteral("abcdefg\U0001F600hijklmnopq") << 1
-                                                  << QByteArray("abcdefg?hijklmnopq");
-    QTest::newRow("DEL and a unit above 0x8000 in a long text")
-        << QStringLiteral("abcdefgh\x7Fijklmnop\uFFFDqrstuvwxyz") << 1 << QByteArray("abcdefgh\\177ijklmnop?qrstuvwxyz");
-    QTest::newRow("tilde and space are plain") << QStringLiteral("~~~~    ~~~~    ~") << 1
-                                               << QByteArray("~~~~    ~~~~    ~");
+    QTest::newRow("parentheses after eight plain")
+        << QStringLiteral("abcdefgh(ijklmnop)q") << 1 << QByteArray("abcdefgh\\(ijklmnop\\)q");
+    QTest::newRow("pair across a group of eight")
+        << QStringLiteral("abcdefg\U0001F600hijklmnopq") << 1 << QByteArray("abcdefg?hijklmnopq");
+    QTest::newRow("DEL and a unit above 0x8000 in a long text") << QStringLiteral(
+        "abcdefgh\x7Fijklmnop\uFFFDqrstuvwxyz") << 1 << QByteArray("abcdefgh\\177ijklmnop?qrstuvwxyz");
+    QTest::newRow("tilde and space are plain")
+        << QStringLiteral("~~~~    ~~~~    ~") << 1 << QByteArray("~~~~    ~~~~    ~");
 }
 
 void TestPdfWriter::escaping()
@@ -242,8 +297,8 @@ void TestPdfWriter::escapingMatchesCharacterByCharacter()
     // Random texts of every length up to 40 from characters of each kind the
     // rule treats apart, compared with the rule applied one character at a
     // time.
-    const QList<char16_t> pool = {u'a', u'Z', u'0', u' ', u'~', u'(', u')', u'\\', u'\x1F', u'\x7F', u'\t',
-                                  u'\u00F3', u'\u00D1', u'\u20AC', u'\u4E2D', u'\uFFFD', char16_t(0xD83D), char16_t(0xDE00)};
+    const QList<char16_t> pool = {u'a', u'Z', u'0', u' ', u'~', u'(', u')', u'\\', u'\x1F', u'\x7F', u'\t', u'\u00F3',
+        u'\u00D1', u'\u20AC', u'\u4E2D', u'\uFFFD', char16_t(0xD83D), char16_t(0xDE00)};
     const Codepage* page = Codepage::windows(1252);
     QVERIFY(page);
     auto expectedOf = [page](const QString& text) {
@@ -273,19 +328,19 @@ void TestPdfWriter::escapingMatchesCharacterByCharacter()
         // Mostly plain letters, so that groups of eight plain ones occur.
         for (int i = 0; i < length; ++i)
             text += QChar(generator.bounded(4) != 0 ? char16_t(u'a' + generator.bounded(26))
-                                                     : pool[generator.bounded(int(pool.size()))]);
+                                                    : pool[generator.bounded(int(pool.size()))]);
         const QByteArray actual = PDFDocumentFilter::escapedText(text, 1);
         if (actual != expectedOf(text))
             QFAIL(qPrintable(QStringLiteral("text %1: %2 instead of %3")
                                  .arg(QString::fromLatin1(text.toUtf8().toHex()), QString::fromLatin1(actual),
-                                      QString::fromLatin1(expectedOf(text)))));
+                                     QString::fromLatin1(expectedOf(text)))));
     }
 }
 
 void TestPdfWriter::accentedLettersReadBack()
 {
     const QStringList texts = {QStringLiteral("DDJJ Agentes de Retención"), QStringLiteral("Razón Social"),
-                               QStringLiteral("ÑANDÚ CONSTRUCCIONES S.A."), QStringLiteral("Total (€) 1.234,50 \\ fin")};
+        QStringLiteral("ÑANDÚ CONSTRUCCIONES S.A."), QStringLiteral("Total (€) 1.234,50 \\ fin")};
     Export pdf;
     pdf.page([&](PDFDocumentFilter& writer) {
         double y = 100;
@@ -315,7 +370,8 @@ void TestPdfWriter::emptyLineBeforeTextOnlyWithGraphics()
     const QByteArray document = pdf.finish();
     QCOMPARE(problems(pdf.path), QString());
     QVERIFY(streamOf(document, 5).startsWith("BT\r\n0.00"));
-    QCOMPARE(streamOf(document, 7), QByteArray(" 1 w\r\n1.00 0.00 0.00 RG\r\n0 841 m 7 841 l s\r\n\r\nBT\r\nET\r\n\r\n"));
+    QCOMPARE(
+        streamOf(document, 7), QByteArray(" 1 w\r\n1.00 0.00 0.00 RG\r\n0 841 m 7 841 l s\r\n\r\nBT\r\nET\r\n\r\n"));
     QVERIFY(objectLines(document, 7).contains("<< /Length 54 >>\r"));
 }
 
@@ -393,51 +449,42 @@ void TestPdfWriter::shapes_data()
     QTest::addColumn<QByteArray>("expected");
     // At (38, 38) device units, 718 x 149: x 28.5, top 841.89 - 28.5 =
     // 813.39, w 538.5, h 111.75.
-    QTest::newRow("outline only: re s")
-        << shape(ShapeKind::Rectangle, 718, 149, PenStyle::Solid, BrushStyle::Clear)
-        << QByteArray("0.75 w\r\n1.00 0.00 0.00 RG\r\n28 701 538 111 re s\r\n");
-    QTest::newRow("fill only: re f")
-        << shape(ShapeKind::Rectangle, 718, 149, PenStyle::Clear, BrushStyle::Solid)
-        << QByteArray("0.75 w\r\n0.00 0.00 1.00 rg\r\n28 701 538 111 re f\r\n");
-    QTest::newRow("fill, then outline")
-        << shape(ShapeKind::Rectangle, 718, 149, PenStyle::Solid, BrushStyle::Solid)
-        << QByteArray("0.75 w\r\n0.00 0.00 1.00 rg\r\n28 701 538 111 re f\r\n"
-                      "0.75 w\r\n1.00 0.00 0.00 RG\r\n28 701 538 111 re s\r\n");
+    QTest::newRow("outline only: re s") << shape(ShapeKind::Rectangle, 718, 149, PenStyle::Solid, BrushStyle::Clear)
+                                        << QByteArray("0.75 w\r\n1.00 0.00 0.00 RG\r\n28 701 538 111 re s\r\n");
+    QTest::newRow("fill only: re f") << shape(ShapeKind::Rectangle, 718, 149, PenStyle::Clear, BrushStyle::Solid)
+                                     << QByteArray("0.75 w\r\n0.00 0.00 1.00 rg\r\n28 701 538 111 re f\r\n");
+    QTest::newRow("fill, then outline") << shape(ShapeKind::Rectangle, 718, 149, PenStyle::Solid, BrushStyle::Solid)
+                                        << QByteArray("0.75 w\r\n0.00 0.00 1.00 rg\r\n28 701 538 111 re f\r\n"
+                                                      "0.75 w\r\n1.00 0.00 0.00 RG\r\n28 701 538 111 re s\r\n");
     QTest::newRow("rounded rectangle writes nothing")
         << shape(ShapeKind::RoundRectangle, 718, 149, PenStyle::Solid, BrushStyle::Solid) << QByteArray();
-    QTest::newRow("horizontal line through the middle of its box")
-        << shape(ShapeKind::HorizontalLine, 718, 4, PenStyle::Solid, BrushStyle::Clear)
-        << QByteArray(" 1 w\r\n1.00 0.00 0.00 RG\r\n28 811 m 567 811 l s\r\n");
-    QTest::newRow("vertical line")
-        << shape(ShapeKind::VerticalLine, 4, 149, PenStyle::Solid, BrushStyle::Clear)
-        << QByteArray(" 1 w\r\n1.00 0.00 0.00 RG\r\n30 701 m 30 813 l s\r\n");
+    QTest::newRow("horizontal line through the middle of its box") << shape(ShapeKind::HorizontalLine, 718, 4,
+        PenStyle::Solid, BrushStyle::Clear) << QByteArray(" 1 w\r\n1.00 0.00 0.00 RG\r\n28 811 m 567 811 l s\r\n");
+    QTest::newRow("vertical line") << shape(ShapeKind::VerticalLine, 4, 149, PenStyle::Solid, BrushStyle::Clear)
+                                   << QByteArray(" 1 w\r\n1.00 0.00 0.00 RG\r\n30 701 m 30 813 l s\r\n");
     QTest::newRow("top and bottom")
         << shape(ShapeKind::TopAndBottom, 718, 149, PenStyle::Solid, BrushStyle::Clear)
         << QByteArray(" 1 w\r\n1.00 0.00 0.00 RG\r\n28 813 m 567 813 l s\r\n28 701 m 567 701 l s\r\n");
     QTest::newRow("right and left")
         << shape(ShapeKind::RightAndLeft, 718, 149, PenStyle::Solid, BrushStyle::Clear)
         << QByteArray(" 1 w\r\n1.00 0.00 0.00 RG\r\n28 701 m 28 813 l s\r\n567 701 m 567 813 l s\r\n");
-    QTest::newRow("right diagonal")
-        << shape(ShapeKind::RightDiagonal, 718, 149, PenStyle::Solid, BrushStyle::Clear)
-        << QByteArray(" 1 w\r\n1.00 0.00 0.00 RG\r\n28 813 m 567 701 l s\r\n");
-    QTest::newRow("left diagonal")
-        << shape(ShapeKind::LeftDiagonal, 718, 149, PenStyle::Solid, BrushStyle::Clear)
-        << QByteArray(" 1 w\r\n1.00 0.00 0.00 RG\r\n28 701 m 567 813 l s\r\n");
+    QTest::newRow("right diagonal") << shape(ShapeKind::RightDiagonal, 718, 149, PenStyle::Solid, BrushStyle::Clear)
+                                    << QByteArray(" 1 w\r\n1.00 0.00 0.00 RG\r\n28 813 m 567 701 l s\r\n");
+    QTest::newRow("left diagonal") << shape(ShapeKind::LeftDiagonal, 718, 149, PenStyle::Solid, BrushStyle::Clear)
+                                   << QByteArray(" 1 w\r\n1.00 0.00 0.00 RG\r\n28 701 m 567 813 l s\r\n");
     // 40 x 40 at (38, 38): x 28.5, t 813.39, w = h = 30, r 15.
-    QTest::newRow("circle outline")
-        << shape(ShapeKind::Circle, 40, 40, PenStyle::Solid, BrushStyle::Clear)
-        << QByteArray(" 1 w\r\n1.00 0.00 0.00 RG\r\n  43.5  813.4 m\r\n"
-                      "51.8   813.4    58.5   806.7    58.5   798.4 c\r\n"
-                      "58.5   790.1    51.8   783.4    43.5   783.4 c\r\n"
-                      "35.2   783.4    28.5   790.1    28.5   798.4 c\r\n"
-                      "28.5   806.7    35.2   813.4    43.5   813.4 c s\r\n");
-    QTest::newRow("circle filled, pen clear")
-        << shape(ShapeKind::Circle, 40, 40, PenStyle::Clear, BrushStyle::Solid)
-        << QByteArray(" 1 w\r\n0.00 0.00 1.00 rg\r\n  43.5  813.4 m\r\n"
-                      "51.8   813.4    58.5   806.7    58.5   798.4 c\r\n"
-                      "58.5   790.1    51.8   783.4    43.5   783.4 c\r\n"
-                      "35.2   783.4    28.5   790.1    28.5   798.4 c\r\n"
-                      "28.5   806.7    35.2   813.4    43.5   813.4 c f\r\n");
+    QTest::newRow("circle outline") << shape(ShapeKind::Circle, 40, 40, PenStyle::Solid, BrushStyle::Clear)
+                                    << QByteArray(" 1 w\r\n1.00 0.00 0.00 RG\r\n  43.5  813.4 m\r\n"
+                                                  "51.8   813.4    58.5   806.7    58.5   798.4 c\r\n"
+                                                  "58.5   790.1    51.8   783.4    43.5   783.4 c\r\n"
+                                                  "35.2   783.4    28.5   790.1    28.5   798.4 c\r\n"
+                                                  "28.5   806.7    35.2   813.4    43.5   813.4 c s\r\n");
+    QTest::newRow("circle filled, pen clear") << shape(ShapeKind::Circle, 40, 40, PenStyle::Clear, BrushStyle::Solid)
+                                              << QByteArray(" 1 w\r\n0.00 0.00 1.00 rg\r\n  43.5  813.4 m\r\n"
+                                                            "51.8   813.4    58.5   806.7    58.5   798.4 c\r\n"
+                                                            "58.5   790.1    51.8   783.4    43.5   783.4 c\r\n"
+                                                            "35.2   783.4    28.5   790.1    28.5   798.4 c\r\n"
+                                                            "28.5   806.7    35.2   813.4    43.5   813.4 c f\r\n");
     QTest::newRow("nothing drawn with pen and brush clear")
         << shape(ShapeKind::Rectangle, 718, 149, PenStyle::Clear, BrushStyle::Clear) << QByteArray();
 }
@@ -470,16 +517,17 @@ void TestPdfWriter::pictureRenderedWhereItIsPlaced()
     Export pdf;
     pdf.writer.setCompression(compressed ? pdfencoding::Compression::On : pdfencoding::Compression::Off);
     pdf.page([](PDFDocumentFilter& writer) {
-        writer.AcceptGraphic(200, 100, PictureControl {quadrants(), 40, 40, false});
+        writer.AcceptGraphic(200, 100, PictureControl{quadrants(), 40, 40, false});
         writer.TextOut(100, 1000, arial(), Qt::white, Alignment::LeftJustify, QStringLiteral("after"));
     });
     const QByteArray document = pdf.finish();
     QCOMPARE(problems(pdf.path), QString());
     // 200 x 0.75 = 150, bottom at 841.89 - 140 * 0.75 = 736.89, 30 points.
-    QVERIFY(streamOf(document, 5).startsWith(
-        QByteArray("q 30 0 0 30 150 736 cm\r\nBI\r\n/Width 40\r\n/Height 40\r\n/BitsPerComponent 8\r\n"
-                   "/ColorSpace /DeviceRGB\r\n/Filter [")
-        + (compressed ? "/ASCII85Decode /LZWDecode" : "/ASCII85Decode") + "]\r\nID\r\n"));
+    QVERIFY(
+        streamOf(document, 5)
+            .startsWith(QByteArray("q 30 0 0 30 150 736 cm\r\nBI\r\n/Width 40\r\n/Height 40\r\n/BitsPerComponent 8\r\n"
+                                   "/ColorSpace /DeviceRGB\r\n/Filter [")
+                + (compressed ? "/ASCII85Decode /LZWDecode" : "/ASCII85Decode") + "]\r\nID\r\n"));
 
     // At 96 dots per inch the page's pixels are the writer's device units.
     QString errors;
@@ -488,7 +536,7 @@ void TestPdfWriter::pictureRenderedWhereItIsPlaced()
     QCOMPARE(page.size(), QSize(794, 1122));
     auto near = [](QRgb pixel, QColor color) {
         return qAbs(qRed(pixel) - color.red()) < 40 && qAbs(qGreen(pixel) - color.green()) < 40
-               && qAbs(qBlue(pixel) - color.blue()) < 40;
+            && qAbs(qBlue(pixel) - color.blue()) < 40;
     };
     QVERIFY(near(page.pixel(210, 110), Qt::red));
     QVERIFY(near(page.pixel(230, 110), Qt::green));
@@ -502,8 +550,8 @@ void TestPdfWriter::zeroSizedPictureWritesNothing()
 {
     Export pdf;
     pdf.page([](PDFDocumentFilter& writer) {
-        writer.AcceptGraphic(10, 10, PictureControl {quadrants(), 0, 40, false});
-        writer.AcceptGraphic(10, 10, PictureControl {QImage(), 40, 0, true});
+        writer.AcceptGraphic(10, 10, PictureControl{quadrants(), 0, 40, false});
+        writer.AcceptGraphic(10, 10, PictureControl{QImage(), 40, 0, true});
     });
     const QByteArray document = pdf.finish();
     QCOMPARE(problems(pdf.path), QString());
@@ -525,19 +573,19 @@ void TestPdfWriter::alignedTextsFitTheirWidths()
     });
     pdf.finish();
     QCOMPARE(problems(pdf.path), QString());
-    const ToolResult stext =
-        runTool(QStringLiteral("mutool"), {QStringLiteral("draw"), QStringLiteral("-q"), QStringLiteral("-F"),
-                                                     QStringLiteral("stext"), QStringLiteral("-o"), QStringLiteral("-"),
-                                                     pdf.path, QStringLiteral("1")});
+    const ToolResult stext = runTool(QStringLiteral("mutool"),
+        {QStringLiteral("draw"), QStringLiteral("-q"), QStringLiteral("-F"), QStringLiteral("stext"),
+            QStringLiteral("-o"), QStringLiteral("-"), pdf.path, QStringLiteral("1")});
     const QString xml = QString::fromUtf8(stext.output);
-    static const QRegularExpression linePattern(QStringLiteral("<line bbox=\"([-\\d.]+) ([-\\d.]+) ([-\\d.]+) ([-\\d.]+)\""));
+    static const QRegularExpression linePattern(
+        QStringLiteral("<line bbox=\"([-\\d.]+) ([-\\d.]+) ([-\\d.]+) ([-\\d.]+)\""));
     QList<QList<double>> boxes;
     for (const QRegularExpressionMatch& match : linePattern.globalMatch(xml))
         boxes.append({match.captured(1).toDouble(), match.captured(3).toDouble()});
     QCOMPARE(boxes.size(), 3);
     QVERIFY2(qAbs(boxes[0][1] - 283.5) < 1.0, qPrintable(QString::number(boxes[0][1])));
     QVERIFY2(qAbs((boxes[1][0] + boxes[1][1]) / 2 - 283.5) < 1.0,
-             qPrintable(QStringLiteral("%1 %2").arg(boxes[1][0]).arg(boxes[1][1])));
+        qPrintable(QStringLiteral("%1 %2").arg(boxes[1][0]).arg(boxes[1][1])));
     QVERIFY2(qAbs(boxes[2][0] - 283.5) < 1.0, qPrintable(QString::number(boxes[2][0])));
     QVERIFY(xml.contains(QStringLiteral("c=\"&#xd3;\"")));
 }
@@ -563,11 +611,11 @@ void TestPdfWriter::fileCannotBeCreated()
         QFAIL("Finish wrote a file it cannot create");
     } catch (const Error& error) {
         const QString prefix = QStringLiteral("Cannot create file \"%1\". ").arg(path);
-        QVERIFY2(error.message().startsWith(prefix) && error.message().size() > prefix.size(),
-                 qPrintable(error.message()));
+        QVERIFY2(
+            error.message().startsWith(prefix) && error.message().size() > prefix.size(), qPrintable(error.message()));
     }
     QCOMPARE(QDir(directory.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
-             QStringList {QStringLiteral("folder")});
+        QStringList{QStringLiteral("folder")});
     QVERIFY(QFileInfo(directory.filePath(QStringLiteral("folder"))).isDir());
 }
 
@@ -583,7 +631,7 @@ void TestPdfWriter::existingFileReplaced()
     const QByteArray document = pdf.finish();
     QVERIFY(document.startsWith("%PDF-1.3\r\n"));
     QCOMPARE(problems(pdf.path), QString());
-    QCOMPARE(QDir(pdf.directory.path()).entryList(QDir::Files), QStringList {QStringLiteral("report.pdf")});
+    QCOMPARE(QDir(pdf.directory.path()).entryList(QDir::Files), QStringList{QStringLiteral("report.pdf")});
 }
 
 void TestPdfWriter::invalidItem()
@@ -716,8 +764,8 @@ void TestPdfWriter::crossReferenceFromCountedOffsets()
     const QByteArray document = readFile(path);
     QCOMPARE(document.indexOf("xref\r\n"), xref);
     const QList<QByteArray> entries = document.mid(xref).split('\n');
-    QCOMPARE(entries.mid(0, 3), (QList<QByteArray> {"xref\r", "0 4\r", "0000000000 65535 f\r"}));
-    QCOMPARE(document.size(), xref + 11 + 4 * 20); // "xref", "0 4", four entries
+    QCOMPARE(entries.mid(0, 3), (QList<QByteArray>{"xref\r", "0 4\r", "0000000000 65535 f\r"}));
+    QCOMPARE(document.size(), xref + 11 + 4 * 20);  // "xref", "0 4", four entries
     for (int number = 1; number <= 3; ++number) {
         const QByteArray object = "\n" + QByteArray::number(number) + " 0 obj\r\n";
         const QByteArray offset = QByteArray::number(document.indexOf(object) + 1).rightJustified(10, '0');

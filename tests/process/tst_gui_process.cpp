@@ -67,7 +67,8 @@ QList<void*> terminationHandlers()
 {
     QList<void*> handlers;
     for (const int signalNumber : {SIGTERM, SIGINT, SIGHUP}) {
-        struct sigaction action {};
+        struct sigaction action
+        { };
         ::sigaction(signalNumber, nullptr, &action);
         handlers << ((action.sa_flags & SA_SIGINFO) ? reinterpret_cast<void*>(action.sa_sigaction)
                                                     : reinterpret_cast<void*>(action.sa_handler));
@@ -106,8 +107,7 @@ int runChild(const QByteArray& mode, int argc, char** argv)
         useNeutralProcessLocale();
         const QString database = qEnvironmentVariable("RETENCIONES_CHILD_DATABASE");
         try {
-            db::Connection::createDatabase(database, fixture::sysdba(), QStringLiteral("WIN1252"),
-                                           projectSchema());
+            db::Connection::createDatabase(database, fixture::sysdba(), QStringLiteral("WIN1252"), projectSchema());
             db::Connection connection(database, fixture::sysdba());
             db::Transaction transaction(connection);
             db::Query query(transaction);
@@ -158,9 +158,8 @@ int runChild(const QByteArray& mode, int argc, char** argv)
             say(QStringLiteral("confirmed"));
         } else if (mode == "question") {
             // Out of the timer's call, so that the watch goes on while the box is open.
-            QTimer::singleShot(0, window, [window, dialog = desktop.fileDialog] {
-                confirmDeclaration(*window, *dialog);
-            });
+            QTimer::singleShot(
+                0, window, [window, dialog = desktop.fileDialog] { confirmDeclaration(*window, *dialog); });
         }
     });
     watch.start(10);
@@ -214,7 +213,8 @@ QStringList remainingLines(QProcess& child, QStringList seen)
 // holder's pid and the file's device and inode).
 bool holdsFlock(qint64 pid, const QString& file)
 {
-    struct stat status {};
+    struct stat status
+    { };
     if (::stat(QFile::encodeName(file).constData(), &status) != 0)
         return false;
     QFile locks(QStringLiteral("/proc/locks"));
@@ -230,7 +230,8 @@ bool holdsFlock(qint64 pid, const QString& file)
     return false;
 }
 
-struct FileState {
+struct FileState
+{
     QByteArray digest;
     QDateTime modified;
     bool operator==(const FileState&) const = default;
@@ -242,19 +243,19 @@ FileState fileState(const QString& path)
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return {QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256),
-            QFileInfo(path).fileTime(QFileDevice::FileModificationTime)};
+        QFileInfo(path).fileTime(QFileDevice::FileModificationTime)};
 }
 
-} // namespace
+}  // namespace
 
 namespace QTest {
 template <>
 char* toString(const FileState& state)
 {
-    return qstrdup(qPrintable(QString::fromLatin1(state.digest.toHex()) + QLatin1Char(' ')
-                              + state.modified.toString(Qt::ISODateWithMs)));
+    return qstrdup(qPrintable(
+        QString::fromLatin1(state.digest.toHex()) + QLatin1Char(' ') + state.modified.toString(Qt::ISODateWithMs)));
 }
-} // namespace QTest
+}  // namespace QTest
 
 class TestGuiProcess : public QObject
 {
@@ -292,14 +293,13 @@ void TestGuiProcess::init()
     QVERIFY(QDir().mkpath(m_dataFolder));
     QVERIFY(QDir().mkpath(m_programDirectory));
     m_database = m_dataFolder + QStringLiteral("/RETENCIONES.FDB");
-    db::Connection::createDatabase(m_database, fixture::sysdba(), QStringLiteral("WIN1252"),
-                                   projectSchema());
+    db::Connection::createDatabase(m_database, fixture::sysdba(), QStringLiteral("WIN1252"), projectSchema());
     m_importFile = m_directory->filePath(QStringLiteral("marzo.txt"));
     QFile import(m_importFile);
     QVERIFY(import.open(QIODevice::WriteOnly));
     import.write(recordlines::fileBytes({recordlines::goodRecord(1001, 123456), recordlines::goodRecord(1002, 138000),
-                                         recordlines::goodRecord(1003, 30000)},
-                                        "\r\n"));
+                                            recordlines::goodRecord(1003, 30000)},
+        "\r\n"));
 }
 
 void TestGuiProcess::cleanup()
@@ -336,7 +336,7 @@ QList<QStringList> TestGuiProcess::storedRows() const
     query.open();
     QList<QStringList> rows;
     for (; !query.eof(); query.next())
-        rows << QStringList {query.text(0).trimmed(), query.text(1).trimmed(), query.text(2).trimmed()};
+        rows << QStringList{query.text(0).trimmed(), query.text(1).trimmed(), query.text(2).trimmed()};
     return rows;
 }
 
@@ -375,11 +375,10 @@ void TestGuiProcess::secondStartIsRefused()
     QCOMPARE(second.exitStatus(), QProcess::NormalExit);
     QCOMPARE(second.exitCode(), 0);
     QCOMPARE(remainingLines(second, {}),
-             (QStringList {QStringLiteral("box Atención el programa ya está abierto !!!"), QStringLiteral("ended 0")}));
+        (QStringList{QStringLiteral("box Atención el programa ya está abierto !!!"), QStringLiteral("ended 0")}));
     QCOMPARE(fileState(m_database), databaseBefore);
     QCOMPARE(QDir(m_dataFolder).entryList(QDir::AllEntries | QDir::Hidden, QDir::Name), dataFolderBefore);
-    QCOMPARE(QDir(m_programDirectory).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
-             QStringList {});
+    QCOMPARE(QDir(m_programDirectory).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList{});
     QCOMPARE(holder.state(), QProcess::Running);
 
     ::kill(pid_t(holder.processId()), holderEnd);
@@ -397,7 +396,7 @@ void TestGuiProcess::secondStartIsRefused()
     startChild(next, "start");
     QVERIFY(next.waitForFinished(60000));
     QCOMPARE(next.exitCode(), 0);
-    QCOMPARE(remainingLines(next, {}), (QStringList {QStringLiteral("shown"), QStringLiteral("ended 0")}));
+    QCOMPARE(remainingLines(next, {}), (QStringList{QStringLiteral("shown"), QStringLiteral("ended 0")}));
 }
 
 void TestGuiProcess::terminationSignalEndsTheProgram_data()
@@ -409,8 +408,7 @@ void TestGuiProcess::terminationSignalEndsTheProgram_data()
     QTest::newRow("SIGTERM after CONFIRMA") << QByteArray("confirm") << QString("confirmed") << int(SIGTERM) << 3;
     QTest::newRow("SIGINT after CONFIRMA") << QByteArray("confirm") << QString("confirmed") << int(SIGINT) << 3;
     QTest::newRow("SIGHUP after CONFIRMA") << QByteArray("confirm") << QString("confirmed") << int(SIGHUP) << 3;
-    QTest::newRow("SIGTERM before CONFIRMA") << QByteArray("start-and-wait") << QString("shown") << int(SIGTERM)
-                                             << -1;
+    QTest::newRow("SIGTERM before CONFIRMA") << QByteArray("start-and-wait") << QString("shown") << int(SIGTERM) << -1;
     // The store was emptied and committed before the question.
     QTest::newRow("SIGTERM with the question open")
         << QByteArray("question") << QString("modal Confirma Generar Archivo con Caracter de DDJJ ?") << int(SIGTERM)
@@ -463,13 +461,13 @@ void TestGuiProcess::terminationSignalEndsTheProgram()
 
     const QList<QStringList> rows = storedRows();
     if (storedLines < 0) {
-        QCOMPARE(rows, (QList<QStringList> {{"77", "5.00", "2/2026"}}));
+        QCOMPARE(rows, (QList<QStringList>{{"77", "5.00", "2/2026"}}));
     } else if (storedLines == 0) {
-        QCOMPARE(rows, QList<QStringList> {});
+        QCOMPARE(rows, QList<QStringList>{});
     } else {
-        QCOMPARE(rows, (QList<QStringList> {{"0000000001001", "6.00", "3/2026"},
-                                            {"0000000001002", "7.00", "3/2026"},
-                                            {"0000000001003", "1.00", "3/2026"}}));
+        QCOMPARE(rows,
+            (QList<QStringList>{{"0000000001001", "6.00", "3/2026"}, {"0000000001002", "7.00", "3/2026"},
+                {"0000000001003", "1.00", "3/2026"}}));
     }
 }
 
@@ -481,13 +479,11 @@ void TestGuiProcess::userOwnLockFolder()
         QSKIP("needs root to create a user");
     const QString user = QStringLiteral("retpr%1").arg(QCoreApplication::applicationPid());
     QProcess add;
-    add.start(QStringLiteral("useradd"), {"--system", "--no-create-home", "--user-group", "--shell",
-                                           "/usr/sbin/nologin", user});
+    add.start(QStringLiteral("useradd"),
+        {"--system", "--no-create-home", "--user-group", "--shell", "/usr/sbin/nologin", user});
     QVERIFY(add.waitForFinished());
     QVERIFY2(add.exitCode() == 0, add.readAllStandardError().constData());
-    auto removeUser = qScopeGuard([&] {
-        QProcess::execute(QStringLiteral("userdel"), {user});
-    });
+    auto removeUser = qScopeGuard([&] { QProcess::execute(QStringLiteral("userdel"), {user}); });
     QProcess id;
     id.start(QStringLiteral("id"), {"-u", user});
     QVERIFY(id.waitForFinished());
@@ -510,18 +506,19 @@ void TestGuiProcess::userOwnLockFolder()
     QProcess child;
     child.setProcessEnvironment(environment);
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    child.start(QStringLiteral("setpriv"), {"--reuid", QString::number(uid), "--regid", QString::number(gid),
-                                            "--clear-groups", QCoreApplication::applicationFilePath()});
+    child.start(QStringLiteral("setpriv"),
+        {"--reuid", QString::number(uid), "--regid", QString::number(gid), "--clear-groups",
+            QCoreApplication::applicationFilePath()});
     QVERIFY(child.waitForFinished(60000));
     const QStringList lines = remainingLines(child, {});
-    QCOMPARE(lines, (QStringList {"lock " + expectedFolder, QStringLiteral("attached 0")}));
+    QCOMPARE(lines, (QStringList{"lock " + expectedFolder, QStringLiteral("attached 0")}));
     QCOMPARE(child.exitCode(), 0);
 
     const QFileInfo folder(expectedFolder);
     QVERIFY(folder.isDir());
     QCOMPARE(folder.ownerId(), uid);
     QCOMPARE(folder.permissions() & (QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther),
-             QFile::Permissions());
+        QFile::Permissions());
     const QFileInfoList engineFiles = QDir(expectedFolder).entryInfoList(QDir::Files | QDir::Hidden);
     QVERIFY2(!engineFiles.isEmpty(), "the engine left nothing in the lock folder");
     for (const QFileInfo& file : engineFiles)

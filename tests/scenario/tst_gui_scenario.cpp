@@ -12,9 +12,9 @@
 #include "tests/support/WindowFixture.h"
 
 #include "app/MaskEdit.h"
-#include "db/Query.h"
 #include "app/Retenciones.h"
 #include "app/Startup.h"
+#include "db/Query.h"
 #include "db/Transaction.h"
 #include "declaration/WithholdingGrid.h"
 
@@ -37,7 +37,8 @@ namespace {
 // withholding (11 digits, hundredths), receipt number (13, zeros on the left),
 // supplier name (60), declarant CUIT (13), declarant name (60), receipt
 // amount (11), then CR and the line end CR LF.
-struct ExpectedRecord {
+struct ExpectedRecord
+{
     const char* supplierCuit;
     const char* dayMonthYear;
     const char* withholding;
@@ -46,8 +47,8 @@ struct ExpectedRecord {
     const char* receiptAmount;
 };
 
-QByteArray declarationBytes(const QList<ExpectedRecord>& records, const QString& declarantCuit,
-                            const QString& declarantName)
+QByteArray declarationBytes(
+    const QList<ExpectedRecord>& records, const QString& declarantCuit, const QString& declarantName)
 {
     QByteArray out;
     for (const ExpectedRecord& record : records) {
@@ -69,7 +70,7 @@ QByteArray declarationBytes(const QList<ExpectedRecord>& records, const QString&
     return out;
 }
 
-} // namespace
+}  // namespace
 
 class TestGuiScenario : public QObject, public WindowFixture
 {
@@ -83,7 +84,7 @@ private slots:
 private:
     void enterHeader(const QString& month);
     void typeLine(const QString& cuitDigits, const QString& name, const QString& dateDigits, const QString& receipt,
-                  const QString& amount, bool clickAdiciona);
+        const QString& amount, bool clickAdiciona);
     void doubleClickRow(int gridRow);
     QList<QStringList> storedRowsInProcess() const;
     void checkReport(const QStringList& receiptsInOrder, const QString& periodLine, const QString& total);
@@ -110,10 +111,10 @@ void TestGuiScenario::enterHeader(const QString& month)
 // One line typed field by field, Enter moving on; the amount's Enter puts
 // the focus on ADICIONA, which is then pressed with Enter or clicked.
 void TestGuiScenario::typeLine(const QString& cuitDigits, const QString& name, const QString& dateDigits,
-                               const QString& receipt, const QString& amount, bool clickAdiciona)
+    const QString& receipt, const QString& amount, bool clickAdiciona)
 {
-    WindowFixture::typeLine(cuitDigits, name, dateDigits, receipt, amount,
-                            clickAdiciona ? Adiciona::Click : Adiciona::Enter);
+    WindowFixture::typeLine(
+        cuitDigits, name, dateDigits, receipt, amount, clickAdiciona ? Adiciona::Click : Adiciona::Enter);
     QCOMPARE(focus(), static_cast<QWidget*>(window->E_CuitReten));
 }
 
@@ -160,7 +161,7 @@ void TestGuiScenario::checkReport(const QStringList& receiptsInOrder, const QStr
     }
     QVERIFY(text.out.contains(QString::fromUtf8("PANADERÍA ÑANDÚ SA")));
     QVERIFY(text.out.contains(QString::fromUtf8("FERRETERÍA LA PEÑA")));
-    QVERIFY(!text.out.contains("KIOSCO CENTRAL")); // the deleted line
+    QVERIFY(!text.out.contains("KIOSCO CENTRAL"));  // the deleted line
 }
 
 void TestGuiScenario::wholeDeclarationTwice()
@@ -174,12 +175,12 @@ void TestGuiScenario::wholeDeclarationTwice()
         const QByteArray bytes = recordlines::fileBytes(
             {
                 record("20-17254359-7", "20260305", "00000000617", "0000000001001",
-                       QString::fromUtf8("PANADERÍA ÑANDÚ SA"), "00000123456"),
+                    QString::fromUtf8("PANADERÍA ÑANDÚ SA"), "00000123456"),
                 record("20-17254359-7", "20260306", "00000099999", "0000000000000", "NO CUENTA", "00000000100"),
                 record("27-28465123-0", "20260312", "00000000690", "0000000001002", "TRANSPORTES DEL SUR SRL",
-                       "00000138000"),
-                record("30-70912345-5", "20260318", "00000000150", "0000000001003", "LIBRERIA ARCO IRIS",
-                       "00000030000"),
+                    "00000138000"),
+                record(
+                    "30-70912345-5", "20260318", "00000000150", "0000000001003", "LIBRERIA ARCO IRIS", "00000030000"),
             },
             "\r\n");
         QFile file(importPath);
@@ -198,12 +199,12 @@ void TestGuiScenario::wholeDeclarationTwice()
     desktop.fileDialog->paths = {importPath};
     click(window->B1);
     QCOMPARE(desktop.fileDialog->calls, 1);
-    QCOMPARE(desktop.messages->texts(), QStringList {});
+    QCOMPARE(desktop.messages->texts(), QStringList{});
     QCOMPARE(window->gridCells->line(1),
-             (WithholdingGrid::Line {"1", "0000000001001", "05/03/2026", "000001234.56", "6",
-                                     QString::fromUtf8("PANADERÍA ÑANDÚ SA"), "20-17254359-7"}));
+        (WithholdingGrid::Line{"1", "0000000001001", "05/03/2026", "000001234.56", "6",
+            QString::fromUtf8("PANADERÍA ÑANDÚ SA"), "20-17254359-7"}));
     QCOMPARE(window->gridCells->cell(2, 4), QString("7"));
-    QCOMPARE(window->gridCells->cell(3, 4), QString("1")); // 1.50 rounds down
+    QCOMPARE(window->gridCells->cell(3, 4), QString("1"));  // 1.50 rounds down
     QCOMPARE(window->gridCells->cell(4, 1), QString());
     QCOMPARE(window->e_totreten->text(), QString("14"));
     QVERIFY(window->B_Confirma->isEnabled());
@@ -221,33 +222,33 @@ void TestGuiScenario::wholeDeclarationTwice()
     typeLine("20111111112", QString::fromUtf8("ferretería la peña"), "10032026", "2001", "1234.5", false);
     typeLine("27222222228", "Kiosco Central", "20032026", "2002", "1380", true);
     typeLine("30333333348", "LIBRERIA ARCO", "25032026", "2003", "100.01", false);
-    QCOMPARE(desktop.messages->texts(), QStringList {});
+    QCOMPARE(desktop.messages->texts(), QStringList{});
     QCOMPARE(desktop.beep->count, 0);
     QCOMPARE(window->gridCells->line(4),
-             (WithholdingGrid::Line {"4", "2001", "10/03/2026", "1234.50", "6",
-                                     QString::fromUtf8("FERRETERÍA LA PEÑA"), "20-11111111-2"}));
+        (WithholdingGrid::Line{
+            "4", "2001", "10/03/2026", "1234.50", "6", QString::fromUtf8("FERRETERÍA LA PEÑA"), "20-11111111-2"}));
     QCOMPARE(window->gridCells->cell(5, 5), QString("KIOSCO CENTRAL"));
     QCOMPARE(window->gridCells->cell(6, 4), QString("1"));
     QCOMPARE(window->e_totreten->text(), QString("28"));
 
     // The kiosk's line goes with a double click.
     doubleClickRow(5);
-    QCOMPARE(window->gridCells->line(5), (WithholdingGrid::Line {"5", "", "", "", "", "", ""}));
+    QCOMPARE(window->gridCells->line(5), (WithholdingGrid::Line{"5", "", "", "", "", "", ""}));
     QCOMPARE(window->e_totreten->text(), QString("21"));
-    QCOMPARE(desktop.messages->texts(), QStringList {});
+    QCOMPARE(desktop.messages->texts(), QStringList{});
 
     // CONFIRMA, answered Yes.
     desktop.messages->answers = {true};
     click(window->B_Confirma);
-    QCOMPARE(desktop.messages->texts(), QStringList {"Confirma Generar Archivo con Caracter de DDJJ ?"});
+    QCOMPARE(desktop.messages->texts(), QStringList{"Confirma Generar Archivo con Caracter de DDJJ ?"});
 
-    const QList<ExpectedRecord> records {
+    const QList<ExpectedRecord> records{
         {"20-17254359-7", "05032026", "00000000600", "0000000001001", QString::fromUtf8("PANADERÍA ÑANDÚ SA"),
-         "00000123456"},
+            "00000123456"},
         {"27-28465123-0", "12032026", "00000000700", "0000000001002", "TRANSPORTES DEL SUR SRL", "00000138000"},
         {"30-70912345-5", "18032026", "00000000100", "0000000001003", "LIBRERIA ARCO IRIS", "00000030000"},
         {"20-11111111-2", "10032026", "00000000600", "0000000002001", QString::fromUtf8("FERRETERÍA LA PEÑA"),
-         "00000123450"},
+            "00000123450"},
         {"30-33333334-8", "25032026", "00000000100", "0000000002003", "LIBRERIA ARCO", "00000010001"},
     };
     const QByteArray expectedFile = declarationBytes(records, declarantCuit, declarantName);
@@ -257,23 +258,22 @@ void TestGuiScenario::wholeDeclarationTwice()
     QCOMPARE(declaration.readAll(), expectedFile);
     declaration.close();
     QCOMPARE(QDir(programDirectory).entryList(QDir::Files | QDir::Hidden, QDir::Name),
-             (QStringList {"26300332.pdf", "26300332.txt"}));
+        (QStringList{"26300332.pdf", "26300332.txt"}));
 
     QCOMPARE(storedRowsInProcess(),
-             (QList<QStringList> {
-                 {"0000000001001", "05/03/2026", "6.00", QString::fromUtf8("PANADERÍA ÑANDÚ SA"), "20-17254359-7",
-                  "3/2026"},
-                 {"0000000001002", "12/03/2026", "7.00", "TRANSPORTES DEL SUR SRL", "27-28465123-0", "3/2026"},
-                 {"0000000001003", "18/03/2026", "1.00", "LIBRERIA ARCO IRIS", "30-70912345-5", "3/2026"},
-                 {"2001", "10/03/2026", "6.00", QString::fromUtf8("FERRETERÍA LA PEÑA"), "20-11111111-2", "3/2026"},
-                 {"2003", "25/03/2026", "1.00", "LIBRERIA ARCO", "30-33333334-8", "3/2026"},
-             }));
+        (QList<QStringList>{
+            {"0000000001001", "05/03/2026", "6.00", QString::fromUtf8("PANADERÍA ÑANDÚ SA"), "20-17254359-7", "3/2026"},
+            {"0000000001002", "12/03/2026", "7.00", "TRANSPORTES DEL SUR SRL", "27-28465123-0", "3/2026"},
+            {"0000000001003", "18/03/2026", "1.00", "LIBRERIA ARCO IRIS", "30-70912345-5", "3/2026"},
+            {"2001", "10/03/2026", "6.00", QString::fromUtf8("FERRETERÍA LA PEÑA"), "20-11111111-2", "3/2026"},
+            {"2003", "25/03/2026", "1.00", "LIBRERIA ARCO", "30-33333334-8", "3/2026"},
+        }));
     checkReport({"0000000001001", "0000000001002", "0000000001003", "2001", "2003"},
-                "Periodo : 3/2026 Legajo : 332 " + declarantName, "21.00");
+        "Periodo : 3/2026 Legajo : 332 " + declarantName, "21.00");
 
     QVERIFY(window->salida->isVisible());
     QCOMPARE(window->salida->text(),
-             "SU ARCHIVOS(TXT y PDF)FUERON GENERADOS EN  " + programDirectory + " CON EL NOMBRE :26300332");
+        "SU ARCHIVOS(TXT y PDF)FUERON GENERADOS EN  " + programDirectory + " CON EL NOMBRE :26300332");
     QCOMPARE(window->gridCells->usedRows(), 0);
     QCOMPARE(window->e_totreten->text(), QString("0"));
     QVERIFY(window->Panel2->isHidden());
@@ -287,31 +287,32 @@ void TestGuiScenario::wholeDeclarationTwice()
     click(window->B2);
     QCOMPARE(window->nextRow, 6);
     QCOMPARE(window->gridCells->line(1),
-             (WithholdingGrid::Line {"1", "0000000001001", "05/03/2026", "000001234.56", "000000006.00",
-                                     QString::fromUtf8("PANADERÍA ÑANDÚ SA"), "20-17254359-7"}));
+        (WithholdingGrid::Line{"1", "0000000001001", "05/03/2026", "000001234.56", "000000006.00",
+            QString::fromUtf8("PANADERÍA ÑANDÚ SA"), "20-17254359-7"}));
     QCOMPARE(window->gridCells->line(5),
-             (WithholdingGrid::Line {"5", "0000000002003", "25/03/2026", "000000100.01", "000000001.00",
-                                     "LIBRERIA ARCO", "30-33333334-8"}));
+        (WithholdingGrid::Line{
+            "5", "0000000002003", "25/03/2026", "000000100.01", "000000001.00", "LIBRERIA ARCO", "30-33333334-8"}));
     QCOMPARE(window->e_totreten->text(), QString("21"));
     QCOMPARE(focus(), static_cast<QWidget*>(window->E_CuitReten));
 
     desktop.messages->answers = {true};
     click(window->B_Confirma);
-    QCOMPARE(desktop.messages->texts(), QStringList {"Confirma Generar Archivo con Caracter de DDJJ ?"});
+    QCOMPARE(desktop.messages->texts(), QStringList{"Confirma Generar Archivo con Caracter de DDJJ ?"});
     // The re-loaded lines give back the same records.
     QVERIFY(declaration.open(QIODevice::ReadOnly));
     QCOMPARE(declaration.readAll(), expectedFile);
     declaration.close();
     checkReport({"0000000001001", "0000000001002", "0000000001003", "0000000002001", "0000000002003"},
-                "Periodo : 03/2026 Legajo : 332 " + declarantName, "21.00");
+        "Periodo : 03/2026 Legajo : 332 " + declarantName, "21.00");
     QCOMPARE(window->gridCells->usedRows(), 0);
 
     // The program ends; its embedded attachment lets the file go, and isql-fb
     // reads the table as the second declaration left it.
     window.reset();
-    const ToolResult isql = runIsql(database, "set list on;\n"
-                                              "select jid, nrocom, fecha, importe, razon, cuit, periodo from reten "
-                                              "order by jid;\n");
+    const ToolResult isql = runIsql(database,
+        "set list on;\n"
+        "select jid, nrocom, fecha, importe, razon, cuit, periodo from reten "
+        "order by jid;\n");
     QVERIFY2(isql.exitCode == 0, qPrintable(isql.err));
     QVERIFY2(isql.err.isEmpty(), qPrintable(isql.err));
     QStringList fields;
@@ -323,17 +324,37 @@ void TestGuiScenario::wholeDeclarationTwice()
         else
             fields << field;
     }
-    const QStringList expectedFields {
-        "NROCOM 0000000001001", "FECHA 05/03/2026", "IMPORTE 6.00", QString::fromUtf8("RAZON PANADERÍA ÑANDÚ SA"),
-        "CUIT 20-17254359-7", "PERIODO 03/2026",
-        "NROCOM 0000000001002", "FECHA 12/03/2026", "IMPORTE 7.00", "RAZON TRANSPORTES DEL SUR SRL",
-        "CUIT 27-28465123-0", "PERIODO 03/2026",
-        "NROCOM 0000000001003", "FECHA 18/03/2026", "IMPORTE 1.00", "RAZON LIBRERIA ARCO IRIS",
-        "CUIT 30-70912345-5", "PERIODO 03/2026",
-        "NROCOM 0000000002001", "FECHA 10/03/2026", "IMPORTE 6.00", QString::fromUtf8("RAZON FERRETERÍA LA PEÑA"),
-        "CUIT 20-11111111-2", "PERIODO 03/2026",
-        "NROCOM 0000000002003", "FECHA 25/03/2026", "IMPORTE 1.00", "RAZON LIBRERIA ARCO",
-        "CUIT 30-33333334-8", "PERIODO 03/2026",
+    const QStringList expectedFields{
+        "NROCOM 0000000001001",
+        "FECHA 05/03/2026",
+        "IMPORTE 6.00",
+        QString::fromUtf8("RAZON PANADERÍA ÑANDÚ SA"),
+        "CUIT 20-17254359-7",
+        "PERIODO 03/2026",
+        "NROCOM 0000000001002",
+        "FECHA 12/03/2026",
+        "IMPORTE 7.00",
+        "RAZON TRANSPORTES DEL SUR SRL",
+        "CUIT 27-28465123-0",
+        "PERIODO 03/2026",
+        "NROCOM 0000000001003",
+        "FECHA 18/03/2026",
+        "IMPORTE 1.00",
+        "RAZON LIBRERIA ARCO IRIS",
+        "CUIT 30-70912345-5",
+        "PERIODO 03/2026",
+        "NROCOM 0000000002001",
+        "FECHA 10/03/2026",
+        "IMPORTE 6.00",
+        QString::fromUtf8("RAZON FERRETERÍA LA PEÑA"),
+        "CUIT 20-11111111-2",
+        "PERIODO 03/2026",
+        "NROCOM 0000000002003",
+        "FECHA 25/03/2026",
+        "IMPORTE 1.00",
+        "RAZON LIBRERIA ARCO",
+        "CUIT 30-33333334-8",
+        "PERIODO 03/2026",
     };
     QCOMPARE(fields, expectedFields);
     // Five rows, in the order they were stored.

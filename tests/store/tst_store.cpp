@@ -1,8 +1,8 @@
 #include "tests/support/DatabaseFixture.h"
 #include "tests/support/ExternalTool.h"
 
-#include "declaration/Confirmation.h"
 #include "core/Error.h"
+#include "declaration/Confirmation.h"
 #include "declaration/LineLoad.h"
 #include "declaration/Record.h"
 #include "declaration/Store.h"
@@ -20,23 +20,24 @@ const QString DeclarantCuit = QStringLiteral("30-71234567-1");
 const QString DeclarantName = QStringLiteral("MUNICIPAL SERVICIOS SRL");
 
 DeclarationHeader header(const QString& month = QStringLiteral("3"), const QString& year = QStringLiteral("2026"),
-                         const QString& legajo = Legajo)
+    const QString& legajo = Legajo)
 {
     return {month, year, legajo, DeclarantCuit, DeclarantName};
 }
 
 WithholdingGrid::Line gridLine(int row, const QString& receipt, const QString& withholding,
-                               const QString& receiptAmount, const QString& name = QStringLiteral("PROVEEDOR SA"))
+    const QString& receiptAmount, const QString& name = QStringLiteral("PROVEEDOR SA"))
 {
     return {QString::number(row), receipt, QStringLiteral("15/03/2026"), receiptAmount, withholding, name,
-            QStringLiteral("20-12345678-6")};
+        QStringLiteral("20-12345678-6")};
 }
 
 // A stored row as the tests compare it: receipt, date, amount, name, CUIT, period.
 using Row = QStringList;
 
 // What the user saw during one CONFIRMA.
-struct Boxes {
+struct Boxes
+{
     bool answer = true;
     QStringList questions;
     QStringList informations;
@@ -47,7 +48,7 @@ struct Boxes {
                     questions << question;
                     return answer;
                 },
-                [this](const QString& message) { informations << message; }};
+            [this](const QString& message) { informations << message; }};
     }
 };
 
@@ -59,7 +60,7 @@ QByteArray fileContent(const QString& path)
     return file.readAll();
 }
 
-} // namespace
+}  // namespace
 
 class TestStore : public QObject
 {
@@ -138,8 +139,10 @@ void TestStore::confirmedDeclarationIsByteExact_data()
     QTest::addColumn<QString>("month");
     QTest::addColumn<QString>("period");
 
-    QTest::newRow("month as 3") << "3" << "3/2026";
-    QTest::newRow("month as 03") << "03" << "03/2026";
+    QTest::newRow("month as 3") << "3"
+                                << "3/2026";
+    QTest::newRow("month as 03") << "03"
+                                 << "03/2026";
 }
 
 void TestStore::confirmedDeclarationIsByteExact()
@@ -156,8 +159,8 @@ void TestStore::confirmedDeclarationIsByteExact()
     Boxes boxes;
     const auto confirmed = confirm(header(month), &boxes);
     QVERIFY(confirmed);
-    QCOMPARE(boxes.questions, QStringList {"Confirma Generar Archivo con Caracter de DDJJ ?"});
-    QCOMPARE(boxes.informations, QStringList {});
+    QCOMPARE(boxes.questions, QStringList{"Confirma Generar Archivo con Caracter de DDJJ ?"});
+    QCOMPARE(boxes.informations, QStringList{});
     QCOMPARE(confirmed->baseName, QStringLiteral("26300332"));
     QCOMPARE(confirmed->declarationPath, m_programDirectory + "26300332.txt");
     QCOMPARE(confirmed->lineCount, 2);
@@ -165,21 +168,34 @@ void TestStore::confirmedDeclarationIsByteExact()
 
     const QByteArray declarant = "30-71234567-1" + QByteArray("MUNICIPAL SERVICIOS SRL").leftJustified(60, ' ');
     QByteArray expected;
-    expected += "20-12345678-6" "2026" "03" "15032026" "00000000600" "0000000000123"
-                + QByteArray("PANADER\xCD\x41 \xD1\x41ND\xDA").leftJustified(60, ' ') + declarant
-                + "00000123450" "\r\r\n";
-    expected += "20-12345678-6" "2026" "03" "15032026" "00000000600" "0000000000125"
-                + QByteArray("PROVEEDOR SA").leftJustified(60, ' ') + declarant + "00000123450" "\r\r\n";
+    expected += "20-12345678-6"
+                "2026"
+                "03"
+                "15032026"
+                "00000000600"
+                "0000000000123"
+        + QByteArray("PANADER\xCD\x41 \xD1\x41ND\xDA").leftJustified(60, ' ') + declarant
+        + "00000123450"
+          "\r\r\n";
+    expected += "20-12345678-6"
+                "2026"
+                "03"
+                "15032026"
+                "00000000600"
+                "0000000000125"
+        + QByteArray("PROVEEDOR SA").leftJustified(60, ' ') + declarant
+        + "00000123450"
+          "\r\r\n";
     QCOMPARE(fileContent(confirmed->declarationPath), expected);
-    QCOMPARE(directoryEntries(), QStringList {"26300332.txt"});
+    QCOMPARE(directoryEntries(), QStringList{"26300332.txt"});
 
-    const QList<Row> expectedRows {
+    const QList<Row> expectedRows{
         {"123", "15/03/2026", "6.00", "PANADERÍA ÑANDÚ", "20-12345678-6", period},
         {"0000000000125", "15/03/2026", "6.00", "PROVEEDOR SA", "20-12345678-6", period},
     };
     QCOMPARE(committedRows(m_database), expectedRows);
     QCOMPARE(statusLineText(*confirmed),
-             "SU ARCHIVO TXT FUE GENERADO EN  " + m_programDirectory + " CON EL NOMBRE :26300332");
+        "SU ARCHIVO TXT FUE GENERADO EN  " + m_programDirectory + " CON EL NOMBRE :26300332");
 }
 
 void TestStore::emptyGridGivesEmptyFileAndTable()
@@ -193,7 +209,7 @@ void TestStore::emptyGridGivesEmptyFileAndTable()
     QVERIFY(confirmed);
     QCOMPARE(confirmed->lineCount, 0);
     QCOMPARE(fileContent(confirmed->declarationPath), QByteArray());
-    QCOMPARE(committedRows(m_database), QList<Row> {});
+    QCOMPARE(committedRows(m_database), QList<Row>{});
 
     // The report still gets its data set: no records, typed null fields.
     StoreDataSet data(m_store->openLines());
@@ -218,10 +234,10 @@ void TestStore::answerNoChangesNothing()
     boxes.answer = false;
     QVERIFY(!confirm(header(), &boxes));
     QCOMPARE(boxes.questions.size(), 1);
-    QCOMPARE(boxes.informations, QStringList {});
+    QCOMPARE(boxes.informations, QStringList{});
     QCOMPARE(fileContent(first->declarationPath), earlierFile);
     QCOMPARE(committedRows(m_database), earlierRows);
-    QCOMPARE(directoryEntries(), QStringList {"26300332.txt"});
+    QCOMPARE(directoryEntries(), QStringList{"26300332.txt"});
 
     // No to a CONFIRMA on an emptied header keeps the stored lines as well.
     QVERIFY(!confirm(header("", "", ""), &boxes));
@@ -239,7 +255,7 @@ void TestStore::secondDeclarationReplacesTheFirst()
     const auto second = confirm(header());
     QVERIFY(second);
     QCOMPARE(committedRows(m_database),
-             (QList<Row> {{"9", "15/03/2026", "1.00", "PROVEEDOR SA", "20-12345678-6", "3/2026"}}));
+        (QList<Row>{{"9", "15/03/2026", "1.00", "PROVEEDOR SA", "20-12345678-6", "3/2026"}}));
     QCOMPARE(fileContent(second->declarationPath).count("\r\r\n"), 1);
 }
 
@@ -257,8 +273,9 @@ void TestStore::nextManualLoadReloadsTheFile()
     qint32 nextRow = 1;
     QString total = "0";
     QCOMPARE(lineload::reloadDeclaration(reloadPath, reloaded, nextRow, total), 2);
-    QCOMPARE(reloaded.line(1), (WithholdingGrid::Line {"1", "0000000000123", "15/03/2026", "000001234.50",
-                                                       "000000006.00", "ÑANDÚ SA", "20-12345678-6"}));
+    QCOMPARE(reloaded.line(1),
+        (WithholdingGrid::Line{
+            "1", "0000000000123", "15/03/2026", "000001234.50", "000000006.00", "ÑANDÚ SA", "20-12345678-6"}));
     QCOMPARE(reloaded.line(2)[1], QStringLiteral("0000000000077"));
     QCOMPARE(total, QStringLiteral("13"));
 
@@ -274,25 +291,52 @@ void TestStore::refusedHeaderChangesNothing_data()
     QTest::addColumn<QString>("month");
     QTest::addColumn<QString>("year");
     QTest::addColumn<QString>("legajo");
-    QTest::addColumn<QString>("message");   // information box
-    QTest::addColumn<QString>("error");     // or the conversion error
+    QTest::addColumn<QString>("message");  // information box
+    QTest::addColumn<QString>("error");    // or the conversion error
 
     const QString month = "Atención error en el nro de mes !!!";
     const QString year = "Atención error en el año !!!";
     const QString legajo = "Atención Legajo no existente !!!";
-    QTest::newRow("empty header") << "" << "" << "" << month << "";
-    QTest::newRow("month 13") << "13" << "2026" << "332" << month << "";
-    QTest::newRow("month 00") << "00" << "2026" << "332" << month << "";
-    QTest::newRow("pasted negative month") << "-3" << "2026" << "332" << month << "";
-    QTest::newRow("month not a number") << "3a" << "2026" << "332" << "" << "''3a'' is not a valid integer value";
-    QTest::newRow("year 2014") << "3" << "2014" << "332" << year << "";
-    QTest::newRow("year 2031") << "3" << "2031" << "332" << year << "";
-    QTest::newRow("year blank") << "3" << "  " << "332" << year << "";
-    QTest::newRow("year eleven nines") << "3" << "99999999999" << "332" << ""
+    QTest::newRow("empty header") << ""
+                                  << ""
+                                  << "" << month << "";
+    QTest::newRow("month 13") << "13"
+                              << "2026"
+                              << "332" << month << "";
+    QTest::newRow("month 00") << "00"
+                              << "2026"
+                              << "332" << month << "";
+    QTest::newRow("pasted negative month") << "-3"
+                                           << "2026"
+                                           << "332" << month << "";
+    QTest::newRow("month not a number") << "3a"
+                                        << "2026"
+                                        << "332"
+                                        << ""
+                                        << "''3a'' is not a valid integer value";
+    QTest::newRow("year 2014") << "3"
+                               << "2014"
+                               << "332" << year << "";
+    QTest::newRow("year 2031") << "3"
+                               << "2031"
+                               << "332" << year << "";
+    QTest::newRow("year blank") << "3"
+                                << "  "
+                                << "332" << year << "";
+    QTest::newRow("year eleven nines") << "3"
+                                       << "99999999999"
+                                       << "332"
+                                       << ""
                                        << "''99999999999'' is not a valid integer value";
-    QTest::newRow("legajo empty") << "3" << "2026" << " " << legajo << "";
-    QTest::newRow("legajo unknown") << "3" << "2026" << "333" << legajo << "";
-    QTest::newRow("legajo with a leading zero") << "3" << "2026" << "0332" << legajo << "";
+    QTest::newRow("legajo empty") << "3"
+                                  << "2026"
+                                  << " " << legajo << "";
+    QTest::newRow("legajo unknown") << "3"
+                                    << "2026"
+                                    << "333" << legajo << "";
+    QTest::newRow("legajo with a leading zero") << "3"
+                                                << "2026"
+                                                << "0332" << legajo << "";
 }
 
 void TestStore::refusedHeaderChangesNothing()
@@ -313,14 +357,14 @@ void TestStore::refusedHeaderChangesNothing()
     try {
         QVERIFY(!confirm(header(month, year, legajo), &boxes));
         QCOMPARE(error, QString());
-        QCOMPARE(boxes.informations, QStringList {message});
+        QCOMPARE(boxes.informations, QStringList{message});
     } catch (const ConversionError& conversion) {
         QCOMPARE(conversion.message(), error);
-        QCOMPARE(boxes.informations, QStringList {});
+        QCOMPARE(boxes.informations, QStringList{});
     }
     QCOMPARE(fileContent(m_programDirectory + "26300332.txt"), earlierFile);
     QCOMPARE(committedRows(m_database), earlierRows);
-    QCOMPARE(directoryEntries(), QStringList {"26300332.txt"});
+    QCOMPARE(directoryEntries(), QStringList{"26300332.txt"});
 }
 
 void TestStore::lineThatDoesNotFitIsNamed()
@@ -330,10 +374,10 @@ void TestStore::lineThatDoesNotFitIsNamed()
     Boxes boxes;
     QVERIFY(!confirm(header(), &boxes));
     QCOMPARE(boxes.informations,
-             QStringList {"Atención el renglón 2 no entra en el registro de la DDJJ: Nro. Comprobante "
-                          "\"12345678901234\" !!!"});
-    QCOMPARE(directoryEntries(), QStringList {});
-    QCOMPARE(committedRows(m_database), QList<Row> {});
+        QStringList{"Atención el renglón 2 no entra en el registro de la DDJJ: Nro. Comprobante "
+                    "\"12345678901234\" !!!"});
+    QCOMPARE(directoryEntries(), QStringList{});
+    QCOMPARE(committedRows(m_database), QList<Row>{});
 }
 
 void TestStore::missingDatabaseLeavesTheEarlierFile()
@@ -352,7 +396,7 @@ void TestStore::missingDatabaseLeavesTheEarlierFile()
         QVERIFY2(failure.message().contains(missing), qPrintable(failure.message()));
     }
     QCOMPARE(fileContent(m_programDirectory + "26300332.txt"), earlierFile);
-    QCOMPARE(directoryEntries(), QStringList {"26300332.txt"});
+    QCOMPARE(directoryEntries(), QStringList{"26300332.txt"});
     QVERIFY(!QFile::exists(missing));
 }
 
@@ -386,7 +430,7 @@ void TestStore::insertFailingHalfWayKeepsTheEarlierDeclaration()
     // a commit now still leaves the earlier rows.
     m_store->commit();
     QCOMPARE(committedRows(m_database), earlierRows);
-    QCOMPARE(directoryEntries(), QStringList {"26300332.txt"});
+    QCOMPARE(directoryEntries(), QStringList{"26300332.txt"});
 
     // The store goes on working for the next declaration.
     m_grid.clearLines();
@@ -425,12 +469,13 @@ void TestStore::unwritableTargetKeepsTheEarlierDeclaration()
         confirm(header());
         QFAIL("the declaration file cannot be written");
     } catch (const Error& failure) {
-        QVERIFY2(failure.message().startsWith("No se puede crear el archivo \"" + m_programDirectory + "26300332.txt\""),
-                 qPrintable(failure.message()));
+        QVERIFY2(
+            failure.message().startsWith("No se puede crear el archivo \"" + m_programDirectory + "26300332.txt\""),
+            qPrintable(failure.message()));
     }
     QCOMPARE(committedRows(m_database), earlierRows);
     if (targetIsFolder)
-        QCOMPARE(directoryEntries(), (QStringList {"26300332.txt", "26400332.txt"}));
+        QCOMPARE(directoryEntries(), (QStringList{"26300332.txt", "26400332.txt"}));
 }
 
 void TestStore::storedLinesReadAsTheReportReadsThem()
@@ -442,7 +487,7 @@ void TestStore::storedLinesReadAsTheReportReadsThem()
     StoreDataSet data(m_store->openLines());
     QVERIFY(m_store->t_reten.isOpen());
     QCOMPARE(data.recordCount(), 2);
-    QCOMPARE(data.fieldNames(), (QStringList {"JID", "NROCOM", "FECHA", "IMPORTE", "RAZON", "CUIT", "PERIODO"}));
+    QCOMPARE(data.fieldNames(), (QStringList{"JID", "NROCOM", "FECHA", "IMPORTE", "RAZON", "CUIT", "PERIODO"}));
     data.first();
     QVERIFY(!data.eof());
     const FieldValue jid = data.field("Jid");
@@ -454,7 +499,7 @@ void TestStore::storedLinesReadAsTheReportReadsThem()
     QCOMPARE(amount.scale, 2);
     const FieldValue name = data.field("RAZON");
     QCOMPARE(name.type, FieldType::String);
-    QCOMPARE(name.text, QStringLiteral("ÑANDÚ SA")); // no trailing blanks
+    QCOMPARE(name.text, QStringLiteral("ÑANDÚ SA"));  // no trailing blanks
     QCOMPARE(data.field("nrocom").text, QStringLiteral("123"));
     data.next();
     QVERIFY(data.field("JID").integer > jid.integer);
@@ -485,11 +530,11 @@ void TestStore::reportReceivesStoredLinesAndPath()
     QVERIFY(confirmed);
     QVERIFY(confirmed->reportWritten);
     QCOMPARE(reportPath, m_programDirectory + "26300332.pdf");
-    QCOMPARE(receipts, (QStringList {"1", "3"}));
-    QCOMPARE(steps, (QStringList {"checks", "file", "journal", "delete", "insert", "commit", "rename", "report",
-                                  "done"}));
+    QCOMPARE(receipts, (QStringList{"1", "3"}));
+    QCOMPARE(
+        steps, (QStringList{"checks", "file", "journal", "delete", "insert", "commit", "rename", "report", "done"}));
     QCOMPARE(statusLineText(*confirmed),
-             "SU ARCHIVOS(TXT y PDF)FUERON GENERADOS EN  " + m_programDirectory + " CON EL NOMBRE :26300332");
+        "SU ARCHIVOS(TXT y PDF)FUERON GENERADOS EN  " + m_programDirectory + " CON EL NOMBRE :26300332");
 
     // A cancelled export keeps the committed declaration, and the status
     // line does not claim a PDF.
@@ -509,19 +554,30 @@ void TestStore::tableReadsBackThroughIsql()
     // The embedded engine holds the file for this process until it detaches.
     m_store->disconnect();
 
-    const ToolResult isql = runIsql(m_database, "set list on;\n"
-                                                "select jid, nrocom, fecha, importe, razon, cuit, periodo from reten "
-                                                "order by jid;\n");
+    const ToolResult isql = runIsql(m_database,
+        "set list on;\n"
+        "select jid, nrocom, fecha, importe, razon, cuit, periodo from reten "
+        "order by jid;\n");
     QVERIFY2(isql.exitCode == 0, qPrintable(isql.err));
     const QString output = isql.out;
 
     QStringList fields;
     for (const QString& line : output.split('\n', Qt::SkipEmptyParts))
         fields << line.simplified();
-    const QStringList expected {
-        "JID 1", "NROCOM 123", "FECHA 15/03/2026", "IMPORTE 6.00", "RAZON ÑANDÚ SA", "CUIT 20-12345678-6",
+    const QStringList expected{
+        "JID 1",
+        "NROCOM 123",
+        "FECHA 15/03/2026",
+        "IMPORTE 6.00",
+        "RAZON ÑANDÚ SA",
+        "CUIT 20-12345678-6",
         "PERIODO 03/2026",
-        "JID 2", "NROCOM 124", "FECHA 15/03/2026", "IMPORTE 7.00", "RAZON PROVEEDOR SA", "CUIT 20-12345678-6",
+        "JID 2",
+        "NROCOM 124",
+        "FECHA 15/03/2026",
+        "IMPORTE 7.00",
+        "RAZON PROVEEDOR SA",
+        "CUIT 20-12345678-6",
         "PERIODO 03/2026",
     };
     QCOMPARE(fields, expected);

@@ -29,4 +29,4 @@ inline QStringList isqlLogin()
     return {QStringLiteral("-user"), user(), QStringLiteral("-password"), password()};
 }
 
-} // namespace credentials
+}  // namespace credentials

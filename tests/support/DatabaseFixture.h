@@ -21,8 +21,8 @@ inline QStringList sysdba()
 }
 
 // Creates `name` in `directory` and returns its path.
-inline QString createDatabase(const QTemporaryDir& directory, const QString& name,
-                              const QString& schema = projectSchema())
+inline QString createDatabase(
+    const QTemporaryDir& directory, const QString& name, const QString& schema = projectSchema())
 {
     const QString path = directory.filePath(name);
     db::Connection::createDatabase(path, sysdba(), QStringLiteral("WIN1252"), schema);
@@ -48,4 +48,4 @@ inline QList<QStringList> selectRows(const QString& database, const QString& sql
     return rows;
 }
 
-} // namespace fixture
+}  // namespace fixture

@@ -28,7 +28,7 @@ LzwResult lzwDecode(const QByteArray& encoded)
     resetTable();
     int nextCode = 258;
     auto width = [&nextCode]() {
-        const int pending = nextCode + 1; // early change
+        const int pending = nextCode + 1;  // early change
         return pending <= 511 ? 9 : pending <= 1023 ? 10 : pending <= 2047 ? 11 : 12;
     };
 
@@ -138,11 +138,11 @@ Ascii85Result ascii85Decode(const QByteArray& encoded)
     if (count > 1) {
         const int bytes = count - 1;
         for (int i = count; i < 5; ++i)
-            value = value * 85 + 84; // pad with "u"
+            value = value * 85 + 84;  // pad with "u"
         for (int i = 0; i < bytes; ++i)
             result.data.append(char((value >> (24 - 8 * i)) & 0xFF));
     }
     return result;
 }
 
-} // namespace testdecoders
+}  // namespace testdecoders

@@ -10,9 +10,10 @@
 // error with a message saying what was wrong.
 namespace testdecoders {
 
-struct LzwResult {
+struct LzwResult
+{
     QByteArray data;
-    QString error; // empty when the stream was read without fault
+    QString error;           // empty when the stream was read without fault
     QList<int> clearWidths;  // width at which each clear-table code was read
     int nextCodeAtEnd = 0;   // the decoder's next code when it met end-of-data
     int endOfDataWidth = 0;
@@ -22,7 +23,8 @@ struct LzwResult {
 // bits, an end-of-data code, then nothing but zero padding bits.
 LzwResult lzwDecode(const QByteArray& encoded);
 
-struct Ascii85Result {
+struct Ascii85Result
+{
     QByteArray data;
     QString error;
 };
@@ -30,4 +32,4 @@ struct Ascii85Result {
 // ASCII85Decode of text ending in "~>", with "z" and line breaks allowed.
 Ascii85Result ascii85Decode(const QByteArray& encoded);
 
-} // namespace testdecoders
+}  // namespace testdecoders

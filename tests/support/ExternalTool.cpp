@@ -27,11 +27,11 @@ ToolResult runTool(const QString& program, const QStringList& arguments, const Q
 
 QStringList isqlArguments(const QString& database)
 {
-    return QStringList {QStringLiteral("-q")} + credentials::isqlLogin() + QStringList {database};
+    return QStringList{QStringLiteral("-q")} + credentials::isqlLogin() + QStringList{database};
 }
 
 ToolResult runIsql(const QString& database, const QByteArray& script)
 {
-    return runTool(QStringLiteral("isql-fb"), QStringList {QStringLiteral("-ch"), QStringLiteral("UTF8")}
-                                                  + isqlArguments(database), script);
+    return runTool(QStringLiteral("isql-fb"),
+        QStringList{QStringLiteral("-ch"), QStringLiteral("UTF8")} + isqlArguments(database), script);
 }

@@ -7,10 +7,11 @@
 // Runs one of the external checkers (qpdf, pdftotext, isql-fb, ...) and
 // gives back what it said. An exit code of -1 means it could not be started
 // (`err` says so), crashed or did not finish within two minutes.
-struct ToolResult {
+struct ToolResult
+{
     int exitCode = -1;
-    QByteArray output; // standard output as it came (pictures, XML)
-    QString out;       // the same as UTF-8 text
+    QByteArray output;  // standard output as it came (pictures, XML)
+    QString out;        // the same as UTF-8 text
     QString err;
 };
 

@@ -12,7 +12,8 @@
 #include <functional>
 #include <memory>
 
-struct ShownBox {
+struct ShownBox
+{
     enum Kind { Information, Question, Error };
     Kind kind;
     QString text;
@@ -40,10 +41,7 @@ public:
         record({ShownBox::Question, text, {}});
         return answers.isEmpty() ? defaultAnswer : answers.takeFirst();
     }
-    void error(const QString& message, const QString& detail) override
-    {
-        record({ShownBox::Error, message, detail});
-    }
+    void error(const QString& message, const QString& detail) override { record({ShownBox::Error, message, detail}); }
 
     QStringList texts() const
     {
@@ -82,12 +80,14 @@ public:
     }
 };
 
-struct FakeDesktop {
+struct FakeDesktop
+{
     std::shared_ptr<RecordingMessageBoxes> messages = std::make_shared<RecordingMessageBoxes>();
     std::shared_ptr<CountingBeep> beep = std::make_shared<CountingBeep>();
     std::shared_ptr<ScriptedFileDialog> fileDialog = std::make_shared<ScriptedFileDialog>();
 
-    Collaborators collaborators(const QString& programDirectory = QString(), const QString& databaseName = QString()) const
+    Collaborators collaborators(
+        const QString& programDirectory = QString(), const QString& databaseName = QString()) const
     {
         Collaborators result;
         result.messages = messages;

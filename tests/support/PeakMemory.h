@@ -37,7 +37,7 @@ inline qint64 highWaterKilobytes()
 // The kernel's maximum resident size of this process (getrusage).
 inline qint64 kernelMaximumKilobytes()
 {
-    rusage usage {};
+    rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss;
 }
@@ -56,4 +56,4 @@ inline bool resetPeak()
     return clear.open(QIODevice::WriteOnly) && clear.write("5") == 1;
 }
 
-} // namespace peakmemory
+}  // namespace peakmemory

@@ -16,7 +16,7 @@ inline QString fitted(const QString& text, int width, QChar fill = QLatin1Char('
 // `yearMonthDay` is positions 14-21; positions 22-27 carry the rest of the
 // written date, as a record written by CONFIRMA does.
 inline QString record(const QString& cuit, const QString& yearMonthDay, const QString& withheldField,
-                      const QString& receiptNumber, const QString& name, const QString& receiptField)
+    const QString& receiptNumber, const QString& name, const QString& receiptField)
 {
     QString line;
     line += fitted(cuit, 13);
@@ -38,9 +38,9 @@ inline QString goodRecord(qint64 number, qint64 receiptCents)
 {
     const qint64 withheld = receiptCents / 200;
     return record(QStringLiteral("20-12345678-6"), QStringLiteral("20260315"),
-                  QString::number(withheld).rightJustified(11, QLatin1Char('0')),
-                  QString::number(number).rightJustified(13, QLatin1Char('0')), QStringLiteral("PROVEEDOR SA"),
-                  QString::number(receiptCents).rightJustified(11, QLatin1Char('0')));
+        QString::number(withheld).rightJustified(11, QLatin1Char('0')),
+        QString::number(number).rightJustified(13, QLatin1Char('0')), QStringLiteral("PROVEEDOR SA"),
+        QString::number(receiptCents).rightJustified(11, QLatin1Char('0')));
 }
 
 // Lines joined with CR CR LF as the declaration file has them.
@@ -54,4 +54,4 @@ inline QByteArray fileBytes(const QStringList& lines, const char* lineEnd = "\r\
     return out;
 }
 
-} // namespace recordlines
+}  // namespace recordlines

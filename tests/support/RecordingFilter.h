@@ -12,9 +12,10 @@ class RecordingFilter : public ExportFilter
 public:
     enum class Kind { Start, NewPage, EndPage, Text, Graphic, Finish };
 
-    struct Call {
+    struct Call
+    {
         Kind kind = Kind::Start;
-        int page = 0; // pages begun when the call came
+        int page = 0;  // pages begun when the call came
         double x = 0;
         double y = 0;
         ReportFont font;
@@ -47,8 +48,8 @@ public:
         calls.push_back(make(Kind::NewPage));
     }
     void EndPage() override { calls.push_back(make(Kind::EndPage)); }
-    void TextOut(double x, double y, const ReportFont& font, const QColor&, Alignment alignment,
-                 const QString& text) override
+    void TextOut(
+        double x, double y, const ReportFont& font, const QColor&, Alignment alignment, const QString& text) override
     {
         if (!failOnText.isEmpty() && text == failOnText)
             throw Error(QStringLiteral("Disk full"));

@@ -28,7 +28,7 @@ public:
     };
 
     std::unique_ptr<QTemporaryDir> directory;
-    QString programDirectory; // ends with a separator
+    QString programDirectory;  // ends with a separator
     QString database;
     FakeDesktop desktop;
     std::unique_ptr<TF_Retenciones> window;
@@ -97,7 +97,7 @@ public:
     // Legajo, month and year typed into their fields, each left with `leave`;
     // a null year leaves the year untouched.
     void typeHeader(const QString& legajo, const QString& month, const QString& year = QString(),
-                    Qt::Key leave = Qt::Key_Tab, Focus focusCheck = Focus::Unchecked)
+        Qt::Key leave = Qt::Key_Tab, Focus focusCheck = Focus::Unchecked)
     {
         if (!typeField(window->e_legaJo, legajo, leave, focusCheck)
             || !typeField(window->e_Mes, month, leave, focusCheck) || year.isNull())
@@ -111,7 +111,7 @@ public:
     // amount's Enter puts the focus on ADICIONA, which is then pressed with
     // Enter or clicked.
     void typeLine(const QString& cuit, const QString& company, const QString& date, const QString& receipt,
-                  const QString& amount, Adiciona adiciona = Adiciona::Enter)
+        const QString& amount, Adiciona adiciona = Adiciona::Enter)
     {
         if (!typeField(window->E_CuitReten, cuit, Qt::Key_Return, Focus::Checked)
             || !typeField(window->empresa, company, Qt::Key_Return, Focus::Checked)
@@ -131,8 +131,7 @@ private:
     // then; false once the test has failed.
     static bool typeField(QWidget* field, const QString& text, Qt::Key leave, Focus focusCheck)
     {
-        if (focusCheck == Focus::Checked
-            && !QTest::qCompare(focus(), field, "focus()", "field", __FILE__, __LINE__))
+        if (focusCheck == Focus::Checked && !QTest::qCompare(focus(), field, "focus()", "field", __FILE__, __LINE__))
             return false;
         type(field, text);
         press(leave);
