@@ -30,9 +30,12 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProcess>
+
 #include <QScopeGuard>
 #include <QTimer>
 #include <QtTest>
+#include <chrono>
+#include <thread>
 
 #include <csignal>
 #include <cstdio>
@@ -156,6 +159,12 @@ int runChild(const QByteArray& mode, int argc, char** argv)
             say(terminationHandlers() == before ? QStringLiteral("handlers kept")
                                                 : QStringLiteral("handlers replaced"));
             say(QStringLiteral("confirmed"));
+        } else if (mode == "busy") {
+            // A handler that keeps the event loop from turning for longer than
+            // the program may take to end.
+            say(QStringLiteral("busy"));
+            std::this_thread::sleep_for(std::chrono::seconds(5));
+            say(QStringLiteral("not ended"));
         } else if (mode == "question") {
             // Out of the timer's call, so that the watch goes on while the box is open.
             QTimer::singleShot(
@@ -268,6 +277,7 @@ private slots:
     void secondStartIsRefused();
     void terminationSignalEndsTheProgram_data();
     void terminationSignalEndsTheProgram();
+    void terminationSignalEndsABusyProgram();
     void userOwnLockFolder();
 
 private:
@@ -469,6 +479,31 @@ void TestGuiProcess::terminationSignalEndsTheProgram()
             (QList<QStringList>{{"0000000001001", "6.00", "3/2026"}, {"0000000001002", "7.00", "3/2026"},
                 {"0000000001003", "1.00", "3/2026"}}));
     }
+}
+
+// A handler that does not let the event loop turn cannot keep the program
+// alive: the process ends within a second of the signal all the same.
+void TestGuiProcess::terminationSignalEndsABusyProgram()
+{
+    QProcess child;
+    startChild(child, "busy");
+    auto stopChild = qScopeGuard([&] {
+        child.kill();
+        child.waitForFinished();
+    });
+    QStringList seen;
+    QVERIFY2(!waitForLine(child, seen, QStringLiteral("busy")).isEmpty(), qPrintable(seen.join('\n')));
+    QElapsedTimer timer;
+    timer.start();
+    ::kill(pid_t(child.processId()), SIGTERM);
+    QVERIFY2(child.waitForFinished(10000), "the child did not end");
+    const qint64 elapsed = timer.elapsed();
+    stopChild.dismiss();
+    qInfo("ended %lld ms after the signal", elapsed);
+    QVERIFY2(elapsed < 1000, qPrintable(QStringLiteral("%1 ms").arg(elapsed)));
+    QCOMPARE(child.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(child.exitCode(), 128 + SIGTERM);
+    QVERIFY(!remainingLines(child, seen).contains(QStringLiteral("not ended")));
 }
 
 // A user other than root, started without FIREBIRD_LOCK, uses a lock folder
