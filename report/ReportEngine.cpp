@@ -190,13 +190,7 @@ private:
         const Pen pen{penWidth, frame.color, PenStyle::Solid};
         const Brush noFill{Qt::white, BrushStyle::Clear};
         auto line = [&](ShapeKind kind, int x, int y, int width, int height) {
-            ShapeControl shape;
-            shape.shape = kind;
-            shape.width = width;
-            shape.height = height;
-            shape.pen = pen;
-            shape.brush = noFill;
-            m_filter.AcceptGraphic(x, y, shape);
+            m_filter.AcceptGraphic(x, y, ShapeControl{kind, width, height, pen, noFill});
         };
         const int width = right - left;
         const int height = bottom - top;
