@@ -10,9 +10,8 @@
 namespace db {
 namespace {
 
-constexpr unsigned Utf8CharacterSet = 4;
-constexpr unsigned NoneCharacterSet = 0;
-constexpr unsigned OctetsCharacterSet = 1;
+// The server's numbers of the character sets met here.
+enum CharacterSet : unsigned { NoneCharacterSet = 0, OctetsCharacterSet = 1, Utf8CharacterSet = 4 };
 constexpr unsigned LongestVarying = 32765;
 constexpr unsigned TextOfOtherTypes = 64;  // dates, times and the like, read as text
 
@@ -44,6 +43,15 @@ unsigned inputCount(Firebird::IStatement* statement)
     return input->getCount(&status);
 }
 
+// Asks `builder` for a field's value as `type`, `length` bytes with `scale`.
+void requestForm(StatusWrapper& status, Firebird::IMetadataBuilder* builder, unsigned index, unsigned type,
+    unsigned length, int scale)
+{
+    builder->setType(&status, index, type);
+    builder->setLength(&status, index, length);
+    builder->setScale(&status, index, scale);
+}
+
 // The kind of value of one described field; asks `builder` for the form in
 // which the field's value is to arrive.
 ColumnType requestFieldForm(
@@ -63,23 +71,17 @@ ColumnType requestFieldForm(
     case SQL_SHORT:
     case SQL_LONG:
     case SQL_INT64:
-        builder->setType(&status, index, SQL_INT64);
-        builder->setLength(&status, index, 8);
-        builder->setScale(&status, index, scale < 0 ? scale : 0);
+        requestForm(status, builder, index, SQL_INT64, 8, scale < 0 ? scale : 0);
         return scale < 0 ? ColumnType::Scaled : ColumnType::Integer;
     case SQL_BOOLEAN:
         return ColumnType::Integer;
     case SQL_FLOAT:
     case SQL_DOUBLE:
     case SQL_D_FLOAT:
-        builder->setType(&status, index, SQL_DOUBLE);
-        builder->setLength(&status, index, 8);
-        builder->setScale(&status, index, 0);
+        requestForm(status, builder, index, SQL_DOUBLE, 8, 0);
         return ColumnType::Real;
     default:
-        builder->setType(&status, index, SQL_VARYING);
-        builder->setLength(&status, index, TextOfOtherTypes);
-        builder->setScale(&status, index, 0);
+        requestForm(status, builder, index, SQL_VARYING, TextOfOtherTypes, 0);
         builder->setCharSet(&status, index, Utf8CharacterSet);
         return ColumnType::Text;
     }
@@ -219,14 +221,8 @@ void Query::unprepare()
     m_inputSlots.clear();
     if (!m_statement)
         return;
-    Handle<Firebird::IStatement> statement = std::move(m_statement);
-    StatusWrapper status;
-    try {
-        statement.finish([&](Firebird::IStatement* prepared) { prepared->free(&status); });
-    } catch (const Error&) {
-        // A statement the server cannot free goes with its attachment; the
-        // handle gives the interface back.
-    }
+    // A statement the server cannot free goes with its attachment.
+    finishQuietly(m_statement, [](Firebird::IStatement* prepared, StatusWrapper& status) { prepared->free(&status); });
 }
 
 // The message carries each parameter in the form of its value (UTF-8 text,
@@ -236,15 +232,15 @@ void Query::unprepare()
 // fit it, so that repeated executions of one statement build no new layout.
 void Query::buildInputMessage()
 {
-    std::vector<InputSlot> wanted = wantedInputSlots();
+    std::vector<ValueForm> wanted = wantedInputSlots();
     if (!inputMessageFits(wanted))
         rebuildInputMessage(std::move(wanted));
     writeInputValues();
 }
 
-std::vector<Query::InputSlot> Query::wantedInputSlots() const
+std::vector<Query::ValueForm> Query::wantedInputSlots() const
 {
-    std::vector<InputSlot> wanted(m_positionNames.size());
+    std::vector<ValueForm> wanted(m_positionNames.size());
     for (size_t position = 0; position < wanted.size(); ++position) {
         const Parameter& value = m_values[m_positionValues[position]];
         switch (value.kind) {
@@ -265,13 +261,13 @@ std::vector<Query::InputSlot> Query::wantedInputSlots() const
     return wanted;
 }
 
-bool Query::inputMessageFits(const std::vector<InputSlot>& wanted) const
+bool Query::inputMessageFits(const std::vector<ValueForm>& wanted) const
 {
     if (!m_inputMetadata || m_inputSlots.size() != wanted.size())
         return false;
     for (size_t position = 0; position < wanted.size(); ++position) {
-        const InputSlot& have = m_inputSlots[position];
-        const InputSlot& want = wanted[position];
+        const ValueForm& have = m_inputSlots[position];
+        const ValueForm& want = wanted[position];
         if (have.type != want.type || have.scale != want.scale || have.length < want.length)
             return false;
     }
@@ -280,7 +276,7 @@ bool Query::inputMessageFits(const std::vector<InputSlot>& wanted) const
 
 // A new layout keeps the longer text slots of the old one, so that texts of
 // varying length soon stop asking for new layouts.
-void Query::rebuildInputMessage(std::vector<InputSlot> wanted)
+void Query::rebuildInputMessage(std::vector<ValueForm> wanted)
 {
     for (size_t position = 0; position < wanted.size() && position < m_inputSlots.size(); ++position)
         if (m_inputSlots[position].type == wanted[position].type)
@@ -289,10 +285,8 @@ void Query::rebuildInputMessage(std::vector<InputSlot> wanted)
     StatusWrapper status;
     const MetadataBuilder builder(master()->getMetadataBuilder(&status, unsigned(wanted.size())));
     for (unsigned position = 0; position < wanted.size(); ++position) {
-        const InputSlot& slot = wanted[position];
-        builder->setType(&status, position, slot.type);
-        builder->setLength(&status, position, slot.length);
-        builder->setScale(&status, position, slot.scale);
+        const ValueForm& slot = wanted[position];
+        requestForm(status, builder.get(), position, slot.type, slot.length, slot.scale);
         if (slot.type == SQL_VARYING)
             builder->setCharSet(&status, position, Utf8CharacterSet);
     }
@@ -350,9 +344,9 @@ Query::OutputMessage Query::describeOutput()
     output.metadata.reset(builder->getMetadata(&status));
     for (unsigned index = 0; index < count; ++index) {
         Field& field = output.fields[index];
-        field.sqlType = output.metadata->getType(&status, index);
-        field.scale = output.metadata->getScale(&status, index);
-        field.length = output.metadata->getLength(&status, index);
+        field.form.type = output.metadata->getType(&status, index);
+        field.form.scale = output.metadata->getScale(&status, index);
+        field.form.length = output.metadata->getLength(&status, index);
         field.offset = output.metadata->getOffset(&status, index);
         field.nullOffset = output.metadata->getNullOffset(&status, index);
         field.characterSet = output.metadata->getCharSet(&status, index);
@@ -419,7 +413,7 @@ ColumnType Query::fieldType(int index) const
 
 int Query::fieldDecimals(int index) const
 {
-    return -m_fields.at(index).scale;
+    return -m_fields.at(index).form.scale;
 }
 
 bool Query::isNull(int index) const
@@ -438,13 +432,13 @@ QString Query::text(int index) const
         return QString();
     const Field& field = m_fields.at(index);
     const char* data = m_outputBuffer.constData() + field.offset;
-    switch (field.sqlType) {
+    switch (field.form.type) {
     case SQL_TEXT:
-        return decode(field, data, field.length);
+        return decode(field, data, field.form.length);
     case SQL_VARYING: {
         quint16 length;
         std::memcpy(&length, data, sizeof length);
-        return decode(field, data + sizeof length, qMin<unsigned>(length, field.length));
+        return decode(field, data + sizeof length, qMin<unsigned>(length, field.form.length));
     }
     case SQL_DOUBLE:
         return QString::number(real(index), 'g', 15);
@@ -459,7 +453,7 @@ qint64 Query::integer(int index) const
         return 0;
     const Field& field = m_fields.at(index);
     const char* data = m_outputBuffer.constData() + field.offset;
-    switch (field.sqlType) {
+    switch (field.form.type) {
     case SQL_INT64: {
         qint64 value;
         std::memcpy(&value, data, sizeof value);
@@ -479,12 +473,12 @@ double Query::real(int index) const
     if (isNull(index))
         return 0;
     const Field& field = m_fields.at(index);
-    if (field.sqlType == SQL_DOUBLE) {
+    if (field.form.type == SQL_DOUBLE) {
         double value;
         std::memcpy(&value, m_outputBuffer.constData() + field.offset, sizeof value);
         return value;
     }
-    if (field.sqlType == SQL_TEXT || field.sqlType == SQL_VARYING)
+    if (field.form.type == SQL_TEXT || field.form.type == SQL_VARYING)
         return text(index).trimmed().toDouble();
     double divisor = 1;
     for (int decimal = 0; decimal < fieldDecimals(index); ++decimal)

@@ -39,8 +39,7 @@ class Query
 public:
     explicit Query(Transaction& transaction);
     ~Query();
-    Query(const Query&) = delete;
-    Query& operator=(const Query&) = delete;
+    Q_DISABLE_COPY(Query)
 
     // Closes an open result set first.
     void setSql(const QString& sql);
@@ -86,7 +85,8 @@ private:
         qint64 integer = 0;
         int decimals = 0;
     };
-    struct InputSlot
+    // The SQL type, scale and length of a value in a message.
+    struct ValueForm
     {
         unsigned type = 0;
         int scale = 0;
@@ -96,9 +96,7 @@ private:
     {
         QString name;
         ColumnType type = ColumnType::Text;
-        unsigned sqlType = 0;
-        int scale = 0;
-        unsigned length = 0;
+        ValueForm form;
         unsigned offset = 0;
         unsigned nullOffset = 0;
         unsigned characterSet = 0;
@@ -114,9 +112,9 @@ private:
 
     Parameter& parameter(const QString& name);
     void buildInputMessage();
-    std::vector<InputSlot> wantedInputSlots() const;
-    bool inputMessageFits(const std::vector<InputSlot>& wanted) const;
-    void rebuildInputMessage(std::vector<InputSlot> wanted);
+    std::vector<ValueForm> wantedInputSlots() const;
+    bool inputMessageFits(const std::vector<ValueForm>& wanted) const;
+    void rebuildInputMessage(std::vector<ValueForm> wanted);
     void writeInputValues();
     OutputMessage describeOutput();
     void fetch();
@@ -131,7 +129,7 @@ private:
     std::vector<Parameter> m_values;       // by index in m_names
     Handle<Firebird::IStatement> m_statement;
     Handle<Firebird::IMessageMetadata> m_inputMetadata;
-    std::vector<InputSlot> m_inputSlots;
+    std::vector<ValueForm> m_inputSlots;
     QByteArray m_inputBuffer;
     Handle<Firebird::IResultSet> m_cursor;
     Handle<Firebird::IMessageMetadata> m_outputMetadata;

@@ -3,6 +3,9 @@
 #include <firebird/Interface.h>
 
 #include "core/Error.h"
+#include "db/Handle.h"
+
+#include <utility>
 
 namespace db {
 
@@ -36,5 +39,20 @@ public:
 private:
     [[noreturn]] void raise();
 };
+
+// Ends the object of a handle on its way out, where a failure can only be
+// passed over: the handle is emptied first, and when `call(object, status)`
+// throws, the interface is given back as usual.
+template <typename Interface, typename Call>
+void finishQuietly(Handle<Interface>& handle, Call&& call)
+{
+    Handle<Interface> held = std::move(handle);
+    StatusWrapper status;
+    try {
+        held.finish([&](Interface* object) { call(object, status); });
+    } catch (const Error&) {
+        // The handle gives the interface back.
+    }
+}
 
 }  // namespace db

@@ -40,14 +40,9 @@ void Transaction::drop()
 {
     if (!m_transaction)
         return;
-    Handle<Firebird::ITransaction> transaction = std::move(m_transaction);
-    StatusWrapper status;
-    try {
-        transaction.finish([&](Firebird::ITransaction* running) { running->rollback(&status); });
-    } catch (const Error&) {
-        // Dropped on destruction or on the way to a detach: the work is lost
-        // either way, and the handle gives the interface back.
-    }
+    // Dropped on destruction or on the way to a detach: the work is lost either way.
+    finishQuietly(
+        m_transaction, [](Firebird::ITransaction* running, StatusWrapper& status) { running->rollback(&status); });
 }
 
 Firebird::ITransaction* Transaction::handle()

@@ -2,6 +2,8 @@
 
 #include "db/Handle.h"
 
+#include <QtGlobal>
+
 namespace Firebird {
 class ITransaction;
 }
@@ -20,8 +22,7 @@ class Transaction
 public:
     explicit Transaction(Connection& connection);
     ~Transaction();
-    Transaction(const Transaction&) = delete;
-    Transaction& operator=(const Transaction&) = delete;
+    Q_DISABLE_COPY(Transaction)
 
     Connection& connection() { return m_connection; }
 

@@ -33,41 +33,41 @@ double labelHeight(const ReportFont& font)
     return std::ceil(fontsource::lineHeight(font, pixelsPerInch)) / devicePerTenth;
 }
 
-// An auto-size label on a white background with black text, left-aligned.
-ReportControl label(const QString& name, const QString& caption, double left, double top, const ReportFont& font)
+// An auto-size text control on a white background, as wide as `widthText`
+// printed in `font`.
+ReportControl textControl(ControlKind kind, const QString& name, const QString& widthText, double left, double top,
+    double height, const ReportFont& font, bool wordWrap)
 {
     ReportControl control;
-    control.kind = ControlKind::FixedText;
+    control.kind = kind;
     control.name = name;
-    control.caption = caption;
     control.left = millimetres(left);
     control.top = millimetres(top);
     control.font = font;
-    control.width = fontsource::textWidth(font, caption, pixelsPerInch) / devicePerTenth;
-    control.height = labelHeight(font);
+    control.width = fontsource::textWidth(font, widthText, pixelsPerInch) / devicePerTenth;
+    control.height = height;
     control.autoSize = true;
-    control.wordWrap = false;
+    control.wordWrap = wordWrap;
     control.color = Qt::white;
     control.transparent = false;
     return control;
 }
 
+// An auto-size label on a white background with black text, left-aligned.
+ReportControl label(const QString& name, const QString& caption, double left, double top, const ReportFont& font)
+{
+    ReportControl control =
+        textControl(ControlKind::FixedText, name, caption, left, top, labelHeight(font), font, false);
+    control.caption = caption;
+    return control;
+}
+
 ReportControl field(const QString& name, const QString& fieldName, double left, const QString& mask = QString())
 {
-    ReportControl control;
-    control.kind = ControlKind::DataText;
-    control.name = name;
+    ReportControl control =
+        textControl(ControlKind::DataText, name, fieldName, left, 0.53, millimetres(3.97), arial(8), true);
     control.fieldName = fieldName;
     control.mask = mask;
-    control.left = millimetres(left);
-    control.top = millimetres(0.53);
-    control.height = millimetres(3.97);
-    control.font = arial(8);
-    control.width = fontsource::textWidth(control.font, fieldName, pixelsPerInch) / devicePerTenth;
-    control.autoSize = true;
-    control.wordWrap = true;
-    control.color = Qt::white;
-    control.transparent = false;
     return control;
 }
 

@@ -211,14 +211,7 @@ QString RecordView::amountText(const QString& field)
 
 RecordView readRecord(const QString& line)
 {
-    RecordView view;
-    view.supplierCuit = positions(line, 1, 13);
-    view.recordDate = positions(line, 14, 8);
-    view.withheldField = positions(line, 28, 11);
-    view.receiptNumber = positions(line, 39, 13);
-    view.supplierName = positions(line, 52, 60);
-    view.receiptField = positions(line, 185, 11);
-    return view;
+    return readRecordWith(line, positions);
 }
 
 }  // namespace record

@@ -78,4 +78,19 @@ struct RecordView
 };
 RecordView readRecord(const QString& line);
 
+// The record fields of `line`, each one taken by `read(line, from, width)`
+// (first position 1).
+template <typename Read>
+RecordView readRecordWith(const QString& line, Read&& read)
+{
+    RecordView view;
+    view.supplierCuit = read(line, 1, 13);
+    view.recordDate = read(line, 14, 8);
+    view.withheldField = read(line, 28, 11);
+    view.receiptNumber = read(line, 39, 13);
+    view.supplierName = read(line, 52, 60);
+    view.receiptField = read(line, 185, 11);
+    return view;
+}
+
 }  // namespace record

@@ -52,14 +52,7 @@ QString charactersAt(const QString& line, int from, int width)
 
 record::RecordView characterView(const QString& line)
 {
-    record::RecordView view;
-    view.supplierCuit = charactersAt(line, 1, 13);
-    view.recordDate = charactersAt(line, 14, 8);
-    view.withheldField = charactersAt(line, 28, 11);
-    view.receiptNumber = charactersAt(line, 39, 13);
-    view.supplierName = charactersAt(line, 52, 60);
-    view.receiptField = charactersAt(line, 185, 11);
-    return view;
+    return record::readRecordWith(line, charactersAt);
 }
 
 // DD/MM/YYYY from the record date, character by character: characters 7-8,

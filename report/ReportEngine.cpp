@@ -138,15 +138,8 @@ private:
         }
         const double left = m_currentX;
         const double top = m_currentY;
-        if (!band.transparent) {
-            ShapeControl background;
-            background.shape = ShapeKind::Rectangle;
-            background.width = xPos(left + bandWidth(band)) - xPos(left);
-            background.height = yPos(top + band.height) - yPos(top);
-            background.pen.style = PenStyle::Clear;
-            background.brush = Brush{band.color, BrushStyle::Solid};
-            m_filter.AcceptGraphic(xPos(left), yPos(top), background);
-        }
+        if (!band.transparent)
+            fillBackground(band.color, left, top, bandWidth(band), band.height);
         for (const ReportControl& control : band.controls)
             printControl(control);
         drawFrame(band.frame, xPos(left), yPos(top), xPos(left + bandWidth(band)), yPos(top + band.height + 1));
@@ -180,6 +173,19 @@ private:
 
     // One rectangle when all four sides are drawn, else one line shape per
     // side in a box one pen width thick along that side.
+    // A rectangle in `color` without outline, `left`, `top`, `width` and
+    // `height` in tenths of a millimetre.
+    void fillBackground(const QColor& color, double left, double top, double width, double height)
+    {
+        ShapeControl background;
+        background.shape = ShapeKind::Rectangle;
+        background.width = xPos(left + width) - xPos(left);
+        background.height = yPos(top + height) - yPos(top);
+        background.pen.style = PenStyle::Clear;
+        background.brush = Brush{color, BrushStyle::Solid};
+        m_filter.AcceptGraphic(xPos(left), yPos(top), background);
+    }
+
     void drawFrame(const ReportFrame& frame, int left, int top, int right, int bottom)
     {
         if (!frame.anySide() || frame.width <= 0)
@@ -190,13 +196,7 @@ private:
         const Pen pen{penWidth, frame.color, PenStyle::Solid};
         const Brush noFill{Qt::white, BrushStyle::Clear};
         auto line = [&](ShapeKind kind, int x, int y, int width, int height) {
-            ShapeControl shape;
-            shape.shape = kind;
-            shape.width = width;
-            shape.height = height;
-            shape.pen = pen;
-            shape.brush = noFill;
-            m_filter.AcceptGraphic(x, y, shape);
+            m_filter.AcceptGraphic(x, y, ShapeControl{kind, width, height, pen, noFill});
         };
         const int width = right - left;
         const int height = bottom - top;
@@ -295,15 +295,8 @@ private:
         left += m_currentX;
         const double top = control.top + m_currentY;
 
-        if (!control.transparent && control.color != QColor(Qt::white)) {
-            ShapeControl background;
-            background.shape = ShapeKind::Rectangle;
-            background.width = xPos(left + width) - xPos(left);
-            background.height = yPos(top + control.height) - yPos(top);
-            background.pen.style = PenStyle::Clear;
-            background.brush = Brush{control.color, BrushStyle::Solid};
-            m_filter.AcceptGraphic(xPos(left), yPos(top), background);
-        }
+        if (!control.transparent && control.color != QColor(Qt::white))
+            fillBackground(control.color, left, top, width, control.height);
 
         double anchor = left;
         if (control.alignment == Alignment::RightJustify)

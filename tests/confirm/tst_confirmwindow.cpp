@@ -39,6 +39,7 @@ private slots:
 private:
     void addLines();
     void clickConfirma();
+    void confirmLines(const QList<bool>& answers);
     QList<QStringList> committedRows() const;
     QStringList programFiles() const;
     void addNumberedLines(int count);
@@ -71,6 +72,15 @@ void TestConfirmWindow::addLines()
 void TestConfirmWindow::clickConfirma()
 {
     QTest::mouseClick(window->B_Confirma, Qt::LeftButton);
+}
+
+// Header 332, March 2026 and the lines of addLines, confirmed with the answers given.
+void TestConfirmWindow::confirmLines(const QList<bool>& answers)
+{
+    typeHeader("332", "3", "2026");
+    addLines();
+    desktop.messages->answers = answers;
+    clickConfirma();
 }
 
 QList<QStringList> TestConfirmWindow::committedRows() const
@@ -123,10 +133,7 @@ void TestConfirmWindow::confirmedDeclarationResetsTheWindow()
 
 void TestConfirmWindow::answerNoLeavesTheWindowAsItWas()
 {
-    typeHeader("332", "3", "2026");
-    addLines();
-    desktop.messages->answers = {false};
-    clickConfirma();
+    confirmLines({false});
 
     QCOMPARE(desktop.messages->texts(), QStringList{"Confirma Generar Archivo con Caracter de DDJJ ?"});
     QCOMPARE(programFiles(), QStringList{});
@@ -139,10 +146,7 @@ void TestConfirmWindow::answerNoLeavesTheWindowAsItWas()
 
 void TestConfirmWindow::secondConfirmaOnTheEmptyHeaderStopsAtTheMonth()
 {
-    typeHeader("332", "3", "2026");
-    addLines();
-    desktop.messages->answers = {true, true};
-    clickConfirma();
+    confirmLines({true, true});
     const QString status = window->salida->text();
     desktop.messages->shown.clear();
 
@@ -177,10 +181,7 @@ void TestConfirmWindow::emptyLegajoIsRefused()
 void TestConfirmWindow::missingDatabaseShowsItsTextAndKeepsTheWindow()
 {
     QVERIFY(QFile::remove(database));
-    typeHeader("332", "3", "2026");
-    addLines();
-    desktop.messages->answers = {true};
-    clickConfirma();
+    confirmLines({true});
 
     QCOMPARE(desktop.messages->shown.size(), 2);
     const ShownBox error = desktop.messages->shown.at(1);
@@ -293,10 +294,7 @@ void TestConfirmWindow::cancelledExportWritesNoReport()
 void TestConfirmWindow::reportTargetThatIsAFolderShowsTheError()
 {
     QVERIFY(QDir(programDirectory).mkdir("26300332.pdf"));
-    typeHeader("332", "3", "2026");
-    addLines();
-    desktop.messages->answers = {true};
-    clickConfirma();
+    confirmLines({true});
 
     QCOMPARE(desktop.messages->shown.size(), 2);
     const ShownBox error = desktop.messages->shown.at(1);

@@ -19,38 +19,6 @@ using recordlines::fileBytes;
 using recordlines::goodRecord;
 using recordlines::record;
 
-namespace {
-
-// Grid, next-row counter and total as the window holds them.
-struct Lines
-{
-    WithholdingGrid grid;
-    qint32 nextRow = 1;
-    QString total = QStringLiteral("0");
-
-    // Two lines already in the grid, the second deleted: a gap in row 2.
-    void fillWithEarlierLines()
-    {
-        grid.setLine(1, {"1", "0000000000001", "01/03/2026", "000001380.00", "7", "PRIMERO SA", "20-11111111-1"});
-        grid.setLine(2, {"2", "55", "02/03/2026", "1200.00", "6", "SEGUNDO SA", "20-22222222-2"});
-        grid.setLine(3, {"3", "77", "03/03/2026", "1300.00", "6", "TERCERO SA", "20-33333333-3"});
-        grid.clearLineCells(2);
-        nextRow = 4;
-        total = QStringLiteral("13");
-    }
-};
-
-}  // namespace
-
-QString TestLineLoad::write(const QString& name, const QByteArray& bytes)
-{
-    const QString path = m_directory.filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-    return path;
-}
-
 void TestLineLoad::init()
 {
     QVERIFY(m_directory.isValid());
@@ -248,16 +216,9 @@ void TestLineLoad::failedLoadChangesNothing()
     QSignalSpy resets(&state.grid, &QAbstractItemModel::modelReset);
     QSignalSpy inserts(&state.grid, &QAbstractItemModel::rowsInserted);
     QSignalSpy changes(&state.grid, &QAbstractItemModel::dataChanged);
-    try {
-        if (reload)
-            lineload::reloadDeclaration(path, state.grid, state.nextRow, state.total);
-        else
-            lineload::importFile(path, state.grid, state.nextRow, state.total);
-        QFAIL("the load did not stop");
-    } catch (const ConversionError& error) {
-        QCOMPARE(error.message(), message);
-        QCOMPARE(error.detail(), QString::fromUtf8("Archivo: %1\nLínea: %2").arg(path).arg(failingLine));
-    }
+    state.expectLoadStops<ConversionError>(reload, path, message, failingLine);
+    if (QTest::currentTestFailed())
+        return;
     QCOMPARE(gridLines(state.grid), before);
     QCOMPARE(state.nextRow, 4);
     QCOMPARE(state.total, QString("13"));
@@ -338,10 +299,7 @@ void TestLineLoad::unreadableInputs()
         state.fillWithEarlierLines();
         const auto before = gridLines(state.grid);
         try {
-            if (reload)
-                lineload::reloadDeclaration(path, state.grid, state.nextRow, state.total);
-            else
-                lineload::importFile(path, state.grid, state.nextRow, state.total);
+            state.load(reload, path);
             QFAIL("the load did not stop");
         } catch (const Error& error) {
             QVERIFY2(!error.message().isEmpty(), "the error box needs a text");

@@ -1,9 +1,80 @@
 #pragma once
 
+#include "declaration/LineLoad.h"
+#include "declaration/WithholdingGrid.h"
+
+#include <QFile>
 #include <QObject>
 #include <QTemporaryDir>
+#include <QTest>
 
-class TestLineLoad : public QObject
+// Grid, next-row counter and total as the window holds them.
+struct Lines
+{
+    WithholdingGrid grid;
+    qint32 nextRow = 1;
+    QString total = QStringLiteral("0");
+
+    // Two lines already in the grid, the second deleted: a gap in row 2.
+    void fillWithEarlierLines()
+    {
+        grid.setLine(1, {"1", "0000000000001", "01/03/2026", "000001380.00", "7", "PRIMERO SA", "20-11111111-1"});
+        grid.setLine(2, {"2", "55", "02/03/2026", "1200.00", "6", "SEGUNDO SA", "20-22222222-2"});
+        grid.setLine(3, {"3", "77", "03/03/2026", "1300.00", "6", "TERCERO SA", "20-33333333-3"});
+        grid.clearLineCells(2);
+        nextRow = 4;
+        total = QStringLiteral("13");
+    }
+
+    // Reads `path` into the grid as a re-load or as an import.
+    void load(bool reload, const QString& path)
+    {
+        if (reload)
+            lineload::reloadDeclaration(path, grid, nextRow, total);
+        else
+            lineload::importFile(path, grid, nextRow, total);
+    }
+
+    // The load of `path` must stop with a `Failure` saying `message`, its
+    // detail naming the file and line `line`.
+    template <typename Failure>
+    void expectLoadStops(bool reload, const QString& path, const QString& message, int line)
+    {
+        try {
+            load(reload, path);
+            QFAIL("the load did not stop");
+        } catch (const Failure& error) {
+            QCOMPARE(error.message(), message);
+            QCOMPARE(error.detail(), QString::fromUtf8("Archivo: %1\nLínea: %2").arg(path).arg(line));
+        }
+    }
+
+    // One line of supplier `cuit` already in the grid.
+    void fillWithOneLine(const QString& cuit)
+    {
+        grid.setLine(1, {"1", "0000000000001", "01/03/2026", "000001380.00", "7", "PRIMERO SA", cuit});
+        nextRow = 2;
+        total = QStringLiteral("7");
+    }
+};
+
+// The files a load test reads, written to a directory of its own.
+class LoadFileTest : public QObject
+{
+protected:
+    QString write(const QString& name, const QByteArray& bytes)
+    {
+        const QString path = m_directory.filePath(name);
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+            qFatal("cannot write %s", qPrintable(path));
+        return path;
+    }
+
+    QTemporaryDir m_directory;
+};
+
+class TestLineLoad : public LoadFileTest
 {
     Q_OBJECT
 private slots:
@@ -22,13 +93,9 @@ private slots:
     void oddFiles_data();
     void oddFiles();
     void hugeFileIsReadInBoundedMemory();
-
-private:
-    QString write(const QString& name, const QByteArray& bytes);
-    QTemporaryDir m_directory;
 };
 
-class TestLoadContent : public QObject
+class TestLoadContent : public LoadFileTest
 {
     Q_OBJECT
 private slots:
@@ -42,10 +109,6 @@ private slots:
     void filesWithoutLines_data();
     void filesWithoutLines();
     void pathIsShownVisibly();
-
-private:
-    QString write(const QString& name, const QByteArray& bytes);
-    QTemporaryDir m_directory;
 };
 
 class TestLineEntry : public QObject

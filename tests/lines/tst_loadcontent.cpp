@@ -91,23 +91,7 @@ QString withWideCharacter(QString line, int position)
     return line.replace(position - 1, 1, QString::fromUtf8("😀"));
 }
 
-struct Lines
-{
-    WithholdingGrid grid;
-    qint32 nextRow = 1;
-    QString total = QStringLiteral("0");
-};
-
 }  // namespace
-
-QString TestLoadContent::write(const QString& name, const QByteArray& bytes)
-{
-    const QString path = m_directory.filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-    return path;
-}
 
 void TestLoadContent::init()
 {
@@ -260,22 +244,13 @@ void TestLoadContent::controlCharactersRefuseTheFile()
     const QString path = write("control.txt", bytes);
     for (const bool reload : {false, true}) {
         Lines state;
-        state.grid.setLine(1, {"1", "0000000000001", "01/03/2026", "000001380.00", "7", "PRIMERO SA", Cuit});
-        state.nextRow = 2;
-        state.total = QStringLiteral("7");
+        state.fillWithOneLine(Cuit);
         const auto before = gridLines(state.grid);
         QSignalSpy inserts(&state.grid, &QAbstractItemModel::rowsInserted);
         QSignalSpy changes(&state.grid, &QAbstractItemModel::dataChanged);
-        try {
-            if (reload)
-                lineload::reloadDeclaration(path, state.grid, state.nextRow, state.total);
-            else
-                lineload::importFile(path, state.grid, state.nextRow, state.total);
-            QFAIL("the load did not stop");
-        } catch (const Error& error) {
-            QCOMPARE(error.message(), message);
-            QCOMPARE(error.detail(), QString::fromUtf8("Archivo: %1\nLínea: %2").arg(path).arg(line));
-        }
+        state.expectLoadStops<Error>(reload, path, message, line);
+        if (QTest::currentTestFailed())
+            return;
         QCOMPARE(gridLines(state.grid), before);
         QCOMPARE(state.nextRow, 2);
         QCOMPARE(state.total, QString("7"));
@@ -298,9 +273,7 @@ void TestLoadContent::filesWithoutLines()
 
     const QString path = write("nothing.txt", bytes);
     Lines state;
-    state.grid.setLine(1, {"1", "0000000000001", "01/03/2026", "000001380.00", "7", "PRIMERO SA", Cuit});
-    state.nextRow = 2;
-    state.total = QStringLiteral("7");
+    state.fillWithOneLine(Cuit);
     const auto before = gridLines(state.grid);
     QSignalSpy inserts(&state.grid, &QAbstractItemModel::rowsInserted);
     QSignalSpy changes(&state.grid, &QAbstractItemModel::dataChanged);

@@ -9,13 +9,7 @@ namespace {
 
 ReportFont font(const QString& name, bool bold, bool italic, int charset, int size = 10)
 {
-    ReportFont result;
-    result.name = name;
-    result.bold = bold;
-    result.italic = italic;
-    result.charset = charset;
-    result.size = size;
-    return result;
+    return ReportFont{.name = name, .size = size, .bold = bold, .italic = italic, .charset = charset};
 }
 
 // The glyph name the encoding gives byte `code` (2 to 255).

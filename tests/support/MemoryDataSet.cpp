@@ -2,6 +2,16 @@
 
 #include "core/Error.h"
 
+namespace {
+
+// A value of `type` that is not null.
+FieldValue present(FieldType type, const QString& text, qint64 integer, int scale, double real)
+{
+    return FieldValue{type, false, text, integer, scale, real};
+}
+
+}  // namespace
+
 MemoryDataSet::MemoryDataSet(const QStringList& fieldNames)
     : m_fieldNames(fieldNames)
 {
@@ -51,39 +61,22 @@ FieldValue MemoryDataSet::field(const QString& name) const
 
 FieldValue MemoryDataSet::string(const QString& text)
 {
-    FieldValue value;
-    value.type = FieldType::String;
-    value.isNull = false;
-    value.text = text;
-    return value;
+    return present(FieldType::String, text, 0, 0, 0);
 }
 
 FieldValue MemoryDataSet::integer(qint64 number)
 {
-    FieldValue value;
-    value.type = FieldType::Integer;
-    value.isNull = false;
-    value.integer = number;
-    return value;
+    return present(FieldType::Integer, QString(), number, 0, 0);
 }
 
 FieldValue MemoryDataSet::bcd(qint64 unscaled, int scale)
 {
-    FieldValue value;
-    value.type = FieldType::Bcd;
-    value.isNull = false;
-    value.integer = unscaled;
-    value.scale = scale;
-    return value;
+    return present(FieldType::Bcd, QString(), unscaled, scale, 0);
 }
 
 FieldValue MemoryDataSet::real(double number)
 {
-    FieldValue value;
-    value.type = FieldType::Float;
-    value.isNull = false;
-    value.real = number;
-    return value;
+    return present(FieldType::Float, QString(), 0, 0, number);
 }
 
 FieldValue MemoryDataSet::null(FieldType type)

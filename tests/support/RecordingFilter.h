@@ -53,9 +53,7 @@ public:
     {
         if (!failOnText.isEmpty() && text == failOnText)
             throw Error(QStringLiteral("Disk full"));
-        Call call = make(Kind::Text);
-        call.x = x;
-        call.y = y;
+        Call call = make(Kind::Text, x, y);
         call.font = font;
         call.alignment = alignment;
         call.text = text;
@@ -63,9 +61,7 @@ public:
     }
     void AcceptGraphic(double xOffset, double yOffset, const GraphicControl& control) override
     {
-        Call call = make(Kind::Graphic);
-        call.x = xOffset;
-        call.y = yOffset;
+        Call call = make(Kind::Graphic, xOffset, yOffset);
         call.graphic = control;
         calls.push_back(call);
     }
@@ -110,11 +106,13 @@ public:
 private:
     int m_pages = 0;
 
-    Call make(Kind kind) const
+    Call make(Kind kind, double x = 0, double y = 0) const
     {
         Call call;
         call.kind = kind;
         call.page = m_pages;
+        call.x = x;
+        call.y = y;
         call.hadOwner = owner() != nullptr;
         if (owner()) {
             call.ownerPageLength = owner()->pageLength;
