@@ -179,6 +179,57 @@ std::optional<QString> replaceQuestion(const QString& path, const std::optional<
     return Confirmation::ReplaceQuestion.arg(info.fileName()).arg(lineCount);
 }
 
+// What a start after a kill needs to finish or undo this CONFIRMA.
+PendingConfirmation journalFor(const ConfirmedDeclaration& result, const DeclarationHeader& header,
+    const std::vector<DeclaredLine>& lines, const QString& temporaryPath, const QByteArray& content,
+    const QString& total)
+{
+    PendingConfirmation journal;
+    journal.temporaryName = QFileInfo(temporaryPath).fileName();
+    journal.declarationName = QFileInfo(result.declarationPath).fileName();
+    journal.reportName = QFileInfo(result.reportPath).fileName();
+    journal.period = text::trimmed(header.month) + QLatin1Char('/') + text::trimmed(header.year);
+    journal.periodo = controlreport::periodoCaption(header.month, header.year, header.legajo, header.declarantName);
+    journal.total = total;
+    journal.lineCount = result.lineCount;
+    std::vector<StoredLine> storedLines;
+    storedLines.reserve(lines.size());
+    for (const DeclaredLine& line : lines)
+        storedLines.push_back(line.stored);
+    journal.linesDigest = storedLinesDigest(storedLines);
+    journal.contentDigest = QCryptographicHash::hash(content, QCryptographicHash::Sha256);
+    return journal;
+}
+
+// A journal that cannot be written leaves no temporary file behind.
+void writeJournal(const QString& directory, const PendingConfirmation& journal, const QString& temporaryPath)
+{
+    try {
+        pending::writeJournal(directory, journal);
+    } catch (const Error&) {
+        durable::remove(temporaryPath);
+        throw;
+    }
+}
+
+// Exports the stored lines; on an export error the journal goes before the
+// error reaches the user, the declaration being in place.
+void exportReport(WithholdingStore& store, const Confirmation::ReportExport& reportExport, ConfirmedDeclaration& result)
+{
+    try {
+        StoreDataSet storedLineSet(store.openLines());
+        result.reportWritten = reportExport(storedLineSet, result.reportPath);
+        durable::syncDirectory(result.directory);
+    } catch (const Error&) {
+        try {
+            pending::removeJournal(result.directory);
+        } catch (const Error&) {
+            // The export's error is the one the user must see.
+        }
+        throw;
+    }
+}
+
 }  // namespace
 
 Confirmation::Confirmation(WithholdingStore& store, const QString& programDirectory, AgentLookup agentExists)
@@ -192,6 +243,19 @@ void Confirmation::stepDone(const char* step) const
 {
     if (m_stepObserver)
         m_stepObserver(step);
+}
+
+// A total that is no number fails the export after the commit; a start that
+// finishes this declaration then writes no report either.
+QString Confirmation::totalCaption() const
+{
+    if (!m_reportExport)
+        return QString();
+    try {
+        return controlreport::totalCaption(m_runningTotal);
+    } catch (const ConversionError&) {
+        return QString();
+    }
 }
 
 std::optional<ConfirmedDeclaration> Confirmation::run(
@@ -224,34 +288,8 @@ std::optional<ConfirmedDeclaration> Confirmation::run(
     const QString temporaryPath = durable::writeTemporary(result.declarationPath, content);
     stepDone("file");
 
-    PendingConfirmation journal;
-    journal.temporaryName = QFileInfo(temporaryPath).fileName();
-    journal.declarationName = QFileInfo(result.declarationPath).fileName();
-    journal.reportName = QFileInfo(result.reportPath).fileName();
-    journal.period = text::trimmed(header.month) + QLatin1Char('/') + text::trimmed(header.year);
-    journal.periodo = controlreport::periodoCaption(header.month, header.year, header.legajo, header.declarantName);
-    // A total that is no number fails the export after the commit; a start
-    // that finishes this declaration then writes no report either.
-    if (m_reportExport) {
-        try {
-            journal.total = controlreport::totalCaption(m_runningTotal);
-        } catch (const ConversionError&) {
-            journal.total.clear();
-        }
-    }
-    journal.lineCount = result.lineCount;
-    std::vector<StoredLine> storedLines;
-    storedLines.reserve(lines->size());
-    for (const DeclaredLine& line : *lines)
-        storedLines.push_back(line.stored);
-    journal.linesDigest = storedLinesDigest(storedLines);
-    journal.contentDigest = QCryptographicHash::hash(content, QCryptographicHash::Sha256);
-    try {
-        pending::writeJournal(result.directory, journal);
-    } catch (const Error&) {
-        durable::remove(temporaryPath);
-        throw;
-    }
+    writeJournal(
+        result.directory, journalFor(result, header, *lines, temporaryPath, content, totalCaption()), temporaryPath);
     stepDone("journal");
 
     const auto undo = [&] {
@@ -273,23 +311,11 @@ std::optional<ConfirmedDeclaration> Confirmation::run(
 
     // A report the user cancelled or that failed is the user's to export
     // again; the journal goes all the same, the declaration being in place.
-    const auto forgetJournal = [&] { pending::removeJournal(result.directory); };
     if (m_reportExport) {
-        try {
-            StoreDataSet storedLineSet(m_store.openLines());
-            result.reportWritten = m_reportExport(storedLineSet, result.reportPath);
-            durable::syncDirectory(result.directory);
-        } catch (const Error&) {
-            try {
-                forgetJournal();
-            } catch (const Error&) {
-                // The export's error is the one the user must see.
-            }
-            throw;
-        }
+        exportReport(m_store, m_reportExport, result);
         stepDone("report");
     }
-    forgetJournal();
+    pending::removeJournal(result.directory);
     stepDone("done");
     return result;
 }

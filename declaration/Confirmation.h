@@ -108,6 +108,7 @@ public:
 
 private:
     void stepDone(const char* step) const;
+    QString totalCaption() const;
 
     WithholdingStore& m_store;
     QString m_directory;

@@ -150,59 +150,90 @@ bool isTemporaryName(const QString& fileName)
     return ours.match(fileName).hasMatch();
 }
 
+namespace {
+
+// The commit happened: the declaration file and the control report follow the store.
+void rollForward(const QString& directory, const PendingConfirmation& journal, WithholdingStore& store,
+    const RecoveryObserver& observer)
+{
+    const QString temporary = directory + journal.temporaryName;
+    const QString declaration = directory + journal.declarationName;
+    if (QFileInfo::exists(temporary))
+        durable::replace(temporary, declaration);
+    else if (declarationfile::digest(declaration) != journal.contentDigest)
+        throw Error(ContentMismatch.arg(declaration));
+    tell(observer, "declaration");
+    if (!journal.total.isEmpty()) {
+        StoreDataSet lines(store.openLines());
+        controlreport::exportControlReport(
+            lines, directory + journal.reportName, journal.periodo, journal.total, nullptr);
+        durable::syncDirectory(directory);
+    }
+    tell(observer, "report");
+}
+
+// The store kept the earlier declaration: the new file never takes its place.
+void rollBack(const QString& directory, const PendingConfirmation& journal, const RecoveryObserver& observer)
+{
+    durable::remove(directory + journal.temporaryName);
+    durable::syncDirectory(directory);
+    tell(observer, "declaration");
+    tell(observer, "report");
+}
+
+// Finishes or undoes the CONFIRMA the journal describes.
+RecoveryOutcome settle(const QString& directory, const PendingConfirmation& journal, const QString& databaseName,
+    const RecoveryObserver& observer)
+{
+    WithholdingStore store(databaseName);
+    // The commit happened when the store holds exactly the pending lines.
+    const std::vector<StoredLine> stored = store.storedLines();
+    const bool committed = int(stored.size()) == journal.lineCount && storedLinesDigest(stored) == journal.linesDigest;
+    tell(observer, "decided");
+    RecoveryOutcome outcome = RecoveryOutcome::RolledBack;
+    if (committed) {
+        rollForward(directory, journal, store, observer);
+        outcome = RecoveryOutcome::RolledForward;
+    } else {
+        rollBack(directory, journal, observer);
+    }
+    store.disconnect();
+    return outcome;
+}
+
+// Reads and settles the journal when there is one; `keep` names the temporary
+// file to leave in place while the journal still needs it.
+void settleJournal(const QString& directory, const QString& databaseName, const RecoveryObserver& observer,
+    RecoveryResult& result, QString& keep)
+{
+    QFile journalFile(directory + PendingConfirmation::JournalName);
+    if (!journalFile.exists())
+        return;
+    if (!journalFile.open(QIODevice::ReadOnly))
+        throw Error(journalFile.errorString());
+    const std::optional<PendingConfirmation> journal = PendingConfirmation::decode(journalFile.readAll());
+    journalFile.close();
+    if (journal) {
+        keep = journal->temporaryName;
+        result.outcome = settle(directory, *journal, databaseName, observer);
+    } else {
+        // Written whole or not at all: not one of ours, nothing to decide.
+        result.outcome = RecoveryOutcome::RolledBack;
+    }
+    removeJournal(directory);
+    keep.clear();
+    tell(observer, "journal");
+}
+
+}  // namespace
+
 RecoveryResult recover(const QString& programDirectory, const QString& databaseName, const RecoveryObserver& observer)
 {
     const QString directory = withSeparator(programDirectory);
-    const QString journalPath = directory + PendingConfirmation::JournalName;
     RecoveryResult result;
     QString keep;
     try {
-        QFile journalFile(journalPath);
-        if (journalFile.exists()) {
-            if (!journalFile.open(QIODevice::ReadOnly))
-                throw Error(journalFile.errorString());
-            const std::optional<PendingConfirmation> journal = PendingConfirmation::decode(journalFile.readAll());
-            journalFile.close();
-            if (journal) {
-                keep = journal->temporaryName;
-                const QString temporary = directory + journal->temporaryName;
-                const QString declaration = directory + journal->declarationName;
-                WithholdingStore store(databaseName);
-                // The commit happened when the store holds exactly the pending lines.
-                const std::vector<StoredLine> stored = store.storedLines();
-                const bool committed =
-                    int(stored.size()) == journal->lineCount && storedLinesDigest(stored) == journal->linesDigest;
-                tell(observer, "decided");
-                if (committed) {
-                    if (QFileInfo::exists(temporary))
-                        durable::replace(temporary, declaration);
-                    else if (declarationfile::digest(declaration) != journal->contentDigest)
-                        throw Error(ContentMismatch.arg(declaration));
-                    tell(observer, "declaration");
-                    if (!journal->total.isEmpty()) {
-                        StoreDataSet lines(store.openLines());
-                        controlreport::exportControlReport(
-                            lines, directory + journal->reportName, journal->periodo, journal->total, nullptr);
-                        durable::syncDirectory(directory);
-                    }
-                    tell(observer, "report");
-                    result.outcome = RecoveryOutcome::RolledForward;
-                } else {
-                    durable::remove(temporary);
-                    durable::syncDirectory(directory);
-                    tell(observer, "declaration");
-                    tell(observer, "report");
-                    result.outcome = RecoveryOutcome::RolledBack;
-                }
-                store.disconnect();
-            } else {
-                // Written whole or not at all: not one of ours, nothing to decide.
-                result.outcome = RecoveryOutcome::RolledBack;
-            }
-            removeJournal(directory);
-            keep.clear();
-            tell(observer, "journal");
-        }
+        settleJournal(directory, databaseName, observer, result, keep);
     } catch (const std::exception& error) {
         result.outcome = RecoveryOutcome::Failed;
         result.error = QString::fromStdString(error.what());
