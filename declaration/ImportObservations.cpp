@@ -1,5 +1,7 @@
 #include "declaration/ImportObservations.h"
 
+#include "declaration/ListedLines.h"
+
 #include "core/TextRules.h"
 #include "declaration/Cuit.h"
 
@@ -88,10 +90,7 @@ QString detail(const Observations& observations)
     rows.reserve(qsizetype(observations.listed.size()) + 1);
     for (const Observation& observation : observations.listed)
         rows << describe(observation);
-    const qint64 unlisted = observations.count - qint64(observations.listed.size());
-    if (unlisted > 0)
-        rows << QStringLiteral("... y %1 renglones más con observaciones").arg(unlisted);
-    return rows.join(QLatin1Char('\n'));
+    return listedLines(rows, observations.count, QStringLiteral("... y %1 renglones más con observaciones"));
 }
 
 }  // namespace importobservations

@@ -1,5 +1,7 @@
 #include "declaration/LineLoad.h"
 
+#include "declaration/ListedLines.h"
+
 #include "core/Decimal.h"
 #include "core/Error.h"
 #include "core/TextRules.h"
@@ -524,10 +526,7 @@ QString mismatchDetail(const ImportResult& result)
                     .arg(mismatch.receiptNumber, mismatch.receiptAmount, mismatch.withheldAmount,
                         mismatch.expectedWithholding);
     }
-    const qint64 unlisted = result.mismatchCount - qint64(result.mismatches.size());
-    if (unlisted > 0)
-        rows << QStringLiteral("... y %1 líneas más que no coinciden").arg(unlisted);
-    return rows.join(QLatin1Char('\n'));
+    return listedLines(rows, result.mismatchCount, QStringLiteral("... y %1 líneas más que no coinciden"));
 }
 
 }  // namespace lineload
