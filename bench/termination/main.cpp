@@ -7,6 +7,7 @@
 // CONFIRMA of 10,000 lines start (it is seen once a handler lets window
 // events run: the export's progress window, which it then cancels).
 // Several runs each; median, min and max.
+#include "tests/support/DatabaseFixture.h"
 #include "tests/support/Schema.h"
 
 #include "app/LockFolder.h"
@@ -121,9 +122,8 @@ double runOnce(const QString& self, Moment moment, const QTemporaryDir& director
     const QString home = directory.filePath(QStringLiteral("home"));
     QDir(home).removeRecursively();
     QDir().mkpath(home + QStringLiteral("/Retenciones"));
-    db::Connection::createDatabase(home + QStringLiteral("/Retenciones/RETENCIONES.FDB"),
-        {QStringLiteral("user_name=SYSDBA"), QStringLiteral("password=pinecrest")}, QStringLiteral("WIN1252"),
-        projectSchema());
+    db::Connection::createDatabase(home + QStringLiteral("/Retenciones/RETENCIONES.FDB"), fixture::sysdba(),
+        QStringLiteral("WIN1252"), projectSchema());
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("HOME"), home);
     environment.insert(QStringLiteral("BENCH_CHILD"), QString::number(int(moment)));

@@ -5,9 +5,11 @@
 // folder of its executable and keeps the database under the home folder, as
 // the real program does; every run must give the same declaration file, the
 // same table rows and the same report text, spelled out here once.
+#include "tests/support/DatabaseFixture.h"
 #include "tests/support/ExternalTool.h"
 #include "tests/support/FakeCollaborators.h"
 #include "tests/support/RecordLines.h"
+#include "tests/support/Schema.h"
 
 #include "app/LockFolder.h"
 #include "app/MaskEdit.h"
@@ -35,22 +37,11 @@
 
 namespace {
 
-QStringList sysdba()
-{
-    return {QStringLiteral("user_name=SYSDBA"), QStringLiteral("password=pinecrest")};
-}
-
-QString projectSchema()
-{
-    QFile file(qEnvironmentVariable("RETENCIONES_SOURCE_DIR") + QStringLiteral("/db/schema.sql"));
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
-
 // Creates the database file; the database's error text, or an empty text.
 QString createDatabase(const QString& path)
 {
     try {
-        db::Connection::createDatabase(path, sysdba(), QStringLiteral("WIN1252"), projectSchema());
+        db::Connection::createDatabase(path, fixture::sysdba(), QStringLiteral("WIN1252"), projectSchema());
     } catch (const Error& error) {
         return error.message();
     }
@@ -158,7 +149,7 @@ void TestGuiLocales::cleanup()
 
 QList<QStringList> TestGuiLocales::storedRows() const
 {
-    db::Connection connection(m_database, sysdba());
+    db::Connection connection(m_database, fixture::sysdba());
     db::Transaction transaction(connection);
     db::Query query(transaction);
     query.setSql(QStringLiteral("select nrocom, fecha, importe, razon, cuit, periodo from reten order by jid"));
