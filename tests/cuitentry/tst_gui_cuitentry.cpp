@@ -6,6 +6,7 @@
 #include "declaration/WithholdingGrid.h"
 #include "tests/support/FakeCollaborators.h"
 #include "tests/support/RecordLines.h"
+#include "tests/support/WindowFixture.h"
 
 #include <QApplication>
 #include <QFile>
@@ -117,12 +118,7 @@ QString TestGuiCuitEntry::writeFile(const QString& name, const QStringList& line
 // Legajo 332, month 3, year 2026: the method panel opens.
 void TestGuiCuitEntry::enterHeader()
 {
-    QTest::keyClicks(window->e_legaJo, "332");
-    pressTab();
-    QTest::keyClicks(window->e_Mes, "3");
-    pressTab();
-    QTest::keyClicks(window->E_ano, "2026");
-    pressTab();
+    WindowFixture::typeHeader(*window, "332", "3", "2026");
     QVERIFY(window->Panel3->isVisible());
 }
 

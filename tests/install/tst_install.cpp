@@ -1,5 +1,6 @@
 #include "tests/support/DatabaseFixture.h"
 #include "tests/support/FakeCollaborators.h"
+#include "tests/support/WindowFixture.h"
 
 #include "app/ExportProgress.h"
 #include "app/LockFolder.h"
@@ -98,12 +99,7 @@ void TestInstall::confirmedFilesGoToTheNamedFolder()
     TF_Retenciones window(desktop.collaborators(outputDirectory, database));
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QTest::keyClicks(window.e_legaJo, "332");
-    QTest::keyClick(window.e_legaJo, Qt::Key_Tab);
-    QTest::keyClicks(window.e_Mes, "3");
-    QTest::keyClick(window.e_Mes, Qt::Key_Tab);
-    QTest::keyClicks(window.E_ano, "2026");
-    QTest::keyClick(window.E_ano, Qt::Key_Tab);
+    WindowFixture::typeHeader(window, "332", "3", "2026");
     QVERIFY(!window.Panel1->isEnabled());
     window.gridCells->setLine(1, {"1", "123", "15/03/2026", "1234.50", "6", "PANADERIA SA", "20-12345678-6"});
     window.nextRow = 2;

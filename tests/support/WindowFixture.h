@@ -99,10 +99,16 @@ public:
     void typeHeader(const QString& legajo, const QString& month, const QString& year = QString(),
         Qt::Key leave = Qt::Key_Tab, Focus focusCheck = Focus::Unchecked)
     {
-        if (!typeField(window->e_legaJo, legajo, leave, focusCheck)
-            || !typeField(window->e_Mes, month, leave, focusCheck) || year.isNull())
+        typeHeader(*window, legajo, month, year, leave, focusCheck);
+    }
+    // The same into a window the test made itself.
+    static void typeHeader(TF_Retenciones& window, const QString& legajo, const QString& month,
+        const QString& year = QString(), Qt::Key leave = Qt::Key_Tab, Focus focusCheck = Focus::Unchecked)
+    {
+        if (!typeField(window.e_legaJo, legajo, leave, focusCheck) || !typeField(window.e_Mes, month, leave, focusCheck)
+            || year.isNull())
             return;
-        typeField(window->E_ano, year, leave, focusCheck);
+        typeField(window.E_ano, year, leave, focusCheck);
     }
 
     enum class Adiciona { Enter, Click };
