@@ -4,14 +4,24 @@
 #include "declaration/WithholdingGrid.h"
 
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 #include <vector>
 
-// What an import tells the user about the lines it kept: a supplier CUIT that
-// is not NN-NNNNNNNN-N with a right check digit, and a receipt number that
-// stands on another line of the grid. Neither stops the import; both are
-// worked out from the grid rows once the file is in.
+// What the program tells the user about lines it kept in the grid: a supplier
+// CUIT that is not NN-NNNNNNNN-N with a right check digit, a receipt number
+// that stands on another line of the grid, a date that is no date of the
+// declared period, and a receipt of the same supplier that another
+// declaration file of the legajo already declares. None of them stops
+// anything; all are worked out from the grid rows once the lines are in.
 namespace importobservations {
+
+// A declaration file of another period, as the detail names it.
+struct DeclaredIn
+{
+    QString fileName;  // 26200332.txt
+    QString period;    // 02/2026
+};
 
 struct Observation
 {
@@ -23,6 +33,21 @@ struct Observation
     // the first line holding the number the next one, for every later line
     // the first one, so all lines of a repeated number lead to one line.
     int repeatedInRow = 0;
+    bool dateOutOfPeriod = false;
+    // The other declaration files holding this supplier's receipt, in period order.
+    std::vector<DeclaredIn> declaredIn;
+};
+
+// The header of the declaration and the folder of its declaration files.
+// Without a valid month and year no date is judged; without a folder, or
+// without a legajo, month and year that name a declaration file, no other
+// declaration file is read.
+struct Context
+{
+    QString monthText;
+    QString yearText;
+    QString legajoText;
+    QString declarationFolder;
 };
 
 struct Observations
@@ -31,22 +56,41 @@ struct Observations
     // are kept for the list shown to the user.
     qint64 count = 0;
     std::vector<Observation> listed;
+    // MM/AAAA of the declared period; empty when the header gives none.
+    QString period;
+    // Declaration files of other periods that could not be read and were
+    // passed over, each with its error.
+    std::vector<DeclaredIn> unreadable;
+    QStringList unreadableErrors;
 
-    bool any() const { return count > 0; }
+    bool any() const { return count > 0 || !unreadable.empty(); }
 };
 
 // The same cap as the list of lines that fail the cross-check.
 constexpr int MaxListed = lineload::MaxListedMismatches;
 
-// The observations on grid rows `firstRow` to `lastRow` (the lines one import
-// added), in grid order. Receipt numbers are compared trimmed and exactly, as
-// the duplicate check of manual entry compares them, against every line row
-// of the grid; gaps are passed over.
-Observations observe(const WithholdingGrid& grid, int firstRow, int lastRow);
+// The observations on grid rows `firstRow` to `lastRow` (the lines one load
+// added), in grid order. Receipt numbers are compared as the declaration
+// record writes them ("1" and "0000000000001" are one receipt), as the
+// duplicate check of manual entry compares them, against every line row of
+// the grid; gaps are passed over.
+Observations observe(const WithholdingGrid& grid, int firstRow, int lastRow, const Context& context = {});
 
-// "Atención revise el archivo importado: <n> renglones con observaciones !!!"
-QString message(const Observations& observations);
-// One line per listed observation, then a line counting the unlisted ones.
+// After "Carga Manual" re-loaded the period's declaration file into grid rows
+// from `firstReloadedRow` on: the observations over the whole grid when lines
+// stood in it before and the re-load added lines; none otherwise.
+Observations observeReload(const WithholdingGrid& grid, int firstReloadedRow, const Context& context);
+
+// What the box is about: the lines of an import, or the whole grid.
+enum class Scope { Import, Grid };
+
+// "Atención revise el archivo importado: <n> renglones con observaciones !!!",
+// for the whole grid "Atención revise la grilla: <n> renglones con
+// observaciones !!!"; when no line has one but files were passed over, a
+// message saying so.
+QString message(const Observations& observations, Scope scope = Scope::Import);
+// One line per listed observation, then a line counting the unlisted ones,
+// then one line per declaration file that could not be read.
 QString detail(const Observations& observations);
 
 }  // namespace importobservations

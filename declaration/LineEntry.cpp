@@ -1,6 +1,7 @@
 #include "declaration/LineEntry.h"
 
 #include "core/TextRules.h"
+#include "declaration/Record.h"
 #include "declaration/Withholding.h"
 
 namespace lineentry {
@@ -55,16 +56,16 @@ QStringList dateCheckMessages(const QString& dateValue, const QString& monthText
 
 int duplicateCount(const WithholdingGrid& grid, const QString& receiptText)
 {
-    const QString receipt = text::trimmed(receiptText);
-    if (receipt.isEmpty())
+    if (text::trimmed(receiptText).isEmpty())
         return 0;
+    // Compared as the declaration record writes them: the same receipt
+    // typed with or without leading zeros is the same field in the file.
+    const QString receipt = record::receiptNumberField(receiptText);
     int count = 0;
     const int rows = grid.usedRows();
     for (int row = 1; row <= rows; ++row) {
         const QString& cell = grid.line(row)[1];
-        // Cells are written trimmed; trimming again only when needed keeps
-        // the check fast on large grids.
-        if (cell == receipt || (!cell.isEmpty() && text::trimmed(cell) == receipt))
+        if (!cell.isEmpty() && !text::trimmed(cell).isEmpty() && record::receiptNumberField(cell) == receipt)
             ++count;
     }
     return count;

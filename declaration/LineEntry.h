@@ -43,8 +43,9 @@ inline const QString DateMonthMessage =
 inline const QString DateYearMessage =
     QStringLiteral("Atención El AÑO de la fecha es distinto al declarado arriba !!!");
 
-// How many line rows hold this receipt number (trimmed, exact comparison);
-// gaps never match, and an empty receipt number matches nothing.
+// How many line rows hold this receipt number, compared as the declaration
+// record writes it (record::receiptNumberField: "1002" and "0000000001002"
+// match); gaps never match, and an empty receipt number matches nothing.
 int duplicateCount(const WithholdingGrid& grid, const QString& receiptText);
 inline const QString DuplicateMessage = QStringLiteral("Atención Comprobante ya Ingresado !!!");
 

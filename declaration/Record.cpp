@@ -106,6 +106,11 @@ QString amountField(const QString& amountText)
     return zeroFilled(digits + decimals, 11);
 }
 
+QString receiptNumberField(const QString& receiptNumber)
+{
+    return zeroFilled(text::trimmed(receiptNumber), 13);
+}
+
 QString declarationRecord(const RecordInput& in)
 {
     const QString date = text::trimmed(in.date);
@@ -116,7 +121,7 @@ QString declarationRecord(const RecordInput& in)
     out += in.monthTwoDigits;
     out += date.mid(0, 2) + date.mid(3, 2) + date.mid(6, 4);
     out += amountField(in.withholding);
-    out += zeroFilled(text::trimmed(in.receiptNumber), 13);
+    out += receiptNumberField(in.receiptNumber);
     out += leftAligned(text::trimmed(in.supplierName), 60);
     out += rightAligned(text::trimmed(in.declarantCuit), 13);
     out += leftAligned(text::trimmed(in.declarantName), 60);

@@ -26,6 +26,12 @@ QString declarationFileName(const QString& monthText, const QString& yearText, c
 // 00000000600, 000001234.50 gives 00000123450.
 QString amountField(const QString& amountText);
 
+// The receipt number as the record writes it: trimmed and left-filled with
+// "0" to 13 characters, so "1", "0001" and "0000000000001" give the same
+// field. A longer number is kept whole. Receipt numbers are compared in this
+// form wherever two of them must not stand for the same receipt.
+QString receiptNumberField(const QString& receiptNumber);
+
 // The inputs of one record, as texts.
 struct RecordInput
 {

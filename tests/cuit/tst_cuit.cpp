@@ -180,8 +180,10 @@ void TestCuit::observe_data()
     QTest::newRow("repeated from earlier lines")
         << QStringList{"5|20-12345678-9", "6" + v, "5" + v, "6" + v} << 3 << 4 << QStringList{"3:1", "4:2"};
     QTest::newRow("both on one line") << QStringList{"5" + v, "5|20-12345678-9"} << 2 << 2 << QStringList{"2:i", "2:1"};
-    // Compared trimmed and exactly: leading zeros make another number.
-    QTest::newRow("trimmed, exact") << QStringList{" 55 " + v, "55" + v, "055" + v} << 2 << 3 << QStringList{"2:1"};
+    // Compared as the record writes them: blanks and leading zeros make no
+    // other number, another digit does.
+    QTest::newRow("as the record writes them")
+        << QStringList{" 55 " + v, "55" + v, "0000000000055" + v, "550" + v} << 2 << 4 << QStringList{"2:1", "3:1"};
     // A deleted line (gap) holds no number and is no line.
     QTest::newRow("gaps") << QStringList{"9" + v, "", "9" + v, ""} << 1 << 4 << QStringList{"1:3", "3:1"};
     QTest::newRow("range past the grid") << QStringList{"1|x"} << 1 << 5 << QStringList{"1:i"};

@@ -138,11 +138,18 @@ void TestLineEntry::duplicateCount_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<int>("count");
-    QTest::newRow("two lines hold it") << "123" << 2;
-    QTest::newRow("blanks around what is typed") << " 123 " << 2;
-    QTest::newRow("leading zeros differ") << "0123" << 1;
+    // Rows 1, 3 and 4 hold 123 with and without leading zeros: the record
+    // writes each of them as 0000000000123.
+    QTest::newRow("every form of the number") << "123" << 3;
+    QTest::newRow("blanks around what is typed") << " 123 " << 3;
+    QTest::newRow("typed with leading zeros") << "0123" << 3;
+    QTest::newRow("typed as the record writes it") << "0000000000123" << 3;
+    QTest::newRow("another number") << "1230" << 0;
     QTest::newRow("the deleted number is free again") << "456" << 0;
     QTest::newRow("only after the gap") << "789" << 1;
+    // A zero is a receipt number like any other, never a gap.
+    QTest::newRow("zero matches only zero") << "0" << 1;
+    QTest::newRow("more than 13 digits stay whole") << "00000000000789" << 0;
     QTest::newRow("empty matches nothing, not even gaps") << "" << 0;
 }
 
@@ -156,6 +163,7 @@ void TestLineEntry::duplicateCount()
     grid.setLine(3, {"3", "0123", "", "", "6", "", ""});
     grid.setLine(4, {"4", "123", "", "", "6", "", ""});
     grid.setLine(5, {"5", "789", "", "", "6", "", ""});
+    grid.setLine(6, {"6", "0000000000000", "", "", "6", "", ""});
     grid.clearLineCells(2);
     QCOMPARE(lineentry::duplicateCount(grid, typed), count);
 }
