@@ -275,7 +275,9 @@ std::optional<ConfirmedDeclaration> Confirmation::run(
         return std::nullopt;
     result.lineCount = int(lines->size());
     if (const std::optional<QString> question = replaceQuestion(result.declarationPath, m_reloaded)) {
-        if (!prompts.confirm(*question))
+        // Enter alone must not replace a declaration file.
+        const auto& ask = prompts.confirmDefaultNo ? prompts.confirmDefaultNo : prompts.confirm;
+        if (!ask(*question))
             return std::nullopt;
     }
     stepDone("checks");

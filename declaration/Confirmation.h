@@ -70,12 +70,15 @@ public:
     static inline const QString ReplaceQuestion =
         QStringLiteral("Atención ya existe la DDJJ %1 con %2 renglones y será reemplazada. Continúa ?");
 
-    // The boxes the window shows: a Yes/No question (true for Yes only) and an
-    // information box.
+    // The boxes the window shows: a Yes/No question (true for Yes only) with
+    // Yes as its default button, an information box, and a Yes/No question
+    // with No as its default button for replacing a declaration file (when
+    // not given, `confirm` asks that one too).
     struct Prompts
     {
         std::function<bool(const QString& question)> confirm;
         std::function<void(const QString& message)> inform;
+        std::function<bool(const QString& question)> confirmDefaultNo;
     };
     // True when the legajo (trimmed) stands in the agent registry.
     using AgentLookup = std::function<bool(const QString& legajo)>;

@@ -445,10 +445,20 @@ void TestGuiLines::duplicateMessageOncePerMatchingLine()
     QCOMPARE(focus(), static_cast<QWidget*>(window->E_Comprobante));
     QCOMPARE(window->E_Comprobante->text(), QString("0000000000555"));
 
-    // The same number without its leading zeros does not match.
+    // The same number without its leading zeros is the same receipt in the
+    // declaration file: refused as well.
     desktop.messages->shown.clear();
     window->E_Comprobante->clear();
     QTest::keyClicks(window->E_Comprobante, "555");
+    pressTab();
+    QCOMPARE(desktop.messages->texts(), (QStringList{duplicateMessage, duplicateMessage}));
+    QCOMPARE(focus(), static_cast<QWidget*>(window->E_Comprobante));
+    QCOMPARE(window->E_Comprobante->text(), QString("555"));
+
+    // Another number passes.
+    desktop.messages->shown.clear();
+    window->E_Comprobante->clear();
+    QTest::keyClicks(window->E_Comprobante, "5550");
     pressTab();
     QVERIFY(desktop.messages->shown.isEmpty());
     QCOMPARE(focus(), static_cast<QWidget*>(window->Impo_compro));
