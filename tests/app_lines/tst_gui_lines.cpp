@@ -481,9 +481,16 @@ void TestGuiLines::reloadShowsTheDeclarationFile()
     QCOMPARE(window->nextRow, 3);
     QVERIFY(desktop.messages->shown.isEmpty());
 
-    // A typed line goes after the re-loaded one, and "123" typed does not
-    // match the re-loaded "0000000000123".
-    typeLine("20123456786", "X", "15032026", "123", "1234.56");
+    // A typed line goes after the re-loaded one; "123" typed is the
+    // re-loaded "0000000000123" and is refused, "124" is not.
+    window->E_Comprobante->setFocus();
+    QTest::keyClicks(window->E_Comprobante, "123");
+    pressTab();
+    QCOMPARE(desktop.messages->texts(), QStringList{duplicateMessage});
+    QCOMPARE(focus(), static_cast<QWidget*>(window->E_Comprobante));
+    desktop.messages->shown.clear();
+    window->E_Comprobante->clear();
+    typeLine("20123456786", "X", "15032026", "124", "1234.56");
     QVERIFY(desktop.messages->shown.isEmpty());
     QCOMPARE(grid().cell(3, 0), QString("3"));
     QCOMPARE(window->e_totreten->text(), QString("19"));
