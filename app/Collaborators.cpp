@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QProcess>
+#include <QSettings>
 #include <QTemporaryFile>
 
 namespace {
@@ -27,10 +29,10 @@ public:
         box.exec();
     }
 
-    bool question(const QString& text) override
+    bool question(const QString& text, DefaultButton defaultButton) override
     {
         QMessageBox box(QMessageBox::Question, title(), text, QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton(QMessageBox::Yes);
+        box.setDefaultButton(defaultButton == DefaultButton::Yes ? QMessageBox::Yes : QMessageBox::No);
         box.setEscapeButton(QMessageBox::No);
         return box.exec() == QMessageBox::Yes;
     }
@@ -56,7 +58,34 @@ public:
 class DesktopOpenFileDialog : public OpenFileDialog
 {
 public:
-    QString getOpenFileName() override { return QFileDialog::getOpenFileName(QApplication::activeWindow()); }
+    QString getOpenFileName(const QString& title, const QString& folder) override
+    {
+        return QFileDialog::getOpenFileName(QApplication::activeWindow(), title, folder);
+    }
+};
+
+class XdgOpener : public DesktopOpener
+{
+public:
+    bool open(const QString& path) override { return QProcess::startDetached(QStringLiteral("xdg-open"), {path}); }
+};
+
+class QSettingsUserSettings : public UserSettings
+{
+public:
+    QString importFolder() const override { return settings().value(ImportFolderKey).toString(); }
+    void setImportFolder(const QString& folder) override
+    {
+        QSettings stored = settings();
+        stored.setValue(ImportFolderKey, folder);
+        stored.sync();
+    }
+
+private:
+    static inline const QString ImportFolderKey = QStringLiteral("importacion/carpeta");
+    // Read afresh each time, so a second copy of the program sees what the
+    // first one stored.
+    static QSettings settings() { return QSettings(QStringLiteral("Retenciones"), QStringLiteral("Retenciones")); }
 };
 
 }  // namespace
@@ -94,10 +123,27 @@ QString outputDirectory(const QString& programDirectory, const QString& dataDire
     return dataDirectory;
 }
 
+std::shared_ptr<MessageBoxes> desktopMessageBoxes()
+{
+    return std::make_shared<DesktopMessageBoxes>();
+}
+
+std::shared_ptr<DesktopOpener> desktopOpener()
+{
+    return std::make_shared<XdgOpener>();
+}
+
+std::shared_ptr<UserSettings> desktopSettings()
+{
+    return std::make_shared<QSettingsUserSettings>();
+}
+
 Collaborators realCollaborators()
 {
     Collaborators collaborators;
-    collaborators.messages = std::make_shared<DesktopMessageBoxes>();
+    collaborators.messages = desktopMessageBoxes();
+    collaborators.opener = desktopOpener();
+    collaborators.settings = desktopSettings();
     collaborators.beep = std::make_shared<DesktopBeep>();
     collaborators.fileDialog = std::make_shared<DesktopOpenFileDialog>();
     collaborators.programDirectory = outputDirectory(realProgramDirectory(), realDataDirectory());

@@ -3,10 +3,9 @@
 #include <QString>
 #include <memory>
 
-// What the main window asks of the desktop: message boxes, the beep and the
-// file-open dialog. The window receives them through its constructor, so that
-// tests answer the boxes and record what was shown instead of blocking on a
-// modal box.
+// What the main window asks of the desktop: message boxes, the beep, the
+// file-open dialog, the opener of files and folders and the user's settings. The window receives them through its
+// constructor, so that tests answer the boxes and record what was shown instead of blocking on a modal box.
 
 class MessageBoxes
 {
@@ -21,9 +20,11 @@ public:
         Q_UNUSED(detail);
         information(text);
     }
+    // Which button Enter presses in a question box.
+    enum class DefaultButton { Yes, No };
     // Modal box with a question icon and the buttons Yes and No; true for Yes
-    // only (No and closing the box give false).
-    virtual bool question(const QString& text) = 0;
+    // only (No, Esc and closing the box give false).
+    virtual bool question(const QString& text, DefaultButton defaultButton = DefaultButton::Yes) = 0;
     // The standard error box: the error's own text, and extra lines (file,
     // line number, ...) that may be empty.
     virtual void error(const QString& message, const QString& detail) = 0;
@@ -40,9 +41,30 @@ class OpenFileDialog
 {
 public:
     virtual ~OpenFileDialog() = default;
-    // The full path of the chosen file, or an empty text when cancelled.
-    // No title, no file-type filter, no default folder.
-    virtual QString getOpenFileName() = 0;
+    // The full path of the chosen file, or an empty text when cancelled. The
+    // dialog has the title `title`, opens in `folder` and lists every file
+    // (no file-type filter).
+    virtual QString getOpenFileName(const QString& title, const QString& folder) = 0;
+};
+
+// Opens a file or a folder with the program the desktop has for it (the PDF
+// viewer, the file manager), as `xdg-open` does. Returns at once; false when
+// the opener could not be started.
+class DesktopOpener
+{
+public:
+    virtual ~DesktopOpener() = default;
+    virtual bool open(const QString& path) = 0;
+};
+
+// What the program remembers for the user between runs.
+class UserSettings
+{
+public:
+    virtual ~UserSettings() = default;
+    // The folder of the last imported file; empty when there is none.
+    virtual QString importFolder() const = 0;
+    virtual void setImportFolder(const QString& folder) = 0;
 };
 
 struct Collaborators
@@ -50,6 +72,10 @@ struct Collaborators
     std::shared_ptr<MessageBoxes> messages;
     std::shared_ptr<SystemBeep> beep;
     std::shared_ptr<OpenFileDialog> fileDialog;
+    // May be null: nothing is opened (the open buttons stay hidden).
+    std::shared_ptr<DesktopOpener> opener;
+    // May be null: nothing is remembered between runs.
+    std::shared_ptr<UserSettings> settings;
     // The folder the declaration file and the control report are written to
     // and the status line names, ending with a separator: the folder of the
     // running executable, or the data folder when that one cannot be written.
@@ -58,9 +84,18 @@ struct Collaborators
     QString databaseName;
 };
 
-// The desktop's own: QMessageBox, QApplication::beep, QFileDialog, the
-// output folder chosen by outputDirectory() and the fixed database name.
+// The desktop's own: QMessageBox, QApplication::beep, QFileDialog,
+// `xdg-open`, the user's settings (QSettings), the output folder chosen by
+// outputDirectory() and the fixed database name.
 Collaborators realCollaborators();
+
+// The desktop's message boxes (QMessageBox, centred on the screen).
+std::shared_ptr<MessageBoxes> desktopMessageBoxes();
+// Runs `xdg-open` (found on PATH) with the path, detached.
+std::shared_ptr<DesktopOpener> desktopOpener();
+// The user's settings through QSettings (organization and application
+// "Retenciones", the platform's own format and place).
+std::shared_ptr<UserSettings> desktopSettings();
 
 // The folder of the running executable with a trailing separator.
 QString realProgramDirectory();

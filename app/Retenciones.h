@@ -3,6 +3,7 @@
 #include "app/Collaborators.h"
 #include "declaration/AgentRegistry.h"
 #include "declaration/Confirmation.h"
+#include "declaration/ImportObservations.h"
 
 #include <QFont>
 #include <QWidget>
@@ -48,6 +49,8 @@ public:
     static const QString MaskedValueIncomplete;
     // B1Click: a line of the imported file fails the cross-check.
     static const QString ImportMismatch;
+    // B1Click: the title of the file dialog.
+    static const QString ImportDialogTitle;
     // B_ConfirmaClick: the user cancels the export of the control report.
     static const QString ReportNotGenerated;
 
@@ -176,6 +179,12 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // The header and the folder the observations of a load compare with.
+    importobservations::Context observationContext() const;
+    // Where the import's file dialog opens: the folder of the last imported
+    // file, or the program's directory.
+    QString importStartFolder() const;
+
     void createControls();
     void createPanels();
     void createFields();

@@ -30,6 +30,20 @@ bool fileExists(const QString& path)
 
 const QString TF_Retenciones::ImportMismatch =
     QStringLiteral("Atención, No coincide importe de retención, verifique!!!");
+const QString TF_Retenciones::ImportDialogTitle = QStringLiteral("Importar archivo de retenciones");
+
+importobservations::Context TF_Retenciones::observationContext() const
+{
+    return {e_Mes->text(), E_ano->text(), e_legaJo->text(), collaborators.programDirectory};
+}
+
+QString TF_Retenciones::importStartFolder() const
+{
+    const QString remembered = collaborators.settings ? collaborators.settings->importFolder() : QString();
+    if (!remembered.isEmpty() && QFileInfo(remembered).isDir())
+        return remembered;
+    return collaborators.programDirectory;
+}
 
 void TF_Retenciones::B2Click()
 {
@@ -37,21 +51,30 @@ void TF_Retenciones::B2Click()
     const QString path =
         collaborators.programDirectory + record::declarationFileName(e_Mes->text(), E_ano->text(), e_legaJo->text());
     reloadedDeclaration.reset();
+    importobservations::Observations observations;
     if (fileExists(path)) {
         // Remembered only when the bytes stayed the same while they were read.
         const QByteArray before = declarationfile::digest(path);
         QString total = e_totreten->text();
+        const qint32 firstRow = nextRow;
         lineload::reloadDeclaration(path, *gridCells, nextRow, total);
         e_totreten->setText(total);
         const QByteArray after = declarationfile::digest(path);
         if (!before.isEmpty() && before == after)
             reloadedDeclaration = LoadedDeclarationFile{path, after};
+        // Re-loaded onto lines already in the grid (an import): the same
+        // lines may now stand twice, so the whole grid is looked at.
+        observations = importobservations::observeReload(*gridCells, firstRow, observationContext());
     }
     Panel2->show();
     Panel3->hide();
     // The button that had the focus is gone with its panel; the first field
     // of the line takes it, so the user can type the line right away.
     E_CuitReten->setFocus();
+    if (observations.any())
+        collaborators.messages->informationWithDetail(
+            importobservations::message(observations, importobservations::Scope::Grid),
+            importobservations::detail(observations));
 }
 
 void TF_Retenciones::B1Click()
@@ -60,7 +83,10 @@ void TF_Retenciones::B1Click()
     bool mismatch = false;
     QString detail;
     importobservations::Observations observations;
-    const QString path = collaborators.fileDialog->getOpenFileName();
+    const QString path = collaborators.fileDialog->getOpenFileName(ImportDialogTitle, importStartFolder());
+    // The next import opens where this one found its file.
+    if (!path.isEmpty() && collaborators.settings)
+        collaborators.settings->setImportFolder(QFileInfo(path).absolutePath());
     if (!path.isEmpty() && fileExists(path)) {
         const qint32 firstRow = nextRow;
         QString total = e_totreten->text();
@@ -70,7 +96,7 @@ void TF_Retenciones::B1Click()
         if (mismatch)
             detail = lineload::mismatchDetail(result);
         else
-            observations = importobservations::observe(*gridCells, firstRow, nextRow - 1);
+            observations = importobservations::observe(*gridCells, firstRow, nextRow - 1, observationContext());
     }
     if (mismatch) {
         collaborators.messages->informationWithDetail(ImportMismatch, detail);

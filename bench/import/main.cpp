@@ -25,7 +25,7 @@ class SilentBoxes : public MessageBoxes
 {
 public:
     void information(const QString& text) override { shown << text; }
-    bool question(const QString&) override { return false; }
+    bool question(const QString&, DefaultButton) override { return false; }
     void error(const QString& message, const QString&) override { shown << message; }
     QStringList shown;
 };
@@ -39,7 +39,7 @@ public:
 class FixedDialog : public OpenFileDialog
 {
 public:
-    QString getOpenFileName() override { return path; }
+    QString getOpenFileName(const QString&, const QString&) override { return path; }
     QString path;
 };
 

@@ -39,7 +39,7 @@ class YesBoxes : public MessageBoxes
 public:
     // The signal during the export cancels it, and its box says so; nothing to report.
     void information(const QString&) override { }
-    bool question(const QString&) override { return true; }
+    bool question(const QString&, DefaultButton) override { return true; }
     void error(const QString& message, const QString&) override
     {
         std::fprintf(stderr, "error: %s\n", qPrintable(message));
@@ -55,7 +55,7 @@ public:
 class ImportFileDialog : public OpenFileDialog
 {
 public:
-    QString getOpenFileName() override { return qEnvironmentVariable("BENCH_IMPORT"); }
+    QString getOpenFileName(const QString&, const QString&) override { return qEnvironmentVariable("BENCH_IMPORT"); }
 };
 
 // One record of the import file: supplier CUIT, date, withheld and receipt

@@ -90,7 +90,7 @@ class VanishingFileDialog : public OpenFileDialog
 {
 public:
     QString path;
-    QString getOpenFileName() override
+    QString getOpenFileName(const QString&, const QString&) override
     {
         QFile::remove(path);
         return path;

@@ -22,8 +22,8 @@ const QString importMessage =
 const QString gridMessage = QString::fromUtf8("Atención revise la grilla: %1 renglones con observaciones !!!");
 
 // A line that passes the cross-check: receipt 1380.00, withheld 6.90.
-QString line(const QString& receipt, const QString& yearMonthDay = QStringLiteral("20260315"),
-    const QString& cuit = cuitA)
+QString line(
+    const QString& receipt, const QString& yearMonthDay = QStringLiteral("20260315"), const QString& cuit = cuitA)
 {
     return record(cuit, yearMonthDay, QStringLiteral("00000000690"), receipt.rightJustified(13, QLatin1Char('0')),
         QStringLiteral("PROVEEDOR SA"), QStringLiteral("00000138000"));
@@ -92,11 +92,12 @@ void TestGuiObservations::repeatedReceiptInAnotherForm()
 {
     enterHeader();
     QString shortForm = line("0");
-    shortForm.replace(38, 13, QStringLiteral("1002         "));
+    shortForm.replace(38, 13, QStringLiteral("         1002"));
     import(writeFile("import.txt", fileBytes({line("1002"), shortForm})));
     expectBox(importMessage.arg(2),
-        QString::fromUtf8("Renglón 1: comprobante 0000000001002, CUIT 20-12345678-6: Comprobante repetido en el renglón 2\n"
-                          "Renglón 2: comprobante 1002, CUIT 20-12345678-6: Comprobante repetido en el renglón 1"));
+        QString::fromUtf8(
+            "Renglón 1: comprobante 0000000001002, CUIT 20-12345678-6: Comprobante repetido en el renglón 2\n"
+            "Renglón 2: comprobante 1002, CUIT 20-12345678-6: Comprobante repetido en el renglón 1"));
     expectKept(2);
 }
 
@@ -159,16 +160,20 @@ void TestGuiObservations::everyObservationTogetherAndTheCap()
     QCOMPARE(desktop.messages->shown.first().text, importMessage.arg(1200));
     const QStringList detail = desktop.messages->shown.first().detail.split(QLatin1Char('\n'));
     QCOMPARE(detail.size(), 1001);
-    QCOMPARE(detail.at(0), QString::fromUtf8("Renglón 1: comprobante 0000000000001, CUIT 20-12345678-9: CUIT inválido"));
+    QCOMPARE(
+        detail.at(0), QString::fromUtf8("Renglón 1: comprobante 0000000000001, CUIT 20-12345678-9: CUIT inválido"));
     // Row 2 is declared in February and repeated by row 3.
-    QCOMPARE(detail.at(1), QString::fromUtf8("Renglón 2: comprobante 0000000000002, CUIT 20-12345678-6: "
-                                             "Comprobante repetido en el renglón 3; "
-                                             "Comprobante ya declarado en la DDJJ 26200332.txt (02/2026)"));
-    QCOMPARE(detail.at(2), QString::fromUtf8("Renglón 3: comprobante 0000000000002, CUIT 20-12345678-6: "
-                                             "Comprobante repetido en el renglón 2; "
-                                             "Comprobante ya declarado en la DDJJ 26200332.txt (02/2026)"));
-    QCOMPARE(detail.at(3), QString::fromUtf8("Renglón 4: comprobante 0000000000004, CUIT 20-12345678-6: "
-                                             "Fecha fuera del período 03/2026"));
+    QCOMPARE(detail.at(1),
+        QString::fromUtf8("Renglón 2: comprobante 0000000000002, CUIT 20-12345678-6: "
+                          "Comprobante repetido en el renglón 3; "
+                          "Comprobante ya declarado en la DDJJ 26200332.txt (02/2026)"));
+    QCOMPARE(detail.at(2),
+        QString::fromUtf8("Renglón 3: comprobante 0000000000002, CUIT 20-12345678-6: "
+                          "Comprobante repetido en el renglón 2; "
+                          "Comprobante ya declarado en la DDJJ 26200332.txt (02/2026)"));
+    QCOMPARE(detail.at(3),
+        QString::fromUtf8("Renglón 4: comprobante 0000000000004, CUIT 20-12345678-6: "
+                          "Fecha fuera del período 03/2026"));
     QCOMPARE(detail.last(), QString::fromUtf8("... y 200 renglones más con observaciones"));
     expectKept(1200);
 }
@@ -186,11 +191,13 @@ void TestGuiObservations::unreadableDeclarationFileIsNamed()
     QCOMPARE(box.text, importMessage.arg(1));
     const QStringList detail = box.detail.split(QLatin1Char('\n'));
     QCOMPARE(detail.size(), 2);
-    QCOMPARE(detail.at(0), QString::fromUtf8("Renglón 1: comprobante 0000000000005, CUIT 20-12345678-6: "
-                                             "Comprobante ya declarado en la DDJJ 26200332.txt (02/2026)"));
-    QCOMPARE(detail.at(1), QString::fromUtf8("No se pudo leer la DDJJ 26100332.txt (01/2026), no fue comparada: "
-                                             "No se puede abrir el archivo \"%1\": es una carpeta")
-                               .arg(programDirectory + "26100332.txt"));
+    QCOMPARE(detail.at(0),
+        QString::fromUtf8("Renglón 1: comprobante 0000000000005, CUIT 20-12345678-6: "
+                          "Comprobante ya declarado en la DDJJ 26200332.txt (02/2026)"));
+    QCOMPARE(detail.at(1),
+        QString::fromUtf8("No se pudo leer la DDJJ 26100332.txt (01/2026), no fue comparada: "
+                          "No se puede abrir el archivo \"%1\": es una carpeta")
+            .arg(programDirectory + "26100332.txt"));
     expectKept(2);
 
     // With nothing else to tell, the box says which file was passed over.
@@ -214,8 +221,9 @@ void TestGuiObservations::reloadOntoImportedLinesObservesTheGrid()
     startManualEntry();
     QCOMPARE(linesShown(), 3);
     expectBox(gridMessage.arg(2),
-        QString::fromUtf8("Renglón 2: comprobante 0000000000042, CUIT 20-12345678-6: Comprobante repetido en el renglón 3\n"
-                          "Renglón 3: comprobante 0000000000042, CUIT 20-12345678-6: Comprobante repetido en el renglón 2"));
+        QString::fromUtf8(
+            "Renglón 2: comprobante 0000000000042, CUIT 20-12345678-6: Comprobante repetido en el renglón 3\n"
+            "Renglón 3: comprobante 0000000000042, CUIT 20-12345678-6: Comprobante repetido en el renglón 2"));
     // Line entry is open all the same.
     QCOMPARE(focus(), control("E_CuitReten"));
 }

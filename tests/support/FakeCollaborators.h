@@ -18,6 +18,8 @@ struct ShownBox
     Kind kind;
     QString text;
     QString detail;
+    // For a question, the button Enter would press.
+    MessageBoxes::DefaultButton defaultButton = MessageBoxes::DefaultButton::Yes;
 };
 
 class RecordingMessageBoxes : public MessageBoxes
@@ -36,9 +38,9 @@ public:
     {
         record({ShownBox::Information, text, detail});
     }
-    bool question(const QString& text) override
+    bool question(const QString& text, DefaultButton defaultButton) override
     {
-        record({ShownBox::Question, text, {}});
+        record({ShownBox::Question, text, {}, defaultButton});
         return answers.isEmpty() ? defaultAnswer : answers.takeFirst();
     }
     void error(const QString& message, const QString& detail) override { record({ShownBox::Error, message, detail}); }
@@ -73,11 +75,25 @@ public:
     // The paths the next dialogs return; an empty text or none left cancels.
     QStringList paths;
     int calls = 0;
-    QString getOpenFileName() override
+    // The title and the folder of the last dialog.
+    QString title;
+    QString folder;
+    QString getOpenFileName(const QString& title_, const QString& folder_) override
     {
         ++calls;
+        title = title_;
+        folder = folder_;
         return paths.isEmpty() ? QString() : paths.takeFirst();
     }
+};
+
+// Settings kept in memory for as long as the desktop lives.
+class MemorySettings : public UserSettings
+{
+public:
+    QString folder;
+    QString importFolder() const override { return folder; }
+    void setImportFolder(const QString& folder_) override { folder = folder_; }
 };
 
 struct FakeDesktop
@@ -85,6 +101,9 @@ struct FakeDesktop
     std::shared_ptr<RecordingMessageBoxes> messages = std::make_shared<RecordingMessageBoxes>();
     std::shared_ptr<CountingBeep> beep = std::make_shared<CountingBeep>();
     std::shared_ptr<ScriptedFileDialog> fileDialog = std::make_shared<ScriptedFileDialog>();
+    // None by default: nothing is opened on the machine running the tests.
+    std::shared_ptr<DesktopOpener> opener;
+    std::shared_ptr<UserSettings> settings = std::make_shared<MemorySettings>();
 
     Collaborators collaborators(
         const QString& programDirectory = QString(), const QString& databaseName = QString()) const
@@ -93,6 +112,8 @@ struct FakeDesktop
         result.messages = messages;
         result.beep = beep;
         result.fileDialog = fileDialog;
+        result.opener = opener;
+        result.settings = settings;
         result.programDirectory = programDirectory;
         result.databaseName = databaseName;
         return result;
