@@ -4,6 +4,7 @@
 
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QShortcut>
 
 TF_ayuda::TF_ayuda(QWidget* parent)
     : QWidget(parent,
@@ -23,12 +24,20 @@ TF_ayuda::TF_ayuda(QWidget* parent)
     Memo1->setObjectName(QStringLiteral("Memo1"));
     Memo1->setGeometry(80, 72, 385, 233);
     Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // With a font wider than Tahoma the text wraps to more lines than the
+    // field shows; the rest is reached with the scroll bar.
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     QPalette memoPalette = Memo1->palette();
     memoPalette.setColor(QPalette::Base, QColor(0xE1, 0xED, 0xFB));
     Memo1->setPalette(memoPalette);
     Memo1->setPlainText(helpLines().join(QLatin1Char('\n')));
+
+    // Esc closes the window, as its close button does.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape->setObjectName(QStringLiteral("AyudaEscape"));
+    escape->setContext(Qt::WindowShortcut);
+    connect(escape, &QShortcut::activated, this, &QWidget::close);
 }
 
 void TF_ayuda::showModal()
