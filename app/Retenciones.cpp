@@ -529,8 +529,11 @@ bool TF_Retenciones::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
-// The grid: a double click anywhere runs its handler; column 0 is a fixed
-// column that neither selects nor moves the current row.
+// The grid: a double click on a line cell runs its handler; one on the
+// heading row, on the line-number column or below the last row deletes
+// nothing (it is how columns are resized elsewhere, and it points at no
+// line). Column 0 is a fixed column that neither selects nor moves the
+// current row.
 bool TF_Retenciones::gridMouseEvent(QObject* watched, QEvent* event)
 {
     const bool onGridCells = Grilla && watched == Grilla->viewport();
@@ -542,10 +545,14 @@ bool TF_Retenciones::gridMouseEvent(QObject* watched, QEvent* event)
         || type == QEvent::MouseButtonRelease || type == QEvent::MouseMove;
     if (!mouse)
         return false;
-    const int x = static_cast<QMouseEvent*>(event)->position().toPoint().x();
+    const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
+    const int x = at.x();
     if (type == QEvent::MouseButtonDblClick) {
+        const QModelIndex pointed = onGridCells ? Grilla->indexAt(at) : QModelIndex();
+        if (!pointed.isValid() || pointed.column() == 0)
+            return true;
         runHandler([this] { GrillaDblClick(); });
-        return onGridHeadings || Grilla->columnAt(x) == 0;
+        return false;
     }
     return onGridCells && Grilla->columnAt(x) == 0;
 }
@@ -615,7 +622,8 @@ const QString TF_Retenciones::ResetQuestion = QStringLiteral("Esta seguro de Lim
 
 void TF_Retenciones::B3Click()
 {
-    if (!collaborators.messages->question(ResetQuestion))
+    // No is the default button: Esc then Enter keeps everything.
+    if (!collaborators.messages->question(ResetQuestion, MessageBoxes::DefaultButton::No))
         return;
     Limpia();
     Panel2->hide();

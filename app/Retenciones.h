@@ -51,6 +51,8 @@ public:
     static const QString ImportMismatch;
     // B1Click: the title of the file dialog.
     static const QString ImportDialogTitle;
+    // closeEvent: the window is closed while the grid holds lines; %1 their number.
+    static const QString CloseQuestion;
     // B_ConfirmaClick: the user cancels the export of the control report.
     static const QString ReportNotGenerated;
 
@@ -176,6 +178,8 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    // Asks before unconfirmed lines are lost; anything but Yes keeps the window.
+    void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:

@@ -44,6 +44,9 @@ void TF_Retenciones::B_ConfirmaClick()
     const Confirmation::Prompts prompts{
         [this](const QString& question) { return collaborators.messages->question(question); },
         [this](const QString& message) { collaborators.messages->information(message); },
+        [this](const QString& question) {
+            return collaborators.messages->question(question, MessageBoxes::DefaultButton::No);
+        },
     };
     confirmation.setReloadedDeclaration(reloadedDeclaration);
     confirmation.setRunningTotal(e_totreten->text());

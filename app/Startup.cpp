@@ -127,8 +127,18 @@ bool takeDataFolder(InstanceLock& lock, const Collaborators& collaborators)
     return false;
 }
 
+namespace {
+bool ending = false;
+}  // namespace
+
+bool programIsEnding()
+{
+    return ending;
+}
+
 void endProgram()
 {
+    ending = true;
     QApplication::closeAllWindows();
     QCoreApplication::exit(0);
 }

@@ -56,6 +56,8 @@ bool takeDataFolder(InstanceLock& lock, const Collaborators& collaborators);
 // every running event loop is left, so the windows go and the database is
 // detached on the way out.
 void endProgram();
+// True once endProgram() ran: the windows close without asking anything.
+bool programIsEnding();
 
 // From the data folder check to the end of the event loop: SIGTERM, SIGINT
 // and SIGHUP end the program through endProgram(); then the windows are

@@ -46,7 +46,7 @@ private slots:
 
     void typedLinesTotalsAndDeletion();
     void doubleClickOnAGapOrAnEmptyRowChangesNothing();
-    void doubleClickOutsideTheLineCellsActsOnTheCurrentRow();
+    void doubleClickOutsideTheLineCellsDeletesNothing();
     void receiptAmount_data();
     void receiptAmount();
     void emptyAmountKeepsTheEarlierWithholding();
@@ -217,26 +217,35 @@ void TestGuiLines::doubleClickOnAGapOrAnEmptyRowChangesNothing()
     QCOMPARE(window->nextRow, 3);
 }
 
-void TestGuiLines::doubleClickOutsideTheLineCellsActsOnTheCurrentRow()
+// A double click on the headings, on a line number or beside the columns
+// points at no line: nothing is deleted, whatever row was selected before.
+void TestGuiLines::doubleClickOutsideTheLineCellsDeletesNothing()
 {
     enterHeader();
     import(writeFile("three.txt", fileBytes({goodRecord(1, 120000), goodRecord(2, 138000), goodRecord(3, 123456)})));
     QCOMPARE(window->e_totreten->text(), QString("19"));
-    // Before any selection the current row is row 1: a double click on the
-    // headings deletes it.
     QHeaderView* headings = window->Grilla->horizontalHeader();
     const QPoint heading(headings->sectionViewportPosition(2) + 5, headings->height() / 2);
     QTest::mouseDClick(headings->viewport(), Qt::LeftButton, {}, heading);
-    QCOMPARE(grid().cell(1, 1), QString());
-    QCOMPARE(window->e_totreten->text(), QString("13"));
-    // Select row 2, then double-click the line number of row 3: row 2 goes.
+    QCOMPARE(grid().cell(1, 1), QString("0000000000001"));
+    // Select row 2, then double-click the heading, the line number of row 3
+    // and the empty space right of the last column of row 2.
     const QRect rowTwo = window->Grilla->visualRect(grid().index(1, 3));
     QTest::mouseClick(window->Grilla->viewport(), Qt::LeftButton, {}, rowTwo.center());
+    QTest::mouseDClick(headings->viewport(), Qt::LeftButton, {}, heading);
     const QRect numberThree = window->Grilla->visualRect(grid().index(2, 0));
     QTest::mouseDClick(window->Grilla->viewport(), Qt::LeftButton, {}, numberThree.center());
+    const QRect cuitTwo = window->Grilla->visualRect(grid().index(1, 6));
+    QVERIFY(cuitTwo.right() + 10 < window->Grilla->viewport()->width());
+    QTest::mouseDClick(
+        window->Grilla->viewport(), Qt::LeftButton, {}, QPoint(cuitTwo.right() + 10, cuitTwo.center().y()));
+    for (int row = 1; row <= 3; ++row)
+        QCOMPARE(grid().cell(row, 1), QString::number(row).rightJustified(13, QLatin1Char('0')));
+    QCOMPARE(window->e_totreten->text(), QString("19"));
+    // A double click on a line cell still deletes that line.
+    doubleClickRow(2);
     QCOMPARE(grid().cell(2, 1), QString());
-    QCOMPARE(grid().cell(3, 1), QString("0000000000003"));
-    QCOMPARE(window->e_totreten->text(), QString("6"));
+    QCOMPARE(window->e_totreten->text(), QString("12"));
 }
 
 void TestGuiLines::receiptAmount_data()
