@@ -600,6 +600,7 @@ void TF_Retenciones::Limpia()
     Panel1->setEnabled(true);
     nextRow = 1;
     gridCells->clearLines();
+    Grilla->scrollToTop();
     e_legaJo->clear();
     e_Mes->clear();
     E_ano->clear();

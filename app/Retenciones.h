@@ -183,6 +183,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // Scrolls the grid to the last line written (row nextRow - 1).
+    void showLastLine();
     // The header and the folder the observations of a load compare with.
     importobservations::Context observationContext() const;
     // Where the import's file dialog opens: the folder of the last imported

@@ -32,6 +32,12 @@ const QString TF_Retenciones::ImportMismatch =
     QStringLiteral("Atención, No coincide importe de retención, verifique!!!");
 const QString TF_Retenciones::ImportDialogTitle = QStringLiteral("Importar archivo de retenciones");
 
+void TF_Retenciones::showLastLine()
+{
+    if (nextRow > 1)
+        Grilla->scrollTo(gridCells->index(nextRow - 2, 1));
+}
+
 importobservations::Context TF_Retenciones::observationContext() const
 {
     return {e_Mes->text(), E_ano->text(), e_legaJo->text(), collaborators.programDirectory};
@@ -66,6 +72,7 @@ void TF_Retenciones::B2Click()
         // lines may now stand twice, so the whole grid is looked at.
         observations = importobservations::observeReload(*gridCells, firstRow, observationContext());
     }
+    showLastLine();
     Panel2->show();
     Panel3->hide();
     // The button that had the focus is gone with its panel; the first field
@@ -104,6 +111,7 @@ void TF_Retenciones::B1Click()
         return;
     }
     B_Confirma->setEnabled(true);
+    showLastLine();
     // The lines stay; the user is only told what to look at.
     if (observations.any())
         collaborators.messages->informationWithDetail(
@@ -136,6 +144,7 @@ void TF_Retenciones::B_adicionaClick()
     gridCells->setLine(nextRow, lineentry::addedLine(nextRow, typed));
     ++nextRow;
     e_totreten->setText(total);
+    showLastLine();
 
     E_Comprobante->clear();
     E_FECha->clear();

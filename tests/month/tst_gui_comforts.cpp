@@ -26,6 +26,7 @@ private slots:
 
     void importDialogTitleAndFolder();
     void importFolderRememberedBetweenRuns();
+    void gridShowsTheLastLineAdded();
     void helpScrollsWhenItsTextDoesNotFit();
     void escClosesTheHelpWindow();
 
@@ -95,6 +96,43 @@ void TestGuiComforts::importFolderRememberedBetweenRuns()
     import(QString());
     QCOMPARE(desktop.fileDialog->folder, programDirectory + "otra");
     QVERIFY(QFile::exists(settingsHome.path() + "/Retenciones/Retenciones.conf"));
+}
+
+// After an import, a re-load and ADICIONA the last line is in view; after a
+// reset the first row.
+void TestGuiComforts::gridShowsTheLastLineAdded()
+{
+    const auto inView = [this](int gridRow) {
+        const QRect cell = grid()->visualRect(grid()->model()->index(gridRow - 1, 1));
+        return cell.isValid() && grid()->viewport()->rect().contains(cell);
+    };
+    QStringList imported;
+    for (int number = 1; number <= 100; ++number)
+        imported << goodRecord(number, 138000);
+    QStringList declared;
+    for (int number = 201; number <= 250; ++number)
+        declared << goodRecord(number, 138000);
+    writeFile("26300332.txt", fileBytes(declared));
+    enterHeader();
+    import(writeFile("import.txt", fileBytes(imported)));
+    QVERIFY(inView(100));
+    QVERIFY(!inView(1));
+    grid()->scrollToTop();
+    startManualEntry();
+    QCOMPARE(linesShown(), 150);
+    QVERIFY(desktop.messages->shown.isEmpty());
+    QVERIFY(inView(150));
+    grid()->scrollToTop();
+    control("E_CuitReten")->setFocus();
+    typeLine("20123456786", "PROVEEDOR", "15032026", "9999", "1380");
+    QCOMPARE(cell(151, 1), QString("9999"));
+    QVERIFY(inView(151));
+
+    desktop.messages->answers = {true};
+    click(control<QPushButton>("B3"));
+    QCOMPARE(linesShown(), 0);
+    QCOMPARE(grid()->verticalScrollBar()->value(), 0);
+    QVERIFY(inView(1));
 }
 
 void TestGuiComforts::helpScrollsWhenItsTextDoesNotFit()
