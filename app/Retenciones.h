@@ -10,8 +10,10 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class HandlerBindings;
+class QFileSystemWatcher;
 class QFrame;
 class QLabel;
 class QLineEdit;
@@ -51,6 +53,9 @@ public:
     static const QString ImportMismatch;
     // B1Click: the title of the file dialog.
     static const QString ImportDialogTitle;
+    // B_AbreReporteClick, B_AbreCarpetaClick: %1 the path.
+    static const QString OpenFailedMessage;
+    static const QString FileGoneMessage;
     // closeEvent: the window is closed while the grid holds lines; %1 their number.
     static const QString CloseQuestion;
     // B_ConfirmaClick: the user cancels the export of the control report.
@@ -75,6 +80,9 @@ public:
     QPushButton* B_Confirma = nullptr;
     QLabel* StaticText12 = nullptr;  // version
     QLabel* salida = nullptr;        // status line, docked at the bottom
+    // Beside the status line while it names files that exist.
+    QPushButton* B_AbreReporte = nullptr;  // "Abrir reporte": the control report
+    QPushButton* B_AbreCarpeta = nullptr;  // "Abrir carpeta": the folder of both files
 
     // Header panel Panel1.
     QLabel* StaticText1 = nullptr;
@@ -124,6 +132,9 @@ public:
     // Limpia (and so by B3Click and a completed CONFIRMA).
     std::optional<LoadedDeclarationFile> reloadedDeclaration;
 
+    // What the last completed CONFIRMA wrote, as the status line names it.
+    std::optional<ConfirmedDeclaration> lastConfirmed;
+
     // The help window, created at start-up (or by the help button).
     TF_ayuda* F_ayuda = nullptr;
 
@@ -146,6 +157,8 @@ public:
     void B_adicionaClick();
     void B_ConfirmaClick();
     void GrillaDblClick();
+    void B_AbreReporteClick();
+    void B_AbreCarpetaClick();
 
     // Exit handlers, run when the focus leaves the field for another control.
     void e_legaJoExit();
@@ -178,6 +191,9 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    // Back from another program (the file manager, the PDF viewer): the open
+    // buttons follow what exists now.
+    void changeEvent(QEvent* event) override;
     // Asks before unconfirmed lines are lost; anything but Yes keeps the window.
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -190,6 +206,15 @@ private:
     // Where the import's file dialog opens: the folder of the last imported
     // file, or the program's directory.
     QString importStartFolder() const;
+
+    // The status line after a completed CONFIRMA, with its open buttons.
+    void showConfirmed(const ConfirmedDeclaration& confirmed);
+    // Shows each open button exactly while what it opens exists.
+    void updateOpenButtons();
+    void openWritten(const QString& path, bool isFolder);
+    void createStatusButtons(QWidget* parent);
+    // The status line and its buttons along the bottom edge.
+    void dockStatusLine();
 
     void createControls();
     void createPanels();
@@ -206,6 +231,11 @@ private:
     bool moveOnAtEnter(QChar& key);
     bool gridMouseEvent(QObject* watched, QEvent* event);
 
+    // The buttons beside the status line, left to right.
+    std::vector<QPushButton*> statusButtons;
+    // Watches the folder the status line names, so the buttons follow files
+    // removed or written there.
+    QFileSystemWatcher* m_outputWatcher = nullptr;
     std::unique_ptr<HandlerBindings> m_bindings;
     bool m_shown = false;
 };

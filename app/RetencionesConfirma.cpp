@@ -55,8 +55,7 @@ void TF_Retenciones::B_ConfirmaClick()
     if (!confirmed)
         return;
 
-    salida->setVisible(true);
-    salida->setText(statusLineText(*confirmed));
+    showConfirmed(*confirmed);
     Limpia();
     Panel3->hide();
     Panel2->hide();

@@ -4,8 +4,10 @@
 #include "app/Ayuda.h"
 #include "tests/month/MonthWindow.h"
 #include "tests/support/RecordLines.h"
+#include "tests/support/RecordingOpener.h"
 
 #include <QDir>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -21,16 +23,28 @@ class TestGuiComforts : public QObject, public MonthWindow
     Q_OBJECT
 
 private slots:
-    void init() { begin(Files::Directory); }
+    void init() { begin(Files::WithDatabase); }
     void cleanup() { finish(); }
 
     void importDialogTitleAndFolder();
     void importFolderRememberedBetweenRuns();
     void gridShowsTheLastLineAdded();
+    void openButtonsAfterConfirma();
+    void openButtonsFollowTheFiles();
+    void noOpenerNoButtons();
     void helpScrollsWhenItsTextDoesNotFit();
     void escClosesTheHelpWindow();
 
 private:
+    // One imported line confirmed with Yes.
+    void confirmOneLine()
+    {
+        enterHeader();
+        import(writeFile("import.txt", fileBytes({goodRecord(1, 138000)})));
+        desktop.messages->answers = {true};
+        click(control<QPushButton>("B_Confirma"));
+        QVERIFY(control<QLabel>("salida")->isVisible());
+    }
     TF_ayuda* openHelp()
     {
         click(control<QPushButton>("BitBtn2"));
@@ -133,6 +147,83 @@ void TestGuiComforts::gridShowsTheLastLineAdded()
     QCOMPARE(linesShown(), 0);
     QCOMPARE(grid()->verticalScrollBar()->value(), 0);
     QVERIFY(inView(1));
+}
+
+// After CONFIRMA the two buttons stand at the right end of the status line
+// and open the report and the folder through the desktop's opener.
+void TestGuiComforts::openButtonsAfterConfirma()
+{
+    RecordingOpener opener;
+    // A folder with a blank and an "ñ", as the agent's own may be.
+    programDirectory = directory->filePath(QString::fromUtf8("mis declaraciones ñ")) + QLatin1Char('/');
+    QVERIFY(QDir().mkpath(programDirectory));
+    desktop.opener = desktopOpener();
+    start();
+    auto* report = control<QPushButton>("B_AbreReporte");
+    auto* folder = control<QPushButton>("B_AbreCarpeta");
+    QVERIFY(report->isHidden());
+    QVERIFY(folder->isHidden());
+    confirmOneLine();
+    QVERIFY(report->isVisible());
+    QVERIFY(folder->isVisible());
+    QCOMPARE(report->text(), QStringLiteral("Abrir reporte"));
+    QCOMPARE(folder->text(), QStringLiteral("Abrir carpeta"));
+    // Side by side on the status line's row, the status line to their left.
+    auto* salida = control<QLabel>("salida");
+    QCOMPARE(report->geometry().top(), salida->geometry().top());
+    QCOMPARE(report->height(), salida->height());
+    QCOMPARE(salida->geometry().right() + 1, report->geometry().left());
+    QCOMPARE(report->geometry().right() + 1, folder->geometry().left());
+    QCOMPARE(folder->geometry().right() + 1, salida->parentWidget()->width());
+
+    click(report);
+    QTRY_COMPARE(opener.opened(), QStringList{programDirectory + "26300332.pdf"});
+    click(folder);
+    QTRY_COMPARE(opener.opened(), (QStringList{programDirectory + "26300332.pdf", programDirectory.chopped(1)}));
+    QCOMPARE(desktop.messages->texts(), QStringList{"Confirma Generar Archivo con Caracter de DDJJ ?"});
+}
+
+// Visible exactly while what they open exists: the report button goes with
+// the PDF, the folder button with both files; a button pressed after its file
+// went says so and opens nothing.
+void TestGuiComforts::openButtonsFollowTheFiles()
+{
+    RecordingOpener opener;
+    desktop.opener = desktopOpener();
+    start();
+    confirmOneLine();
+    auto* report = control<QPushButton>("B_AbreReporte");
+    auto* folder = control<QPushButton>("B_AbreCarpeta");
+    auto* salida = control<QLabel>("salida");
+    QVERIFY(report->isVisible());
+    QVERIFY(QFile::remove(programDirectory + "26300332.pdf"));
+    QTRY_VERIFY(report->isHidden());
+    QVERIFY(folder->isVisible());
+    QCOMPARE(salida->geometry().right() + 1, folder->geometry().left());
+    QVERIFY(QFile::remove(programDirectory + "26300332.txt"));
+    QTRY_VERIFY(folder->isHidden());
+    QCOMPARE(salida->width(), salida->parentWidget()->width());
+
+    // Written again (a copy of the program, the agent restoring them): back.
+    writeFile("26300332.pdf", "%PDF-1.3\n");
+    QTRY_VERIFY(report->isVisible());
+    QVERIFY(folder->isVisible());
+    // Gone between the last look and the click.
+    QVERIFY(QFile::remove(programDirectory + "26300332.pdf"));
+    desktop.messages->shown.clear();
+    window->B_AbreReporteClick();
+    QCOMPARE(desktop.messages->texts(),
+        QStringList{QString::fromUtf8("Atención %1 ya no existe !!!").arg(programDirectory + "26300332.pdf")});
+    QVERIFY(opener.opened().isEmpty());
+    QVERIFY(report->isHidden());
+}
+
+// Without a desktop opener nothing could be opened: no buttons.
+void TestGuiComforts::noOpenerNoButtons()
+{
+    confirmOneLine();
+    QVERIFY(control("B_AbreReporte")->isHidden());
+    QVERIFY(control("B_AbreCarpeta")->isHidden());
 }
 
 void TestGuiComforts::helpScrollsWhenItsTextDoesNotFit()
