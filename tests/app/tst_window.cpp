@@ -298,10 +298,12 @@ void TestWindow::fontsColoursAndSettings()
 
 void TestWindow::focusChainOrder()
 {
-    // Every control that takes the focus by Tab, in the order of the chain.
+    // Every control that takes the focus by Tab, in the order of the chain;
+    // the open buttons beside the status line (hidden until a CONFIRMA) last.
     const QList<QWidget*> expected{window->e_legaJo, window->e_Mes, window->E_ano, window->Grilla, window->B_Confirma,
         window->E_CuitReten, window->empresa, window->E_FECha, window->E_Comprobante, window->Impo_compro,
-        window->E_Importe, window->B_adiciona, window->e_totreten, window->B3, window->BitBtn2, window->B1, window->B2};
+        window->E_Importe, window->B_adiciona, window->e_totreten, window->B3, window->BitBtn2, window->B1, window->B2,
+        window->B_AbreReporte, window->B_AbreCarpeta};
     QList<QWidget*> chain;
     QWidget* widget = window->e_legaJo;
     do {
