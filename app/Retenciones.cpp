@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QShortcut>
 #include <QTableView>
@@ -102,6 +103,8 @@ void TF_Retenciones::wireDeclaration()
 {
     for (QLineEdit* field : {e_legaJo, e_Mes, E_ano, e_Cuit, e_Razon}) {
         connect(field, &QLineEdit::textChanged, this, [this] {
+            if (m_showingHeader)
+                return;
             m_declaration.setLegajo(e_legaJo->text());
             m_declaration.setMonth(e_Mes->text());
             m_declaration.setYear(E_ano->text());
@@ -124,7 +127,10 @@ void showText(QLineEdit* field, const QString& text)
 
 void TF_Retenciones::showHeader()
 {
-    const DeclarationHeader& header = m_declaration.header();
+    // The fields take the declaration's texts; what they report meanwhile is
+    // the declaration's own.
+    const QScopedValueRollback<bool> showing(m_showingHeader, true);
+    const DeclarationHeader header = m_declaration.header();
     showText(e_legaJo, header.legajo);
     showText(e_Mes, header.month);
     showText(E_ano, header.year);

@@ -53,6 +53,10 @@ public:
     // The declaration the window shows and its handlers change.
     Declaration& declaration() { return m_declaration; }
     const Declaration& declaration() const { return m_declaration; }
+    // The agent registry the legajo lookup reads, filled when the window is shown.
+    const AgentRegistry& agentRegistry() const { return registry; }
+    // The withholdings store, once the first CONFIRMA opened it.
+    const WithholdingStore* store() const { return m_store.get(); }
 
     // Show handler and the reset.
     void FormShow();
@@ -164,7 +168,7 @@ private:
 
     // The withholdings store, opened by the first CONFIRMA and kept until the
     // window goes.
-    std::shared_ptr<WithholdingStore> store;
+    std::shared_ptr<WithholdingStore> m_store;
 
     // Message boxes, beep, file dialog, program's directory, database name.
     Collaborators collaborators;
@@ -193,4 +197,5 @@ private:
 
     std::unique_ptr<HandlerBindings> m_bindings;
     bool m_shown = false;
+    bool m_showingHeader = false;
 };

@@ -12,10 +12,10 @@ void TF_Retenciones::B_ConfirmaClick()
 {
     // The store connects on its first statement and stays connected for the
     // rest of the run.
-    if (!store)
-        store = std::make_shared<WithholdingStore>(collaborators.databaseName);
+    if (!m_store)
+        m_store = std::make_shared<WithholdingStore>(collaborators.databaseName);
 
-    Confirmation confirmation(*store, collaborators.programDirectory,
+    Confirmation confirmation(*m_store, collaborators.programDirectory,
         [this](const QString& legajo) { return registry.lookup(legajo).has_value(); });
     // The control report of the stored lines, beside the declaration file,
     // with the progress window and its cancel button. The progress window had

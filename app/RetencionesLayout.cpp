@@ -167,16 +167,18 @@ struct CaptionPlace
     Border border;
 };
 
-struct ButtonPlace {
+struct ButtonPlace
+{
     QPushButton* TF_Retenciones::*member;
     const char* name;
     Panel panel;
     const char* text;
-    const char* glyph; // a 32 x 32 icon, or none
+    const char* glyph;  // a 32 x 32 icon, or none
     int left, top, width, height;
 };
 
-struct FieldPlace {
+struct FieldPlace
+{
     QLineEdit* TF_Retenciones::*member;
     const char* name;
     Panel panel;

@@ -17,7 +17,6 @@
 #include <QStyleFactory>
 #include <QTranslator>
 
-
 const QString AlreadyRunningMessage = QStringLiteral("Atención el programa ya está abierto !!!");
 
 namespace {

@@ -278,9 +278,9 @@ Confirmation::ReportExport Confirmation::chosenReportExport(
     // The program's own report. A cancelled export writes no PDF: the
     // declaration is committed all the same, and the user is told that the
     // report is missing.
-    return [this, periodo, total, inform = prompts.inform](
-               DataSet& storedLines, const QString& pdfPath) {
-        const ExportOutcome outcome = controlreport::exportControlReport(storedLines, pdfPath, periodo, total, m_progress);
+    return [this, periodo, total, inform = prompts.inform](DataSet& storedLines, const QString& pdfPath) {
+        const ExportOutcome outcome =
+            controlreport::exportControlReport(storedLines, pdfPath, periodo, total, m_progress);
         if (m_exportEnded)
             m_exportEnded();
         if (outcome == ExportOutcome::Completed)
@@ -307,8 +307,7 @@ std::optional<ConfirmedDeclaration> Confirmation::run(const Declaration& declara
     if (!lines)
         return std::nullopt;
     result.lineCount = int(lines->size());
-    if (const std::optional<QString> question =
-            replaceQuestion(result.declarationPath, declaration.reloadedFile())) {
+    if (const std::optional<QString> question = replaceQuestion(result.declarationPath, declaration.reloadedFile())) {
         if (!prompts.confirm(*question))
             return std::nullopt;
     }

@@ -10,7 +10,8 @@
 namespace {
 
 const QString NoMoreRowsMessage = QStringLiteral("No hay más renglones disponibles en la grilla");
-const QString TotalOutOfRangeMessage = QStringLiteral("El total de retenciones no se puede llevar: es demasiado grande");
+const QString TotalOutOfRangeMessage =
+    QStringLiteral("El total de retenciones no se puede llevar: es demasiado grande");
 
 }  // namespace
 

@@ -229,7 +229,7 @@ private:
 
 // The texts of a line that a load packs, in the order they are packed; the
 // line number is left to the row.
-constexpr QString WithholdingLine::* PackedFields[] = {
+constexpr QString WithholdingLine::*PackedFields[] = {
     &WithholdingLine::receiptNumber,
     &WithholdingLine::date,
     &WithholdingLine::receiptAmount,
@@ -412,8 +412,8 @@ private:
 namespace {
 
 // The texts a line load takes from a record, the line number that of `gridRow`.
-WithholdingLine lineOf(const record::RecordView& view, qint32 gridRow, const QString& receiptAmount,
-    const QString& withholding)
+WithholdingLine lineOf(
+    const record::RecordView& view, qint32 gridRow, const QString& receiptAmount, const QString& withholding)
 {
     WithholdingLine line;
     line.lineNumber = QString::number(gridRow);

@@ -51,11 +51,11 @@ constexpr int MaxListedMismatches = 1000;
 // rest is filled only for a line that is not passed over.
 struct ImportedLine
 {
-    bool passedOver = true;       // receipt number 0 or negative: nothing added, nothing checked
-    WithholdingLine line;         // as the grid shows it, line number included
-    qint64 withholding = 0;       // rounded to whole units, added to the total
-    bool matches = true;          // the cross-check
-    QString withheldAmount;       // trimmed: 000000007.00
+    bool passedOver = true;  // receipt number 0 or negative: nothing added, nothing checked
+    WithholdingLine line;    // as the grid shows it, line number included
+    qint64 withholding = 0;  // rounded to whole units, added to the total
+    bool matches = true;     // the cross-check
+    QString withheldAmount;  // trimmed: 000000007.00
     qint64 receiptCents = 0;
     qint64 withheldCents = 0;
 };

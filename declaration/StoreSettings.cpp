@@ -13,7 +13,8 @@ namespace storesettings {
 
 QStringList connectionParameters()
 {
-    return {QStringLiteral("user_name=") + QLatin1String(UserName), QStringLiteral("password=") + QLatin1String(Password)};
+    return {
+        QStringLiteral("user_name=") + QLatin1String(UserName), QStringLiteral("password=") + QLatin1String(Password)};
 }
 
 QString dataDirectory()
