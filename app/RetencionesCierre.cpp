@@ -3,7 +3,6 @@
 
 #include "app/Startup.h"
 #include "core/TextRules.h"
-#include "declaration/WithholdingGrid.h"
 
 #include <QCloseEvent>
 
@@ -12,12 +11,12 @@ const QString TF_Retenciones::CloseQuestion =
 
 namespace {
 
-// The lines of the grid; gaps left by deletions are no lines.
-int lineCount(const WithholdingGrid& grid)
+// The lines of the declaration; gaps left by deletions are no lines.
+int lineCount(const Declaration& declaration)
 {
     int lines = 0;
-    for (int row = 1; row <= grid.usedRows(); ++row)
-        lines += text::trimmed(grid.line(row)[1]).isEmpty() ? 0 : 1;
+    for (int row = 1; row <= declaration.usedRows(); ++row)
+        lines += text::trimmed(declaration.line(row).receiptNumber).isEmpty() ? 0 : 1;
     return lines;
 }
 
@@ -27,7 +26,7 @@ void TF_Retenciones::closeEvent(QCloseEvent* event)
 {
     // A confirmed declaration leaves the grid empty; a signal ending the
     // program asks nothing.
-    const int lines = programIsEnding() ? 0 : lineCount(*gridCells);
+    const int lines = programIsEnding() ? 0 : lineCount(m_declaration);
     bool leave = true;
     if (lines > 0) {
         runHandler([&] {

@@ -34,13 +34,9 @@ const QString TF_Retenciones::ImportDialogTitle = QStringLiteral("Importar archi
 
 void TF_Retenciones::showLastLine()
 {
-    if (nextRow > 1)
-        Grilla->scrollTo(gridCells->index(nextRow - 2, 1));
-}
-
-importobservations::Context TF_Retenciones::observationContext() const
-{
-    return {e_Mes->text(), E_ano->text(), e_legaJo->text(), collaborators.programDirectory};
+    const qint32 last = m_declaration.nextRow() - 1;
+    if (last >= 1)
+        Grilla->scrollTo(gridCells->index(last - 1, 1));
 }
 
 QString TF_Retenciones::importStartFolder() const
@@ -54,23 +50,22 @@ QString TF_Retenciones::importStartFolder() const
 void TF_Retenciones::B2Click()
 {
     B_Confirma->setEnabled(true);
+    const DeclarationHeader& header = m_declaration.header();
     const QString path =
-        collaborators.programDirectory + record::declarationFileName(e_Mes->text(), E_ano->text(), e_legaJo->text());
-    reloadedDeclaration.reset();
+        collaborators.programDirectory + record::declarationFileName(header.month, header.year, header.legajo);
+    m_declaration.setReloadedFile(std::nullopt);
     importobservations::Observations observations;
     if (fileExists(path)) {
         // Remembered only when the bytes stayed the same while they were read.
         const QByteArray before = declarationfile::digest(path);
-        QString total = e_totreten->text();
-        const qint32 firstRow = nextRow;
-        lineload::reloadDeclaration(path, *gridCells, nextRow, total);
-        e_totreten->setText(total);
+        const qint32 firstRow = m_declaration.nextRow();
+        lineload::reloadDeclaration(path, m_declaration);
         const QByteArray after = declarationfile::digest(path);
         if (!before.isEmpty() && before == after)
-            reloadedDeclaration = LoadedDeclarationFile{path, after};
+            m_declaration.setReloadedFile(LoadedDeclarationFile{path, after});
         // Re-loaded onto lines already in the grid (an import): the same
         // lines may now stand twice, so the whole grid is looked at.
-        observations = importobservations::observeReload(*gridCells, firstRow, observationContext());
+        observations = importobservations::observeReload(m_declaration, firstRow, collaborators.programDirectory);
     }
     showLastLine();
     Panel2->show();
@@ -95,15 +90,13 @@ void TF_Retenciones::B1Click()
     if (!path.isEmpty() && collaborators.settings)
         collaborators.settings->setImportFolder(QFileInfo(path).absolutePath());
     if (!path.isEmpty() && fileExists(path)) {
-        const qint32 firstRow = nextRow;
-        QString total = e_totreten->text();
-        const lineload::ImportResult result = lineload::importFile(path, *gridCells, nextRow, total);
-        e_totreten->setText(total);
+        const lineload::ImportResult result = lineload::importFile(path, m_declaration);
         mismatch = result.mismatch();
         if (mismatch)
             detail = lineload::mismatchDetail(result);
         else
-            observations = importobservations::observe(*gridCells, firstRow, nextRow - 1, observationContext());
+            observations = importobservations::observe(m_declaration, result.firstRow,
+                result.firstRow + result.linesAdded - 1, collaborators.programDirectory);
     }
     if (mismatch) {
         collaborators.messages->informationWithDetail(ImportMismatch, detail);
@@ -120,7 +113,8 @@ void TF_Retenciones::B1Click()
 
 void TF_Retenciones::B_adicionaClick()
 {
-    if (!lineentry::lineIsComplete(e_legaJo->text(), E_Comprobante->text(), E_CuitReten->value(), E_Importe->text())) {
+    if (!lineentry::lineIsComplete(
+            m_declaration.header().legajo, E_Comprobante->text(), E_CuitReten->value(), E_Importe->text())) {
         collaborators.messages->information(lineentry::IncompleteMessage);
         return;
     }
@@ -138,12 +132,8 @@ void TF_Retenciones::B_adicionaClick()
     typed.withholding = E_Importe->text();
     typed.companyName = empresa->text();
     typed.cuitValue = E_CuitReten->value();
-    // The total first: a withholding that is no number stops here with
-    // nothing written.
-    const QString total = text::addToTotal(e_totreten->text(), text::trimmed(typed.withholding));
-    gridCells->setLine(nextRow, lineentry::addedLine(nextRow, typed));
-    ++nextRow;
-    e_totreten->setText(total);
+    // A withholding that is no number stops here with nothing written.
+    m_declaration.addLine(lineentry::addedLine(m_declaration.nextRow(), typed));
     showLastLine();
 
     E_Comprobante->clear();
@@ -158,11 +148,8 @@ void TF_Retenciones::GrillaDblClick()
 {
     const QModelIndex current = Grilla->currentIndex();
     const int row = current.isValid() ? current.row() + 1 : 1;
-    if (gridCells->cell(row, 1).isEmpty())
-        return;
-    const QString total = text::subtractFromTotal(e_totreten->text(), gridCells->cell(row, 4));
-    gridCells->clearLineCells(row);
-    e_totreten->setText(total);
+    // A gap stays as it is.
+    m_declaration.deleteLine(row);
 }
 
 void TF_Retenciones::Impo_comproExit()
@@ -190,7 +177,8 @@ void TF_Retenciones::Impo_comproExit()
 
 void TF_Retenciones::E_FEChaExit()
 {
-    const QStringList messages = lineentry::dateCheckMessages(E_FECha->value(), e_Mes->text(), E_ano->text());
+    const DeclarationHeader& header = m_declaration.header();
+    const QStringList messages = lineentry::dateCheckMessages(E_FECha->value(), header.month, header.year);
     for (const QString& message : messages) {
         collaborators.messages->information(message);
         E_FECha->setFocus(Qt::OtherFocusReason);
@@ -199,7 +187,7 @@ void TF_Retenciones::E_FEChaExit()
 
 void TF_Retenciones::E_ComprobanteExit()
 {
-    const int matches = lineentry::duplicateCount(*gridCells, E_Comprobante->text());
+    const int matches = lineentry::duplicateCount(m_declaration, E_Comprobante->text());
     for (int i = 0; i < matches; ++i) {
         collaborators.messages->information(lineentry::DuplicateMessage);
         E_Comprobante->setFocus(Qt::OtherFocusReason);

@@ -27,13 +27,13 @@ struct Holders
 
 // One pass over the grid: a hash keeps the scan linear however many lines a
 // load brings. Receipt numbers are keyed as the record writes them.
-QHash<QString, Holders> receiptHolders(const WithholdingGrid& grid)
+QHash<QString, Holders> receiptHolders(const Declaration& declaration)
 {
     QHash<QString, Holders> holders;
-    const int rows = grid.usedRows();
+    const int rows = declaration.usedRows();
     holders.reserve(rows);
     for (int row = 1; row <= rows; ++row) {
-        const QString& receipt = grid.line(row)[1];
+        const QString& receipt = declaration.line(row).receiptNumber;
         if (text::trimmed(receipt).isEmpty())
             continue;
         Holders& entry = holders[record::receiptNumberField(receipt)];
@@ -53,9 +53,9 @@ struct Period
 };
 
 // The declared period, when the header's month is 1 to 12 and its year four digits.
-std::optional<Period> declaredPeriod(const Context& context)
+std::optional<Period> declaredPeriod(const DeclarationHeader& header)
 {
-    const QString yearText = text::trimmed(context.yearText);
+    const QString yearText = text::trimmed(header.year);
     if (yearText.size() != 4)
         return std::nullopt;
     for (QChar c : yearText) {
@@ -64,7 +64,7 @@ std::optional<Period> declaredPeriod(const Context& context)
     }
     Period period;
     try {
-        period.month = text::toInt32(text::trimmed(context.monthText));
+        period.month = text::toInt32(text::trimmed(header.month));
     } catch (const Error&) {
         return std::nullopt;
     }
@@ -122,54 +122,55 @@ DeclaredIn named(const otherdeclarations::DeclarationFile& file)
 
 }  // namespace
 
-Observations observe(const WithholdingGrid& grid, int firstRow, int lastRow, const Context& context)
+Observations observe(const Declaration& declaration, int firstRow, int lastRow, const QString& declarationFolder)
 {
     Observations out;
-    const std::optional<Period> period = declaredPeriod(context);
+    const DeclarationHeader& header = declaration.header();
+    const std::optional<Period> period = declaredPeriod(header);
     if (period)
         out.period = period->text;
     firstRow = qMax(firstRow, 1);
-    lastRow = qMin(lastRow, grid.usedRows());
+    lastRow = qMin(lastRow, declaration.usedRows());
     if (firstRow > lastRow)
         return out;
-    const QHash<QString, Holders> holders = receiptHolders(grid);
+    const QHash<QString, Holders> holders = receiptHolders(declaration);
 
     // The observed lines' receipts, looked for in the legajo's other declaration files.
     otherdeclarations::Found elsewhere;
-    if (!context.declarationFolder.isEmpty()) {
+    if (!declarationFolder.isEmpty()) {
         QSet<QString> keys;
         keys.reserve(lastRow - firstRow + 1);
         for (int row = firstRow; row <= lastRow; ++row) {
-            const WithholdingGrid::Line& line = grid.line(row);
-            if (!text::trimmed(line[1]).isEmpty())
-                keys.insert(otherdeclarations::receiptKey(line[6], line[1]));
+            const WithholdingLine& line = declaration.line(row);
+            if (!text::trimmed(line.receiptNumber).isEmpty())
+                keys.insert(otherdeclarations::receiptKey(line.supplierCuit, line.receiptNumber));
         }
-        elsewhere = otherdeclarations::search(
-            context.declarationFolder, context.legajoText, context.monthText, context.yearText, keys);
+        elsewhere = otherdeclarations::search(declarationFolder, header.legajo, header.month, header.year, keys);
         for (const otherdeclarations::DeclarationFile& file : elsewhere.unreadable)
             out.unreadable.push_back(named(file));
         out.unreadableErrors = elsewhere.unreadableErrors;
     }
 
     for (int row = firstRow; row <= lastRow; ++row) {
-        const WithholdingGrid::Line& line = grid.line(row);
-        const QString& receipt = line[1];
+        const WithholdingLine& line = declaration.line(row);
+        const QString& receipt = line.receiptNumber;
         if (text::trimmed(receipt).isEmpty())
             continue;
         const Holders entry = holders.value(record::receiptNumberField(receipt));
         const int repeatedInRow = entry.second == 0 ? 0 : (row == entry.first ? entry.second : entry.first);
-        const bool invalidCuit = !cuit::textIsValid(line[6]);
-        const bool dateOutOfPeriod = period && !dateIsInPeriod(line[2], *period);
+        const bool invalidCuit = !cuit::textIsValid(line.supplierCuit);
+        const bool dateOutOfPeriod = period && !dateIsInPeriod(line.date, *period);
         const std::vector<int>* declaredIn = nullptr;
         if (!elsewhere.declaredIn.isEmpty()) {
-            const auto found = elsewhere.declaredIn.constFind(otherdeclarations::receiptKey(line[6], receipt));
+            const auto found =
+                elsewhere.declaredIn.constFind(otherdeclarations::receiptKey(line.supplierCuit, receipt));
             if (found != elsewhere.declaredIn.constEnd())
                 declaredIn = &found.value();
         }
         if (!invalidCuit && repeatedInRow == 0 && !dateOutOfPeriod && !declaredIn)
             continue;
         if (out.listed.size() < size_t(MaxListed)) {
-            Observation observation{row, receipt, line[6], invalidCuit, repeatedInRow, dateOutOfPeriod, {}};
+            Observation observation{row, receipt, line.supplierCuit, invalidCuit, repeatedInRow, dateOutOfPeriod, {}};
             if (declaredIn) {
                 for (const int index : *declaredIn)
                     observation.declaredIn.push_back(named(elsewhere.files[size_t(index)]));
@@ -181,15 +182,15 @@ Observations observe(const WithholdingGrid& grid, int firstRow, int lastRow, con
     return out;
 }
 
-Observations observeReload(const WithholdingGrid& grid, int firstReloadedRow, const Context& context)
+Observations observeReload(const Declaration& declaration, int firstReloadedRow, const QString& declarationFolder)
 {
-    const int lastRow = grid.usedRows();
+    const int lastRow = declaration.usedRows();
     bool linesBefore = false;
     for (int row = 1; row < firstReloadedRow && row <= lastRow && !linesBefore; ++row)
-        linesBefore = !text::trimmed(grid.line(row)[1]).isEmpty();
+        linesBefore = !text::trimmed(declaration.line(row).receiptNumber).isEmpty();
     if (!linesBefore || firstReloadedRow > lastRow)
         return {};
-    return observe(grid, 1, lastRow, context);
+    return observe(declaration, 1, lastRow, declarationFolder);
 }
 
 QString message(const Observations& observations, Scope scope)

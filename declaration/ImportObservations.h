@@ -1,19 +1,19 @@
 #pragma once
 
+#include "declaration/Declaration.h"
 #include "declaration/LineLoad.h"
-#include "declaration/WithholdingGrid.h"
 
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
 #include <vector>
 
-// What the program tells the user about lines it kept in the grid: a supplier
-// CUIT that is not NN-NNNNNNNN-N with a right check digit, a receipt number
-// that stands on another line of the grid, a date that is no date of the
-// declared period, and a receipt of the same supplier that another
-// declaration file of the legajo already declares. None of them stops
-// anything; all are worked out from the grid rows once the lines are in.
+// What the program tells the user about lines it kept: a supplier CUIT that
+// is not NN-NNNNNNNN-N with a right check digit, a receipt number that stands
+// on another line of the grid, a date that is no date of the declared
+// period, and a receipt of the same supplier that another declaration file of
+// the legajo already declares. None of them stops anything; all are worked
+// out from the declaration's lines once they are in.
 namespace importobservations {
 
 // A declaration file of another period, as the detail names it.
@@ -26,8 +26,8 @@ struct DeclaredIn
 struct Observation
 {
     int gridRow = 0;
-    QString receiptNumber;  // column 1, as the grid holds it
-    QString cuit;           // column 6, as the grid holds it
+    QString receiptNumber;  // as the line holds it
+    QString cuit;           // as the line holds it
     bool invalidCuit = false;
     // The other line with the same receipt number, 0 when there is none: for
     // the first line holding the number the next one, for every later line
@@ -36,18 +36,6 @@ struct Observation
     bool dateOutOfPeriod = false;
     // The other declaration files holding this supplier's receipt, in period order.
     std::vector<DeclaredIn> declaredIn;
-};
-
-// The header of the declaration and the folder of its declaration files.
-// Without a valid month and year no date is judged; without a folder, or
-// without a legajo, month and year that name a declaration file, no other
-// declaration file is read.
-struct Context
-{
-    QString monthText;
-    QString yearText;
-    QString legajoText;
-    QString declarationFolder;
 };
 
 struct Observations
@@ -72,14 +60,18 @@ constexpr int MaxListed = lineload::MaxListedMismatches;
 // The observations on grid rows `firstRow` to `lastRow` (the lines one load
 // added), in grid order. Receipt numbers are compared as the declaration
 // record writes them ("1" and "0000000000001" are one receipt), as the
-// duplicate check of manual entry compares them, against every line row of
-// the grid; gaps are passed over.
-Observations observe(const WithholdingGrid& grid, int firstRow, int lastRow, const Context& context = {});
+// duplicate check of manual entry compares them, against every line of the
+// declaration; gaps are passed over. Dates are judged against the header's
+// month and year when they are valid. The legajo's declaration files of other
+// periods in `declarationFolder` (none when it is empty, or when the header
+// names no declaration file) are read for the observed lines' receipts.
+Observations observe(
+    const Declaration& declaration, int firstRow, int lastRow, const QString& declarationFolder = QString());
 
 // After "Carga Manual" re-loaded the period's declaration file into grid rows
 // from `firstReloadedRow` on: the observations over the whole grid when lines
 // stood in it before and the re-load added lines; none otherwise.
-Observations observeReload(const WithholdingGrid& grid, int firstReloadedRow, const Context& context);
+Observations observeReload(const Declaration& declaration, int firstReloadedRow, const QString& declarationFolder);
 
 // What the box is about: the lines of an import, or the whole grid.
 enum class Scope { Import, Grid };

@@ -9,10 +9,10 @@
 // where CONFIRMA writes them, beside the same import checked without them.
 // Each case runs in a process of its own so that its peak memory is its own.
 #include "declaration/Cuit.h"
+#include "declaration/Declaration.h"
 #include "declaration/ImportObservations.h"
 #include "declaration/LineLoad.h"
 #include "declaration/Record.h"
-#include "declaration/WithholdingGrid.h"
 #include "tests/support/PeakMemory.h"
 
 #include <QCoreApplication>
@@ -23,13 +23,14 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 namespace {
 
 enum class Case { Clean, EveryReceiptTwice, EveryCuitInvalid, EveryDateOutside };
 
-WithholdingGrid::Line gridLine(int row, Case kind)
+WithholdingLine gridLine(int row, Case kind)
 {
     const int receipt = kind == Case::EveryReceiptTwice ? (row + 1) / 2 : row;
     const QString cuit =
@@ -54,22 +55,27 @@ const char* caseName(Case kind)
     return "";
 }
 
+// Legajo 332, March 2026.
+void setPeriod(Declaration& declaration)
+{
+    declaration.setLegajo(QStringLiteral("332"));
+    declaration.setMonth(QStringLiteral("3"));
+    declaration.setYear(QStringLiteral("2026"));
+}
+
 int gridTable()
 {
-    importobservations::Context context;
-    context.monthText = QStringLiteral("3");
-    context.yearText = QStringLiteral("2026");
-    context.legajoText = QStringLiteral("332");
     std::printf("Observations on the grid\n");
     std::printf("%10s %16s %10s %14s %12s\n", "lines", "case", "observed", "detail chars", "ms (best)");
     for (const int lines : {1000, 10000, 100000}) {
         for (const Case kind : {Case::Clean, Case::EveryReceiptTwice, Case::EveryCuitInvalid, Case::EveryDateOutside}) {
-            std::vector<WithholdingGrid::Line> rows;
+            std::vector<WithholdingLine> rows;
             rows.reserve(size_t(lines));
             for (int row = 1; row <= lines; ++row)
                 rows.push_back(gridLine(row, kind));
-            WithholdingGrid grid;
-            grid.setLines(1, std::move(rows));
+            Declaration declaration;
+            setPeriod(declaration);
+            declaration.appendLines(lines, qint64(lines) * 700, [&rows] { return std::exchange(rows, {}); });
 
             double best = 0;
             qint64 observed = 0;
@@ -78,7 +84,7 @@ int gridTable()
                 QElapsedTimer timer;
                 timer.start();
                 const importobservations::Observations observations =
-                    importobservations::observe(grid, 1, lines, context);
+                    importobservations::observe(declaration, 1, lines);
                 const QString detail = importobservations::detail(observations);
                 const double milliseconds = double(timer.nsecsElapsed()) / 1e6;
                 observed = observations.count;
@@ -167,22 +173,16 @@ int measure(const QString& folder, bool withOthers)
     // carries the parent's.
     peakmemory::resetPeak();
     const qint64 baseline = peakmemory::highWaterKilobytes();
-    WithholdingGrid grid;
-    qint32 nextRow = 1;
-    QString total = QStringLiteral("0");
+    Declaration declaration;
+    setPeriod(declaration);
     QElapsedTimer timer;
     timer.start();
-    lineload::importFile(folder + QStringLiteral("/import.txt"), grid, nextRow, total);
+    lineload::importFile(folder + QStringLiteral("/import.txt"), declaration);
     const qint64 importNanoseconds = timer.nsecsElapsed();
 
-    importobservations::Context context;
-    context.monthText = QStringLiteral("3");
-    context.yearText = QStringLiteral("2026");
-    context.legajoText = QStringLiteral("332");
-    if (withOthers)
-        context.declarationFolder = folder;
     timer.restart();
-    const importobservations::Observations observations = importobservations::observe(grid, 1, nextRow - 1, context);
+    const importobservations::Observations observations =
+        importobservations::observe(declaration, 1, declaration.nextRow() - 1, withOthers ? folder : QString());
     const QString detail = importobservations::detail(observations);
     const qint64 observeNanoseconds = timer.nsecsElapsed();
     const qint64 peak = peakmemory::highWaterKilobytes();

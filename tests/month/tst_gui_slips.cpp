@@ -97,11 +97,7 @@ private:
         end();
         Collaborators collaborators = desktop.collaborators(programDirectory, database);
         collaborators.messages = desktopMessageBoxes();
-        window = createWindows(collaborators);
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        start(collaborators);
     }
     void confirm()
     {

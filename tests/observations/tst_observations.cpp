@@ -2,9 +2,9 @@
 // receipt: a date outside the declared period, a receipt that another
 // declaration file of the legajo already declares, and the whole grid after a
 // re-load onto earlier lines.
+#include "declaration/Declaration.h"
 #include "declaration/ImportObservations.h"
 #include "declaration/OtherDeclarations.h"
-#include "declaration/WithholdingGrid.h"
 #include "tests/support/RecordLines.h"
 
 #include <QDir>
@@ -17,16 +17,29 @@ namespace {
 const QString valid = QStringLiteral("20-12345678-6");
 const QString otherSupplier = QStringLiteral("27-23456789-1");
 
-WithholdingGrid::Line gridLine(int row, const QString& receipt, const QString& date, const QString& cuitText = valid)
+WithholdingLine gridLine(int row, const QString& receipt, const QString& date, const QString& cuitText = valid)
 {
     return {QString::number(row), receipt, date, QStringLiteral("000001380.00"), QStringLiteral("7"),
         QStringLiteral("PROVEEDOR SA"), cuitText};
 }
 
-importobservations::Context march2026(const QString& folder = QString())
+// A declaration of legajo 332 for a period (March 2026 unless told), its
+// lines written row after row.
+class TestDeclaration : public Declaration
 {
-    return {QStringLiteral("3"), QStringLiteral("2026"), QStringLiteral("332"), folder};
-}
+public:
+    explicit TestDeclaration(const QString& month = QStringLiteral("3"), const QString& year = QStringLiteral("2026"))
+    {
+        setLegajo(QStringLiteral("332"));
+        setMonth(month);
+        setYear(year);
+    }
+    void setLine(int gridRow, const WithholdingLine& line)
+    {
+        QCOMPARE(gridRow, int(nextRow()));
+        addLine(line);
+    }
+};
 
 // A record line of supplier `cuitText` and receipt field `receipt` (13 characters).
 QString recordOf(const QString& cuitText, const QString& receipt)
@@ -94,9 +107,9 @@ void TestObservations::dateOutsidePeriod()
 {
     QFETCH(QString, date);
     QFETCH(bool, outside);
-    WithholdingGrid grid;
+    TestDeclaration grid;
     grid.setLine(1, gridLine(1, "1", date));
-    const auto observations = importobservations::observe(grid, 1, 1, march2026());
+    const auto observations = importobservations::observe(grid, 1, 1, QString());
     QCOMPARE(observations.count, qint64(outside ? 1 : 0));
     QCOMPARE(observations.period, QString("03/2026"));
     if (outside) {
@@ -137,11 +150,11 @@ void TestObservations::noPeriodNoDateCheck()
     QFETCH(QString, year);
     QFETCH(QString, period);
     QFETCH(QList<int>, outside);
-    WithholdingGrid grid;
+    TestDeclaration grid(month, year);
     grid.setLine(1, gridLine(1, "1", "29/02/2024"));
     grid.setLine(2, gridLine(2, "2", "29/02/2026"));
     grid.setLine(3, gridLine(3, "3", "28/02/2026"));
-    const auto observations = importobservations::observe(grid, 1, 3, {month, year, "332", {}});
+    const auto observations = importobservations::observe(grid, 1, 3);
     QCOMPARE(observations.period, period);
     QList<int> rows;
     for (const auto& observation : observations.listed) {
@@ -192,14 +205,14 @@ void TestObservations::declaredInOtherFiles()
     // An empty file holds nothing.
     QVERIFY(writeFile(folder.filePath("25C00332.txt"), QByteArray()));
 
-    WithholdingGrid grid;
+    TestDeclaration grid;
     grid.setLine(1, gridLine(1, "1002", "15/03/2026"));
     grid.setLine(2, gridLine(2, "600", "15/03/2026"));
     grid.setLine(3, gridLine(3, "777", "15/03/2026"));  // another supplier in the file
     grid.setLine(4, gridLine(4, "0000000000778", "15/03/2026", otherSupplier));
     grid.setLine(5, gridLine(5, "500", "15/03/2026"));
-    grid.clearLineCells(5);  // a gap is no line
-    const auto observations = importobservations::observe(grid, 1, 5, march2026(folder.path()));
+    grid.deleteLine(5);  // a gap is no line
+    const auto observations = importobservations::observe(grid, 1, 5, folder.path());
     QCOMPARE(observations.count, qint64(2));
     QVERIFY(observations.unreadable.empty());
     QCOMPARE(importobservations::message(observations),
@@ -212,9 +225,9 @@ void TestObservations::declaredInOtherFiles()
                           "Comprobante ya declarado en la DDJJ 26200332.txt (02/2026)"));
 
     // Without a folder nothing is read.
-    QCOMPARE(importobservations::observe(grid, 1, 5, march2026()).count, qint64(0));
+    QCOMPARE(importobservations::observe(grid, 1, 5, QString()).count, qint64(0));
     // Only the observed rows are looked for.
-    QCOMPARE(importobservations::observe(grid, 2, 4, march2026(folder.path())).count, qint64(1));
+    QCOMPARE(importobservations::observe(grid, 2, 4, folder.path()).count, qint64(1));
 }
 
 void TestObservations::everyFileForm_data()
@@ -263,9 +276,9 @@ void TestObservations::everyFileForm()
     QFETCH(bool, found);
     QTemporaryDir folder;
     QVERIFY(writeFile(folder.filePath("26200332.txt"), bytes));
-    WithholdingGrid grid;
+    TestDeclaration grid;
     grid.setLine(1, gridLine(1, "1002", "15/03/2026"));
-    const auto observations = importobservations::observe(grid, 1, 1, march2026(folder.path()));
+    const auto observations = importobservations::observe(grid, 1, 1, folder.path());
     QVERIFY(observations.unreadable.empty());
     QCOMPARE(observations.count, qint64(found ? 1 : 0));
 }
@@ -278,9 +291,9 @@ void TestObservations::unreadableFileIsPassedOver()
     QVERIFY(QDir(folder.path()).mkdir("26100332.txt"));
     QVERIFY(writeFile(folder.filePath("26200332.txt"), recordlines::fileBytes({recordOf(valid, "0000000001002")})));
     QVERIFY(QFile::link(folder.filePath("gone.txt"), folder.filePath("25B00332.txt")));
-    WithholdingGrid grid;
+    TestDeclaration grid;
     grid.setLine(1, gridLine(1, "1002", "15/03/2026"));
-    const auto observations = importobservations::observe(grid, 1, 1, march2026(folder.path()));
+    const auto observations = importobservations::observe(grid, 1, 1, folder.path());
     QCOMPARE(observations.count, qint64(1));
     QCOMPARE(int(observations.unreadable.size()), 2);
     const QStringList detail = importobservations::detail(observations).split(QLatin1Char('\n'));
@@ -303,9 +316,9 @@ void TestObservations::onlyUnreadableFiles()
 {
     QTemporaryDir folder;
     QVERIFY(QDir(folder.path()).mkdir("26200332.txt"));
-    WithholdingGrid grid;
+    TestDeclaration grid;
     grid.setLine(1, gridLine(1, "1", "15/03/2026"));
-    const auto observations = importobservations::observe(grid, 1, 1, march2026(folder.path()));
+    const auto observations = importobservations::observe(grid, 1, 1, folder.path());
     QCOMPARE(observations.count, qint64(0));
     QVERIFY(observations.any());
     QCOMPARE(importobservations::message(observations),
@@ -314,8 +327,8 @@ void TestObservations::onlyUnreadableFiles()
     QVERIFY(
         importobservations::detail(observations).startsWith(QString::fromUtf8("No se pudo leer la DDJJ 26200332.txt")));
     // No line at all: nothing is looked for, nothing read.
-    WithholdingGrid empty;
-    QVERIFY(!importobservations::observe(empty, 1, 0, march2026(folder.path())).any());
+    TestDeclaration empty;
+    QVERIFY(!importobservations::observe(empty, 1, 0, folder.path()).any());
 }
 
 void TestObservations::everyObservationOnOneLine()
@@ -323,10 +336,10 @@ void TestObservations::everyObservationOnOneLine()
     QTemporaryDir folder;
     QVERIFY(writeFile(
         folder.filePath("26200332.txt"), recordlines::fileBytes({recordOf("20-12345678-9", "0000000000042")})));
-    WithholdingGrid grid;
+    TestDeclaration grid;
     grid.setLine(1, gridLine(1, "0000000000042", "15/03/2026"));
     grid.setLine(2, gridLine(2, "42", "15/04/2026", "20-12345678-9"));
-    const auto observations = importobservations::observe(grid, 2, 2, march2026(folder.path()));
+    const auto observations = importobservations::observe(grid, 2, 2, folder.path());
     QCOMPARE(observations.count, qint64(1));
     QCOMPARE(importobservations::detail(observations),
         QString::fromUtf8("Renglón 2: comprobante 42, CUIT 20-12345678-9: CUIT inválido; "
@@ -342,12 +355,12 @@ void TestObservations::listIsCappedWithNewObservations()
     for (int row = 1; row <= 1500; row += 2)
         records << recordOf(valid, QString::number(row).rightJustified(13, QLatin1Char('0')));
     QVERIFY(writeFile(folder.filePath("26200332.txt"), recordlines::fileBytes(records)));
-    WithholdingGrid grid;
+    TestDeclaration grid;
     for (int row = 1; row <= 1500; ++row) {
         // Odd rows stand in the other file, even rows are dated April.
         grid.setLine(row, gridLine(row, QString::number(row), row % 2 ? "15/03/2026" : "15/04/2026"));
     }
-    const auto observations = importobservations::observe(grid, 1, 1500, march2026(folder.path()));
+    const auto observations = importobservations::observe(grid, 1, 1500, folder.path());
     QCOMPARE(observations.count, qint64(1500));
     QCOMPARE(int(observations.listed.size()), importobservations::MaxListed);
     const QStringList detail = importobservations::detail(observations).split(QLatin1Char('\n'));
@@ -362,24 +375,24 @@ void TestObservations::listIsCappedWithNewObservations()
 // re-load into an empty grid (gaps only) is not.
 void TestObservations::reloadObservesWholeGrid()
 {
-    WithholdingGrid grid;
+    TestDeclaration grid;
     grid.setLine(1, gridLine(1, "0000000001002", "15/03/2026"));
     grid.setLine(2, gridLine(2, "1002", "15/03/2026"));
-    const auto observations = importobservations::observeReload(grid, 2, march2026());
+    const auto observations = importobservations::observeReload(grid, 2, QString());
     QCOMPARE(observations.count, qint64(2));
     QCOMPARE(observations.listed.front().repeatedInRow, 2);
     QCOMPARE(importobservations::message(observations, importobservations::Scope::Grid),
         QString::fromUtf8("Atención revise la grilla: 2 renglones con observaciones !!!"));
 
     // Only a gap before the re-loaded lines.
-    WithholdingGrid gapBefore;
+    TestDeclaration gapBefore;
     gapBefore.setLine(1, gridLine(1, "7", "15/03/2026"));
-    gapBefore.clearLineCells(1);
+    gapBefore.deleteLine(1);
     gapBefore.setLine(2, gridLine(2, "1002", "15/04/2026"));
     gapBefore.setLine(3, gridLine(3, "1002", "15/04/2026"));
-    QVERIFY(!importobservations::observeReload(gapBefore, 2, march2026()).any());
+    QVERIFY(!importobservations::observeReload(gapBefore, 2, QString()).any());
     // The re-load added nothing: the earlier lines were observed already.
-    QVERIFY(!importobservations::observeReload(grid, 3, march2026()).any());
+    QVERIFY(!importobservations::observeReload(grid, 3, QString()).any());
 }
 
 QTEST_GUILESS_MAIN(TestObservations)

@@ -6,6 +6,7 @@
 #include "app/Startup.h"
 #include "tests/support/DatabaseFixture.h"
 #include "tests/support/FakeCollaborators.h"
+#include "tests/support/WindowControls.h"
 #include "tests/support/WindowFixture.h"
 
 #include <QApplication>
@@ -57,22 +58,27 @@ int main(int argc, char** argv)
     QTest::qWaitForWindowExposed(window.get());
     window->activateWindow();
     QTest::qWaitForWindowActive(window.get());
+    const WindowControls c = WindowControls::of(*window);
     shoot(QStringLiteral("start"));
 
-    WindowFixture::typeHeader(*window, QStringLiteral("332"), QStringLiteral("3"), QStringLiteral("2026"));
+    for (const auto& [field, text] : std::initializer_list<std::pair<QWidget*, QString>>{
+             {c.e_legaJo, QStringLiteral("332")}, {c.e_Mes, QStringLiteral("3")}, {c.E_ano, QStringLiteral("2026")}}) {
+        WindowFixture::type(field, text);
+        QTest::keyClick(field, Qt::Key_Tab);
+    }
     shoot(QStringLiteral("method"));
 
-    QTest::mouseClick(window->B2, Qt::LeftButton);
+    QTest::mouseClick(c.B2, Qt::LeftButton);
     const QStringList receipts{QStringLiteral("1001"), QStringLiteral("1002"), QStringLiteral("1003")};
     for (const QString& receipt : receipts) {
-        for (const auto& [field, text] : std::initializer_list<std::pair<QWidget*, QString>>{
-                 {window->E_CuitReten, QStringLiteral("20123456786")}, {window->empresa, QStringLiteral("PROVEEDOR SA")},
-                 {window->E_FECha, QStringLiteral("15032026")}, {window->E_Comprobante, receipt},
-                 {window->Impo_compro, QStringLiteral("1380")}}) {
+        for (const auto& [field, text] :
+            std::initializer_list<std::pair<QWidget*, QString>>{{c.E_CuitReten, QStringLiteral("20123456786")},
+                {c.empresa, QStringLiteral("PROVEEDOR SA")}, {c.E_FECha, QStringLiteral("15032026")},
+                {c.E_Comprobante, receipt}, {c.Impo_compro, QStringLiteral("1380")}}) {
             WindowFixture::type(field, text);
             QTest::keyClick(field, Qt::Key_Return);
         }
-        QTest::keyClick(window->B_adiciona, Qt::Key_Return);
+        QTest::keyClick(c.B_adiciona, Qt::Key_Return);
     }
     shoot(QStringLiteral("manual"));
     return 0;

@@ -75,6 +75,9 @@ public:
     // The paths the next dialogs return; an empty text or none left cancels.
     QStringList paths;
     int calls = 0;
+    // Runs with the chosen path before the dialog returns it, e.g. to remove
+    // the file the way another program might.
+    std::function<void(const QString& path)> whileChosen;
     // The title and the folder of the last dialog.
     QString title;
     QString folder;
@@ -83,7 +86,10 @@ public:
         ++calls;
         title = title_;
         folder = folder_;
-        return paths.isEmpty() ? QString() : paths.takeFirst();
+        const QString path = paths.isEmpty() ? QString() : paths.takeFirst();
+        if (whileChosen && !path.isEmpty())
+            whileChosen(path);
+        return path;
     }
 };
 
