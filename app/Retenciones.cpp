@@ -4,6 +4,7 @@
 #include "app/Fonts.h"
 #include "app/HandlerBindings.h"
 #include "app/MaskEdit.h"
+#include "app/WindowFit.h"
 #include "core/Error.h"
 #include "declaration/WithholdingGrid.h"
 
@@ -15,8 +16,10 @@
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QScreen>
+#include <QScrollArea>
 #include <QShortcut>
 #include <QTableView>
+#include <QWindow>
 
 TF_Retenciones::TF_Retenciones(Collaborators collaborators_, QWidget* parent)
     : QWidget(parent,
@@ -193,6 +196,8 @@ void TF_Retenciones::escapePressed()
 
 bool TF_Retenciones::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == m_content && event->type() == QEvent::Resize)
+        dockStatusLine();
     if (gridMouseEvent(watched, event))
         return true;
     return QWidget::eventFilter(watched, event);
@@ -230,8 +235,7 @@ void TF_Retenciones::showEvent(QShowEvent* event)
 {
     if (!event->spontaneous() && !m_shown) {
         m_shown = true;
-        if (QScreen* screen = this->screen())
-            move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+        fitToScreen();
         runHandler([this] { FormShow(); });
     }
     QWidget::showEvent(event);
@@ -240,7 +244,33 @@ void TF_Retenciones::showEvent(QShowEvent* event)
 void TF_Retenciones::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
+    if (m_scroll)
+        m_scroll->setGeometry(rect());
     dockStatusLine();
+}
+
+void TF_Retenciones::fitToScreen()
+{
+    QScreen* screen = this->screen();
+    if (!screen)
+        return;
+    m_fitMargins = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    const QRect client =
+        windowfit::clientGeometry(QSize(DesignWidth, DesignHeight), m_fitMargins, screen->availableGeometry());
+    resize(client.size());
+    // A window's position is that of its frame.
+    move(client.topLeft() - QPoint(m_fitMargins.left(), m_fitMargins.top()));
+}
+
+void TF_Retenciones::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    // The window manager tells the frame's size only once the window is on
+    // the screen: fitted again, once, with the real frame.
+    if (m_shown && !m_fittedWithFrame && windowHandle() && windowHandle()->frameMargins() != m_fitMargins) {
+        m_fittedWithFrame = true;
+        fitToScreen();
+    }
 }
 
 // ---------------------------------------------------------------------------

@@ -6,6 +6,7 @@
 #include "declaration/Declaration.h"
 #include "declaration/ImportObservations.h"
 
+#include <QMargins>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -15,6 +16,7 @@
 class HandlerBindings;
 class QFileSystemWatcher;
 class QFrame;
+class QScrollArea;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -123,6 +125,7 @@ protected:
     // Asks before unconfirmed lines are lost; anything but Yes keeps the window.
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     friend std::unique_ptr<TF_Retenciones> createWindows(Collaborators collaborators);
@@ -218,6 +221,10 @@ private:
     void dockStatusLine();
 
     void createControls();
+    void createContent();
+    // The window as large as the design where the screen's available area
+    // holds it, else as large as the area; its frame on the area.
+    void fitToScreen();
     void createCaptions();
     void createPanels();
     void createFields();
@@ -241,6 +248,13 @@ private:
     // Watches the folder the status line names, so the buttons follow files
     // removed or written there.
     QFileSystemWatcher* m_outputWatcher = nullptr;
+    // The window's one child: a scroll area over the content, the parent of
+    // every control placed on the window.
+    QScrollArea* m_scroll = nullptr;
+    QWidget* m_content = nullptr;
+    // The frame's margins the window was last fitted with.
+    QMargins m_fitMargins;
+    bool m_fittedWithFrame = false;
     std::unique_ptr<HandlerBindings> m_bindings;
     bool m_shown = false;
     bool m_showingHeader = false;

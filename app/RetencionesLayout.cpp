@@ -4,6 +4,7 @@
 
 #include "app/Fonts.h"
 #include "app/MaskEdit.h"
+#include "app/WindowFit.h"
 #include "declaration/WithholdingGrid.h"
 
 #include <QFrame>
@@ -12,6 +13,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QStyledItemDelegate>
 #include <QTableView>
 
@@ -147,13 +149,13 @@ QFont captionFont(CaptionFont font, const QWidget* window)
     return window->font();
 }
 
-// Where a control sits: on one of the window's panels, or on the window
-// itself when `panel` is null.
+// Where a control sits: on one of the window's panels, or on the window's
+// content (the design's client area) when `panel` is null.
 using Panel = QFrame* TF_Retenciones::*;
 
-QWidget* parentOn(TF_Retenciones* window, Panel panel)
+QWidget* parentOn(TF_Retenciones* window, QWidget* content, Panel panel)
 {
-    return panel ? static_cast<QWidget*>(window->*panel) : window;
+    return panel ? static_cast<QWidget*>(window->*panel) : content;
 }
 
 struct CaptionPlace
@@ -198,9 +200,10 @@ constexpr int gridColumnWidths[WithholdingGrid::ColumnCount] = {33, 78, 71, 73, 
 void TF_Retenciones::createControls()
 {
     setFill(this, Qt::white);
-    Image2 = place(new QLabel(this), "Image2", 8, 8, 150, 81);
+    createContent();
+    Image2 = place(new QLabel(m_content), "Image2", 8, 8, 150, 81);
     Image2->setPixmap(QPixmap(QStringLiteral(":/logos/municipio.png")));
-    Image1 = place(new QLabel(this), "Image1", 779, 13, 120, 58);
+    Image1 = place(new QLabel(m_content), "Image1", 779, 13, 120, 58);
     Image1->setPixmap(QPixmap(QStringLiteral(":/logos/oficina.png")));
     createPanels();
 
@@ -213,6 +216,30 @@ void TF_Retenciones::createControls()
     createButtons();
     createGrid();
     createStatusButtons(salida->parentWidget());
+}
+
+void TF_Retenciones::createContent()
+{
+    // The design's client area, at least DesignWidth x DesignHeight, in a
+    // scroll area that fills the window: where the window is as large as the
+    // design nothing scrolls and every control stands where the design puts
+    // it; a smaller window (a laptop screen at 150 %) scrolls, and the focused
+    // control is kept in view.
+    m_scroll = new QScrollArea(this);
+    m_scroll->setObjectName(QStringLiteral("Desplazamiento"));
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setFocusPolicy(Qt::NoFocus);
+    m_scroll->setWidgetResizable(true);
+    m_scroll->setGeometry(rect());
+    m_content = new QWidget;
+    m_content->setObjectName(QStringLiteral("Contenido"));
+    m_content->setMinimumSize(DesignWidth, DesignHeight);
+    setFill(m_content, Qt::white);
+    m_scroll->setWidget(m_content);
+    setFill(m_scroll->viewport(), Qt::white);
+    // The status line docks to the content's bottom edge as it grows.
+    m_content->installEventFilter(this);
+    windowfit::followFocus(m_scroll);
 }
 
 void TF_Retenciones::createCaptions()
@@ -246,7 +273,7 @@ void TF_Retenciones::createCaptions()
     };
     // clang-format on
     for (const CaptionPlace& at : captionPlaces) {
-        QWidget* parent = parentOn(this, at.panel);
+        QWidget* parent = parentOn(this, m_content, at.panel);
         this->*at.member = caption(parent, at.name, QString::fromUtf8(at.text), at.left, at.top, at.width, at.height,
             captionFont(at.font, this), at.border);
     }
@@ -254,13 +281,13 @@ void TF_Retenciones::createCaptions()
 
 void TF_Retenciones::createPanels()
 {
-    Panel1 = place(new QFrame(this), "Panel1", 169, 85, 592, 80);
+    Panel1 = place(new QFrame(m_content), "Panel1", 169, 85, 592, 80);
     setFill(Panel1, rgb(0xB0D8FF));
     setBorder(Panel1, Border::Raised);
     // The load-method panel has no fill of its own: the window's white shows.
-    Panel3 = place(new QFrame(this), "Panel3", 151, 171, 634, 78);
+    Panel3 = place(new QFrame(m_content), "Panel3", 151, 171, 634, 78);
     setBorder(Panel3, Border::Single);
-    Panel2 = place(new QFrame(this), "Panel2", 33, 255, 856, 160);
+    Panel2 = place(new QFrame(m_content), "Panel2", 33, 255, 856, 160);
     setFill(Panel2, rgb(0xDCEAFA));
     setBorder(Panel2, Border::Raised);
 }
@@ -283,7 +310,7 @@ void TF_Retenciones::createFields()
     };
     // clang-format on
     for (const FieldPlace& at : fieldPlaces) {
-        QWidget* parent = parentOn(this, at.panel);
+        QWidget* parent = parentOn(this, m_content, at.panel);
         this->*at.member = editField(parent, at.name, at.left, at.top, at.width, at.height);
     }
     E_CuitReten = place(new MaskEdit(QStringLiteral("00\\-00000000\\-0;0;_"), Panel2), "E_CuitReten", 121, 22, 118, 21);
@@ -318,7 +345,7 @@ void TF_Retenciones::createButtons()
     };
     // clang-format on
     for (const ButtonPlace& at : buttonPlaces) {
-        QWidget* parent = parentOn(this, at.panel);
+        QWidget* parent = parentOn(this, m_content, at.panel);
         this->*at.member =
             button(parent, at.name, QString::fromUtf8(at.text), at.glyph, at.left, at.top, at.width, at.height);
     }
@@ -329,7 +356,7 @@ void TF_Retenciones::createGrid()
 {
     gridCells = new WithholdingGrid(m_declaration, this);
     gridCells->setObjectName(QStringLiteral("gridCells"));
-    Grilla = place(new QTableView(this), "Grilla", 138, 421, 708, 129);
+    Grilla = place(new QTableView(m_content), "Grilla", 138, 421, 708, 129);
     Grilla->setModel(gridCells);
     Grilla->setItemDelegateForColumn(0, new FixedColumnDelegate(Grilla));
     Grilla->setToolTip(QStringLiteral("DOBLE CLICK Borra Renglón"));
