@@ -14,7 +14,12 @@ const QString TF_Retenciones::FileGoneMessage = QStringLiteral("Atención %1 ya 
 
 namespace {
 
-constexpr int StatusButtonWidth = 96;
+// The row of buttons right above the status line at the right edge, where
+// the window has nothing.
+constexpr int StatusButtonWidth = 110;
+constexpr int StatusButtonHeight = 24;
+constexpr int StatusButtonSpacing = 4;
+constexpr int StatusRowGap = 3;  // above the status line and from the right edge
 
 bool isFile(const QString& path)
 {
@@ -34,7 +39,7 @@ void TF_Retenciones::createStatusButtons(QWidget* parent)
     statusButtons = {B_AbreReporte, B_AbreCarpeta};
     for (QPushButton* button : statusButtons) {
         button->setAutoDefault(false);
-        button->resize(StatusButtonWidth, 20);
+        button->resize(StatusButtonWidth, StatusButtonHeight);
         button->hide();
     }
     m_outputWatcher = new QFileSystemWatcher(this);
@@ -43,18 +48,19 @@ void TF_Retenciones::createStatusButtons(QWidget* parent)
 
 void TF_Retenciones::dockStatusLine()
 {
-    // The status line stays docked along the bottom edge at full width, less
-    // the visible buttons at its right end.
+    // The status line stays docked along the bottom edge at full width; the
+    // visible buttons stand in a row right above its right end.
     QWidget* area = salida->parentWidget();
     const int top = area->height() - salida->height();
-    int right = area->width();
+    salida->setGeometry(0, top, area->width(), salida->height());
+    int right = area->width() - StatusRowGap;
     for (auto button = statusButtons.rbegin(); button != statusButtons.rend(); ++button) {
         if ((*button)->isHidden())
             continue;
-        right -= (*button)->width();
-        (*button)->setGeometry(right, top, (*button)->width(), salida->height());
+        right -= StatusButtonWidth;
+        (*button)->setGeometry(right, top - StatusRowGap - StatusButtonHeight, StatusButtonWidth, StatusButtonHeight);
+        right -= StatusButtonSpacing;
     }
-    salida->setGeometry(0, top, right, salida->height());
 }
 
 void TF_Retenciones::showConfirmed(const ConfirmedDeclaration& confirmed)

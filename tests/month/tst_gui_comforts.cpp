@@ -168,13 +168,17 @@ void TestGuiComforts::openButtonsAfterConfirma()
     QVERIFY(folder->isVisible());
     QCOMPARE(report->text(), QStringLiteral("Abrir reporte"));
     QCOMPARE(folder->text(), QStringLiteral("Abrir carpeta"));
-    // Side by side on the status line's row, the status line to their left.
+    // Side by side in a row right above the right end of the status line,
+    // which keeps its full width; they cover no other control.
     auto* salida = control<QLabel>("salida");
-    QCOMPARE(report->geometry().top(), salida->geometry().top());
-    QCOMPARE(report->height(), salida->height());
-    QCOMPARE(salida->geometry().right() + 1, report->geometry().left());
-    QCOMPARE(report->geometry().right() + 1, folder->geometry().left());
-    QCOMPARE(folder->geometry().right() + 1, salida->parentWidget()->width());
+    QCOMPARE(salida->geometry(), QRect(0, 635, 931, 20));
+    QCOMPARE(report->geometry(), QRect(704, 608, 110, 24));
+    QCOMPARE(folder->geometry(), QRect(818, 608, 110, 24));
+    for (QWidget* other : salida->parentWidget()->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (other != report && other != folder && other->isVisible())
+            QVERIFY2(!other->geometry().intersects(report->geometry().united(folder->geometry())),
+                qPrintable(other->objectName()));
+    }
 
     click(report);
     QTRY_COMPARE(opener.opened(), QStringList{programDirectory + "26300332.pdf"});
@@ -199,7 +203,8 @@ void TestGuiComforts::openButtonsFollowTheFiles()
     QVERIFY(QFile::remove(programDirectory + "26300332.pdf"));
     QTRY_VERIFY(report->isHidden());
     QVERIFY(folder->isVisible());
-    QCOMPARE(salida->geometry().right() + 1, folder->geometry().left());
+    // The one left stands at the right end.
+    QCOMPARE(folder->geometry(), QRect(818, 608, 110, 24));
     QVERIFY(QFile::remove(programDirectory + "26300332.txt"));
     QTRY_VERIFY(folder->isHidden());
     QCOMPARE(salida->width(), salida->parentWidget()->width());

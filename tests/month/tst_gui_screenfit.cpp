@@ -32,10 +32,19 @@ private slots:
 #endif
 
 private:
-    QRect available() const { return window->screen()->availableGeometry(); }
-    QScrollArea* scroll() const { return control<QScrollArea>("Desplazamiento"); }
+    QRect available() const
+    {
+        return window->screen()->availableGeometry();
+    }
+    QScrollArea* scroll() const
+    {
+        return control<QScrollArea>("Desplazamiento");
+    }
     // The control's rectangle on the screen.
-    static QRect onScreen(const QWidget* widget) { return QRect(widget->mapToGlobal(QPoint(0, 0)), widget->size()); }
+    static QRect onScreen(const QWidget* widget)
+    {
+        return QRect(widget->mapToGlobal(QPoint(0, 0)), widget->size());
+    }
 };
 
 #ifdef SCREEN_LAPTOP
@@ -44,11 +53,9 @@ void TestGuiScreenFit::windowWithinTheScreen()
 {
     QCOMPARE(window->screen()->geometry().size(), QSize(911, 512));
     const QRect frame = window->frameGeometry();
-    QVERIFY2(available().contains(frame), qPrintable(QStringLiteral("frame %1,%2 %3x%4")
-                                                          .arg(frame.x())
-                                                          .arg(frame.y())
-                                                          .arg(frame.width())
-                                                          .arg(frame.height())));
+    QVERIFY2(available().contains(frame),
+        qPrintable(
+            QStringLiteral("frame %1,%2 %3x%4").arg(frame.x()).arg(frame.y()).arg(frame.width()).arg(frame.height())));
     QVERIFY(window->width() <= available().width());
     QVERIFY(window->height() <= available().height());
     // As much of the design as the screen holds; the rest scrolls.
