@@ -77,13 +77,24 @@ constexpr ReadField ReadFields[] = {
     {52, 60, "Razón Social"},
     {185, 11, "Importe Comprobante"},
 };
+// Read by the certificates, which name the agent as the file does.
+constexpr ReadField DeclarantReadFields[] = {
+    {112, 13, "CUIT Agente"},
+    {125, 60, "Razón Social Agente"},
+};
 constexpr int LastReadPosition = 195;
 
-const ReadField* fieldAt(qsizetype position)
+const ReadField* fieldAt(qsizetype position, DeclarantFields declarant)
 {
     for (const ReadField& field : ReadFields) {
         if (position >= field.from && position < field.from + field.width)
             return &field;
+    }
+    if (declarant == DeclarantFields::Read) {
+        for (const ReadField& field : DeclarantReadFields) {
+            if (position >= field.from && position < field.from + field.width)
+                return &field;
+        }
     }
     return nullptr;
 }
@@ -153,7 +164,7 @@ Error controlCharacterError(char16_t character, qsizetype position, const ReadFi
                      .arg(QString::fromUtf8(field.name)));
 }
 
-void refuseControlCharacters(const QString& line, qint64 lineNumber)
+void refuseControlCharacters(const QString& line, qint64 lineNumber, DeclarantFields declarant)
 {
     const QChar* text = line.constData();
     const qsizetype size = line.size();
@@ -168,7 +179,7 @@ void refuseControlCharacters(const QString& line, qint64 lineNumber)
         ++position;
         const char16_t unit = text[i].unicode();
         if (unit < 32) {
-            if (const ReadField* field = fieldAt(position))
+            if (const ReadField* field = fieldAt(position, declarant))
                 throw controlCharacterError(unit, position, *field, lineNumber);
         } else if (text[i].isHighSurrogate() && i + 1 < size && text[i + 1].isLowSurrogate()) {
             ++i;
@@ -202,7 +213,7 @@ qint32 advanced(qint32 row)
 // Reads every line of `path` through `handleLine(text, lineNumber)` and adds
 // the file and line number to any error that stops the reading.
 template <typename Handler>
-void readLines(const QString& path, Handler handleLine)
+void readLines(const QString& path, Handler handleLine, DeclarantFields declarant = DeclarantFields::NotRead)
 {
     declarationfile::LineReader reader(path);
     qint64 lineNumber = 0;
@@ -213,7 +224,7 @@ void readLines(const QString& path, Handler handleLine)
             lineNumber = reader.lineNumber() + 1;  // the line being read, also for a read error
             if (!reader.next(line))
                 break;
-            refuseControlCharacters(line, lineNumber);
+            refuseControlCharacters(line, lineNumber, declarant);
             handleLine(line, lineNumber);
         }
     } catch (const ConversionError& error) {
@@ -514,6 +525,12 @@ int reloadDeclaration(const QString& path, WithholdingGrid& grid, qint32& nextRo
     nextRow = row;
     total = newTotal;
     return added;
+}
+
+void readRecordLines(const QString& path, DeclarantFields declarant,
+    const std::function<void(const QString& line, qint64 lineNumber)>& handleLine)
+{
+    readLines(path, handleLine, declarant);
 }
 
 QString mismatchDetail(const ImportResult& result)

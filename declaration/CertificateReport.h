@@ -1,0 +1,66 @@
+#pragma once
+
+#include "declaration/Certificates.h"
+#include "report/DataSet.h"
+#include "report/ExportFilter.h"
+#include "report/PDFDocumentFilter.h"
+#include "report/ReportDefinition.h"
+
+#include <QByteArray>
+#include <QDate>
+#include <QImage>
+
+// The certificates as a report of the band engine: a page header with the
+// two logos, the title and the certificate's number; per supplier a group
+// whose header names the period, the agent and the supplier and heads the
+// table (repeated on a continued page), one detail band per line, and a
+// footer with the total, the total in words, the date of issue and the
+// signature line. Every supplier begins on a page of its own.
+class CertificateReport
+{
+public:
+    // With the two logos of the program's resources.
+    CertificateReport(const certificates::Declaration& declaration, const QDate& issueDate);
+    CertificateReport(const certificates::Declaration& declaration, const QDate& issueDate, const QImage& officeLogo,
+        const QImage& municipalityLogo);
+
+    // Prints the certificates of the suppliers `first` to `first + count - 1`
+    // into `filter` (which the caller keeps).
+    void exportTo(ExportFilter& filter, size_t first, size_t count) const;
+
+    // The same as the bytes of a PDF document. The logos are encoded once
+    // for every document this report makes.
+    QByteArray pdf(size_t first, size_t count);
+
+    const ReportDefinition& definition() const { return m_report; }
+
+    // Field names of the lines the report reads.
+    static const QStringList& fieldNames();
+
+private:
+    const certificates::Declaration& m_declaration;
+    ReportDefinition m_report;
+    PDFDocumentFilter::PictureCache m_pictures;
+};
+
+// The lines of a range of suppliers, read supplier by supplier: the fields
+// of fieldNames(), all of them texts as the certificate prints them.
+class CertificateLines : public DataSet
+{
+public:
+    CertificateLines(const certificates::Declaration& declaration, size_t first, size_t count);
+
+    void first() override;
+    void next() override;
+    bool eof() const override;
+    int recordCount() const override;
+    FieldValue field(const QString& name) const override;
+
+private:
+    const certificates::Declaration& m_declaration;
+    size_t m_first;
+    size_t m_end;
+    size_t m_supplier = 0;
+    size_t m_line = 0;
+    int m_count = 0;
+};
