@@ -116,6 +116,8 @@ ReportBand detailBand()
 {
     const ReportFont font = arial(9);
     ReportBand detail = band(BandType::Detail, QStringLiteral("DetailBand1"), 5.0);
+    // No background: the heading's rule lies along the first line's top edge.
+    detail.transparent = true;
     detail.controls = {
         dataText(QStringLiteral("NROCOM"), ReceiptColumn, 0.8, font),
         dataText(QStringLiteral("FECHA"), DateColumn, 0.8, font),
