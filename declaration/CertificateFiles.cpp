@@ -244,6 +244,31 @@ AgentEntries keepAgentEntries(const QString& folder, Staging& staging)
     return entries;
 }
 
+// What an earlier run that was stopped may have left beside the set: its
+// hidden folder (a new set not yet in place, or an earlier one not yet
+// cleared) and the combined file's temporary file. Only certificates and
+// temporary files go; a hidden folder that still holds anything else (the
+// agent's files) stays.
+void removeLeftovers(const QString& combined, const QString& folder)
+{
+    const QString directory = durable::directoryOf(folder);
+    const QString folderPrefix = QStringLiteral(".") + QFileInfo(folder).fileName() + QLatin1Char('.');
+    const QString combinedPrefix = QStringLiteral(".") + QFileInfo(combined).fileName() + QLatin1Char('.');
+    for (const QString& name : entriesOf(directory)) {
+        const QString path = directory + QLatin1Char('/') + name;
+        if (name.startsWith(combinedPrefix) && name.size() == combinedPrefix.size() + 6 && !isDirectory(path)) {
+            ::unlink(encoded(path).constData());
+        } else if (name.startsWith(folderPrefix) && isDirectory(path)
+            && (name.size() == folderPrefix.size() + 6 || name.endsWith(QLatin1String(".anterior")))) {
+            for (const QString& entry : entriesOf(path)) {
+                if (isCertificateName(entry))
+                    ::unlink(encoded(path + QLatin1Char('/') + entry).constData());
+            }
+            ::rmdir(encoded(path).constData());
+        }
+    }
+}
+
 }  // namespace
 
 QString combinedPath(const QString& directory, const QString& baseName)
@@ -277,6 +302,7 @@ void write(CertificateReport& report, const certificates::Declaration& declarati
     if (earlierFolder && ::access(encoded(folder).constData(), W_OK) != 0)
         throw cannotCreate(folder, errno);
 
+    removeLeftovers(combined, folder);
     Staging staging(folder);
     for (size_t i = 0; i < declaration.suppliers.size(); ++i) {
         const QString name = declaration.suppliers[i].cuit + QStringLiteral(".pdf");

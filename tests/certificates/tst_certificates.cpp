@@ -183,6 +183,7 @@ private slots:
     void readOnlyFoldersKeepTheEarlierSet_data();
     void readOnlyFoldersKeepTheEarlierSet();
     void replacesTheEarlierSetKeepingTheAgentsFiles();
+    void leftoversOfAStoppedRun();
 
 private:
     QString writeDeclaration(const QList<TestLine>& lines);
@@ -629,6 +630,23 @@ void TestCertificates::replacesTheEarlierSetKeepingTheAgentsFiles()
         (QStringList{"26300332-constancias", "26300332-constancias.pdf", "26300332.txt"}));
     QCOMPARE(pagesOf(combined()).size(), 3);
     QVERIFY(simplified(pagesOf(combined())[2]).contains("NUEVO PROVEEDOR CUIT: 27-11111111-3"));
+}
+
+// A run killed after writing leaves hidden files; the next run clears what
+// is its own and leaves what holds anything of the agent's.
+void TestCertificates::leftoversOfAStoppedRun()
+{
+    writeDeclaration(threeSuppliers());
+    QVERIFY(QDir(directory()).mkpath(".26300332-constancias.Ab12Cd"));
+    QVERIFY(QFile::copy(directory() + "26300332.txt", directory() + ".26300332-constancias.Ab12Cd/" + CuitA + ".pdf"));
+    QVERIFY(QDir(directory()).mkpath(".26300332-constancias.Ef34Gh/enviadas"));
+    QVERIFY(QFile::copy(directory() + "26300332.txt", directory() + ".26300332-constancias.Ef34Gh/" + CuitB + ".pdf"));
+    QVERIFY(QFile::copy(directory() + "26300332.txt", directory() + ".26300332-constancias.pdf.Xy9876"));
+    QVERIFY(QFile::copy(directory() + "26300332.txt", directory() + ".26300332-constancias.pdf.notas"));
+    QCOMPARE(generate().suppliers, 3);
+    QCOMPARE(snapshot(directory()).keys().filter(QRegularExpression("^\\.")),
+        (QStringList{".26300332-constancias.Ef34Gh", ".26300332-constancias.Ef34Gh/enviadas",
+            ".26300332-constancias.pdf.notas"}));
 }
 
 QTEST_MAIN(TestCertificates)
