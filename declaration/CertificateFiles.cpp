@@ -34,8 +34,7 @@ QByteArray encoded(const QString& path)
 
 Error failure(const QString& what, const QString& path, int error)
 {
-    return Error(NotWritten
-        + what.arg(QDir::toNativeSeparators(path), QString::fromLocal8Bit(std::strerror(error))));
+    return Error(NotWritten + what.arg(QDir::toNativeSeparators(path), QString::fromLocal8Bit(std::strerror(error))));
 }
 
 Error cannotCreate(const QString& path, int error)
@@ -97,7 +96,8 @@ QStringList entriesOf(const QString& folder)
 
 bool isDirectory(const QString& path)
 {
-    struct stat status{};
+    struct stat status
+    { };
     return ::lstat(encoded(path).constData(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
@@ -143,8 +143,8 @@ public:
     explicit Staging(const QString& folder)
     {
         const QFileInfo info(folder);
-        QByteArray pattern = encoded(info.absolutePath() + QStringLiteral("/.") + info.fileName()
-            + QStringLiteral(".XXXXXX"));
+        QByteArray pattern =
+            encoded(info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".XXXXXX"));
         if (!::mkdtemp(pattern.data()))
             throw cannotCreate(folder, errno);
         m_path = QFile::decodeName(pattern);
@@ -232,8 +232,7 @@ AgentEntries keepAgentEntries(const QString& folder, Staging& staging)
             entries.folders << name;
             continue;
         }
-        if (::linkat(AT_FDCWD, encoded(from).constData(), AT_FDCWD, encoded(staging.file(name)).constData(), 0)
-            != 0) {
+        if (::linkat(AT_FDCWD, encoded(from).constData(), AT_FDCWD, encoded(staging.file(name)).constData(), 0) != 0) {
             if (errno != EXDEV && errno != EPERM && errno != EMLINK && errno != ENOTSUP)
                 throw cannotCreate(staging.file(name), errno);
             copyFile(from, staging.file(name));

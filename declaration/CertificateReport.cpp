@@ -22,8 +22,8 @@ constexpr double ValueColumn = 30.0;
 // The title, the number and the heading are centred between the two logos.
 constexpr double TitleCentre = 84.0;
 
-ReportControl centred(ControlKind kind, const QString& name, const QString& designText, double top,
-    const ReportFont& font)
+ReportControl centred(
+    ControlKind kind, const QString& name, const QString& designText, double top, const ReportFont& font)
 {
     ReportControl control = textControl(kind, name, designText, 0, top, labelHeight(font), font, false);
     control.alignment = Alignment::Center;
@@ -70,8 +70,8 @@ ReportBand pageHeaderBand(const QImage& officeLogo, const QImage& municipalityLo
             arial(14, true)),
         centred(ControlKind::DataText, QStringLiteral("NUMERO"), QStringLiteral("Nº 00000-000000-0000"), 13.0,
             arial(12, true)),
-        centred(ControlKind::FixedText, QStringLiteral("encabezado"), QStringLiteral("DDJJ Agentes de Retención"),
-            20.5, arial(10)),
+        centred(ControlKind::FixedText, QStringLiteral("encabezado"), QStringLiteral("DDJJ Agentes de Retención"), 20.5,
+            arial(10)),
         picture(QStringLiteral("QRImage2"), municipalityLogo, 133.09, 4.50, 55.30, 21.70, false),
         label(QStringLiteral("periodo"), QStringLiteral("Período: ") + period, 2.12, 27.5, arial(10, true)),
     };
@@ -169,8 +169,8 @@ ReportDefinition buildReport(const certificates::Declaration& declaration, const
     report.lastPageFooter = true;
     report.printIfEmpty = false;
     report.group = ReportGroup{QStringLiteral("NUMERO"), true, true};
-    report.bands = {pageHeaderBand(officeLogo, municipalityLogo, declaration.period()),
-        groupHeaderBand(declaration), detailBand(), groupFooterBand(issueDate)};
+    report.bands = {pageHeaderBand(officeLogo, municipalityLogo, declaration.period()), groupHeaderBand(declaration),
+        detailBand(), groupFooterBand(issueDate)};
     return report;
 }
 

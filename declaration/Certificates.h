@@ -46,9 +46,9 @@ struct Supplier
 
 struct Declaration
 {
-    QString legajo;  // five digits, as the file name holds it
-    QString year;    // four digits
-    QString month;   // two digits
+    QString legajo;     // five digits, as the file name holds it
+    QString year;       // four digits
+    QString month;      // two digits
     QString agentCuit;  // as the file's first line holds them
     QString agentName;
     std::vector<Supplier> suppliers;

@@ -46,8 +46,8 @@ ReportControl label(const QString& name, const QString& caption, double left, do
     return control;
 }
 
-ReportControl rightAligned(ControlKind kind, const QString& name, const QString& designText, double right, double top,
-    const ReportFont& font)
+ReportControl rightAligned(
+    ControlKind kind, const QString& name, const QString& designText, double right, double top, const ReportFont& font)
 {
     ReportControl control = textControl(kind, name, designText, 0, top, labelHeight(font), font, false);
     control.alignment = Alignment::RightJustify;

@@ -36,8 +36,8 @@ ReportControl label(const QString& name, const QString& caption, double left, do
 
 // An auto-size text whose right edge stays at `right` (millimetres) whatever
 // its text; `designText` gives its width in the design.
-ReportControl rightAligned(ControlKind kind, const QString& name, const QString& designText, double right, double top,
-    const ReportFont& font);
+ReportControl rightAligned(
+    ControlKind kind, const QString& name, const QString& designText, double right, double top, const ReportFont& font);
 
 // A picture control; sizes in millimetres. `ownSize` draws it at its own
 // size, otherwise at the box's.

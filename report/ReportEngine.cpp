@@ -211,8 +211,8 @@ private:
         // its headers is printed there all the same: a new page could not hold
         // it either, and asking for one would never end. Page headers are only
         // printed at the top of a page that has just begun.
-        const bool body = band.type == BandType::Detail || band.type == BandType::GroupHeader
-            || band.type == BandType::GroupFooter;
+        const bool body =
+            band.type == BandType::Detail || band.type == BandType::GroupHeader || band.type == BandType::GroupFooter;
         if (band.type != BandType::PageFooter) {
             const bool pageBegun = m_pageCount > 0;
             if (!pageBegun || (body && m_bodyBandsOnPage > 0 && !fits(band)))
@@ -313,8 +313,8 @@ private:
             printText(control, control.caption);
             break;
         case ControlKind::DataText:
-            printText(control,
-                m_hasRecord ? reporttext::fieldText(fieldValue(control.fieldName), control.mask) : QString());
+            printText(
+                control, m_hasRecord ? reporttext::fieldText(fieldValue(control.fieldName), control.mask) : QString());
             break;
         case ControlKind::Picture:
             printPicture(control);

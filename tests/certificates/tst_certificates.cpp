@@ -200,8 +200,9 @@ void TestCertificates::init()
     m_directory = std::make_unique<QTemporaryDir>();
     QVERIFY(m_directory->isValid());
     // The folder a plain user must be able to enter (the read-only test).
-    QFile::setPermissions(m_directory->path(), QFile::permissions(m_directory->path()) | QFile::ExeOther
-            | QFile::ReadOther | QFile::ExeGroup | QFile::ReadGroup);
+    QFile::setPermissions(m_directory->path(),
+        QFile::permissions(m_directory->path()) | QFile::ExeOther | QFile::ReadOther | QFile::ExeGroup
+            | QFile::ReadGroup);
 }
 
 QString TestCertificates::writeDeclaration(const QList<TestLine>& lines)
@@ -244,8 +245,9 @@ void TestCertificates::amountInWords_data()
     QTest::newRow("a million and a thousand") << qint64(100100000) << "UN MILLÓN MIL CON 00/100";
     QTest::newRow("twenty-one millions") << qint64(2100000000) << "VEINTIÚN MILLONES CON 00/100";
     QTest::newRow("the largest withholding of a line")
-        << qint64(99999999999) << "NOVECIENTOS NOVENTA Y NUEVE MILLONES NOVECIENTOS NOVENTA Y NUEVE MIL "
-                                  "NOVECIENTOS NOVENTA Y NUEVE CON 99/100";
+        << qint64(99999999999)
+        << "NOVECIENTOS NOVENTA Y NUEVE MILLONES NOVECIENTOS NOVENTA Y NUEVE MIL "
+           "NOVECIENTOS NOVENTA Y NUEVE CON 99/100";
     QTest::newRow("a thousand millions") << qint64(100000000000) << "MIL MILLONES CON 00/100";
     QTest::newRow("a billion") << Q_INT64_C(100000000000000) << "UN BILLÓN CON 00/100";
     QTest::newRow("the largest amount in hundredths")
@@ -283,8 +285,9 @@ void TestCertificates::groupsBySupplierInOrderOfFirstLine()
         for (const certificates::Line& line : supplier.lines)
             receipts << line.receiptNumber + QLatin1Char(' ') + line.date + QLatin1Char(' ') + line.receiptAmount
                     + QLatin1Char(' ') + line.withheldAmount;
-        found << supplier.number + QLatin1Char(' ') + supplier.cuit + QLatin1Char(' ') + supplier.name + QLatin1Char(' ')
-                + QString::number(supplier.totalCents) + QStringLiteral(": ") + receipts.join(QStringLiteral(", "));
+        found << supplier.number + QLatin1Char(' ') + supplier.cuit + QLatin1Char(' ') + supplier.name
+                + QLatin1Char(' ') + QString::number(supplier.totalCents) + QStringLiteral(": ")
+                + receipts.join(QStringLiteral(", "));
     }
     // The company name of a supplier's first line; lines in file order.
     QCOMPARE(found,
@@ -359,13 +362,15 @@ void TestCertificates::certificatesReadBack()
     for (int page = 0; page < 3; ++page) {
         const QString text = simplified(pages[page]);
         const Expected& want = expected[page];
-        for (const QString& part : QStringList{"CONSTANCIA DE RETENCIÓN", want.number, "DDJJ Agentes de Retención",
-                 "Período: 03/2026", "Agente de retención Razón social: MUNICIPAL SERVICIOS SRL",
-                 "CUIT: 30-71234567-1 Legajo: 00332", "Sujeto retenido Razón social: " + want.supplier,
-                 "Nro. Comprobante Fecha Importe Comprobante Alícuota Importe Retenido", want.total, want.words,
-                 "Fecha de emisión: 02/04/2026", "Firma y aclaración del agente de retención"}
-                 + want.lines) {
-            QVERIFY2(text.contains(part), qPrintable(QStringLiteral("page %1 lacks \"%2\":\n%3").arg(page + 1).arg(part, text)));
+        for (const QString& part :
+            QStringList{"CONSTANCIA DE RETENCIÓN", want.number, "DDJJ Agentes de Retención", "Período: 03/2026",
+                "Agente de retención Razón social: MUNICIPAL SERVICIOS SRL", "CUIT: 30-71234567-1 Legajo: 00332",
+                "Sujeto retenido Razón social: " + want.supplier,
+                "Nro. Comprobante Fecha Importe Comprobante Alícuota Importe Retenido", want.total, want.words,
+                "Fecha de emisión: 02/04/2026", "Firma y aclaración del agente de retención"}
+                + want.lines) {
+            QVERIFY2(text.contains(part),
+                qPrintable(QStringLiteral("page %1 lacks \"%2\":\n%3").arg(page + 1).arg(part, text)));
         }
         for (const QString& other : want.others)
             QVERIFY2(!text.contains(other), qPrintable(QStringLiteral("page %1 shows %2").arg(page + 1).arg(other)));
@@ -435,7 +440,8 @@ void TestCertificates::supplierOnTwoPages()
     qint64 total = 0;
     for (int i = 0; i < 40; ++i)
         total += (100000 + i * 100) / 200;
-    QVERIFY2(second.contains("Total retenido " + QString::number(total / 100) + "." + QString::number(total % 100).rightJustified(2, '0')),
+    QVERIFY2(second.contains("Total retenido " + QString::number(total / 100) + "."
+                 + QString::number(total % 100).rightJustified(2, '0')),
         qPrintable(second));
     QVERIFY(simplified(pages[3]).contains("Nº 00332-202603-0003"));
     // The supplier's own file holds the same two pages.
@@ -496,9 +502,8 @@ void TestCertificates::fileTheReaderRefuses_data()
         << 130 << "\x1f"
         << "Carácter de control \\x1F en la línea 2, posición 130 (Razón Social Agente): no se carga ninguna línea "
            "del archivo";
-    QTest::newRow("withheld amount that is no number")
-        << 30 << "X"
-        << "'00X000005.00' is not a valid floating point value";
+    QTest::newRow("withheld amount that is no number") << 30 << "X"
+                                                       << "'00X000005.00' is not a valid floating point value";
     QTest::newRow("supplier CUIT that is no CUIT")
         << 1 << "X"
         << "El CUIT del proveedor \"X0-70707070-7\" no es un CUIT (NN-NNNNNNNN-N): no se genera ninguna constancia";
@@ -592,7 +597,8 @@ void TestCertificates::readOnlyFoldersKeepTheEarlierSet()
     }
     QVERIFY(QFile::setPermissions(locked, permissions));
     QVERIFY2(message.startsWith("No se generaron las constancias: la DDJJ y las constancias anteriores quedan como "
-                                "estaban. No se puede crear el archivo \"" + folder() + "\""),
+                                "estaban. No se puede crear el archivo \""
+                 + folder() + "\""),
         qPrintable(message));
     QVERIFY2(message.contains("Permission denied"), qPrintable(message));
     QCOMPARE(snapshot(directory()), earlier);

@@ -81,8 +81,8 @@ ReportControl dataText(const QString& name, double left, double top)
 ReportDefinition groupedGeometry(bool startOnNewPage, bool repeatHeader, double footerHeight = 100)
 {
     ReportDefinition report;
-    ReportBand header = band(BandType::PageHeader, 394.2,
-        {text(QStringLiteral("HEADER"), 21.2, 0), dataText(QStringLiteral("K"), 600, 0)});
+    ReportBand header = band(
+        BandType::PageHeader, 394.2, {text(QStringLiteral("HEADER"), 21.2, 0), dataText(QStringLiteral("K"), 600, 0)});
     ReportBand groupHeader =
         band(BandType::GroupHeader, 100, {text(QStringLiteral("GH"), 0, 0), dataText(QStringLiteral("K"), 600, 0)});
     ReportBand groupFooter = band(
@@ -790,21 +790,19 @@ void TestEngine::groups_data()
     // the key of the page's group.
     QTest::newRow("each group on a page of its own")
         << QStringList{"A", "A", "B", "A"} << true
-        << QStringList{"1:HEADER", "1:A", "1:GH", "1:A", "1:R0", "1:R1", "1:GF", "1:R1", "1:FOOTER", "1:R1",
-               "2:HEADER", "2:B", "2:GH", "2:B", "2:R2", "2:GF", "2:R2", "2:FOOTER", "2:R2", "3:HEADER", "3:A",
-               "3:GH", "3:A", "3:R3", "3:GF", "3:R3", "3:FOOTER", "3:R3"};
+        << QStringList{"1:HEADER", "1:A", "1:GH", "1:A", "1:R0", "1:R1", "1:GF", "1:R1", "1:FOOTER", "1:R1", "2:HEADER",
+               "2:B", "2:GH", "2:B", "2:R2", "2:GF", "2:R2", "2:FOOTER", "2:R2", "3:HEADER", "3:A", "3:GH", "3:A",
+               "3:R3", "3:GF", "3:R3", "3:FOOTER", "3:R3"};
     QTest::newRow("groups following each other")
         << QStringList{"A", "B", "B"} << false
-        << QStringList{"1:HEADER", "1:A", "1:GH", "1:A", "1:R0", "1:GF", "1:R0", "1:GH", "1:B", "1:R1", "1:R2",
-               "1:GF", "1:R2", "1:FOOTER", "1:R2"};
-    QTest::newRow("one group") << QStringList{"A"} << true
-                               << QStringList{"1:HEADER", "1:A", "1:GH", "1:A", "1:R0", "1:GF", "1:R0", "1:FOOTER",
-                                      "1:R0"};
+        << QStringList{"1:HEADER", "1:A", "1:GH", "1:A", "1:R0", "1:GF", "1:R0", "1:GH", "1:B", "1:R1", "1:R2", "1:GF",
+               "1:R2", "1:FOOTER", "1:R2"};
+    QTest::newRow("one group") << QStringList{
+        "A"} << true << QStringList{"1:HEADER", "1:A", "1:GH", "1:A", "1:R0", "1:GF", "1:R0", "1:FOOTER", "1:R0"};
     // Keys compare as their text, case and blanks included.
-    QTest::newRow("keys differing in case")
-        << QStringList{"a", "A"} << false
-        << QStringList{"1:HEADER", "1:a", "1:GH", "1:a", "1:R0", "1:GF", "1:R0", "1:GH", "1:A", "1:R1", "1:GF", "1:R1",
-               "1:FOOTER", "1:R1"};
+    QTest::newRow("keys differing in case") << QStringList{"a", "A"} << false
+                                            << QStringList{"1:HEADER", "1:a", "1:GH", "1:a", "1:R0", "1:GF", "1:R0",
+                                                   "1:GH", "1:A", "1:R1", "1:GF", "1:R1", "1:FOOTER", "1:R1"};
 }
 
 void TestEngine::groups()
