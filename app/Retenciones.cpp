@@ -384,6 +384,7 @@ void TF_Retenciones::createButtons()
             button(parent, at.name, QString::fromUtf8(at.text), at.glyph, at.left, at.top, at.width, at.height);
     }
     BitBtn2->setIconSize(QSize(18, 18));
+    createCertificateButtons();
 }
 
 void TF_Retenciones::createGrid()
@@ -422,7 +423,7 @@ void TF_Retenciones::createGrid()
 void TF_Retenciones::setFocusOrder()
 {
     QWidget* const order[] = {e_legaJo, e_Mes, E_ano, Grilla, B_Confirma, E_CuitReten, empresa, E_FECha, E_Comprobante,
-        Impo_compro, E_Importe, B_adiciona, e_totreten, B3, BitBtn2, B1, B2};
+        Impo_compro, E_Importe, B_adiciona, e_totreten, B3, BitBtn2, B1, B_Constancias, B2, B_ConstanciasSalida};
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 }
@@ -435,6 +436,8 @@ void TF_Retenciones::wireClicks()
     m_bindings->bindClick(B2, [this] { B2Click(); });
     m_bindings->bindClick(B_adiciona, [this] { B_adicionaClick(); });
     m_bindings->bindClick(B_Confirma, [this] { B_ConfirmaClick(); });
+    m_bindings->bindClick(B_Constancias, [this] { B_ConstanciasClick(); });
+    m_bindings->bindClick(B_ConstanciasSalida, [this] { B_ConstanciasSalidaClick(); });
 }
 
 void TF_Retenciones::wireExits()
@@ -566,6 +569,7 @@ void TF_Retenciones::resizeEvent(QResizeEvent* event)
     QWidget::resizeEvent(event);
     // The status line stays docked along the bottom edge at full width.
     salida->setGeometry(0, height() - salida->height(), width(), salida->height());
+    placeOutputButtons();
 }
 
 // ---------------------------------------------------------------------------

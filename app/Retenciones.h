@@ -2,6 +2,7 @@
 
 #include "app/Collaborators.h"
 #include "declaration/AgentRegistry.h"
+#include "declaration/Certificates.h"
 #include "declaration/Confirmation.h"
 
 #include <QFont>
@@ -31,7 +32,8 @@ QFont arialFont(int pixelSize);
 // action is one of the handlers below, named after the control and the event.
 // The handlers of the header (legajo, month, year), the reset and the help
 // button are in Retenciones.cpp; line entry, the grid, "Carga Manual" and the
-// import in RetencionesLineas.cpp; CONFIRMA in RetencionesConfirma.cpp.
+// import in RetencionesLineas.cpp; CONFIRMA in RetencionesConfirma.cpp; the
+// suppliers' certificates in RetencionesConstancias.cpp.
 class TF_Retenciones : public QWidget
 {
     Q_OBJECT
@@ -70,6 +72,10 @@ public:
     QPushButton* B_Confirma = nullptr;
     QLabel* StaticText12 = nullptr;  // version
     QLabel* salida = nullptr;        // status line, docked at the bottom
+    // The buttons for what CONFIRMA wrote, in a row right above the status
+    // line at the right edge; shown with the status line.
+    QWidget* salidaBotones = nullptr;
+    QPushButton* B_ConstanciasSalida = nullptr;  // "Constancias"
 
     // Header panel Panel1.
     QLabel* StaticText1 = nullptr;
@@ -87,6 +93,7 @@ public:
     QLabel* StaticText16 = nullptr;
     QPushButton* B1 = nullptr;  // "Importación de Archivo"
     QPushButton* B2 = nullptr;  // "Carga Manual"
+    QPushButton* B_Constancias = nullptr;  // "CONSTANCIAS"
     QLabel* StaticText33 = nullptr;
 
     // Line-entry panel Panel2.
@@ -119,6 +126,15 @@ public:
     // Limpia (and so by B3Click and a completed CONFIRMA).
     std::optional<LoadedDeclarationFile> reloadedDeclaration;
 
+    // The declaration the last completed CONFIRMA wrote, for
+    // B_ConstanciasSalida: its folder and its period.
+    struct ConfirmedPeriod
+    {
+        QString directory;
+        certificates::Period period;
+    };
+    std::optional<ConfirmedPeriod> confirmedPeriod;
+
     // The help window, created at start-up (or by the help button).
     TF_ayuda* F_ayuda = nullptr;
 
@@ -141,6 +157,8 @@ public:
     void B_adicionaClick();
     void B_ConfirmaClick();
     void GrillaDblClick();
+    void B_ConstanciasClick();
+    void B_ConstanciasSalidaClick();
 
     // Exit handlers, run when the focus leaves the field for another control.
     void e_legaJoExit();
@@ -181,6 +199,10 @@ private:
     void createFields();
     void createButtons();
     void createGrid();
+    void createCertificateButtons();
+    void placeOutputButtons();
+    void showOutputButtons(const QString& directory, const DeclarationHeader& header);
+    void generateCertificates(const QString& directory, const certificates::Period& period);
     void setFocusOrder();
     void wireClicks();
     void wireExits();

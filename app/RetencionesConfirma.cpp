@@ -54,6 +54,7 @@ void TF_Retenciones::B_ConfirmaClick()
 
     salida->setVisible(true);
     salida->setText(statusLineText(*confirmed));
+    showOutputButtons(confirmed->directory, header);
     Limpia();
     Panel3->hide();
     Panel2->hide();
