@@ -17,8 +17,12 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <mutex>
 #include <sys/stat.h>
+#include <system_error>
+#include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace certificatefiles {
 
@@ -134,6 +138,58 @@ void exchange(const QString& from, const QString& to)
         throw failure(QStringLiteral("No se puede reemplazar la carpeta \"%1\": %2"), to, errno);
 }
 
+// The removals of earlier sets under way, each on a thread of its own that
+// touches nothing but the paths it was given.
+class Clearing
+{
+public:
+    ~Clearing()
+    {
+        // At the end of the program a removal under way is left to finish
+        // or to be stopped with the process.
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        for (std::thread& thread : m_threads)
+            thread.detach();
+    }
+
+    void start(QByteArray folder, std::vector<QByteArray> files)
+    {
+        auto remove = [folder = std::move(folder), files = std::move(files)] {
+            for (const QByteArray& file : files)
+                ::unlink(file.constData());
+            ::rmdir(folder.constData());
+        };
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        try {
+            m_threads.emplace_back(remove);
+        } catch (const std::system_error&) {
+            // No thread to be had: the removal is done here.
+            remove();
+        }
+    }
+
+    void finish()
+    {
+        std::vector<std::thread> threads;
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            threads.swap(m_threads);
+        }
+        for (std::thread& thread : threads)
+            thread.join();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::vector<std::thread> m_threads;
+};
+
+Clearing& clearing()
+{
+    static Clearing removals;
+    return removals;
+}
+
 // A hidden folder beside the certificates' folder, where the new set is
 // written; removed with what this program put in it unless it was put in
 // place. Files linked from the agent's are only links there.
@@ -170,14 +226,20 @@ public:
     // The folder now holds the earlier set: its certificates, and the agent's
     // files that were linked into the new one, go; the agent's folders were
     // moved. Anything else stays where it is.
+    //
+    // Removing many files that are on disk can take seconds (file systems
+    // that discard freed blocks at once), so the removal runs on a thread of
+    // its own while the user goes on; a run stopped before it ends leaves the
+    // folder for the next run to clear (removeLeftovers).
     void clearEarlierSet(const QStringList& linked)
     {
         m_written.clear();
+        std::vector<QByteArray> doomed;
         for (const QString& name : entriesOf(m_path)) {
             if (isCertificateName(name) || linked.contains(name))
-                ::unlink(encoded(file(name)).constData());
+                doomed.push_back(encoded(file(name)));
         }
-        ::rmdir(encoded(m_path).constData());
+        clearing().start(encoded(m_path), std::move(doomed));
         m_path.clear();
     }
 
@@ -280,6 +342,11 @@ QString folderPath(const QString& directory, const QString& baseName)
     return directory + baseName + QStringLiteral("-constancias");
 }
 
+void finishClearing()
+{
+    clearing().finish();
+}
+
 bool isCertificateName(const QString& fileName)
 {
     static const QRegularExpression pattern(QStringLiteral("^[0-9]{2}-[0-9]{8}-[0-9]\\.pdf$"));
@@ -301,16 +368,20 @@ void write(CertificateReport& report, const certificates::Declaration& declarati
     if (earlierFolder && ::access(encoded(folder).constData(), W_OK) != 0)
         throw cannotCreate(folder, errno);
 
+    // An earlier run's removal must not meet this run's files.
+    finishClearing();
     removeLeftovers(combined, folder);
     Staging staging(folder);
-    for (size_t i = 0; i < declaration.suppliers.size(); ++i) {
-        const QString name = declaration.suppliers[i].cuit + QStringLiteral(".pdf");
-        writeNew(staging.file(name), report.pdf(i, 1));
+    // One run of the report gives the suppliers' documents one by one and
+    // then the whole.
+    const QByteArray whole = report.pdfOfAll([&](size_t supplier, const QByteArray& document) {
+        const QString name = declaration.suppliers[supplier].cuit + QStringLiteral(".pdf");
+        writeNew(staging.file(name), document);
         staging.written(name);
-    }
+    });
     const AgentEntries agentEntries = earlierFolder ? keepAgentEntries(folder, staging) : AgentEntries{};
     TemporaryFile combinedTemporary(combined);
-    writeNew(combinedTemporary.path(), report.pdf(0, declaration.suppliers.size()));
+    writeNew(combinedTemporary.path(), whole);
     syncFileSystemOf(staging.path());
 
     if (earlierFolder) {

@@ -18,12 +18,17 @@ QString folderPath(const QString& directory, const QString& baseName);
 // Whether a file name is one of the certificates a folder holds: NN-NNNNNNNN-N.pdf.
 bool isCertificateName(const QString& fileName);
 
+// The files of a replaced set are removed on a thread of their own once the
+// new set is in place; waits until every such removal has ended.
+void finishClearing();
+
 // Writes the set and replaces an earlier one whole, or leaves it whole:
 // every file is written and synced under a temporary name first, the folder
 // as a hidden folder beside its place, which then takes the earlier folder's
 // place in one step; the combined file follows with one rename. Files of the
 // earlier folder that are no certificate (the agent's own) are kept in the
-// new one; certificates of suppliers no longer in the declaration go.
+// new one; certificates of suppliers no longer in the declaration go (see
+// finishClearing).
 // Throws Error, the earlier set left as it was, when a file cannot be written
 // (a full disk, a folder that cannot be written, a folder or file in the
 // way).

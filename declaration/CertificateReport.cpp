@@ -8,6 +8,8 @@
 #include "report/PdfOutput.h"
 #include "report/ReportEngine.h"
 
+#include <memory>
+
 namespace {
 
 using namespace reportlayout;
@@ -176,6 +178,117 @@ ReportDefinition buildReport(const certificates::Declaration& declaration, const
 
 enum Field { Numero, Cuit, Razon, NroCom, Fecha, ImporteComp, Retenido, Total, Letras };
 
+// Hands every element printed to the writer of the whole document and to the
+// writer of the current supplier's own document. The engine announces each
+// supplier's group before the page break that begins its certificate; that
+// page break ends the previous supplier's document and begins the next one,
+// which then receives the calls a run over that supplier alone would make:
+// Start, one EndPage, then its pages.
+class CertificateSplitter : public ExportFilter, public ReportProgress
+{
+public:
+    CertificateSplitter(ExportFilter& whole, const CertificateLines& lines, PDFDocumentFilter::PictureCache& pictures,
+        const CertificateReport::CertificateSink& certificate)
+        : m_whole(whole)
+        , m_lines(lines)
+        , m_pictures(pictures)
+        , m_certificate(certificate)
+    {
+    }
+    ~CertificateSplitter() override { m_whole.setOwner(nullptr); }
+
+    void Start(int paperWidth, int paperHeight, const ReportFont& font) override
+    {
+        m_paperWidth = paperWidth;
+        m_paperHeight = paperHeight;
+        m_font = font;
+        m_whole.setOwner(owner());
+        m_whole.Start(paperWidth, paperHeight, font);
+    }
+    void NewPage() override
+    {
+        m_whole.NewPage();
+        if (m_groupStarted) {
+            m_groupStarted = false;
+            finishOwn();
+            beginOwn();
+        }
+        if (m_own)
+            m_own->writer.NewPage();
+    }
+    void EndPage() override
+    {
+        m_whole.EndPage();
+        if (m_own)
+            m_own->writer.EndPage();
+    }
+    void TextOut(double x, double y, const ReportFont& font, const QColor& background, Alignment alignment,
+        const QString& text) override
+    {
+        m_whole.TextOut(x, y, font, background, alignment, text);
+        if (m_own)
+            m_own->writer.TextOut(x, y, font, background, alignment, text);
+    }
+    void AcceptGraphic(double xOffset, double yOffset, const GraphicControl& control) override
+    {
+        m_whole.AcceptGraphic(xOffset, yOffset, control);
+        if (m_own)
+            m_own->writer.AcceptGraphic(xOffset, yOffset, control);
+    }
+    void Finish() override
+    {
+        m_whole.Finish();
+        finishOwn();
+    }
+
+    void exportStarted(int) override { }
+    void recordPrinted(int, int) override { }
+    bool cancelRequested() const override { return false; }
+    void exportEnded() override { }
+    void groupStarted() override { m_groupStarted = true; }
+
+private:
+    struct Own
+    {
+        explicit Own(size_t index)
+            : supplier(index)
+            , writer(bytes)
+        {
+        }
+        size_t supplier;
+        pdfoutput::MemorySink bytes;
+        PDFDocumentFilter writer;
+    };
+
+    void beginOwn()
+    {
+        m_own = std::make_unique<Own>(m_lines.supplier());
+        m_own->writer.setPictureCache(m_pictures);
+        m_own->writer.setOwner(owner());
+        m_own->writer.Start(m_paperWidth, m_paperHeight, m_font);
+        m_own->writer.EndPage();
+    }
+    void finishOwn()
+    {
+        if (!m_own)
+            return;
+        m_own->writer.Finish();
+        m_own->writer.setOwner(nullptr);
+        const std::unique_ptr<Own> done = std::move(m_own);
+        m_certificate(done->supplier, done->bytes.bytes());
+    }
+
+    ExportFilter& m_whole;
+    const CertificateLines& m_lines;
+    PDFDocumentFilter::PictureCache& m_pictures;
+    const CertificateReport::CertificateSink& m_certificate;
+    int m_paperWidth = 0;
+    int m_paperHeight = 0;
+    ReportFont m_font;
+    bool m_groupStarted = false;
+    std::unique_ptr<Own> m_own;
+};
+
 }  // namespace
 
 CertificateReport::CertificateReport(const certificates::Declaration& declaration, const QDate& issueDate)
@@ -203,6 +316,17 @@ QByteArray CertificateReport::pdf(size_t first, size_t count)
     PDFDocumentFilter writer(bytes);
     writer.setPictureCache(m_pictures);
     exportTo(writer, first, count);
+    return bytes.bytes();
+}
+
+QByteArray CertificateReport::pdfOfAll(const CertificateSink& certificate)
+{
+    pdfoutput::MemorySink bytes;
+    PDFDocumentFilter whole(bytes);
+    whole.setPictureCache(m_pictures);
+    CertificateLines lines(m_declaration, 0, m_declaration.suppliers.size());
+    CertificateSplitter splitter(whole, lines, m_pictures, certificate);
+    ReportEngine(m_report, pixelsPerInch).ExportToFilter(splitter, lines, &splitter);
     return bytes.bytes();
 }
 

@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <QDate>
 #include <QImage>
+#include <functional>
 
 // The certificates as a report of the band engine: a page header with the
 // two logos, the title and the certificate's number; per supplier a group
@@ -31,6 +32,13 @@ public:
     // The same as the bytes of a PDF document. The logos are encoded once
     // for every document this report makes.
     QByteArray pdf(size_t first, size_t count);
+
+    // Every certificate in one run: the document of them all, which is
+    // returned, and on the way each supplier's own document, handed to
+    // `certificate` with the supplier's index as soon as its last page is
+    // printed. The documents are those pdf() makes.
+    using CertificateSink = std::function<void(size_t supplier, const QByteArray& document)>;
+    QByteArray pdfOfAll(const CertificateSink& certificate);
 
     const ReportDefinition& definition() const { return m_report; }
 
@@ -55,6 +63,9 @@ public:
     bool eof() const override;
     int recordCount() const override;
     FieldValue field(const QString& name) const override;
+
+    // The index of the current record's supplier in the declaration.
+    size_t supplier() const { return m_supplier; }
 
 private:
     const certificates::Declaration& m_declaration;

@@ -138,6 +138,8 @@ private:
 
     void openGroup()
     {
+        if (m_progress)
+            m_progress->groupStarted();
         if (m_report.group.startOnNewPage && (m_pageCount == 0 || m_bodyBandsOnPage > 0))
             newPage();
         printBands(BandType::GroupHeader);

@@ -174,6 +174,7 @@ private slots:
     void certificatesReadBack();
     void supplierFiles();
     void supplierOnTwoPages();
+    void oneRunGivesTheSeparateDocuments();
     void secondRunGivesTheSameBytes();
     void periodWithoutFile();
     void fileWithoutLines();
@@ -219,9 +220,12 @@ QString TestCertificates::writeDeclaration(const QList<TestLine>& lines)
     return path;
 }
 
+// The set in place and the earlier one's removal over.
 certificates::Result TestCertificates::generate()
 {
-    return certificates::generate(directory(), March2026, IssueDate);
+    const certificates::Result result = certificates::generate(directory(), March2026, IssueDate);
+    certificatefiles::finishClearing();
+    return result;
 }
 
 void TestCertificates::amountInWords_data()
@@ -446,6 +450,36 @@ void TestCertificates::supplierOnTwoPages()
     QVERIFY(simplified(pages[3]).contains("Nº 00332-202603-0003"));
     // The supplier's own file holds the same two pages.
     QCOMPARE(pagesOf(folder() + "/" + CuitA + ".pdf"), (QStringList{pages[1], pages[2]}));
+}
+
+// The suppliers' documents split from the run over them all are the
+// documents of runs over each supplier alone, a supplier on two pages and
+// one whose footer goes to a page of its own included.
+void TestCertificates::oneRunGivesTheSeparateDocuments()
+{
+    QList<TestLine> lines = threeSuppliers();
+    for (int i = 0; i < 40; ++i)
+        lines.insert(2, TestLine{CuitB, NameB, 1000 + i, 100000});
+    for (int i = 0; i < 30; ++i)
+        lines << TestLine{QStringLiteral("27-11111111-3"), QStringLiteral("NUEVO"), 2000 + i, 100000};
+    const certificates::Declaration declaration = certificates::readDeclaration(writeDeclaration(lines), March2026);
+    QCOMPARE(declaration.suppliers.size(), size_t(4));
+    CertificateReport report(declaration, IssueDate);
+    QList<size_t> order;
+    QList<QByteArray> documents;
+    const QByteArray whole = report.pdfOfAll([&](size_t supplier, const QByteArray& document) {
+        order << supplier;
+        documents << document;
+    });
+    QCOMPARE(order, (QList<size_t>{0, 1, 2, 3}));
+    for (size_t i = 0; i < 4; ++i)
+        QCOMPARE(withoutCreationDate(documents[qsizetype(i)]), withoutCreationDate(report.pdf(i, 1)));
+    QCOMPARE(withoutCreationDate(whole), withoutCreationDate(report.pdf(0, 4)));
+    // B's 42 lines take two pages; the 30 lines of the last supplier fill
+    // the first page, and its total goes to a second one.
+    QCOMPARE(documents[1].count("/Type /Page\r\n"), 2);
+    QCOMPARE(documents[3].count("/Type /Page\r\n"), 2);
+    QCOMPARE(whole.count("/Type /Page\r\n"), 6);
 }
 
 void TestCertificates::secondRunGivesTheSameBytes()

@@ -1,3 +1,4 @@
+#include "declaration/CertificateFiles.h"
 #include "tests/support/RecordLines.h"
 #include "tests/support/WindowFixture.h"
 
@@ -51,7 +52,11 @@ class TestGuiCertificates : public QObject, public WindowFixture
 
 private slots:
     void init() { begin(Files::WithDatabase); }
-    void cleanup() { finish(); }
+    void cleanup()
+    {
+        certificatefiles::finishClearing();
+        finish();
+    }
 
     void buttonsInTheirPlaces();
     void periodWithoutFile();

@@ -156,6 +156,9 @@ public:
     }
     bool cancelRequested() const override { return cancelAfter >= 0 && printed >= cancelAfter; }
     void exportEnded() override { ended = true; }
+    void groupStarted() override { groupsStartedAt << printed; }
+    // The records printed when each group began.
+    QList<int> groupsStartedAt;
 };
 
 }  // namespace
@@ -813,8 +816,16 @@ void TestEngine::groups()
     const ReportDefinition report = groupedGeometry(startOnNewPage, true);
     MemoryDataSet data = keyedRecords(keys);
     RecordingFilter filter;
-    QCOMPARE(ReportEngine(report).ExportToFilter(filter, data), ExportOutcome::Completed);
+    ScriptedProgress progress;
+    QCOMPARE(ReportEngine(report).ExportToFilter(filter, data, &progress), ExportOutcome::Completed);
     QCOMPARE(pagedTexts(filter), printed);
+    // Each group is announced before its first record is printed.
+    QList<int> starts;
+    for (int i = 0; i < keys.size(); ++i) {
+        if (i == 0 || keys[i] != keys[i - 1])
+            starts << i;
+    }
+    QCOMPARE(progress.groupsStartedAt, starts);
     QVERIFY(filter.sequence().endsWith(QLatin1String("EF")));
 }
 
