@@ -310,15 +310,6 @@ void CertificateReport::exportTo(ExportFilter& filter, size_t first, size_t coun
     ReportEngine(m_report, pixelsPerInch).ExportToFilter(filter, lines);
 }
 
-QByteArray CertificateReport::pdf(size_t first, size_t count)
-{
-    pdfoutput::MemorySink bytes;
-    PDFDocumentFilter writer(bytes);
-    writer.setPictureCache(m_pictures);
-    exportTo(writer, first, count);
-    return bytes.bytes();
-}
-
 QByteArray CertificateReport::pdfOfAll(const CertificateSink& certificate)
 {
     pdfoutput::MemorySink bytes;

@@ -29,18 +29,14 @@ public:
     // into `filter` (which the caller keeps).
     void exportTo(ExportFilter& filter, size_t first, size_t count) const;
 
-    // The same as the bytes of a PDF document. The logos are encoded once
-    // for every document this report makes.
-    QByteArray pdf(size_t first, size_t count);
-
-    // Every certificate in one run: the document of them all, which is
-    // returned, and on the way each supplier's own document, handed to
-    // `certificate` with the supplier's index as soon as its last page is
-    // printed. The documents are those pdf() makes.
+    // Every certificate in one run, as PDF documents: the document of them
+    // all, which is returned, and on the way each supplier's own document,
+    // handed to `certificate` with the supplier's index as soon as its last
+    // page is printed. The documents are those that runs of exportTo() over
+    // all the suppliers and over each one alone give; the logos are encoded
+    // once for all of them.
     using CertificateSink = std::function<void(size_t supplier, const QByteArray& document)>;
     QByteArray pdfOfAll(const CertificateSink& certificate);
-
-    const ReportDefinition& definition() const { return m_report; }
 
     // Field names of the lines the report reads.
     static const QStringList& fieldNames();
