@@ -301,7 +301,8 @@ void TestWindow::focusChainOrder()
     // Every control that takes the focus by Tab, in the order of the chain.
     const QList<QWidget*> expected{window->e_legaJo, window->e_Mes, window->E_ano, window->Grilla, window->B_Confirma,
         window->E_CuitReten, window->empresa, window->E_FECha, window->E_Comprobante, window->Impo_compro,
-        window->E_Importe, window->B_adiciona, window->e_totreten, window->B3, window->BitBtn2, window->B1, window->B2};
+        window->E_Importe, window->B_adiciona, window->e_totreten, window->B3, window->BitBtn2, window->B1,
+        window->B_Constancias, window->B2, window->B_ConstanciasSalida};
     QList<QWidget*> chain;
     QWidget* widget = window->e_legaJo;
     do {
@@ -332,7 +333,7 @@ void TestWindow::tabAndPhasesThroughTheHeader()
     QVERIFY(!window->Panel2->isVisible());
     QVERIFY(!window->B_Confirma->isEnabled());
     const QList<QWidget*> methodChoice{
-        window->e_totreten, window->B3, window->BitBtn2, window->B1, window->B2, window->Grilla};
+        window->e_totreten, window->B3, window->BitBtn2, window->B1, window->B_Constancias, window->B2, window->Grilla};
     for (QWidget* next : methodChoice) {
         pressTab();
         QCOMPARE(focus(), next);
