@@ -68,8 +68,10 @@ void TF_Retenciones::placeOutputButtons()
 
 void TF_Retenciones::B_ConstanciasClick()
 {
+    // The period as the header shows it, the one "Carga Manual" re-loads.
+    const DeclarationHeader& header = m_declaration.header();
     generateCertificates(
-        collaborators.programDirectory, certificates::Period{e_Mes->text(), E_ano->text(), e_legaJo->text()});
+        collaborators.programDirectory, certificates::Period{header.month, header.year, header.legajo});
 }
 
 void TF_Retenciones::B_ConstanciasSalidaClick()

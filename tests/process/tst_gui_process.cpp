@@ -10,6 +10,7 @@
 #include "tests/support/DatabaseFixture.h"
 #include "tests/support/FakeCollaborators.h"
 #include "tests/support/RecordLines.h"
+#include "tests/support/WindowControls.h"
 
 #include "app/LockFolder.h"
 #include "app/Retenciones.h"
@@ -19,6 +20,7 @@
 #include "core/ProcessLocale.h"
 #include "db/Query.h"
 #include "db/Transaction.h"
+#include "declaration/StoreSettings.h"
 
 #include <QApplication>
 #include <QCryptographicHash>
@@ -45,6 +47,8 @@
 namespace {
 
 const char* const ChildModeVariable = "RETENCIONES_PROCESS_CHILD";
+// How long a child may take to end after a signal before the test calls it hung.
+constexpr int HangBoundMs = 10000;
 
 // ---------------------------------------------------------------------------
 // Child side.
@@ -83,11 +87,12 @@ QList<void*> terminationHandlers()
 // then CONFIRMA.
 void confirmDeclaration(TF_Retenciones& window, ScriptedFileDialog& dialog)
 {
-    window.e_legaJo->setText(QStringLiteral("332"));
+    const WindowControls controls = WindowControls::of(window);
+    controls.e_legaJo->setText(QStringLiteral("332"));
     window.runHandler([&] { window.e_legaJoExit(); });
-    window.e_Mes->setText(QStringLiteral("3"));
+    controls.e_Mes->setText(QStringLiteral("3"));
     window.runHandler([&] { window.e_MesExit(); });
-    window.E_ano->setText(QStringLiteral("2026"));
+    controls.E_ano->setText(QStringLiteral("2026"));
     window.runHandler([&] { window.E_anoExit(); });
     dialog.paths = {qEnvironmentVariable("RETENCIONES_CHILD_IMPORT")};
     window.runHandler([&] { window.B1Click(); });
@@ -132,7 +137,7 @@ int runChild(const QByteArray& mode, int argc, char** argv)
     desktop.messages->defaultAnswer = true;
     desktop.messages->whileShown = [](const ShownBox& box) { say(QStringLiteral("box ") + box.text); };
     Collaborators collaborators =
-        desktop.collaborators(qEnvironmentVariable("RETENCIONES_CHILD_PROGRAM_DIR"), realDatabaseName());
+        desktop.collaborators(qEnvironmentVariable("RETENCIONES_CHILD_PROGRAM_DIR"), storesettings::databaseName());
     if (mode == "question")
         collaborators.messages = realCollaborators().messages;
 
@@ -425,8 +430,8 @@ void TestGuiProcess::terminationSignalEndsTheProgram_data()
         << 0;
 }
 
-// The signal ends the child through the program's own way out within a
-// second; what CONFIRMA committed is in the table afterwards.
+// The signal ends the child through the program's own way out; what
+// CONFIRMA committed is in the table afterwards.
 void TestGuiProcess::terminationSignalEndsTheProgram()
 {
     QFETCH(QByteArray, mode);
@@ -453,15 +458,10 @@ void TestGuiProcess::terminationSignalEndsTheProgram()
     QStringList seen;
     QVERIFY2(!waitForLine(child, seen, waitFor).isEmpty(), qPrintable(seen.join('\n')));
 
-    QElapsedTimer timer;
-    timer.start();
+    // Only a bound against hanging; bench/termination measures how soon it ends.
     ::kill(pid_t(child.processId()), signalNumber);
-    const bool ended = child.waitForFinished(10000);
-    const qint64 elapsed = timer.elapsed();
-    QVERIFY2(ended, "the child did not end");
+    QVERIFY2(child.waitForFinished(HangBoundMs), "the child did not end");
     stopChild.dismiss();
-    qInfo("ended %lld ms after the signal", elapsed);
-    QVERIFY2(elapsed < 1000, qPrintable(QStringLiteral("%1 ms").arg(elapsed)));
     QCOMPARE(child.exitStatus(), QProcess::NormalExit);
     QCOMPARE(child.exitCode(), 128 + signalNumber);
     const QStringList lines = remainingLines(child, seen);
@@ -482,7 +482,7 @@ void TestGuiProcess::terminationSignalEndsTheProgram()
 }
 
 // A handler that does not let the event loop turn cannot keep the program
-// alive: the process ends within a second of the signal all the same.
+// alive: the watchdog ends the process all the same, with the signal's code.
 void TestGuiProcess::terminationSignalEndsABusyProgram()
 {
     QProcess child;
@@ -493,17 +493,24 @@ void TestGuiProcess::terminationSignalEndsABusyProgram()
     });
     QStringList seen;
     QVERIFY2(!waitForLine(child, seen, QStringLiteral("busy")).isEmpty(), qPrintable(seen.join('\n')));
-    QElapsedTimer timer;
-    timer.start();
+    // The handler sleeps for five seconds; the watchdog ends the process
+    // before that. Only a bound against hanging here: bench/termination
+    // measures how soon it ends.
     ::kill(pid_t(child.processId()), SIGTERM);
-    QVERIFY2(child.waitForFinished(10000), "the child did not end");
-    const qint64 elapsed = timer.elapsed();
+    QVERIFY2(child.waitForFinished(HangBoundMs), "the child did not end");
     stopChild.dismiss();
-    qInfo("ended %lld ms after the signal", elapsed);
-    QVERIFY2(elapsed < 1000, qPrintable(QStringLiteral("%1 ms").arg(elapsed)));
     QCOMPARE(child.exitStatus(), QProcess::NormalExit);
     QCOMPARE(child.exitCode(), 128 + SIGTERM);
-    QVERIFY(!remainingLines(child, seen).contains(QStringLiteral("not ended")));
+    const QStringList lines = remainingLines(child, seen);
+    QVERIFY2(!lines.contains(QStringLiteral("not ended")), qPrintable(lines.join('\n')));
+    // Nothing written anywhere, the store as it was, and the next start opens the window.
+    QCOMPARE(QDir(m_programDirectory).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList{});
+    QCOMPARE(storedRows(), QList<QStringList>{});
+    QProcess next;
+    startChild(next, "start");
+    QVERIFY(next.waitForFinished(60000));
+    QCOMPARE(next.exitCode(), 0);
+    QCOMPARE(remainingLines(next, {}), (QStringList{QStringLiteral("shown"), QStringLiteral("ended 0")}));
 }
 
 // A user other than root, started without FIREBIRD_LOCK, uses a lock folder
