@@ -13,6 +13,7 @@
 #include <cstring>
 #include <limits>
 #include <optional>
+#include <span>
 #include <unordered_map>
 #include <vector>
 
@@ -238,17 +239,9 @@ private:
     std::unordered_map<QStringView, QString, Hash> m_texts;
 };
 
-// The texts of a line that a load packs, in the order they are packed; the
-// line number is left to the row.
-constexpr QString WithholdingLine::*PackedFields[] = {
-    &WithholdingLine::receiptNumber,
-    &WithholdingLine::date,
-    &WithholdingLine::receiptAmount,
-    &WithholdingLine::withholding,
-    &WithholdingLine::supplierName,
-    &WithholdingLine::supplierCuit,
-};
-constexpr size_t PackedFieldCount = std::size(PackedFields);
+// The texts of a line that a load packs, in the grid's order; the line number
+// (the first) is left to the row.
+const std::span<QString WithholdingLine::*const> PackedFields = std::span(WithholdingLineTexts).subspan(1);
 
 // The lines of one load until the whole file has been read. A line holds
 // seven texts of its own, about 500 bytes; here its packed texts are put one
@@ -285,7 +278,7 @@ public:
     {
         if (m_count == 0)
             return;
-        std::array<SharedTexts, PackedFieldCount> shared;
+        std::array<SharedTexts, std::size(WithholdingLineTexts)> shared;
         QString scratch;
         qint32 row = declaration.nextRow();
         size_t blockIndex = 0;
@@ -310,7 +303,7 @@ public:
                 line.lineNumber = QString::number(row++);
                 // The receipt number (the first packed text) seldom repeats; the others often do.
                 line.*PackedFields[0] = unpackText(at);
-                for (size_t field = 1; field < PackedFieldCount; ++field)
+                for (size_t field = 1; field < PackedFields.size(); ++field)
                     line.*PackedFields[field] = shared[field].get(unpackView(at, scratch));
             }
             return slice;
