@@ -58,6 +58,8 @@ void TF_Retenciones::wireClicks()
     m_bindings->bindClick(B2, [this] { B2Click(); });
     m_bindings->bindClick(B_adiciona, [this] { B_adicionaClick(); });
     m_bindings->bindClick(B_Confirma, [this] { B_ConfirmaClick(); });
+    m_bindings->bindClick(B_Constancias, [this] { B_ConstanciasClick(); });
+    m_bindings->bindClick(B_ConstanciasSalida, [this] { B_ConstanciasSalidaClick(); });
     m_bindings->bindClick(B_AbreReporte, [this] { B_AbreReporteClick(); });
     m_bindings->bindClick(B_AbreCarpeta, [this] { B_AbreCarpetaClick(); });
 }

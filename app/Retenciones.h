@@ -2,6 +2,7 @@
 
 #include "app/Collaborators.h"
 #include "declaration/AgentRegistry.h"
+#include "declaration/Certificates.h"
 #include "declaration/Confirmation.h"
 #include "declaration/Declaration.h"
 #include "declaration/ImportObservations.h"
@@ -36,7 +37,8 @@ class WithholdingStore;
 // the layout and the making of the controls in RetencionesLayout.cpp; the
 // header's handlers in RetencionesCabecera.cpp; line entry, the grid, "Carga
 // Manual" and the import in RetencionesLineas.cpp; CONFIRMA in
-// RetencionesConfirma.cpp.
+// RetencionesConfirma.cpp; the suppliers' certificates in
+// RetencionesConstancias.cpp.
 class TF_Retenciones : public QWidget
 {
     Q_OBJECT
@@ -85,6 +87,8 @@ public:
     void B_adicionaClick();
     void B_ConfirmaClick();
     void GrillaDblClick();
+    void B_ConstanciasClick();
+    void B_ConstanciasSalidaClick();
     void B_AbreReporteClick();
     void B_AbreCarpetaClick();
 
@@ -145,9 +149,13 @@ private:
     QPushButton* B_Confirma = nullptr;
     QLabel* StaticText12 = nullptr;  // version
     QLabel* salida = nullptr;        // status line, docked at the bottom
-    // Beside the status line while it names files that exist.
-    QPushButton* B_AbreReporte = nullptr;  // "Abrir reporte": the control report
-    QPushButton* B_AbreCarpeta = nullptr;  // "Abrir carpeta": the folder of both files
+    // The buttons for what CONFIRMA wrote, in a row right above the status
+    // line at the right edge; shown with the status line, the open buttons
+    // only while what they open exists.
+    QWidget* salidaBotones = nullptr;
+    QPushButton* B_ConstanciasSalida = nullptr;  // "Constancias"
+    QPushButton* B_AbreReporte = nullptr;        // "Abrir reporte": the control report
+    QPushButton* B_AbreCarpeta = nullptr;        // "Abrir carpeta": the folder of both files
 
     // Header panel Panel1.
     QLabel* StaticText1 = nullptr;
@@ -163,8 +171,9 @@ private:
 
     // Load-method panel Panel3.
     QLabel* StaticText16 = nullptr;
-    QPushButton* B1 = nullptr;  // "Importación de Archivo"
-    QPushButton* B2 = nullptr;  // "Carga Manual"
+    QPushButton* B1 = nullptr;             // "Importación de Archivo"
+    QPushButton* B2 = nullptr;             // "Carga Manual"
+    QPushButton* B_Constancias = nullptr;  // "CONSTANCIAS"
     QLabel* StaticText33 = nullptr;
 
     // Line-entry panel Panel2.
@@ -202,6 +211,15 @@ private:
     // The declaration being prepared; Limpia empties it.
     Declaration m_declaration;
 
+    // The declaration the last completed CONFIRMA wrote, for
+    // B_ConstanciasSalida: its folder and its period.
+    struct ConfirmedPeriod
+    {
+        QString directory;
+        certificates::Period period;
+    };
+    std::optional<ConfirmedPeriod> confirmedPeriod;
+
     // What the last completed CONFIRMA wrote, as the status line names it.
     std::optional<ConfirmedDeclaration> lastConfirmed;
 
@@ -216,8 +234,8 @@ private:
     // Shows each open button exactly while what it opens exists.
     void updateOpenButtons();
     void openWritten(const QString& path, bool isFolder);
-    void createStatusButtons(QWidget* parent);
-    // The status line and its buttons along the bottom edge.
+    void createStatusButtons();
+    // The status line along the bottom edge, the row of its buttons above it.
     void dockStatusLine();
 
     void createControls();
@@ -230,6 +248,10 @@ private:
     void createFields();
     void createButtons();
     void createGrid();
+    void createCertificateButtons();
+    void placeOutputButtons();
+    void showOutputButtons(const QString& directory, const DeclarationHeader& header);
+    void generateCertificates(const QString& directory, const certificates::Period& period);
     void setFocusOrder();
     void wireClicks();
     void wireExits();
@@ -243,8 +265,6 @@ private:
     bool moveOnAtEnter(QChar& key);
     bool gridMouseEvent(QObject* watched, QEvent* event);
 
-    // The buttons beside the status line, left to right.
-    std::vector<QPushButton*> statusButtons;
     // Watches the folder the status line names, so the buttons follow files
     // removed or written there.
     QFileSystemWatcher* m_outputWatcher = nullptr;

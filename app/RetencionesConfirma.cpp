@@ -35,6 +35,7 @@ void TF_Retenciones::B_ConfirmaClick()
     if (!confirmed)
         return;
 
+    showOutputButtons(confirmed->directory, m_declaration.header());
     showConfirmed(*confirmed);
     Limpia();
     Panel3->hide();

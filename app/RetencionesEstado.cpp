@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QFileSystemWatcher>
 #include <QLabel>
+#include <QLayout>
 #include <QPushButton>
 
 const QString TF_Retenciones::OpenFailedMessage = QStringLiteral("Atención no se pudo abrir %1 !!!");
@@ -14,12 +15,9 @@ const QString TF_Retenciones::FileGoneMessage = QStringLiteral("Atención %1 ya 
 
 namespace {
 
-// The row of buttons right above the status line at the right edge, where
-// the window has nothing.
+// The size of the buttons in the row above the status line.
 constexpr int StatusButtonWidth = 110;
 constexpr int StatusButtonHeight = 24;
-constexpr int StatusButtonSpacing = 4;
-constexpr int StatusRowGap = 3;  // above the status line and from the right edge
 
 bool isFile(const QString& path)
 {
@@ -29,18 +27,20 @@ bool isFile(const QString& path)
 
 }  // namespace
 
-void TF_Retenciones::createStatusButtons(QWidget* parent)
+void TF_Retenciones::createStatusButtons()
 {
-    B_AbreReporte = new QPushButton(QStringLiteral("Abrir reporte"), parent);
+    // In the row above the status line, after the certificates' button.
+    B_AbreReporte = new QPushButton(QStringLiteral("Abrir reporte"), salidaBotones);
     B_AbreReporte->setObjectName(QStringLiteral("B_AbreReporte"));
-    B_AbreCarpeta = new QPushButton(QStringLiteral("Abrir carpeta"), parent);
+    B_AbreReporte->setToolTip(QStringLiteral("Abre el reporte de control (PDF) de la DDJJ recién generada"));
+    B_AbreCarpeta = new QPushButton(QStringLiteral("Abrir carpeta"), salidaBotones);
     B_AbreCarpeta->setObjectName(QStringLiteral("B_AbreCarpeta"));
-    // From left to right beside the status line; more buttons may join them.
-    statusButtons = {B_AbreReporte, B_AbreCarpeta};
-    for (QPushButton* button : statusButtons) {
+    B_AbreCarpeta->setToolTip(QStringLiteral("Abre la carpeta de los archivos de la DDJJ recién generada"));
+    for (QPushButton* button : {B_AbreReporte, B_AbreCarpeta}) {
         button->setAutoDefault(false);
-        button->resize(StatusButtonWidth, StatusButtonHeight);
+        button->setFixedSize(StatusButtonWidth, StatusButtonHeight);
         button->hide();
+        salidaBotones->layout()->addWidget(button);
     }
     m_outputWatcher = new QFileSystemWatcher(this);
     connect(m_outputWatcher, &QFileSystemWatcher::directoryChanged, this, [this] { updateOpenButtons(); });
@@ -48,19 +48,12 @@ void TF_Retenciones::createStatusButtons(QWidget* parent)
 
 void TF_Retenciones::dockStatusLine()
 {
-    // The status line stays docked along the bottom edge at full width; the
-    // visible buttons stand in a row right above its right end.
+    // The status line stays docked along the content's bottom edge at full
+    // width, the row of its buttons right above its right end.
     QWidget* area = salida->parentWidget();
-    const int top = area->height() - salida->height();
-    salida->setGeometry(0, top, area->width(), salida->height());
-    int right = area->width() - StatusRowGap;
-    for (auto button = statusButtons.rbegin(); button != statusButtons.rend(); ++button) {
-        if ((*button)->isHidden())
-            continue;
-        right -= StatusButtonWidth;
-        (*button)->setGeometry(right, top - StatusRowGap - StatusButtonHeight, StatusButtonWidth, StatusButtonHeight);
-        right -= StatusButtonSpacing;
-    }
+    salida->setGeometry(0, area->height() - salida->height(), area->width(), salida->height());
+    if (salidaBotones)
+        placeOutputButtons();
 }
 
 void TF_Retenciones::showConfirmed(const ConfirmedDeclaration& confirmed)
@@ -84,7 +77,7 @@ void TF_Retenciones::updateOpenButtons()
     B_AbreReporte->setVisible(report);
     B_AbreCarpeta->setVisible(folder);
     if (changed)
-        dockStatusLine();
+        placeOutputButtons();
 }
 
 void TF_Retenciones::changeEvent(QEvent* event)

@@ -215,7 +215,6 @@ void TF_Retenciones::createControls()
     createFields();
     createButtons();
     createGrid();
-    createStatusButtons(salida->parentWidget());
 }
 
 void TF_Retenciones::createContent()
@@ -350,6 +349,8 @@ void TF_Retenciones::createButtons()
             button(parent, at.name, QString::fromUtf8(at.text), at.glyph, at.left, at.top, at.width, at.height);
     }
     BitBtn2->setIconSize(QSize(18, 18));
+    createCertificateButtons();
+    createStatusButtons();
 }
 
 void TF_Retenciones::createGrid()
@@ -388,7 +389,8 @@ void TF_Retenciones::createGrid()
 void TF_Retenciones::setFocusOrder()
 {
     QWidget* const order[] = {e_legaJo, e_Mes, E_ano, Grilla, B_Confirma, E_CuitReten, empresa, E_FECha, E_Comprobante,
-        Impo_compro, E_Importe, B_adiciona, e_totreten, B3, BitBtn2, B1, B2, B_AbreReporte, B_AbreCarpeta};
+        Impo_compro, E_Importe, B_adiciona, e_totreten, B3, BitBtn2, B1, B_Constancias, B2, B_ConstanciasSalida,
+        B_AbreReporte, B_AbreCarpeta};
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 }

@@ -230,6 +230,19 @@ void writeJournal(const QString& directory, const PendingConfirmation& journal, 
     }
 }
 
+// What a CONFIRMA that fails before the store's commit leaves: no temporary
+// file, and no journal unless it cannot be removed (the next start then finds
+// the store unchanged and removes it).
+void undoTemporaryDeclaration(const QString& temporaryPath, const QString& directory)
+{
+    durable::remove(temporaryPath);
+    try {
+        pending::removeJournal(directory);
+    } catch (const Error&) {
+        // Left for the next start.
+    }
+}
+
 // Exports the stored lines; on an export error the journal goes before the
 // error reaches the user, the declaration being in place.
 void exportReport(WithholdingStore& store, const Confirmation::ReportExport& reportExport, ConfirmedDeclaration& result)
@@ -331,16 +344,9 @@ std::optional<ConfirmedDeclaration> Confirmation::run(const Declaration& declara
         result.directory, journalFor(result, texts, *lines, temporaryPath, content, totalCaption), temporaryPath);
     stepDone("journal");
 
-    const auto undo = [&] {
-        durable::remove(temporaryPath);
-        try {
-            pending::removeJournal(result.directory);
-        } catch (const Error&) {
-            // Left for the next start, which finds the store unchanged and
-            // removes it.
-        }
-    };
-    replaceStoredLines(m_store, *lines, undo, [this](const char* step) { stepDone(step); });
+    replaceStoredLines(
+        m_store, *lines, [&] { undoTemporaryDeclaration(temporaryPath, result.directory); },
+        [this](const char* step) { stepDone(step); });
 
     // The store already holds the new declaration here: a rename that fails
     // now is reported and the journal stays, so that the next start puts the

@@ -1,66 +1,11 @@
 #include "declaration/ControlReport.h"
 
 #include "core/TextRules.h"
-#include "report/FontSource.h"
-
-#include <cmath>
+#include "declaration/ReportLayout.h"
 
 namespace {
 
-// The report is designed in millimetres; the engine works in tenths.
-constexpr double millimetres(double value)
-{
-    return value * 10;
-}
-
-// Device units per tenth of a millimetre at the screen resolution the report
-// is laid out for.
-constexpr double pixelsPerInch = 96;
-constexpr double devicePerTenth = pixelsPerInch / 254.0;
-
-ReportFont arial(int size, bool bold = false)
-{
-    ReportFont font;
-    font.name = QStringLiteral("Arial");
-    font.size = size;
-    font.bold = bold;
-    return font;
-}
-
-// Height of an auto-size label: its font's line, in whole pixels.
-double labelHeight(const ReportFont& font)
-{
-    return std::ceil(fontsource::lineHeight(font, pixelsPerInch)) / devicePerTenth;
-}
-
-// An auto-size text control on a white background, as wide as `widthText`
-// printed in `font`.
-ReportControl textControl(ControlKind kind, const QString& name, const QString& widthText, double left, double top,
-    double height, const ReportFont& font, bool wordWrap)
-{
-    ReportControl control;
-    control.kind = kind;
-    control.name = name;
-    control.left = millimetres(left);
-    control.top = millimetres(top);
-    control.font = font;
-    control.width = fontsource::textWidth(font, widthText, pixelsPerInch) / devicePerTenth;
-    control.height = height;
-    control.autoSize = true;
-    control.wordWrap = wordWrap;
-    control.color = Qt::white;
-    control.transparent = false;
-    return control;
-}
-
-// An auto-size label on a white background with black text, left-aligned.
-ReportControl label(const QString& name, const QString& caption, double left, double top, const ReportFont& font)
-{
-    ReportControl control =
-        textControl(ControlKind::FixedText, name, caption, left, top, labelHeight(font), font, false);
-    control.caption = caption;
-    return control;
-}
+using namespace reportlayout;
 
 ReportControl field(const QString& name, const QString& fieldName, double left, const QString& mask = QString())
 {
@@ -69,34 +14,6 @@ ReportControl field(const QString& name, const QString& fieldName, double left, 
     control.fieldName = fieldName;
     control.mask = mask;
     return control;
-}
-
-ReportControl picture(
-    const QString& name, const QImage& image, double left, double top, double width, double height, bool ownSize)
-{
-    ReportControl control;
-    control.kind = ControlKind::Picture;
-    control.name = name;
-    control.picture = image;
-    control.left = millimetres(left);
-    control.top = millimetres(top);
-    control.width = millimetres(width);
-    control.height = millimetres(height);
-    control.autoSize = ownSize;
-    control.stretch = false;
-    return control;
-}
-
-ReportBand band(BandType type, const QString& name, double height)
-{
-    ReportBand result;
-    result.type = type;
-    result.name = name;
-    result.height = millimetres(height);
-    result.width = millimetres(189.97);
-    result.color = Qt::white;
-    result.transparent = false;
-    return result;
 }
 
 // Framed on all four sides: the logos, the title, the period line and the
@@ -139,10 +56,9 @@ ReportBand pageFooterBand()
 {
     const ReportFont standard = arial(10);
     ReportBand footer = band(BandType::PageFooter, QStringLiteral("PageFooterBand1"), 24.08);
-    ReportControl total = label(QStringLiteral("Qrtotal"), QStringLiteral("0.00"), 0, 15.35, arial(10, true));
-    total.alignment = Alignment::RightJustify;
     // The right edge stays at 173.57 mm whatever the total's width.
-    total.left = millimetres(173.57) - total.width;
+    const ReportControl total = rightAligned(
+        ControlKind::FixedText, QStringLiteral("Qrtotal"), QStringLiteral("0.00"), 173.57, 15.35, arial(10, true));
     footer.controls = {
         label(QStringLiteral("QRLabel7"),
             QStringLiteral("Declaro que los datos consignados en el archivo generado son correctos y completos y "

@@ -22,6 +22,17 @@ struct WithholdingLine
     bool operator==(const WithholdingLine&) const = default;
 };
 
+// The texts of a line in the order the grid shows them, the line number first.
+inline constexpr QString WithholdingLine::*WithholdingLineTexts[] = {
+    &WithholdingLine::lineNumber,
+    &WithholdingLine::receiptNumber,
+    &WithholdingLine::date,
+    &WithholdingLine::receiptAmount,
+    &WithholdingLine::withholding,
+    &WithholdingLine::supplierName,
+    &WithholdingLine::supplierCuit,
+};
+
 // The header texts of the declaration, as the user typed them and the legajo
 // lookup filled them.
 struct DeclarationHeader

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <limits>
 #include <optional>
+#include <span>
 #include <unordered_map>
 #include <vector>
 
@@ -52,13 +53,24 @@ constexpr ReadField ReadFields[] = {
     {52, 60, "Razón Social"},
     {185, 11, "Importe Comprobante"},
 };
+// Read by the certificates, which name the agent as the file does.
+constexpr ReadField DeclarantReadFields[] = {
+    {112, 13, "CUIT Agente"},
+    {125, 60, "Razón Social Agente"},
+};
 constexpr int LastReadPosition = 195;
 
-const ReadField* fieldAt(qsizetype position)
+const ReadField* fieldAt(qsizetype position, DeclarantFields declarant)
 {
     for (const ReadField& field : ReadFields) {
         if (position >= field.from && position < field.from + field.width)
             return &field;
+    }
+    if (declarant == DeclarantFields::Read) {
+        for (const ReadField& field : DeclarantReadFields) {
+            if (position >= field.from && position < field.from + field.width)
+                return &field;
+        }
     }
     return nullptr;
 }
@@ -128,7 +140,7 @@ Error controlCharacterError(char16_t character, qsizetype position, const ReadFi
                      .arg(QString::fromUtf8(field.name)));
 }
 
-void refuseControlCharacters(const QString& line, qint64 lineNumber)
+void refuseControlCharacters(const QString& line, qint64 lineNumber, DeclarantFields declarant)
 {
     const QChar* text = line.constData();
     const qsizetype size = line.size();
@@ -143,7 +155,7 @@ void refuseControlCharacters(const QString& line, qint64 lineNumber)
         ++position;
         const char16_t unit = text[i].unicode();
         if (unit < 32) {
-            if (const ReadField* field = fieldAt(position))
+            if (const ReadField* field = fieldAt(position, declarant))
                 throw controlCharacterError(unit, position, *field, lineNumber);
         } else if (text[i].isHighSurrogate() && i + 1 < size && text[i + 1].isLowSurrogate()) {
             ++i;
@@ -177,7 +189,7 @@ qint32 advanced(qint32 row)
 // Reads every line of `path` through `handleLine(text, lineNumber)` and adds
 // the file and line number to any error that stops the reading.
 template <typename Handler>
-void readLines(const QString& path, Handler handleLine)
+void readLines(const QString& path, Handler handleLine, DeclarantFields declarant = DeclarantFields::NotRead)
 {
     declarationfile::LineReader reader(path);
     qint64 lineNumber = 0;
@@ -188,7 +200,7 @@ void readLines(const QString& path, Handler handleLine)
             lineNumber = reader.lineNumber() + 1;  // the line being read, also for a read error
             if (!reader.next(line))
                 break;
-            refuseControlCharacters(line, lineNumber);
+            refuseControlCharacters(line, lineNumber, declarant);
             handleLine(line, lineNumber);
         }
     } catch (const ConversionError& error) {
@@ -227,17 +239,9 @@ private:
     std::unordered_map<QStringView, QString, Hash> m_texts;
 };
 
-// The texts of a line that a load packs, in the order they are packed; the
-// line number is left to the row.
-constexpr QString WithholdingLine::*PackedFields[] = {
-    &WithholdingLine::receiptNumber,
-    &WithholdingLine::date,
-    &WithholdingLine::receiptAmount,
-    &WithholdingLine::withholding,
-    &WithholdingLine::supplierName,
-    &WithholdingLine::supplierCuit,
-};
-constexpr size_t PackedFieldCount = std::size(PackedFields);
+// The texts of a line that a load packs, in the grid's order; the line number
+// (the first) is left to the row.
+const std::span<QString WithholdingLine::*const> PackedFields = std::span(WithholdingLineTexts).subspan(1);
 
 // The lines of one load until the whole file has been read. A line holds
 // seven texts of its own, about 500 bytes; here its packed texts are put one
@@ -274,7 +278,7 @@ public:
     {
         if (m_count == 0)
             return;
-        std::array<SharedTexts, PackedFieldCount> shared;
+        std::array<SharedTexts, std::size(WithholdingLineTexts)> shared;
         QString scratch;
         qint32 row = declaration.nextRow();
         size_t blockIndex = 0;
@@ -299,7 +303,7 @@ public:
                 line.lineNumber = QString::number(row++);
                 // The receipt number (the first packed text) seldom repeats; the others often do.
                 line.*PackedFields[0] = unpackText(at);
-                for (size_t field = 1; field < PackedFieldCount; ++field)
+                for (size_t field = 1; field < PackedFields.size(); ++field)
                     line.*PackedFields[field] = shared[field].get(unpackView(at, scratch));
             }
             return slice;
@@ -503,6 +507,12 @@ int reloadDeclaration(const QString& path, Declaration& declaration)
     const int count = int(lines.size());
     lines.appendTo(declaration, added.cents());
     return count;
+}
+
+void readRecordLines(const QString& path, DeclarantFields declarant,
+    const std::function<void(const QString& line, qint64 lineNumber)>& handleLine)
+{
+    readLines(path, handleLine, declarant);
 }
 
 QString mismatchDetail(const ImportResult& result)

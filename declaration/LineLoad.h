@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QtGlobal>
+#include <functional>
 #include <vector>
 
 // Loading withholding lines from files into the declaration: the import of a file of
@@ -80,6 +81,18 @@ ImportResult importFile(const QString& path, Declaration& declaration);
 // already holds; returns the number of lines added. No line is passed over or
 // cross-checked.
 int reloadDeclaration(const QString& path, Declaration& declaration);
+
+// Whether a line with a control character in the declarant's CUIT or
+// company name (positions 112-184) is refused too.
+enum class DeclarantFields { NotRead, Read };
+
+// Reads the file at `path` as the loads do: line by line in its encoding,
+// refusing a line with a control character in a field that is read, and
+// hands every line with its 1-based number to `handleLine`. Any error, of the
+// file or thrown by `handleLine`, reaches the caller with the file and the
+// line number as its detail.
+void readRecordLines(const QString& path, DeclarantFields declarant,
+    const std::function<void(const QString& line, qint64 lineNumber)>& handleLine);
 
 // The lines of a failed cross-check, one per line, for the detail of the box.
 QString mismatchDetail(const ImportResult& result);

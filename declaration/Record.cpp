@@ -219,4 +219,9 @@ RecordView readRecord(const QString& line)
     return readRecordWith(line, positions);
 }
 
+DeclarantView readDeclarant(const QString& line)
+{
+    return {positions(line, 112, 13), positions(line, 125, 60)};
+}
+
 }  // namespace record

@@ -84,6 +84,15 @@ struct RecordView
 };
 RecordView readRecord(const QString& line);
 
+// The declarant as a record names it (positions 112-124 and 125-184, counted
+// like the reader's view), which the certificates show.
+struct DeclarantView
+{
+    QString cuit;  // 112-124
+    QString name;  // 125-184
+};
+DeclarantView readDeclarant(const QString& line);
+
 // The record fields of `line`, each one taken by `read(line, from, width)`
 // (first position 1).
 template <typename Read>

@@ -2,6 +2,8 @@
 
 #include "declaration/Declaration.h"
 
+#include <iterator>
+
 WithholdingGrid::WithholdingGrid(const Declaration& declaration, QObject* parent)
     : QAbstractTableModel(parent)
     , m_declaration(declaration)
@@ -28,23 +30,8 @@ WithholdingGrid::WithholdingGrid(const Declaration& declaration, QObject* parent
 const QString& WithholdingGrid::field(const WithholdingLine& line, int column)
 {
     static const QString none;
-    switch (column) {
-    case 0:
-        return line.lineNumber;
-    case 1:
-        return line.receiptNumber;
-    case 2:
-        return line.date;
-    case 3:
-        return line.receiptAmount;
-    case 4:
-        return line.withholding;
-    case 5:
-        return line.supplierName;
-    case 6:
-        return line.supplierCuit;
-    }
-    return none;
+    static_assert(std::size(WithholdingLineTexts) == ColumnCount);
+    return column >= 0 && column < ColumnCount ? line.*WithholdingLineTexts[column] : none;
 }
 
 QString WithholdingGrid::cell(int gridRow, int column) const

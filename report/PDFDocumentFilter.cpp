@@ -51,6 +51,12 @@ PDFDocumentFilter::PDFDocumentFilter(const QString& fileName)
     SetDocumentInfo(QStringLiteral("Orvandel"), QString(), QString(), QString());
 }
 
+PDFDocumentFilter::PDFDocumentFilter(pdfoutput::Sink& output)
+    : m_output(&output)
+{
+    SetDocumentInfo(QStringLiteral("Orvandel"), QString(), QString(), QString());
+}
+
 void PDFDocumentFilter::SetDocumentInfo(
     const QString& creator, const QString& author, const QString& title, const QString& subject)
 {
@@ -136,9 +142,10 @@ void PDFDocumentFilter::TextOut(
 
 const PDFDocumentFilter::EncodedBitmap& PDFDocumentFilter::encodedBitmap(const PictureControl& control)
 {
-    const PictureKey key{control.picture.cacheKey(), control.width, control.height, control.stretch, FPDFCompressionOn};
-    auto found = m_encodedBitmaps.constFind(key);
-    if (found != m_encodedBitmaps.constEnd())
+    const PictureCache::Key key{
+        control.picture.cacheKey(), control.width, control.height, control.stretch, FPDFCompressionOn};
+    auto found = m_pictures->m_bitmaps.constFind(key);
+    if (found != m_pictures->m_bitmaps.constEnd())
         return *found;
     const pdfencoding::RasterizedPicture bitmap = pdfencoding::rasterizePicture(control);
     EncodedBitmap encoded;
@@ -146,7 +153,7 @@ const PDFDocumentFilter::EncodedBitmap& PDFDocumentFilter::encodedBitmap(const P
     encoded.height = bitmap.height;
     if (bitmap.width > 0 && bitmap.height > 0)
         encoded.picture = pdfencoding::encodePictureData(bitmap.rgb, FPDFCompressionOn);
-    return *m_encodedBitmaps.insert(key, encoded);
+    return *m_pictures->m_bitmaps.insert(key, encoded);
 }
 
 void PDFDocumentFilter::AcceptGraphic(double xOffset, double yOffset, const GraphicControl& control)
@@ -257,6 +264,10 @@ void PDFDocumentFilter::Finish()
     m_pageObjects.bytes = &m_bodyBytes.bytes();
     const pdfdocument::Document document(m_pageObjects, m_fonts.keys(), m_info);
     m_active = false;
+    if (m_output) {
+        document.write(*m_output);
+        return;
+    }
     pdfoutput::FileSink file(m_fileName);
     document.write(file);
 }

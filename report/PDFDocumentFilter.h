@@ -22,6 +22,9 @@ class PDFDocumentFilter : public ExportFilter
 {
 public:
     explicit PDFDocumentFilter(const QString& fileName);
+    // Finish writes the document into `output` (which the caller keeps)
+    // instead of a file.
+    explicit PDFDocumentFilter(pdfoutput::Sink& output);
 
     void SetDocumentInfo(const QString& creator, const QString& author, const QString& title, const QString& subject);
 
@@ -48,26 +51,40 @@ public:
     // page of `charset`, "?" for a character that code page lacks.
     static QByteArray escapedText(const QString& text, int charset);
 
+    // Pictures rasterised and encoded once for every writer that shares the
+    // cache, as when one set of documents shows the same logos on every page.
+    // Keyed by the picture's identity and the control's size, stretch and the
+    // compression.
+    class PictureCache
+    {
+    private:
+        friend class PDFDocumentFilter;
+        struct Key
+        {
+            qint64 cacheKey;
+            int width;
+            int height;
+            bool stretch;
+            pdfencoding::Compression compression;
+            bool operator==(const Key&) const = default;
+        };
+        friend size_t qHash(const Key& key, size_t seed) noexcept
+        {
+            return qHashMulti(seed, key.cacheKey, key.width, key.height, key.stretch, int(key.compression));
+        }
+        struct Bitmap
+        {
+            int width = 0;
+            int height = 0;
+            pdfencoding::EncodedPicture picture;
+        };
+        QHash<Key, Bitmap> m_bitmaps;
+    };
+    // The cache must outlive the writer; without one the writer keeps its own.
+    void setPictureCache(PictureCache& cache) { m_pictures = &cache; }
+
 private:
-    struct PictureKey
-    {
-        qint64 cacheKey;
-        int width;
-        int height;
-        bool stretch;
-        pdfencoding::Compression compression;
-        bool operator==(const PictureKey&) const = default;
-    };
-    friend size_t qHash(const PictureKey& key, size_t seed) noexcept
-    {
-        return qHashMulti(seed, key.cacheKey, key.width, key.height, key.stretch, int(key.compression));
-    }
-    struct EncodedBitmap
-    {
-        int width = 0;
-        int height = 0;
-        pdfencoding::EncodedPicture picture;
-    };
+    using EncodedBitmap = PictureCache::Bitmap;
 
     const ExportContext& context() const;
     void startPage();
@@ -82,6 +99,7 @@ private:
     void renderText(const TPDFItemRec& item);
 
     QString m_fileName;
+    pdfoutput::Sink* m_output = nullptr;
     pdfencoding::Compression FPDFCompressionOn = pdfencoding::Compression::On;
     pdfdocument::DocumentInfo m_info;
 
@@ -100,5 +118,6 @@ private:
     pdfoutput::CountingSink m_body{m_bodyBytes};  // and where they start
 
     pdffonts::FontTable m_fonts;
-    QHash<PictureKey, EncodedBitmap> m_encodedBitmaps;
+    PictureCache m_ownPictures;
+    PictureCache* m_pictures = &m_ownPictures;
 };

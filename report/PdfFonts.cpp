@@ -43,9 +43,7 @@ QByteArray pdfName(const QString& name)
     return out;
 }
 
-}  // namespace
-
-QByteArray encodingText(int charset)
+QByteArray makeEncodingText(int charset)
 {
     const Codepage* page = codePageOf(charset);
     if (!page)
@@ -60,6 +58,18 @@ QByteArray encodingText(int charset)
     }
     text.append("]>>");
     return text;
+}
+
+}  // namespace
+
+QByteArray encodingText(int charset)
+{
+    // The same for every document: made once per character set.
+    static QHash<int, QByteArray> made;
+    const auto found = made.constFind(charset);
+    if (found != made.constEnd())
+        return *found;
+    return *made.insert(charset, makeEncodingText(charset));
 }
 
 QByteArray resourceName(int index)

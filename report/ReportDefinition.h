@@ -71,7 +71,9 @@ struct ReportControl
     bool stretch = false;
 };
 
-enum class BandType { PageHeader, Detail, PageFooter };
+// Group headers open and group footers close each run of records that share
+// the value of the report's group field (see ReportGroup).
+enum class BandType { PageHeader, GroupHeader, Detail, GroupFooter, PageFooter };
 
 struct ReportBand
 {
@@ -96,6 +98,21 @@ struct ReportBand
     }
 };
 
+// Records in a row with the same display text of `field` form a group; the
+// group header bands print before its first record and the group footer bands
+// after its last. No field, no groups.
+struct ReportGroup
+{
+    QString field;
+    // Every group begins on a page of its own.
+    bool startOnNewPage = false;
+    // The group header bands print again below the page header on every page
+    // the group continues on.
+    bool repeatHeaderOnNewPage = false;
+
+    bool active() const { return !field.isEmpty(); }
+};
+
 struct ReportDefinition
 {
     QString name;
@@ -107,6 +124,7 @@ struct ReportDefinition
     bool lastPageFooter = true;
     // Print the detail bands once even when the data set has no record.
     bool printIfEmpty = true;
+    ReportGroup group;
     std::vector<ReportBand> bands;
 
     ReportControl* control(const QString& controlName)

@@ -4,6 +4,7 @@
 #include "report/FontSource.h"
 
 #include <QStringList>
+#include <algorithm>
 #include <cmath>
 
 namespace reporttext {
@@ -70,8 +71,20 @@ private:
     double m_pageFooterSize = 0;
     bool m_lastPage = false;
     bool m_hasRecord = false;
-    // Detail bands printed on the page that is open.
-    int m_detailBandsOnPage = 0;
+    // Detail and group bands printed on the page that is open, apart from the
+    // group header repeated at its top.
+    int m_bodyBandsOnPage = 0;
+    // A group has begun and its footer is still to come.
+    bool m_groupOpen = false;
+
+    // The fields that bands closing something (group and page footers) and
+    // bands they may bring about (page and group headers) print, and their
+    // values in the last record printed: a footer is printed when the data
+    // set has already moved on to the next record, or past the last one.
+    std::vector<std::pair<QString, FieldValue>> m_lastRecord;
+    bool m_hasLastRecord = false;
+    // Data-bound texts read m_lastRecord instead of the current record.
+    bool m_fromLastRecord = false;
 
     double bandWidth(const ReportBand& band) const
     {
@@ -84,6 +97,7 @@ private:
     // False when the user cancelled.
     bool dataPass()
     {
+        collectClosingFields();
         m_data.first();
         if (m_data.eof()) {
             if (m_report.printIfEmpty) {
@@ -92,11 +106,23 @@ private:
             }
             return true;
         }
+        const bool grouped = m_report.group.active();
+        QString groupKey;
         const int recordCount = m_data.recordCount();
         int printed = 0;
         while (!m_data.eof()) {
             m_hasRecord = true;
+            if (grouped) {
+                const QString key = reporttext::fieldText(m_data.field(m_report.group.field), QString());
+                if (!m_groupOpen || key != groupKey) {
+                    if (m_groupOpen)
+                        closeGroup();
+                    openGroup();
+                    groupKey = key;
+                }
+            }
             printBands(BandType::Detail);
+            rememberRecord();
             ++printed;
             m_data.next();
             if (m_progress) {
@@ -105,7 +131,63 @@ private:
                     return false;
             }
         }
+        if (m_groupOpen)
+            closeGroup();
         return true;
+    }
+
+    void openGroup()
+    {
+        if (m_progress)
+            m_progress->groupStarted();
+        if (m_report.group.startOnNewPage && (m_pageCount == 0 || m_bodyBandsOnPage > 0))
+            newPage();
+        printBands(BandType::GroupHeader);
+        m_groupOpen = true;
+    }
+
+    // The footer shows the group's last record; while the group is open, a
+    // page it brings about repeats the group header.
+    void closeGroup()
+    {
+        m_fromLastRecord = true;
+        printBands(BandType::GroupFooter);
+        m_fromLastRecord = false;
+        m_groupOpen = false;
+    }
+
+    void collectClosingFields()
+    {
+        for (const ReportBand& band : m_report.bands) {
+            if (!band.enabled || band.type == BandType::Detail)
+                continue;
+            for (const ReportControl& control : band.controls) {
+                if (control.kind != ControlKind::DataText)
+                    continue;
+                const bool known = std::any_of(m_lastRecord.begin(), m_lastRecord.end(),
+                    [&](const auto& field) { return field.first == control.fieldName; });
+                if (!known)
+                    m_lastRecord.emplace_back(control.fieldName, FieldValue{});
+            }
+        }
+    }
+
+    void rememberRecord()
+    {
+        for (auto& [name, value] : m_lastRecord)
+            value = m_data.field(name);
+        m_hasLastRecord = true;
+    }
+
+    FieldValue fieldValue(const QString& name) const
+    {
+        if (m_fromLastRecord) {
+            for (const auto& [known, value] : m_lastRecord) {
+                if (known == name)
+                    return value;
+            }
+        }
+        return m_data.field(name);
     }
 
     void printBands(BandType type)
@@ -127,13 +209,15 @@ private:
 
     void printBand(const ReportBand& band)
     {
-        // A detail band that does not fit even on a page holding only its
-        // header is printed there all the same: a new page could not hold it
-        // either, and asking for one would never end. Page headers are only
+        // A detail or group band that does not fit even on a page holding only
+        // its headers is printed there all the same: a new page could not hold
+        // it either, and asking for one would never end. Page headers are only
         // printed at the top of a page that has just begun.
+        const bool body =
+            band.type == BandType::Detail || band.type == BandType::GroupHeader || band.type == BandType::GroupFooter;
         if (band.type != BandType::PageFooter) {
             const bool pageBegun = m_pageCount > 0;
-            if (!pageBegun || (band.type == BandType::Detail && m_detailBandsOnPage > 0 && !fits(band)))
+            if (!pageBegun || (body && m_bodyBandsOnPage > 0 && !fits(band)))
                 newPage();
         }
         const double left = m_currentX;
@@ -144,8 +228,8 @@ private:
             printControl(control);
         drawFrame(band.frame, xPos(left), yPos(top), xPos(left + bandWidth(band)), yPos(top + band.height + 1));
         m_currentY += roundEven(band.height);
-        if (band.type == BandType::Detail)
-            ++m_detailBandsOnPage;
+        if (body)
+            ++m_bodyBandsOnPage;
     }
 
     void newPage()
@@ -153,11 +237,16 @@ private:
         endPage();
         m_filter.NewPage();
         ++m_pageCount;
-        m_detailBandsOnPage = 0;
+        m_bodyBandsOnPage = 0;
         m_currentX = roundEven(m_report.page.leftMargin);
         m_currentY = roundEven(m_report.page.topMargin);
         if (m_pageCount > 1 || m_report.firstPageHeader)
             printBands(BandType::PageHeader);
+        if (m_groupOpen && m_report.group.repeatHeaderOnNewPage)
+            printBands(BandType::GroupHeader);
+        // What opens the page does not count as its content: a band that does
+        // not fit below it is printed here all the same.
+        m_bodyBandsOnPage = 0;
     }
 
     void endPage()
@@ -165,8 +254,13 @@ private:
         if (m_pageCount > 0) {
             m_currentY = roundEven(m_report.page.length - m_report.page.bottomMargin - m_pageFooterSize);
             m_currentX = roundEven(m_report.page.leftMargin);
-            if (!m_lastPage || m_report.lastPageFooter)
+            if (!m_lastPage || m_report.lastPageFooter) {
+                // The footer closes the page: it shows the page's last record.
+                const bool fromLastRecord = m_fromLastRecord;
+                m_fromLastRecord = m_hasLastRecord;
                 printBands(BandType::PageFooter);
+                m_fromLastRecord = fromLastRecord;
+            }
         }
         m_filter.EndPage();
     }
@@ -221,8 +315,8 @@ private:
             printText(control, control.caption);
             break;
         case ControlKind::DataText:
-            printText(control,
-                m_hasRecord ? reporttext::fieldText(m_data.field(control.fieldName), control.mask) : QString());
+            printText(
+                control, m_hasRecord ? reporttext::fieldText(fieldValue(control.fieldName), control.mask) : QString());
             break;
         case ControlKind::Picture:
             printPicture(control);

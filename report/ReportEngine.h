@@ -21,6 +21,9 @@ public:
     virtual bool cancelRequested() const = 0;
     // The export is over, completed, cancelled or failed.
     virtual void exportEnded() = 0;
+    // A group of the report begins with the current record: its header is
+    // printed next, on a page of its own when the groups start on new pages.
+    virtual void groupStarted() { }
 };
 
 enum class ExportOutcome { Completed, Cancelled };

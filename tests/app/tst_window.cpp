@@ -303,7 +303,8 @@ void TestWindow::focusChainOrder()
     const QList<QWidget*> expected{controls.e_legaJo, controls.e_Mes, controls.E_ano, controls.Grilla,
         controls.B_Confirma, controls.E_CuitReten, controls.empresa, controls.E_FECha, controls.E_Comprobante,
         controls.Impo_compro, controls.E_Importe, controls.B_adiciona, controls.e_totreten, controls.B3,
-        controls.BitBtn2, controls.B1, controls.B2, controls.B_AbreReporte, controls.B_AbreCarpeta};
+        controls.BitBtn2, controls.B1, controls.B_Constancias, controls.B2, controls.B_ConstanciasSalida,
+        controls.B_AbreReporte, controls.B_AbreCarpeta};
     QList<QWidget*> chain;
     QWidget* widget = controls.e_legaJo;
     do {
@@ -333,8 +334,8 @@ void TestWindow::tabAndPhasesThroughTheHeader()
     QVERIFY(controls.Panel3->isVisible());
     QVERIFY(!controls.Panel2->isVisible());
     QVERIFY(!controls.B_Confirma->isEnabled());
-    const QList<QWidget*> methodChoice{
-        controls.e_totreten, controls.B3, controls.BitBtn2, controls.B1, controls.B2, controls.Grilla};
+    const QList<QWidget*> methodChoice{controls.e_totreten, controls.B3, controls.BitBtn2, controls.B1,
+        controls.B_Constancias, controls.B2, controls.Grilla};
     for (QWidget* next : methodChoice) {
         pressTab();
         QCOMPARE(focus(), next);

@@ -63,6 +63,57 @@ ReportDefinition headerOnly(const ReportBand& header)
     return report;
 }
 
+// A data-bound text of field `name`.
+ReportControl dataText(const QString& name, double left, double top)
+{
+    ReportControl control;
+    control.kind = ControlKind::DataText;
+    control.fieldName = name;
+    control.left = left;
+    control.top = top;
+    control.height = 40;
+    return control;
+}
+
+// The control report's geometry with a group on field K: the page header
+// shows K, the group header "GH" and K, the group footer "GF" and N, the page
+// footer "FOOTER" and N. The group header is 100 high, the footer `footerHeight`.
+ReportDefinition groupedGeometry(bool startOnNewPage, bool repeatHeader, double footerHeight = 100)
+{
+    ReportDefinition report;
+    ReportBand header = band(
+        BandType::PageHeader, 394.2, {text(QStringLiteral("HEADER"), 21.2, 0), dataText(QStringLiteral("K"), 600, 0)});
+    ReportBand groupHeader =
+        band(BandType::GroupHeader, 100, {text(QStringLiteral("GH"), 0, 0), dataText(QStringLiteral("K"), 600, 0)});
+    ReportBand groupFooter = band(
+        BandType::GroupFooter, footerHeight, {text(QStringLiteral("GF"), 0, 0), dataText(QStringLiteral("N"), 600, 0)});
+    ReportBand footer = band(BandType::PageFooter, 240.8,
+        {text(QStringLiteral("FOOTER"), 177.3, 31.8), dataText(QStringLiteral("N"), 600, 31.8)});
+    // Band order does not matter: each kind prints at its moment.
+    report.bands = {groupFooter, header, band(BandType::Detail, 50.3, {dataText(QStringLiteral("N"), 108.5, 5.3)}),
+        footer, groupHeader};
+    report.group = ReportGroup{QStringLiteral("K"), startOnNewPage, repeatHeader};
+    return report;
+}
+
+// Records "R0", "R1", ... in field N, with the group key of each in field K.
+MemoryDataSet keyedRecords(const QStringList& keys)
+{
+    MemoryDataSet data({QStringLiteral("K"), QStringLiteral("N")});
+    for (int i = 0; i < keys.size(); ++i)
+        data.append({MemoryDataSet::string(keys[i]), MemoryDataSet::string(QStringLiteral("R%1").arg(i))});
+    return data;
+}
+
+// Every text printed as "page:text", in order.
+QStringList pagedTexts(const RecordingFilter& filter)
+{
+    QStringList found;
+    for (const auto& call : filter.texts())
+        found << QStringLiteral("%1:%2").arg(call.page).arg(call.text);
+    return found;
+}
+
 // Records "R0", "R1", ... in field N.
 MemoryDataSet records(int count)
 {
@@ -105,6 +156,9 @@ public:
     }
     bool cancelRequested() const override { return cancelAfter >= 0 && printed >= cancelAfter; }
     void exportEnded() override { ended = true; }
+    void groupStarted() override { groupsStartedAt << printed; }
+    // The records printed when each group began.
+    QList<int> groupsStartedAt;
 };
 
 }  // namespace
@@ -142,6 +196,12 @@ private slots:
     void progressShares();
     void cancelWritesNothing();
     void filterErrorEndsTheRun();
+    void groups_data();
+    void groups();
+    void continuedGroupRepeatsItsHeader_data();
+    void continuedGroupRepeatsItsHeader();
+    void groupFooterMovedToTheNextPage();
+    void groupBandsThatFitNoPage();
 };
 
 void TestEngine::pageCalls_data()
@@ -721,6 +781,139 @@ void TestEngine::filterErrorEndsTheRun()
     QVERIFY(progress.ended);
     QCOMPARE(filter.owner(), nullptr);
     QCOMPARE(progress.printed, 3);
+}
+
+void TestEngine::groups_data()
+{
+    QTest::addColumn<QStringList>("keys");
+    QTest::addColumn<bool>("startOnNewPage");
+    QTest::addColumn<QStringList>("printed");
+    // A group is a run of equal keys: "A" coming back after "B" opens a third
+    // group. The footers show the last record before them, the page header
+    // the key of the page's group.
+    QTest::newRow("each group on a page of its own")
+        << QStringList{"A", "A", "B", "A"} << true
+        << QStringList{"1:HEADER", "1:A", "1:GH", "1:A", "1:R0", "1:R1", "1:GF", "1:R1", "1:FOOTER", "1:R1", "2:HEADER",
+               "2:B", "2:GH", "2:B", "2:R2", "2:GF", "2:R2", "2:FOOTER", "2:R2", "3:HEADER", "3:A", "3:GH", "3:A",
+               "3:R3", "3:GF", "3:R3", "3:FOOTER", "3:R3"};
+    QTest::newRow("groups following each other")
+        << QStringList{"A", "B", "B"} << false
+        << QStringList{"1:HEADER", "1:A", "1:GH", "1:A", "1:R0", "1:GF", "1:R0", "1:GH", "1:B", "1:R1", "1:R2", "1:GF",
+               "1:R2", "1:FOOTER", "1:R2"};
+    QTest::newRow("one group") << QStringList{
+        "A"} << true << QStringList{"1:HEADER", "1:A", "1:GH", "1:A", "1:R0", "1:GF", "1:R0", "1:FOOTER", "1:R0"};
+    // Keys compare as their text, case and blanks included.
+    QTest::newRow("keys differing in case") << QStringList{"a", "A"} << false
+                                            << QStringList{"1:HEADER", "1:a", "1:GH", "1:a", "1:R0", "1:GF", "1:R0",
+                                                   "1:GH", "1:A", "1:R1", "1:GF", "1:R1", "1:FOOTER", "1:R1"};
+}
+
+void TestEngine::groups()
+{
+    QFETCH(QStringList, keys);
+    QFETCH(bool, startOnNewPage);
+    QFETCH(QStringList, printed);
+    const ReportDefinition report = groupedGeometry(startOnNewPage, true);
+    MemoryDataSet data = keyedRecords(keys);
+    RecordingFilter filter;
+    ScriptedProgress progress;
+    QCOMPARE(ReportEngine(report).ExportToFilter(filter, data, &progress), ExportOutcome::Completed);
+    QCOMPARE(pagedTexts(filter), printed);
+    // Each group is announced before its first record is printed.
+    QList<int> starts;
+    for (int i = 0; i < keys.size(); ++i) {
+        if (i == 0 || keys[i] != keys[i - 1])
+            starts << i;
+    }
+    QCOMPARE(progress.groupsStartedAt, starts);
+    QVERIFY(filter.sequence().endsWith(QLatin1String("EF")));
+}
+
+void TestEngine::continuedGroupRepeatsItsHeader_data()
+{
+    QTest::addColumn<bool>("repeat");
+    QTest::addColumn<double>("firstLineOfPage2");
+    // Below the page header (494) and the group header (100) page 1 holds 40
+    // detail bands: AvailableSpace before the 41st is Round(2629.23 - 2594) = 35.
+    QTest::newRow("heading repeated") << true << 594 + 5.3;
+    QTest::newRow("heading not repeated") << false << 494 + 5.3;
+}
+
+void TestEngine::continuedGroupRepeatsItsHeader()
+{
+    QFETCH(bool, repeat);
+    QFETCH(double, firstLineOfPage2);
+    const ReportDefinition report = groupedGeometry(true, repeat);
+    QStringList keys;
+    for (int i = 0; i < 50; ++i)
+        keys << QStringLiteral("A");
+    keys << QStringLiteral("B");
+    MemoryDataSet data = keyedRecords(keys);
+    RecordingFilter filter;
+    ReportEngine(report).ExportToFilter(filter, data);
+
+    QCOMPARE(filter.texts(QStringLiteral("R39"))[0].page, 1);
+    const auto continued = filter.texts(QStringLiteral("R40"));
+    QCOMPARE(continued[0].page, 2);
+    QCOMPARE(continued[0].y, firstLineOfPage2);
+    QList<int> headingPages;
+    for (const auto& heading : filter.texts(QStringLiteral("GH"))) {
+        headingPages << heading.page;
+        QCOMPARE(heading.y, 494.0);
+    }
+    QCOMPARE(headingPages, repeat ? (QList<int>{1, 2, 3}) : (QList<int>{1, 3}));
+    // The group's footer follows its last line on page 2; B begins page 3.
+    const auto footers = filter.texts(QStringLiteral("GF"));
+    QCOMPARE(footers.size(), size_t(2));
+    QCOMPARE(footers[0].page, 2);
+    QCOMPARE(footers[0].y, firstLineOfPage2 - 5.3 + 10 * 50);
+    QCOMPARE(filter.texts(QStringLiteral("R50"))[0].page, 3);
+}
+
+void TestEngine::groupFooterMovedToTheNextPage()
+{
+    // Forty lines fill page 1; a footer of 300 has no room below them.
+    const ReportDefinition report = groupedGeometry(true, true, 300);
+    QStringList keys;
+    for (int i = 0; i < 40; ++i)
+        keys << QStringLiteral("A");
+    keys << QStringLiteral("B");
+    MemoryDataSet data = keyedRecords(keys);
+    RecordingFilter filter;
+    ReportEngine(report).ExportToFilter(filter, data);
+
+    const QStringList printed = pagedTexts(filter);
+    // Page 2 belongs to A although the data set stands on B's first record
+    // when A's footer is printed: header, repeated heading and footer show A
+    // and its last line, page 1's footer its last line too.
+    const qsizetype page2 = printed.indexOf(QStringLiteral("2:HEADER"));
+    QVERIFY(page2 > 0);
+    QCOMPARE(printed.mid(page2 - 2, 10),
+        (QStringList{"1:FOOTER", "1:R39", "2:HEADER", "2:A", "2:GH", "2:A", "2:GF", "2:R39", "2:FOOTER", "2:R39"}));
+    QCOMPARE(printed.mid(page2 + 8, 5), (QStringList{"3:HEADER", "3:B", "3:GH", "3:B", "3:R40"}));
+}
+
+void TestEngine::groupBandsThatFitNoPage()
+{
+    // A group header that leaves no room for a line below it, repeated on
+    // every page: each line goes to the next page once, then is printed.
+    ReportDefinition report = groupedGeometry(true, true);
+    for (ReportBand& each : report.bands) {
+        if (each.type == BandType::GroupHeader)
+            each.height = 2200;
+    }
+    MemoryDataSet data = keyedRecords({"A", "A", "A"});
+    RecordingFilter filter;
+    QCOMPARE(ReportEngine(report).ExportToFilter(filter, data), ExportOutcome::Completed);
+    // The detail band's texts; the page footers show N too.
+    QList<int> pages;
+    for (const auto& call : filter.texts()) {
+        if (call.x == 100 + 108.5)
+            pages << call.page;
+    }
+    QCOMPARE(pages, (QList<int>{2, 3, 4}));
+    // The group's footer follows on a page of its own, below the heading.
+    QCOMPARE(pagedTexts(filter).filter(QStringLiteral(":GF")), QStringList{"5:GF"});
 }
 
 QTEST_MAIN(TestEngine)

@@ -3,5 +3,5 @@
 
 int main(int argc, char** argv)
 {
-    return runTestClasses<TestLineLoad, TestLoadContent, TestLineEntry>(argc, argv);
+    return runTestClasses<TestLineLoad, TestLoadContent, TestLineEntry, TestDeclaration>(argc, argv);
 }

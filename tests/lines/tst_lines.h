@@ -126,3 +126,15 @@ private slots:
     void lineIsComplete();
     void addedLine();
 };
+
+class TestDeclaration : public QObject
+{
+    Q_OBJECT
+private slots:
+    void totalIsExact_data();
+    void totalIsExact();
+    void refusedLineChangesNothing();
+    void deletingLeavesAGap();
+    void totalOutOfRangeIsRefused();
+    void clearForgetsEverything();
+};

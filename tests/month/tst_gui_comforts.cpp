@@ -172,12 +172,17 @@ void TestGuiComforts::openButtonsAfterConfirma()
     // which keeps its full width; they cover no other control.
     auto* salida = control<QLabel>("salida");
     QCOMPARE(salida->geometry(), QRect(0, 635, 931, 20));
-    QCOMPARE(report->geometry(), QRect(704, 608, 110, 24));
-    QCOMPARE(folder->geometry(), QRect(818, 608, 110, 24));
-    for (QWidget* other : salida->parentWidget()->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
-        if (other != report && other != folder && other->isVisible())
-            QVERIFY2(!other->geometry().intersects(report->geometry().united(folder->geometry())),
-                qPrintable(other->objectName()));
+    QWidget* content = salida->parentWidget();
+    const auto placed = [content](
+                            QWidget* widget) { return QRect(widget->mapTo(content, QPoint(0, 0)), widget->size()); };
+    QCOMPARE(placed(report), QRect(704, 608, 110, 24));
+    QCOMPARE(placed(folder), QRect(818, 608, 110, 24));
+    // The certificates' button of the same row stands to their left.
+    QCOMPARE(placed(control("B_ConstanciasSalida")), QRect(590, 608, 110, 24));
+    QWidget* row = report->parentWidget();
+    for (QWidget* other : content->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (other != row && other->isVisible())
+            QVERIFY2(!other->geometry().intersects(row->geometry()), qPrintable(other->objectName()));
     }
 
     click(report);
@@ -204,7 +209,7 @@ void TestGuiComforts::openButtonsFollowTheFiles()
     QTRY_VERIFY(report->isHidden());
     QVERIFY(folder->isVisible());
     // The one left stands at the right end.
-    QCOMPARE(folder->geometry(), QRect(818, 608, 110, 24));
+    QCOMPARE(QRect(folder->mapTo(salida->parentWidget(), QPoint(0, 0)), folder->size()), QRect(818, 608, 110, 24));
     QVERIFY(QFile::remove(programDirectory + "26300332.txt"));
     QTRY_VERIFY(folder->isHidden());
     QCOMPARE(salida->width(), salida->parentWidget()->width());

@@ -118,6 +118,7 @@ private slots:
     void checkerFindsDamage();
     void fileSinkWritesEveryPiece();
     void crossReferenceFromCountedOffsets();
+    void sinkAndSharedPictureCache();
 };
 
 void TestPdfWriter::emptyDocument()
@@ -774,4 +775,42 @@ void TestPdfWriter::crossReferenceFromCountedOffsets()
 }
 
 QTEST_MAIN(TestPdfWriter)
+// Documents written into a sink by writers that share their encoded
+// pictures are the documents a writer of its own writes to a file; the
+// cache keeps the compressed and the uncompressed encoding apart.
+void TestPdfWriter::sinkAndSharedPictureCache()
+{
+    static const QRegularExpression date(QStringLiteral("/CreationDate \\([^)]*\\)"));
+    auto withoutDate = [](const QByteArray& document) {
+        return QString::fromLatin1(document).replace(date, QString()).toLatin1();
+    };
+    const QImage picture = quadrants();
+    auto draw = [&](PDFDocumentFilter& writer) {
+        writer.AcceptGraphic(200, 100, PictureControl{picture, 40, 40, false});
+        writer.TextOut(100, 1000, arial(), Qt::white, Alignment::LeftJustify, QStringLiteral("Retención"));
+    };
+    PDFDocumentFilter::PictureCache cache;
+    for (const auto compression : {pdfencoding::Compression::On, pdfencoding::Compression::Off}) {
+        Export file;
+        file.writer.setCompression(compression);
+        file.page(draw);
+        const QByteArray expected = withoutDate(file.finish());
+        for (int round = 0; round < 2; ++round) {
+            pdfoutput::MemorySink sink;
+            PDFDocumentFilter writer(sink);
+            writer.setPictureCache(cache);
+            writer.setCompression(compression);
+            ExportContext context;
+            writer.setOwner(&context);
+            writer.Start(2100, 2970, arial());
+            writer.EndPage();
+            writer.NewPage();
+            draw(writer);
+            writer.EndPage();
+            writer.Finish();
+            QCOMPARE(withoutDate(sink.bytes()), expected);
+        }
+    }
+}
+
 #include "tst_pdfwriter.moc"

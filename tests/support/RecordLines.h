@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 // Builds declaration-record lines field by field at their positions, apart
 // from the program's own record writer, so that the readers are checked

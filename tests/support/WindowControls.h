@@ -37,6 +37,8 @@ struct WindowControls
     QLineEdit* e_Razon = nullptr;
     QPushButton* B1 = nullptr;
     QPushButton* B2 = nullptr;
+    QPushButton* B_Constancias = nullptr;
+    QPushButton* B_ConstanciasSalida = nullptr;
     MaskEdit* E_CuitReten = nullptr;
     QLineEdit* empresa = nullptr;
     MaskEdit* E_FECha = nullptr;
@@ -73,6 +75,8 @@ struct WindowControls
         find(window, c.e_Razon, "e_Razon");
         find(window, c.B1, "B1");
         find(window, c.B2, "B2");
+        find(window, c.B_Constancias, "B_Constancias");
+        find(window, c.B_ConstanciasSalida, "B_ConstanciasSalida");
         find(window, c.E_CuitReten, "E_CuitReten");
         find(window, c.empresa, "empresa");
         find(window, c.E_FECha, "E_FECha");
