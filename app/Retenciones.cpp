@@ -17,6 +17,7 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QTableView>
+#include <utility>
 
 TF_Retenciones::TF_Retenciones(Collaborators collaborators_, QWidget* parent)
     : QWidget(parent,
@@ -43,8 +44,9 @@ TF_Retenciones::~TF_Retenciones()
 {
     // No exit check may run while the controls go away.
     m_bindings.reset();
-    // The grid's view goes before the declaration its model shows.
-    delete Grilla;
+    // The grid's view goes before the declaration its model shows; the
+    // window's event filter no longer looks at it while it goes.
+    delete std::exchange(Grilla, nullptr);
 }
 
 void TF_Retenciones::wireClicks()
