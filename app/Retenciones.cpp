@@ -20,6 +20,7 @@
 #include <QShortcut>
 #include <QTableView>
 #include <QWindow>
+#include <utility>
 
 TF_Retenciones::TF_Retenciones(Collaborators collaborators_, QWidget* parent)
     : QWidget(parent,
@@ -46,8 +47,12 @@ TF_Retenciones::~TF_Retenciones()
 {
     // No exit check may run while the controls go away.
     m_bindings.reset();
-    // The grid's view goes before the declaration its model shows.
-    delete Grilla;
+    // The grid's view goes before the declaration its model shows; the
+    // window's event filter no longer looks at it while it goes.
+    delete std::exchange(Grilla, nullptr);
+    // Nor at the content, whose resizing docks the status line.
+    if (m_content)
+        m_content->removeEventFilter(this);
 }
 
 void TF_Retenciones::wireClicks()

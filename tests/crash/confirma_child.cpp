@@ -73,9 +73,8 @@ int confirm(const QStringList& args)
         // As the window exports it, without the progress window.
         confirmation.setControlReport(nullptr);
     } else {
-        const QString periodo = declaration.periodoCaption();
-        const QString total = declaration.totalText();
-        confirmation.setReportExport([&](DataSet& lines, const QString& pdfPath) {
+        confirmation.setReportExport([periodo = declaration.periodoCaption(), total = declaration.totalText()](
+                                         DataSet& lines, const QString& pdfPath) {
             // The stored lines are read first, so that the size limit stops the
             // PDF's write and not the database's own.
             const QStringList names = ControlReport::fieldNames();
