@@ -121,7 +121,10 @@ QString dataFolder(const Collaborators& collaborators)
 
 bool takeDataFolder(InstanceLock& lock, const Collaborators& collaborators)
 {
-    if (lock.acquire(dataFolder(collaborators)) != InstanceLock::Outcome::HeldElsewhere)
+    // The data folder, and the folder the declarations are written to, which
+    // another account's program may write to as well.
+    if (lock.acquire(dataFolder(collaborators)) != InstanceLock::Outcome::HeldElsewhere
+        && lock.acquireFolder(collaborators.programDirectory) != InstanceLock::Outcome::HeldElsewhere)
         return true;
     collaborators.messages->information(AlreadyRunningMessage);
     return false;
@@ -152,8 +155,12 @@ int runProgram(Collaborators collaborators)
     // window takes input.
     createDatabaseIfAbsent(collaborators.databaseName, installedSchemaPath());
     // The main window is the first one created; closing it ends the program.
+    // The recovery touches the declaration folder only while this program
+    // holds it.
+    const bool declarationFolderHeld = instanceLock.holdsFolder(collaborators.programDirectory);
     std::unique_ptr<TF_Retenciones> F_Retenciones = createWindows(std::move(collaborators));
-    recoverInterruptedConfirmation(F_Retenciones->collaborators);
+    if (declarationFolderHeld)
+        recoverInterruptedConfirmation(F_Retenciones->collaborators);
     F_Retenciones->show();
     const int exitCode = QApplication::exec();
     // The windows go, and with them the store's attachment, before the lock.

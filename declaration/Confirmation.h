@@ -70,6 +70,21 @@ public:
     static inline const QString ReplaceQuestion =
         QStringLiteral("Atención ya existe la DDJJ %1 con %2 renglones y será reemplazada. Continúa ?");
 
+    // The first sentence of every error CONFIRMA throws after its checks
+    // (the failure's own text follows as the error's detail): what became of
+    // the declaration. %1 the declaration file's path.
+    static inline const QString NothingChangedMessage = QStringLiteral(
+        "No se grabó la DDJJ: el archivo de la DDJJ, la base de datos y el reporte quedaron como estaban.");
+    static inline const QString StoredNotFiledMessage = QStringLiteral(
+        "La DDJJ quedó grabada en la base de datos pero no en el archivo %1; el programa lo completará al volver a "
+        "iniciarse.");
+    static inline const QString ReportNotWrittenMessage = QStringLiteral(
+        "La DDJJ quedó grabada en el archivo %1 y en la base de datos, pero el reporte de control (PDF) no se "
+        "generó; el programa lo generará al volver a iniciarse.");
+    static inline const QString AllWrittenMessage = QStringLiteral(
+        "La DDJJ quedó grabada en el archivo %1, en la base de datos y en el reporte, pero no se pudo cerrar la "
+        "confirmación.");
+
     // The boxes the window shows: a Yes/No question (true for Yes only) and an
     // information box.
     struct Prompts
