@@ -13,8 +13,8 @@
 #include "declaration/StoreDataSet.h"
 
 #include <QCryptographicHash>
-#include <QFile>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStringList>
 #include <functional>
@@ -319,8 +319,8 @@ std::optional<ConfirmedDeclaration> Confirmation::run(
     if (!lines)
         return std::nullopt;
     result.lineCount = int(lines->size());
-    const std::optional<QString> question = withOutcomeOnError(
-        NothingChangedMessage, [&] { return replaceQuestion(result.declarationPath, m_reloaded); });
+    const std::optional<QString> question =
+        withOutcomeOnError(NothingChangedMessage, [&] { return replaceQuestion(result.declarationPath, m_reloaded); });
     if (question && !prompts.confirm(*question))
         return std::nullopt;
     stepDone("checks");
@@ -362,15 +362,14 @@ std::optional<ConfirmedDeclaration> Confirmation::run(
             // removes it.
         }
     };
-    withOutcomeOnError(NothingChangedMessage, [&] {
-        replaceStoredLines(m_store, *lines, undo, [this](const char* step) { stepDone(step); });
-    });
+    withOutcomeOnError(NothingChangedMessage,
+        [&] { replaceStoredLines(m_store, *lines, undo, [this](const char* step) { stepDone(step); }); });
 
     // The store already holds the new declaration here: a rename that fails
     // now is reported and the journal stays, so that the next start puts the
     // declaration file in place.
-    withOutcomeOnError(StoredNotFiledMessage.arg(result.declarationPath),
-        [&] { durable::replace(temporaryPath, declarationFile); });
+    withOutcomeOnError(
+        StoredNotFiledMessage.arg(result.declarationPath), [&] { durable::replace(temporaryPath, declarationFile); });
     stepDone("rename");
 
     // A report the user cancelled is the user's to export again; the journal
@@ -380,7 +379,8 @@ std::optional<ConfirmedDeclaration> Confirmation::run(
         exportReport(m_store, m_reportExport, result);
         stepDone("report");
     }
-    withOutcomeOnError(AllWrittenMessage.arg(result.declarationPath), [&] { pending::removeJournal(result.directory); });
+    withOutcomeOnError(
+        AllWrittenMessage.arg(result.declarationPath), [&] { pending::removeJournal(result.directory); });
     stepDone("done");
     return result;
 }

@@ -17,15 +17,15 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QtTest>
 #include <QScopeGuard>
+#include <QtTest>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
 #include <sys/statvfs.h>
 #include <unistd.h>
-#include <memory>
 
 namespace {
 
@@ -389,9 +389,9 @@ void TestCrash::onlyTheProgramsTemporariesAreRemoved()
     prepareEarlier(true);
     const QStringList ours{".~retenciones.26300332.txt.AbC123", ".~retenciones.26300332.pdf.x9Y8z7",
         ".~retenciones..confirma-pendiente.Qw12Er", ".~retenciones.26B04505.txt.000000"};
-    const QStringList others{"26300332.txt.backup", "26300332.txt.copia1", "26300332.pdf.copia1",
-        "26300332.txt.AbC123", ".26300332.txt.AbC123", "26300332.txt.bak", "notas.txt",
-        ".~retenciones.notas.txt.AbC123", ".~retenciones.26300332.txt.AbC1234", ".~retenciones.26300332.txt"};
+    const QStringList others{"26300332.txt.backup", "26300332.txt.copia1", "26300332.pdf.copia1", "26300332.txt.AbC123",
+        ".26300332.txt.AbC123", "26300332.txt.bak", "notas.txt", ".~retenciones.notas.txt.AbC123",
+        ".~retenciones.26300332.txt.AbC1234", ".~retenciones.26300332.txt"};
     for (const QString& name : ours + others) {
         QFile file(m_place.program + name);
         QVERIFY(file.open(QIODevice::WriteOnly));
@@ -439,7 +439,8 @@ void TestCrash::journalFormat()
     QCOMPARE(lines.at(10),
         "ddjj-sha256=" + QCryptographicHash::hash(m_newDeclaration.declaration, QCryptographicHash::Sha256).toHex());
     const qsizetype checksumAt = journal.indexOf("\nsha256=") + 1;
-    QCOMPARE(lines.at(11), "sha256=" + QCryptographicHash::hash(journal.left(checksumAt), QCryptographicHash::Sha256).toHex());
+    QCOMPARE(lines.at(11),
+        "sha256=" + QCryptographicHash::hash(journal.left(checksumAt), QCryptographicHash::Sha256).toHex());
     QCOMPARE(lines.at(12), QByteArray("FIN"));
     QCOMPARE(lines.at(13), QByteArray());
 }
@@ -508,10 +509,11 @@ void TestCrash::untrustedJournal()
     const ShownBox box = desktop.messages->shown.at(0);
     QCOMPARE(box.kind, ShownBox::Error);
     QCOMPARE(box.text,
-        QStringLiteral("La última confirmación quedó interrumpida y su registro no se puede usar: no se cambió ni se "
-                       "borró nada, y se conservaron en %1 los archivos que detalla este mensaje; vuelva a confirmar la "
-                       "declaración del período para que el archivo de la DDJJ, la base de datos y el reporte "
-                       "coincidan.")
+        QStringLiteral(
+            "La última confirmación quedó interrumpida y su registro no se puede usar: no se cambió ni se "
+            "borró nada, y se conservaron en %1 los archivos que detalla este mensaje; vuelva a confirmar la "
+            "declaración del período para que el archivo de la DDJJ, la base de datos y el reporte "
+            "coincidan.")
             .arg(m_place.program));
 
     // Every file is still there, the journal and our temporary files under
@@ -522,7 +524,8 @@ void TestCrash::untrustedJournal()
     QCOMPARE(after.rows, m_newDeclaration.rows);
     QCOMPARE(after.files.size(), before.size());
     QVERIFY2(after.files.filter(QRegularExpression("^\\.")).isEmpty(), qPrintable(after.files.join(' ')));
-    const QStringList keptJournal = after.files.filter(QRegularExpression("^confirma-pendiente\\.conservado-\\d{8}-\\d{6}$"));
+    const QStringList keptJournal =
+        after.files.filter(QRegularExpression("^confirma-pendiente\\.conservado-\\d{8}-\\d{6}$"));
     QCOMPARE(keptJournal.size(), 1);
     QCOMPARE(readAll(m_place.program + keptJournal.at(0)), journal);
     const QString keptDeclaration = "26300332.conservado-" + temporary.right(6) + ".txt";

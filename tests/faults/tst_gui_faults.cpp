@@ -44,8 +44,8 @@
 namespace {
 
 const QString Question = QStringLiteral("Confirma Generar Archivo con Caracter de DDJJ ?");
-const QString NothingChanged = QStringLiteral(
-    "No se grabó la DDJJ: el archivo de la DDJJ, la base de datos y el reporte quedaron como estaban.");
+const QString NothingChanged =
+    QStringLiteral("No se grabó la DDJJ: el archivo de la DDJJ, la base de datos y el reporte quedaron como estaban.");
 
 // Runs `release` on another thread unless `finished()` is called within the
 // grace time: a handler that would block forever on something the test holds

@@ -346,7 +346,9 @@ void TestLineLoad::oddFiles_data()
     // UTF-8 the line would be one character short of a record and every
     // field after the name would move.
     QByteArray alsoUtf8 = fileBytes({first, second});
-    alsoUtf8.replace(198 + 51, 5, "PE\xC3\x91" "A");
+    alsoUtf8.replace(198 + 51, 5,
+        "PE\xC3\x91"
+        "A");
     QTest::newRow("Windows-1252 bytes that are valid UTF-8")
         << alsoUtf8 << 2 << QString::fromUtf8("PEÃ‘ADO SA") << QString();
     QByteArray binary(65536, Qt::Uninitialized);

@@ -614,8 +614,7 @@ bool TestGuiProcess::mountFullFileSystem(const QString& folder, QString& reason)
         return false;
     }
     const QByteArray block(4096, 'x');
-    while (filler.write(block) == block.size() && filler.flush()) {
-    }
+    while (filler.write(block) == block.size() && filler.flush()) { }
     return true;
 }
 
@@ -734,9 +733,9 @@ void TestGuiProcess::fullLockFolder()
     QVERIFY(child.waitForFinished(60000));
     QCOMPARE(child.exitStatus(), QProcess::NormalExit);
     const QStringList lines = remainingLines(child, seen);
-    const QString noRoom =
-        QStringLiteral("No queda lugar en la carpeta de bloqueo de la base de datos \"%1\": la base de datos no se abrió.")
-            .arg(lockFolder);
+    const QString noRoom = QStringLiteral(
+        "No queda lugar en la carpeta de bloqueo de la base de datos \"%1\": la base de datos no se abrió.")
+                               .arg(lockFolder);
     if (mode == "lockfolder") {
         QCOMPARE(lines, (QStringList{"lock " + lockFolder, "error " + noRoom}));
         QVERIFY(!QFile::exists(created));
@@ -748,8 +747,8 @@ void TestGuiProcess::fullLockFolder()
     }
     QCOMPARE(QDir(m_programDirectory).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList{});
     QCOMPARE(fileState(m_database), databaseBefore);
-    QCOMPARE(QDir(lockFolder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
-        QStringList{"relleno.bin"});
+    QCOMPARE(
+        QDir(lockFolder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList{"relleno.bin"});
 }
 
 void TestGuiProcess::readOnlyPlacesForAUser_data()
@@ -774,8 +773,8 @@ void TestGuiProcess::readOnlyPlacesForAUser()
     auto removeUser = qScopeGuard([&] { QProcess::execute(QStringLiteral("userdel"), {user.name}); });
     const QString lockFolder = QStringLiteral("/tmp/firebird-retenciones-%1").arg(user.uid);
     auto removeLockFolder = qScopeGuard([&] { QDir(lockFolder).removeRecursively(); });
-    QProcess::execute(QStringLiteral("chown"),
-        {"-R", QStringLiteral("%1:%2").arg(user.uid).arg(user.gid), m_directory->path()});
+    QProcess::execute(
+        QStringLiteral("chown"), {"-R", QStringLiteral("%1:%2").arg(user.uid).arg(user.gid), m_directory->path()});
     const QString declarationFolder = place == "data folder" ? m_dataFolder + QLatin1Char('/') : m_programDirectory;
     const QString declaration = declarationFolder + QStringLiteral("26300332.txt");
     QFile earlier(declaration);

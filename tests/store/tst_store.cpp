@@ -16,8 +16,8 @@
 namespace {
 
 // What every failure of CONFIRMA before its commit says first.
-const QString NothingChanged = QStringLiteral(
-    "No se grabó la DDJJ: el archivo de la DDJJ, la base de datos y el reporte quedaron como estaban.");
+const QString NothingChanged =
+    QStringLiteral("No se grabó la DDJJ: el archivo de la DDJJ, la base de datos y el reporte quedaron como estaban.");
 
 const QString Legajo = QStringLiteral("332");
 const QString DeclarantCuit = QStringLiteral("30-71234567-1");
@@ -476,8 +476,7 @@ void TestStore::unwritableTargetKeepsTheEarlierDeclaration()
         QFAIL("the declaration file cannot be written");
     } catch (const Error& failure) {
         QCOMPARE(failure.message(), NothingChanged);
-        QVERIFY2(
-            failure.detail().startsWith("No se puede crear el archivo \"" + m_programDirectory + "26300332.txt\""),
+        QVERIFY2(failure.detail().startsWith("No se puede crear el archivo \"" + m_programDirectory + "26300332.txt\""),
             qPrintable(failure.detail()));
     }
     QCOMPARE(committedRows(m_database), earlierRows);
