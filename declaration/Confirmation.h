@@ -49,10 +49,16 @@ struct ConfirmedDeclaration
 // store's rows are replaced in one transaction, committed (retaining); only
 // then the temporary file takes the declaration file's name, the control
 // report is written and the journal removed, the folder synced after each.
-// A failure before the commit rolls the transaction back (the store keeps
-// the declaration committed before), removes the temporary file and the
-// journal, leaves an earlier declaration file as it was and throws the error
-// with its own text. A program killed on the way leaves the journal, and
+// A declaration file (or report) that is a symbolic link is written through
+// it; one the user may not write is not replaced. A failure before the
+// commit rolls the transaction back (the store keeps the declaration
+// committed before), removes the temporary file and the journal and leaves
+// an earlier declaration file as it was. A report that fails after the
+// commit leaves no earlier report under the declaration's name and keeps
+// the journal, so that the next start writes it. Every error thrown after
+// the checks says first what became of the declaration (the messages
+// below), with the failure's own text as its detail; a conversion error
+// keeps its own text. A program killed on the way leaves the journal, and
 // the next start (pending::recover) completes or undoes the declaration.
 class Confirmation
 {
