@@ -1,6 +1,6 @@
 #include "app/Ayuda.h"
 
-#include "app/Retenciones.h"
+#include "app/Fonts.h"
 
 #include <QPlainTextEdit>
 #include <QScreen>

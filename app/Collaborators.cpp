@@ -1,5 +1,7 @@
 #include "app/Collaborators.h"
 
+#include "declaration/StoreSettings.h"
+
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
@@ -69,20 +71,6 @@ QString realProgramDirectory()
     return directory;
 }
 
-QString realDataDirectory()
-{
-#ifdef Q_OS_WIN
-    return QStringLiteral("C:\\Retenciones\\");
-#else
-    return QDir::homePath() + QStringLiteral("/Retenciones/");
-#endif
-}
-
-QString realDatabaseName()
-{
-    return realDataDirectory() + QStringLiteral("RETENCIONES.FDB");
-}
-
 QString outputDirectory(const QString& programDirectory, const QString& dataDirectory)
 {
     // Making a file is the only test that holds for every reason a folder
@@ -100,7 +88,7 @@ Collaborators realCollaborators()
     collaborators.messages = std::make_shared<DesktopMessageBoxes>();
     collaborators.beep = std::make_shared<DesktopBeep>();
     collaborators.fileDialog = std::make_shared<DesktopOpenFileDialog>();
-    collaborators.programDirectory = outputDirectory(realProgramDirectory(), realDataDirectory());
-    collaborators.databaseName = realDatabaseName();
+    collaborators.programDirectory = outputDirectory(realProgramDirectory(), storesettings::dataDirectory());
+    collaborators.databaseName = storesettings::databaseName();
     return collaborators;
 }

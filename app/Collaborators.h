@@ -59,16 +59,12 @@ struct Collaborators
 };
 
 // The desktop's own: QMessageBox, QApplication::beep, QFileDialog, the
-// output folder chosen by outputDirectory() and the fixed database name.
+// output folder chosen by outputDirectory() and the database of the store's
+// settings (storesettings::databaseName()).
 Collaborators realCollaborators();
 
 // The folder of the running executable with a trailing separator.
 QString realProgramDirectory();
-// The folder of the database, with a trailing separator: "C:\Retenciones\" on
-// Windows; elsewhere the folder Retenciones in the user's home folder.
-QString realDataDirectory();
-// RETENCIONES.FDB in the data folder.
-QString realDatabaseName();
 // `programDirectory` when a file can be made in it (the build tree, a copy in
 // the user's own folder); otherwise `dataDirectory`, made when missing (an
 // installed program, whose folder belongs to the system). Both end with a

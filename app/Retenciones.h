@@ -2,13 +2,11 @@
 
 #include "app/Collaborators.h"
 #include "declaration/AgentRegistry.h"
-#include "declaration/Confirmation.h"
+#include "declaration/Declaration.h"
 
-#include <QFont>
 #include <QWidget>
 #include <functional>
 #include <memory>
-#include <optional>
 
 class HandlerBindings;
 class QFrame;
@@ -21,17 +19,17 @@ class TF_ayuda;
 class WithholdingGrid;
 class WithholdingStore;
 
-// Tahoma at a pixel height (the files of Debian's fonts-wine, loaded on first
-// use), or DejaVu Sans at the same height where Tahoma is not to be had.
-QFont tahomaFont(int pixelSize, bool bold = false);
-// Arial at a pixel height (fontconfig resolves it to Liberation Sans).
-QFont arialFont(int pixelSize);
-
-// The main window. Its controls hold all the data of a declaration; every
-// action is one of the handlers below, named after the control and the event.
-// The handlers of the header (legajo, month, year), the reset and the help
-// button are in Retenciones.cpp; line entry, the grid, "Carga Manual" and the
-// import in RetencionesLineas.cpp; CONFIRMA in RetencionesConfirma.cpp.
+// The main window: a view of the Declaration being prepared. Its fields show
+// the declaration's header and total and feed the typed header texts into it;
+// the grid Grilla shows its lines through the WithholdingGrid model; every
+// action is one of the handlers below, named after the control and the event,
+// which apply the rules of declaration/ to the declaration. The controls are
+// private: tests and tools find them by their object names. The window's
+// wiring and its own handlers (start-up, reset, help) are in Retenciones.cpp,
+// the layout and the making of the controls in RetencionesLayout.cpp; the
+// header's handlers in RetencionesCabecera.cpp; line entry, the grid, "Carga
+// Manual" and the import in RetencionesLineas.cpp; CONFIRMA in
+// RetencionesConfirma.cpp.
 class TF_Retenciones : public QWidget
 {
     Q_OBJECT
@@ -48,86 +46,17 @@ public:
     static const QString MaskedValueIncomplete;
     // B1Click: a line of the imported file fails the cross-check.
     static const QString ImportMismatch;
-    // B_ConfirmaClick: the user cancels the export of the control report.
-    static const QString ReportNotGenerated;
-
     // Client area of the design, in pixels.
     static constexpr int DesignWidth = 931;
     static constexpr int DesignHeight = 655;
 
-    // Controls placed on the window.
-    QLabel* Image2 = nullptr;         // municipality's logo
-    QLabel* Image1 = nullptr;         // office logo
-    QLabel* StaticText11 = nullptr;   // title
-    QFrame* Panel1 = nullptr;         // header
-    QFrame* Panel3 = nullptr;         // load method
-    QFrame* Panel2 = nullptr;         // line entry
-    QPushButton* BitBtn2 = nullptr;   // "Ayuda"
-    QTableView* Grilla = nullptr;     // withholding lines, over gridCells
-    QPushButton* B3 = nullptr;        // "LIMPIA / REINICIA TODO", Esc
-    QLabel* StaticText13 = nullptr;   // "Total Retenciones ==>"
-    QLineEdit* e_totreten = nullptr;  // running total
-    QPushButton* B_Confirma = nullptr;
-    QLabel* StaticText12 = nullptr;  // version
-    QLabel* salida = nullptr;        // status line, docked at the bottom
-
-    // Header panel Panel1.
-    QLabel* StaticText1 = nullptr;
-    QLineEdit* e_legaJo = nullptr;
-    QLabel* StaticText2 = nullptr;
-    QLineEdit* e_Mes = nullptr;
-    QLabel* StaticText3 = nullptr;
-    QLineEdit* E_ano = nullptr;
-    QLabel* StaticText4 = nullptr;
-    QLineEdit* e_Cuit = nullptr;
-    QLabel* StaticText5 = nullptr;
-    QLineEdit* e_Razon = nullptr;
-
-    // Load-method panel Panel3.
-    QLabel* StaticText16 = nullptr;
-    QPushButton* B1 = nullptr;  // "Importación de Archivo"
-    QPushButton* B2 = nullptr;  // "Carga Manual"
-    QLabel* StaticText33 = nullptr;
-
-    // Line-entry panel Panel2.
-    QLabel* StaticText9 = nullptr;
-    MaskEdit* E_CuitReten = nullptr;
-    QLabel* StaticText10 = nullptr;
-    QLineEdit* empresa = nullptr;
-    QLabel* StaticText7 = nullptr;
-    MaskEdit* E_FECha = nullptr;
-    QLabel* StaticText6 = nullptr;
-    QLineEdit* E_Comprobante = nullptr;
-    QLabel* StaticText15 = nullptr;
-    QLineEdit* Impo_compro = nullptr;
-    QLabel* StaticText8 = nullptr;
-    QLineEdit* E_Importe = nullptr;
-    QPushButton* B_adiciona = nullptr;
-
-    // The cells of Grilla: model row i is grid row i + 1, column 0 the line
-    // number; the headings of grid row 0 are the view's horizontal header.
-    WithholdingGrid* gridCells = nullptr;
-
-    // The grid row that receives the next line; 1 after every reset.
-    qint32 nextRow = 1;
-
-    // The agent registry, filled when the window is shown.
-    AgentRegistry registry;
-
-    // The period's declaration file as "Carga Manual" re-loaded it; CONFIRMA
-    // replaces it without asking while its bytes are unchanged. Forgotten by
-    // Limpia (and so by B3Click and a completed CONFIRMA).
-    std::optional<LoadedDeclarationFile> reloadedDeclaration;
-
-    // The help window, created at start-up (or by the help button).
-    TF_ayuda* F_ayuda = nullptr;
-
-    // The withholdings store, opened by the first CONFIRMA and kept until the
-    // window goes.
-    std::shared_ptr<WithholdingStore> store;
-
-    // Message boxes, beep, file dialog, program's directory, database name.
-    Collaborators collaborators;
+    // The declaration the window shows and its handlers change.
+    Declaration& declaration() { return m_declaration; }
+    const Declaration& declaration() const { return m_declaration; }
+    // The agent registry the legajo lookup reads, filled when the window is shown.
+    const AgentRegistry& agentRegistry() const { return registry; }
+    // The withholdings store, once the first CONFIRMA opened it.
+    const WithholdingStore* store() const { return m_store.get(); }
 
     // Show handler and the reset.
     void FormShow();
@@ -176,7 +105,79 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    friend std::unique_ptr<TF_Retenciones> createWindows(Collaborators collaborators);
+
+    // Controls placed on the window, each named after its member.
+    QLabel* Image2 = nullptr;         // municipality's logo
+    QLabel* Image1 = nullptr;         // office logo
+    QLabel* StaticText11 = nullptr;   // title
+    QFrame* Panel1 = nullptr;         // header
+    QFrame* Panel3 = nullptr;         // load method
+    QFrame* Panel2 = nullptr;         // line entry
+    QPushButton* BitBtn2 = nullptr;   // "Ayuda"
+    QTableView* Grilla = nullptr;     // withholding lines, over gridCells
+    QPushButton* B3 = nullptr;        // "LIMPIA / REINICIA TODO", Esc
+    QLabel* StaticText13 = nullptr;   // "Total Retenciones ==>"
+    QLineEdit* e_totreten = nullptr;  // running total
+    QPushButton* B_Confirma = nullptr;
+    QLabel* StaticText12 = nullptr;  // version
+    QLabel* salida = nullptr;        // status line, docked at the bottom
+
+    // Header panel Panel1.
+    QLabel* StaticText1 = nullptr;
+    QLineEdit* e_legaJo = nullptr;
+    QLabel* StaticText2 = nullptr;
+    QLineEdit* e_Mes = nullptr;
+    QLabel* StaticText3 = nullptr;
+    QLineEdit* E_ano = nullptr;
+    QLabel* StaticText4 = nullptr;
+    QLineEdit* e_Cuit = nullptr;
+    QLabel* StaticText5 = nullptr;
+    QLineEdit* e_Razon = nullptr;
+
+    // Load-method panel Panel3.
+    QLabel* StaticText16 = nullptr;
+    QPushButton* B1 = nullptr;  // "Importación de Archivo"
+    QPushButton* B2 = nullptr;  // "Carga Manual"
+    QLabel* StaticText33 = nullptr;
+
+    // Line-entry panel Panel2.
+    QLabel* StaticText9 = nullptr;
+    MaskEdit* E_CuitReten = nullptr;
+    QLabel* StaticText10 = nullptr;
+    QLineEdit* empresa = nullptr;
+    QLabel* StaticText7 = nullptr;
+    MaskEdit* E_FECha = nullptr;
+    QLabel* StaticText6 = nullptr;
+    QLineEdit* E_Comprobante = nullptr;
+    QLabel* StaticText15 = nullptr;
+    QLineEdit* Impo_compro = nullptr;
+    QLabel* StaticText8 = nullptr;
+    QLineEdit* E_Importe = nullptr;
+    QPushButton* B_adiciona = nullptr;
+
+    // The declaration's lines as Grilla shows them: model row i is grid row
+    // i + 1; the headings of grid row 0 are the view's horizontal header.
+    WithholdingGrid* gridCells = nullptr;
+
+    // The agent registry, filled when the window is shown.
+    AgentRegistry registry;
+
+    // The help window, created at start-up (or by the help button).
+    TF_ayuda* F_ayuda = nullptr;
+
+    // The withholdings store, opened by the first CONFIRMA and kept until the
+    // window goes.
+    std::shared_ptr<WithholdingStore> m_store;
+
+    // Message boxes, beep, file dialog, program's directory, database name.
+    Collaborators collaborators;
+
+    // The declaration being prepared; Limpia empties it.
+    Declaration m_declaration;
+
     void createControls();
+    void createCaptions();
     void createPanels();
     void createFields();
     void createButtons();
@@ -186,6 +187,9 @@ private:
     void wireExits();
     void wireKeyPresses();
     void wireWindowEvents();
+    void wireDeclaration();
+    void showHeader();
+    void showTotal();
     void escapePressed();
     bool fieldMayBeLeft(QWidget* field);
     bool moveOnAtEnter(QChar& key);
@@ -193,4 +197,5 @@ private:
 
     std::unique_ptr<HandlerBindings> m_bindings;
     bool m_shown = false;
+    bool m_showingHeader = false;
 };

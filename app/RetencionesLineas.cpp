@@ -9,7 +9,6 @@
 #include "declaration/LineEntry.h"
 #include "declaration/LineLoad.h"
 #include "declaration/Record.h"
-#include "declaration/WithholdingGrid.h"
 
 #include <QFileInfo>
 #include <QFrame>
@@ -34,18 +33,17 @@ const QString TF_Retenciones::ImportMismatch =
 void TF_Retenciones::B2Click()
 {
     B_Confirma->setEnabled(true);
+    const DeclarationHeader& header = m_declaration.header();
     const QString path =
-        collaborators.programDirectory + record::declarationFileName(e_Mes->text(), E_ano->text(), e_legaJo->text());
-    reloadedDeclaration.reset();
+        collaborators.programDirectory + record::declarationFileName(header.month, header.year, header.legajo);
+    m_declaration.setReloadedFile(std::nullopt);
     if (fileExists(path)) {
         // Remembered only when the bytes stayed the same while they were read.
         const QByteArray before = declarationfile::digest(path);
-        QString total = e_totreten->text();
-        lineload::reloadDeclaration(path, *gridCells, nextRow, total);
-        e_totreten->setText(total);
+        lineload::reloadDeclaration(path, m_declaration);
         const QByteArray after = declarationfile::digest(path);
         if (!before.isEmpty() && before == after)
-            reloadedDeclaration = LoadedDeclarationFile{path, after};
+            m_declaration.setReloadedFile(LoadedDeclarationFile{path, after});
     }
     Panel2->show();
     Panel3->hide();
@@ -62,15 +60,13 @@ void TF_Retenciones::B1Click()
     importobservations::Observations observations;
     const QString path = collaborators.fileDialog->getOpenFileName();
     if (!path.isEmpty() && fileExists(path)) {
-        const qint32 firstRow = nextRow;
-        QString total = e_totreten->text();
-        const lineload::ImportResult result = lineload::importFile(path, *gridCells, nextRow, total);
-        e_totreten->setText(total);
+        const lineload::ImportResult result = lineload::importFile(path, m_declaration);
         mismatch = result.mismatch();
         if (mismatch)
             detail = lineload::mismatchDetail(result);
         else
-            observations = importobservations::observe(*gridCells, firstRow, nextRow - 1);
+            observations =
+                importobservations::observe(m_declaration, result.firstRow, result.firstRow + result.linesAdded - 1);
     }
     if (mismatch) {
         collaborators.messages->informationWithDetail(ImportMismatch, detail);
@@ -86,7 +82,8 @@ void TF_Retenciones::B1Click()
 
 void TF_Retenciones::B_adicionaClick()
 {
-    if (!lineentry::lineIsComplete(e_legaJo->text(), E_Comprobante->text(), E_CuitReten->value(), E_Importe->text())) {
+    if (!lineentry::lineIsComplete(
+            m_declaration.header().legajo, E_Comprobante->text(), E_CuitReten->value(), E_Importe->text())) {
         collaborators.messages->information(lineentry::IncompleteMessage);
         return;
     }
@@ -104,12 +101,8 @@ void TF_Retenciones::B_adicionaClick()
     typed.withholding = E_Importe->text();
     typed.companyName = empresa->text();
     typed.cuitValue = E_CuitReten->value();
-    // The total first: a withholding that is no number stops here with
-    // nothing written.
-    const QString total = text::addToTotal(e_totreten->text(), text::trimmed(typed.withholding));
-    gridCells->setLine(nextRow, lineentry::addedLine(nextRow, typed));
-    ++nextRow;
-    e_totreten->setText(total);
+    // A withholding that is no number stops here with nothing written.
+    m_declaration.addLine(lineentry::addedLine(m_declaration.nextRow(), typed));
 
     E_Comprobante->clear();
     E_FECha->clear();
@@ -123,11 +116,8 @@ void TF_Retenciones::GrillaDblClick()
 {
     const QModelIndex current = Grilla->currentIndex();
     const int row = current.isValid() ? current.row() + 1 : 1;
-    if (gridCells->cell(row, 1).isEmpty())
-        return;
-    const QString total = text::subtractFromTotal(e_totreten->text(), gridCells->cell(row, 4));
-    gridCells->clearLineCells(row);
-    e_totreten->setText(total);
+    // A gap stays as it is.
+    m_declaration.deleteLine(row);
 }
 
 void TF_Retenciones::Impo_comproExit()
@@ -155,7 +145,8 @@ void TF_Retenciones::Impo_comproExit()
 
 void TF_Retenciones::E_FEChaExit()
 {
-    const QStringList messages = lineentry::dateCheckMessages(E_FECha->value(), e_Mes->text(), E_ano->text());
+    const DeclarationHeader& header = m_declaration.header();
+    const QStringList messages = lineentry::dateCheckMessages(E_FECha->value(), header.month, header.year);
     for (const QString& message : messages) {
         collaborators.messages->information(message);
         E_FECha->setFocus(Qt::OtherFocusReason);
@@ -164,7 +155,7 @@ void TF_Retenciones::E_FEChaExit()
 
 void TF_Retenciones::E_ComprobanteExit()
 {
-    const int matches = lineentry::duplicateCount(*gridCells, E_Comprobante->text());
+    const int matches = lineentry::duplicateCount(m_declaration, E_Comprobante->text());
     for (int i = 0; i < matches; ++i) {
         collaborators.messages->information(lineentry::DuplicateMessage);
         E_Comprobante->setFocus(Qt::OtherFocusReason);

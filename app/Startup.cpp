@@ -2,9 +2,7 @@
 
 #include "app/Ayuda.h"
 #include "app/Retenciones.h"
-#include "core/Error.h"
-#include "db/Connection.h"
-#include "declaration/Store.h"
+#include "declaration/StoreSettings.h"
 
 #include "app/LockFolder.h"
 #include "app/StartupRecovery.h"
@@ -13,17 +11,11 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QStyleFactory>
 #include <QTranslator>
-
-#include <cstdio>
-#ifdef Q_OS_UNIX
-#include <unistd.h>
-#endif
 
 const QString AlreadyRunningMessage = QStringLiteral("Atención el programa ya está abierto !!!");
 
@@ -57,7 +49,7 @@ void prepareStartup()
 void configureApplication(QApplication& application)
 {
     application.setApplicationName(QStringLiteral("Retenciones"));
-    application.setApplicationVersion(QStringLiteral("6.0"));
+    application.setApplicationVersion(QStringLiteral(RETENCIONES_VERSION));
     // The same look on every desktop, so the pixel layout holds.
     if (QStyle* style = QStyleFactory::create(QStringLiteral("Fusion")))
         application.setStyle(style);
@@ -87,31 +79,6 @@ QString installedSchemaPath()
 {
     return QDir::cleanPath(
         QCoreApplication::applicationDirPath() + QLatin1Char('/') + QStringLiteral(RETENCIONES_SCHEMA_FROM_BINDIR));
-}
-
-void createDatabaseIfAbsent(const QString& databaseName, const QString& schemaPath)
-{
-    QFile schema(schemaPath);
-    if (QFileInfo::exists(databaseName) || !schema.open(QIODevice::ReadOnly))
-        return;
-    QDir().mkpath(QFileInfo(databaseName).absolutePath());
-    const QString partial = databaseName + QStringLiteral(".creating");
-    QFile::remove(partial);
-    try {
-        db::Connection::createDatabase(partial,
-            {QStringLiteral("user_name=SYSDBA"),
-                QStringLiteral("password=") + QLatin1String(WithholdingStore::Password)},
-            QStringLiteral("WIN1252"), QString::fromUtf8(schema.readAll()));
-    } catch (const Error& error) {
-        QFile::remove(partial);
-        std::fprintf(stderr, "retenciones: %s: %s\n", qPrintable(databaseName), qPrintable(error.message()));
-        return;
-    }
-    if (!QFile::rename(partial, databaseName)) {
-        QFile::remove(partial);
-        std::fprintf(
-            stderr, "retenciones: %s could not be renamed to %s\n", qPrintable(partial), qPrintable(databaseName));
-    }
 }
 
 QString dataFolder(const Collaborators& collaborators)
@@ -153,14 +120,15 @@ int runProgram(Collaborators collaborators)
     // Only the program that holds the data folder makes the database, and
     // finishes a CONFIRMA that an earlier run left half done, before the
     // window takes input.
-    createDatabaseIfAbsent(collaborators.databaseName, installedSchemaPath());
-    // The main window is the first one created; closing it ends the program.
+    storesettings::createDatabaseIfAbsent(collaborators.databaseName, installedSchemaPath());
+    const Collaborators recoveryCollaborators = collaborators;
     // The recovery touches the declaration folder only while this program
     // holds it.
     const bool declarationFolderHeld = instanceLock.holdsFolder(collaborators.programDirectory);
+    // The main window is the first one created; closing it ends the program.
     std::unique_ptr<TF_Retenciones> F_Retenciones = createWindows(std::move(collaborators));
     if (declarationFolderHeld)
-        recoverInterruptedConfirmation(F_Retenciones->collaborators);
+        recoverInterruptedConfirmation(recoveryCollaborators);
     F_Retenciones->show();
     const int exitCode = QApplication::exec();
     // The windows go, and with them the store's attachment, before the lock.

@@ -29,15 +29,9 @@ std::unique_ptr<TF_Retenciones> createWindows(Collaborators collaborators);
 bool installToolkitTranslation(QApplication& application);
 
 // The database schema installed with the program, found from the executable's
-// folder as the install layout places it.
+// folder as the install layout places it; the start-up makes the database from
+// it (storesettings::createDatabaseIfAbsent) when there is none.
 QString installedSchemaPath();
-// Makes the database from `schemaPath` when `databaseName` does not exist,
-// under a temporary name renamed when complete, so a failed start leaves no
-// half-made database. Without the schema, or when the file exists, nothing is
-// done; a failure is written to the standard error and the program goes on
-// (CONFIRMA then shows the database's own text).
-void createDatabaseIfAbsent(const QString& databaseName, const QString& schemaPath);
-
 // The text of the box shown when the data folder is held by another program.
 extern const QString AlreadyRunningMessage;
 

@@ -102,55 +102,73 @@ struct DeclaredLine
     StoredLine stored;
 };
 
+// The texts of the declaration that every line and the journal use, worked
+// out once per CONFIRMA.
+struct DeclarationTexts
+{
+    QString monthTwoDigits;  // 03
+    QString period;          // 3/2026
+    QString periodo;         // the control report's period caption
+    QString total;           // the running total, 13
+};
+
+DeclarationTexts declarationTexts(const Declaration& declaration)
+{
+    DeclarationTexts texts;
+    texts.monthTwoDigits = record::monthTwoDigits(declaration.header().month);
+    texts.period = declaration.period();
+    texts.periodo = declaration.periodoCaption();
+    texts.total = declaration.totalText();
+    return texts;
+}
+
 record::RecordInput recordInput(
-    const DeclarationHeader& header, const QString& monthTwoDigits, const WithholdingGrid::Line& cells)
+    const DeclarationHeader& header, const QString& monthTwoDigits, const WithholdingLine& line)
 {
     record::RecordInput input;
-    input.supplierCuit = cells[6];
+    input.supplierCuit = line.supplierCuit;
     input.year = header.year;
     input.monthTwoDigits = monthTwoDigits;
-    input.date = cells[2];
-    input.withholding = cells[4];
-    input.receiptNumber = cells[1];
-    input.supplierName = cells[5];
+    input.date = line.date;
+    input.withholding = line.withholding;
+    input.receiptNumber = line.receiptNumber;
+    input.supplierName = line.supplierName;
     input.declarantCuit = header.declarantCuit;
     input.declarantName = header.declarantName;
-    input.receiptAmount = cells[3];
+    input.receiptAmount = line.receiptAmount;
     return input;
 }
 
-StoredLine storedLine(const WithholdingGrid::Line& cells, const QString& period)
+StoredLine storedLine(const WithholdingLine& line, const QString& period)
 {
     StoredLine stored;
-    stored.receiptNumber = text::trimmed(cells[1]);
-    stored.date = text::trimmed(cells[2]);
-    stored.withholdingCents = text::toCents(text::trimmed(cells[4]));
-    stored.supplierName = text::trimmed(cells[5]);
-    stored.supplierCuit = text::trimmed(cells[6]);
+    stored.receiptNumber = text::trimmed(line.receiptNumber);
+    stored.date = text::trimmed(line.date);
+    stored.withholdingCents = text::toCents(text::trimmed(line.withholding));
+    stored.supplierName = text::trimmed(line.supplierName);
+    stored.supplierCuit = text::trimmed(line.supplierCuit);
     stored.period = period;
     return stored;
 }
 
-// The record and the stored line of every grid line, gaps passed over; nothing
+// The record and the stored line of every line, gaps passed over; nothing
 // when a line has no room in its record (its information box was shown).
 std::optional<std::vector<DeclaredLine>> declaredLines(
-    const DeclarationHeader& header, const WithholdingGrid& grid, const Confirmation::Prompts& prompts)
+    const Declaration& declaration, const DeclarationTexts& texts, const Confirmation::Prompts& prompts)
 {
-    const QString monthTwoDigits = record::monthTwoDigits(header.month);
-    const QString period = text::trimmed(header.month) + QLatin1Char('/') + text::trimmed(header.year);
     std::vector<DeclaredLine> lines;
-    for (int row = 1; row <= grid.usedRows(); ++row) {
-        const WithholdingGrid::Line& cells = grid.line(row);
-        if (text::trimmed(cells[1]).isEmpty())
+    for (int row = 1; row <= declaration.usedRows(); ++row) {
+        const WithholdingLine& held = declaration.line(row);
+        if (text::trimmed(held.receiptNumber).isEmpty())
             continue;  // a gap left by a deletion
-        const record::RecordInput input = recordInput(header, monthTwoDigits, cells);
+        const record::RecordInput input = recordInput(declaration.header(), texts.monthTwoDigits, held);
         if (const std::optional<record::FieldProblem> problem = record::doesNotFit(input)) {
             prompts.inform(formatLineDoesNotFit(row, *problem));
             return std::nullopt;
         }
         DeclaredLine line;
         line.record = record::declarationRecord(input);
-        line.stored = storedLine(cells, period);
+        line.stored = storedLine(held, texts.period);
         lines.push_back(std::move(line));
     }
     return lines;
@@ -214,18 +232,18 @@ std::optional<QString> replaceQuestion(const QString& path, const std::optional<
 }
 
 // What a start after a kill needs to finish or undo this CONFIRMA.
-PendingConfirmation journalFor(const ConfirmedDeclaration& result, const DeclarationHeader& header,
+PendingConfirmation journalFor(const ConfirmedDeclaration& result, const DeclarationTexts& texts,
     const std::vector<DeclaredLine>& lines, const QString& temporaryPath, const QByteArray& content,
-    const QString& total)
+    const QString& totalCaption)
 {
     PendingConfirmation journal;
     journal.folder = QDir::cleanPath(QFileInfo(result.directory).absoluteFilePath());
     journal.temporaryName = QFileInfo(temporaryPath).fileName();
     journal.declarationName = QFileInfo(result.declarationPath).fileName();
     journal.reportName = QFileInfo(result.reportPath).fileName();
-    journal.period = text::trimmed(header.month) + QLatin1Char('/') + text::trimmed(header.year);
-    journal.periodo = controlreport::periodoCaption(header.month, header.year, header.legajo, header.declarantName);
-    journal.total = total;
+    journal.period = texts.period;
+    journal.periodo = texts.periodo;
+    journal.total = totalCaption;
     journal.lineCount = result.lineCount;
     std::vector<StoredLine> storedLines;
     storedLines.reserve(lines.size());
@@ -284,43 +302,58 @@ Confirmation::Confirmation(WithholdingStore& store, const QString& programDirect
 {
 }
 
+void Confirmation::setControlReport(ReportProgress* progress, std::function<void()> exportEnded)
+{
+    m_controlReport = true;
+    m_progress = progress;
+    m_exportEnded = std::move(exportEnded);
+}
+
 void Confirmation::stepDone(const char* step) const
 {
     if (m_stepObserver)
         m_stepObserver(step);
 }
 
-// A total that is no number fails the export after the commit; a start that
-// finishes this declaration then writes no report either.
-QString Confirmation::totalCaption() const
+Confirmation::ReportExport Confirmation::chosenReportExport(
+    const QString& periodo, const QString& total, const Prompts& prompts) const
 {
-    if (!m_reportExport)
-        return QString();
-    try {
-        return controlreport::totalCaption(m_runningTotal);
-    } catch (const ConversionError&) {
-        return QString();
-    }
+    if (m_reportExport || !m_controlReport)
+        return m_reportExport;
+    // The program's own report. A cancelled export writes no PDF: the
+    // declaration is committed all the same, and the user is told that the
+    // report is missing.
+    return [this, periodo, total, inform = prompts.inform](DataSet& storedLines, const QString& pdfPath) {
+        const ExportOutcome outcome =
+            controlreport::exportControlReport(storedLines, pdfPath, periodo, total, m_progress);
+        if (m_exportEnded)
+            m_exportEnded();
+        if (outcome == ExportOutcome::Completed)
+            return true;
+        inform(ReportNotGeneratedMessage);
+        return false;
+    };
 }
 
-std::optional<ConfirmedDeclaration> Confirmation::run(
-    const DeclarationHeader& header, const WithholdingGrid& grid, const Prompts& prompts)
+std::optional<ConfirmedDeclaration> Confirmation::run(const Declaration& declaration, const Prompts& prompts)
 {
     if (!prompts.confirm(Question))
         return std::nullopt;
 
+    const DeclarationHeader& header = declaration.header();
     if (const std::optional<QString> problem = headerProblem(header, m_agentExists)) {
         prompts.inform(*problem);
         return std::nullopt;
     }
 
+    const DeclarationTexts texts = declarationTexts(declaration);
     ConfirmedDeclaration result = declarationPaths(m_directory, header);
-    const std::optional<std::vector<DeclaredLine>> lines = declaredLines(header, grid, prompts);
+    const std::optional<std::vector<DeclaredLine>> lines = declaredLines(declaration, texts, prompts);
     if (!lines)
         return std::nullopt;
     result.lineCount = int(lines->size());
-    const std::optional<QString> question =
-        withOutcomeOnError(NothingChangedMessage, [&] { return replaceQuestion(result.declarationPath, m_reloaded); });
+    const std::optional<QString> question = withOutcomeOnError(
+        NothingChangedMessage, [&] { return replaceQuestion(result.declarationPath, declaration.reloadedFile()); });
     if (question && !prompts.confirm(*question))
         return std::nullopt;
     stepDone("checks");
@@ -338,6 +371,12 @@ std::optional<ConfirmedDeclaration> Confirmation::run(
                           .arg(path, QString::fromLocal8Bit(std::strerror(errno)))));
     }
 
+    // The control report's total caption, kept for a start that has to write
+    // the report again; none when there is no report to write. Worked out
+    // before anything is written: a total that is no number stops here.
+    const ReportExport reportExport = chosenReportExport(texts.periodo, texts.total, prompts);
+    const QString totalCaption = reportExport ? controlreport::totalCaption(texts.total) : QString();
+
     // The new declaration lies whole and synced under a temporary name before
     // the journal names it, and the journal is on disk before the store
     // changes: a start after a kill finds either no trace of this CONFIRMA
@@ -348,8 +387,8 @@ std::optional<ConfirmedDeclaration> Confirmation::run(
     stepDone("file");
 
     withOutcomeOnError(NothingChangedMessage, [&] {
-        writeJournal(result.directory, journalFor(result, header, *lines, temporaryPath, content, totalCaption()),
-            temporaryPath);
+        writeJournal(
+            result.directory, journalFor(result, texts, *lines, temporaryPath, content, totalCaption), temporaryPath);
     });
     stepDone("journal");
 
@@ -375,8 +414,8 @@ std::optional<ConfirmedDeclaration> Confirmation::run(
     // A report the user cancelled is the user's to export again; the journal
     // goes, the declaration being in place. A report that failed is written
     // by the next start.
-    if (m_reportExport) {
-        exportReport(m_store, m_reportExport, result);
+    if (reportExport) {
+        exportReport(m_store, reportExport, result);
         stepDone("report");
     }
     withOutcomeOnError(

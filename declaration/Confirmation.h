@@ -1,31 +1,14 @@
 #pragma once
 
-#include "declaration/WithholdingGrid.h"
+#include "declaration/Declaration.h"
 #include "report/DataSet.h"
 
 #include <QString>
 #include <functional>
 #include <optional>
 
+class ReportProgress;
 class WithholdingStore;
-
-// The header texts of the declaration, as the fields hold them.
-struct DeclarationHeader
-{
-    QString month;          // e_Mes
-    QString year;           // E_ano
-    QString legajo;         // e_legaJo
-    QString declarantCuit;  // e_Cuit
-    QString declarantName;  // e_Razon
-};
-
-// A declaration file as the window re-loaded it: its path and the SHA-256 of
-// the bytes it read.
-struct LoadedDeclarationFile
-{
-    QString path;
-    QByteArray sha256;
-};
 
 // Where a confirmed declaration was written.
 struct ConfirmedDeclaration
@@ -38,8 +21,9 @@ struct ConfirmedDeclaration
     int lineCount = 0;
 };
 
-// CONFIRMA without the window: turns the header and the grid's lines into the
-// declaration file and the stored lines of the withholdings store.
+// CONFIRMA without the window: turns a Declaration (its header, lines, total
+// and re-loaded file) into the declaration file, the stored lines of the
+// withholdings store and the control report.
 //
 // Nothing changes anywhere before the user says Yes, and nothing is left
 // half-written: the header and every line are checked first; a declaration
@@ -71,6 +55,10 @@ public:
     static inline const QString LineDoesNotFitMessage =
         QStringLiteral("Atención el renglón %1 no entra en el registro de la DDJJ: %2 \"%3\" !!!");
 
+    // Shown when the user cancelled the export of the control report.
+    static inline const QString ReportNotGeneratedMessage =
+        QStringLiteral("Atención el Reporte de control (PDF) no fue generado: exportación cancelada !!!");
+
     // Asked after the checks when the period's declaration file exists and is
     // not the one this window re-loaded: %1 its name, %2 its lines.
     static inline const QString ReplaceQuestion =
@@ -100,10 +88,11 @@ public:
     };
     // True when the legajo (trimmed) stands in the agent registry.
     using AgentLookup = std::function<bool(const QString& legajo)>;
-    // The control report: receives the stored lines, open and in stored
-    // order, and the path of the PDF file to write; returns whether the file
-    // was written (false when the user cancelled the export). Runs after the
-    // store is committed and the declaration file is in place.
+    // A control report of its own, in place of the program's: receives the
+    // stored lines, open and in stored order, and the path of the PDF file to
+    // write; returns whether the file was written (false when the user
+    // cancelled the export). Runs after the store is committed and the
+    // declaration file is in place.
     using ReportExport = std::function<bool(DataSet& storedLines, const QString& pdfPath)>;
     // Told the name of each step as it ends: "checks", "file", "journal",
     // "delete", "insert", "commit", "rename", "report", "done".
@@ -111,33 +100,36 @@ public:
 
     Confirmation(WithholdingStore& store, const QString& programDirectory, AgentLookup agentExists);
 
+    // The program's control report with the declaration's period and total:
+    // `progress` (may be null) is the progress window with its cancel button,
+    // `exportEnded` (may be empty) runs once the export is over, before a
+    // cancelled export is told with ReportNotGeneratedMessage. Without this
+    // call or setReportExport, CONFIRMA writes no report.
+    void setControlReport(ReportProgress* progress, std::function<void()> exportEnded = {});
     void setReportExport(ReportExport reportExport) { m_reportExport = std::move(reportExport); }
     void setStepObserver(StepObserver observer) { m_stepObserver = std::move(observer); }
-    // The running total (e_totreten) the control report closes with, kept in
-    // the journal for a start that has to write the report again.
-    void setRunningTotal(const QString& total) { m_runningTotal = total; }
-    // The declaration file the window re-loaded ("Carga Manual"), if any: it
-    // is replaced without asking while its bytes are still the ones read.
-    void setReloadedDeclaration(std::optional<LoadedDeclarationFile> reloaded) { m_reloaded = std::move(reloaded); }
 
-    // Runs CONFIRMA. Nothing when the answer is not Yes or a check refused the
-    // declaration (its information box was shown); throws Error (or
-    // ConversionError for a month or year that is no integer) when a step
-    // fails.
-    std::optional<ConfirmedDeclaration> run(
-        const DeclarationHeader& header, const WithholdingGrid& grid, const Prompts& prompts);
+    // Runs CONFIRMA on `declaration`. Its re-loaded declaration file, if any,
+    // is replaced without asking while its bytes are still the ones read; its
+    // total closes the control report and stays in the journal for a start
+    // that has to write the report again. Nothing when the answer is not Yes
+    // or a check refused the declaration (its information box was shown);
+    // throws Error (or ConversionError for a month or year that is no
+    // integer) when a step fails.
+    std::optional<ConfirmedDeclaration> run(const Declaration& declaration, const Prompts& prompts);
 
 private:
     void stepDone(const char* step) const;
-    QString totalCaption() const;
+    ReportExport chosenReportExport(const QString& periodo, const QString& total, const Prompts& prompts) const;
 
     WithholdingStore& m_store;
     QString m_directory;
     AgentLookup m_agentExists;
     ReportExport m_reportExport;
+    bool m_controlReport = false;
+    ReportProgress* m_progress = nullptr;
+    std::function<void()> m_exportEnded;
     StepObserver m_stepObserver;
-    std::optional<LoadedDeclarationFile> m_reloaded;
-    QString m_runningTotal;
 };
 
 // The text of the status line `salida` after a confirmation. It names the PDF

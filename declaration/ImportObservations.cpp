@@ -21,13 +21,13 @@ struct Holders
 
 // One pass over the grid: a hash keeps the scan linear however many lines an
 // import brings.
-QHash<QString, Holders> receiptHolders(const WithholdingGrid& grid)
+QHash<QString, Holders> receiptHolders(const Declaration& declaration)
 {
     QHash<QString, Holders> holders;
-    const int rows = grid.usedRows();
+    const int rows = declaration.usedRows();
     holders.reserve(rows);
     for (int row = 1; row <= rows; ++row) {
-        const QString receipt = text::trimmed(grid.line(row)[1]);
+        const QString receipt = text::trimmed(declaration.line(row).receiptNumber);
         if (receipt.isEmpty())
             continue;
         Holders& entry = holders[receipt];
@@ -53,26 +53,26 @@ QString describe(const Observation& observation)
 
 }  // namespace
 
-Observations observe(const WithholdingGrid& grid, int firstRow, int lastRow)
+Observations observe(const Declaration& declaration, int firstRow, int lastRow)
 {
     Observations out;
     firstRow = qMax(firstRow, 1);
-    lastRow = qMin(lastRow, grid.usedRows());
+    lastRow = qMin(lastRow, declaration.usedRows());
     if (firstRow > lastRow)
         return out;
-    const QHash<QString, Holders> holders = receiptHolders(grid);
+    const QHash<QString, Holders> holders = receiptHolders(declaration);
     for (int row = firstRow; row <= lastRow; ++row) {
-        const WithholdingGrid::Line& line = grid.line(row);
-        const QString receipt = text::trimmed(line[1]);
+        const WithholdingLine& line = declaration.line(row);
+        const QString receipt = text::trimmed(line.receiptNumber);
         if (receipt.isEmpty())
             continue;
         const Holders entry = holders.value(receipt);
         const int repeatedInRow = entry.second == 0 ? 0 : (row == entry.first ? entry.second : entry.first);
-        const bool invalidCuit = !cuit::textIsValid(line[6]);
+        const bool invalidCuit = !cuit::textIsValid(line.supplierCuit);
         if (!invalidCuit && repeatedInRow == 0)
             continue;
         if (out.listed.size() < size_t(MaxListed))
-            out.listed.push_back({row, line[1], line[6], invalidCuit, repeatedInRow});
+            out.listed.push_back({row, line.receiptNumber, line.supplierCuit, invalidCuit, repeatedInRow});
         ++out.count;
     }
     return out;

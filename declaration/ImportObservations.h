@@ -1,7 +1,7 @@
 #pragma once
 
+#include "declaration/Declaration.h"
 #include "declaration/LineLoad.h"
-#include "declaration/WithholdingGrid.h"
 
 #include <QString>
 #include <QtGlobal>
@@ -10,14 +10,14 @@
 // What an import tells the user about the lines it kept: a supplier CUIT that
 // is not NN-NNNNNNNN-N with a right check digit, and a receipt number that
 // stands on another line of the grid. Neither stops the import; both are
-// worked out from the grid rows once the file is in.
+// worked out from the declaration's lines once the file is in.
 namespace importobservations {
 
 struct Observation
 {
     int gridRow = 0;
-    QString receiptNumber;  // column 1, as the grid holds it
-    QString cuit;           // column 6, as the grid holds it
+    QString receiptNumber;  // as the line holds it
+    QString cuit;           // as the line holds it
     bool invalidCuit = false;
     // The other line with the same receipt number, 0 when there is none: for
     // the first line holding the number the next one, for every later line
@@ -40,9 +40,9 @@ constexpr int MaxListed = lineload::MaxListedMismatches;
 
 // The observations on grid rows `firstRow` to `lastRow` (the lines one import
 // added), in grid order. Receipt numbers are compared trimmed and exactly, as
-// the duplicate check of manual entry compares them, against every line row
-// of the grid; gaps are passed over.
-Observations observe(const WithholdingGrid& grid, int firstRow, int lastRow);
+// the duplicate check of manual entry compares them, against every line of
+// the declaration; gaps are passed over.
+Observations observe(const Declaration& declaration, int firstRow, int lastRow);
 
 // "Atención revise el archivo importado: <n> renglones con observaciones !!!"
 QString message(const Observations& observations);

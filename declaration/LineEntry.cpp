@@ -53,15 +53,15 @@ QStringList dateCheckMessages(const QString& dateValue, const QString& monthText
     return messages;
 }
 
-int duplicateCount(const WithholdingGrid& grid, const QString& receiptText)
+int duplicateCount(const Declaration& declaration, const QString& receiptText)
 {
     const QString receipt = text::trimmed(receiptText);
     if (receipt.isEmpty())
         return 0;
     int count = 0;
-    const int rows = grid.usedRows();
+    const int rows = declaration.usedRows();
     for (int row = 1; row <= rows; ++row) {
-        const QString& cell = grid.line(row)[1];
+        const QString& cell = declaration.line(row).receiptNumber;
         // Cells are written trimmed; trimming again only when needed keeps
         // the check fast on large grids.
         if (cell == receipt || (!cell.isEmpty() && text::trimmed(cell) == receipt))
@@ -77,19 +77,19 @@ bool lineIsComplete(
         && !withholding.isEmpty();
 }
 
-WithholdingGrid::Line addedLine(qint32 gridRow, const TypedLine& typed)
+WithholdingLine addedLine(qint32 gridRow, const TypedLine& typed)
 {
     const QString date = text::trimmed(typed.dateValue);
     const QString& cuit = typed.cuitValue;
-    return {
-        QString::number(gridRow),
-        text::trimmed(typed.receiptNumber),
-        date.mid(0, 2) + QLatin1Char('/') + date.mid(2, 2) + QLatin1Char('/') + date.mid(4, 4),
-        text::trimmed(typed.receiptAmount),
-        text::trimmed(typed.withholding),
-        text::trimmed(typed.companyName),
-        cuit.mid(0, 2) + QLatin1Char('-') + cuit.mid(2, 8) + QLatin1Char('-') + cuit.mid(10, 1),
-    };
+    WithholdingLine line;
+    line.lineNumber = QString::number(gridRow);
+    line.receiptNumber = text::trimmed(typed.receiptNumber);
+    line.date = date.mid(0, 2) + QLatin1Char('/') + date.mid(2, 2) + QLatin1Char('/') + date.mid(4, 4);
+    line.receiptAmount = text::trimmed(typed.receiptAmount);
+    line.withholding = text::trimmed(typed.withholding);
+    line.supplierName = text::trimmed(typed.companyName);
+    line.supplierCuit = cuit.mid(0, 2) + QLatin1Char('-') + cuit.mid(2, 8) + QLatin1Char('-') + cuit.mid(10, 1);
+    return line;
 }
 
 }  // namespace lineentry

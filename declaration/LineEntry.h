@@ -1,6 +1,6 @@
 #pragma once
 
-#include "declaration/WithholdingGrid.h"
+#include "declaration/Declaration.h"
 
 #include <QString>
 #include <QStringList>
@@ -45,7 +45,7 @@ inline const QString DateYearMessage =
 
 // How many line rows hold this receipt number (trimmed, exact comparison);
 // gaps never match, and an empty receipt number matches nothing.
-int duplicateCount(const WithholdingGrid& grid, const QString& receiptText);
+int duplicateCount(const Declaration& declaration, const QString& receiptText);
 inline const QString DuplicateMessage = QStringLiteral("Atención Comprobante ya Ingresado !!!");
 
 // ADICIONA requires these four texts; the CUIT is the masked field's value.
@@ -53,7 +53,7 @@ bool lineIsComplete(
     const QString& legajo, const QString& receiptNumber, const QString& cuitValue, const QString& withholding);
 inline const QString IncompleteMessage = QStringLiteral("Atención Falta ingresar Legajo o Nro. Comprobante !!!");
 
-// The cells of a line added with ADICIONA into grid row `gridRow`.
+// The line ADICIONA adds into grid row `gridRow`, its texts as the grid shows them.
 struct TypedLine
 {
     QString receiptNumber;  // E_Comprobante
@@ -63,6 +63,6 @@ struct TypedLine
     QString companyName;    // empresa
     QString cuitValue;      // E_CuitReten without dashes, 11 digits
 };
-WithholdingGrid::Line addedLine(qint32 gridRow, const TypedLine& typed);
+WithholdingLine addedLine(qint32 gridRow, const TypedLine& typed);
 
 }  // namespace lineentry

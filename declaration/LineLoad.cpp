@@ -20,46 +20,21 @@ namespace lineload {
 
 namespace {
 
-// The running total of one load. It adds in exact hundredths while both the
-// total and the amounts are plain decimal texts within fifteen digits, which
-// gives the same text as adding line by line with text::addToTotal; past that
-// it goes on line by line through text::addToTotal itself.
-class RunningTotal
+// The withholdings one load adds to the total, in exact hundredths.
+class AddedTotal
 {
 public:
-    explicit RunningTotal(const QString& startText)
-        : m_text(startText)
-        , m_cents(text::exactCents(startText))
+    void add(qint64 cents)
     {
-        if (m_cents && !withinExactRange(*m_cents))
-            m_cents.reset();
+        const std::optional<qint64> sum = decimal::exactSum(m_cents, cents);
+        if (!sum)
+            throw Error(QStringLiteral("El total de retenciones no se puede llevar: es demasiado grande"));
+        m_cents = *sum;
     }
-
-    void add(const QString& amountText)
-    {
-        if (m_cents) {
-            if (const auto amount = text::exactCents(amountText)) {
-                const std::optional<qint64> sum = decimal::exactSum(*m_cents, *amount);
-                if (sum && withinExactRange(*amount) && withinExactRange(*sum)) {
-                    m_cents = sum;
-                    return;
-                }
-            }
-            m_text = text::formatGeneralCents(*m_cents);
-            m_cents.reset();
-        }
-        m_text = text::addToTotal(m_text, amountText);
-    }
-
-    QString text() const { return m_cents ? text::formatGeneralCents(*m_cents) : m_text; }
+    qint64 cents() const { return m_cents; }
 
 private:
-    // Below 10^14 units every sum of two such amounts fits 64 bits and the
-    // general format writes the hundredths exactly.
-    static bool withinExactRange(qint64 cents) { return cents > -(qint64(1) << 52) && cents < (qint64(1) << 52); }
-
-    QString m_text;
-    std::optional<qint64> m_cents;
+    qint64 m_cents = 0;
 };
 
 // The fields a reader takes from a record line: 1-based character positions.
@@ -252,68 +227,83 @@ private:
     std::unordered_map<QStringView, QString, Hash> m_texts;
 };
 
-// The lines of one load until the whole file has been read. A grid line holds
-// seven texts of its own, about 500 bytes; here columns 1 to 6 are packed one
+// The texts of a line that a load packs, in the order they are packed; the
+// line number is left to the row.
+constexpr QString WithholdingLine::*PackedFields[] = {
+    &WithholdingLine::receiptNumber,
+    &WithholdingLine::date,
+    &WithholdingLine::receiptAmount,
+    &WithholdingLine::withholding,
+    &WithholdingLine::supplierName,
+    &WithholdingLine::supplierCuit,
+};
+constexpr size_t PackedFieldCount = std::size(PackedFields);
+
+// The lines of one load until the whole file has been read. A line holds
+// seven texts of its own, about 500 bytes; here its packed texts are put one
 // after the other into blocks, one byte per character where the text is
-// Latin-1 and two otherwise, and the line number is left to the row. The grid
-// lines are made at the end, each block freed as soon as its lines are texts.
+// Latin-1 and two otherwise. The lines are made at the end, each block freed
+// as soon as its lines are texts.
 class PackedLines
 {
 public:
-    void append(const WithholdingGrid::Line& cells)
+    void append(const WithholdingLine& line)
     {
         qsizetype bytes = 0;
-        for (int column = 1; column < WithholdingGrid::ColumnCount; ++column)
-            bytes += packedSize(cells[size_t(column)]);
+        for (const auto field : PackedFields)
+            bytes += packedSize(line.*field);
         if (m_blocks.empty() || m_blocks.back().size() + bytes > BlockSize) {
             m_blocks.emplace_back();
             m_blocks.back().reserve(qMax(BlockSize, bytes));
         }
         QByteArray& block = m_blocks.back();
-        for (int column = 1; column < WithholdingGrid::ColumnCount; ++column)
-            pack(block, cells[size_t(column)]);
+        for (const auto field : PackedFields)
+            pack(block, line.*field);
         ++m_count;
     }
 
     qsizetype size() const { return m_count; }
 
-    // Writes the lines into the grid from `firstRow` on, all at once with no
-    // event handled in between. The grid first grows to the last row, so
-    // that its rows are never held twice (a vector of all lines handed to the
-    // grid and the grid's own); then it takes the lines in slices, made from
-    // the blocks, each block freed as soon as its lines are texts. Empties this.
-    void writeInto(WithholdingGrid& grid, qint32 firstRow)
+    // Appends the lines to the declaration all at once with no event handled
+    // in between, with `addedCents` for the total: the declaration's rows first
+    // grow to take them all, so that no line is held twice (a vector of all
+    // lines and the declaration's own), then it takes them in slices made
+    // from the blocks, each block freed as soon as its lines are texts.
+    // Empties this.
+    void appendTo(Declaration& declaration, qint64 addedCents)
     {
         if (m_count == 0)
             return;
-        grid.setLine(int(firstRow + m_count - 1), WithholdingGrid::Line{});
-        std::array<SharedTexts, WithholdingGrid::ColumnCount> shared;
+        std::array<SharedTexts, PackedFieldCount> shared;
         QString scratch;
-        std::vector<WithholdingGrid::Line> slice;
-        qint32 row = firstRow;
-        qint32 sliceRow = firstRow;
-        for (QByteArray& block : m_blocks) {
-            const char* at = block.constData();
-            const char* const end = at + block.size();
-            while (at < end) {
+        qint32 row = declaration.nextRow();
+        size_t blockIndex = 0;
+        const char* at = nullptr;
+        const char* end = nullptr;
+        declaration.appendLines(qint32(m_count), addedCents, [&] {
+            std::vector<WithholdingLine> slice;
+            while (slice.size() < SliceLines) {
+                if (at == end) {
+                    if (blockIndex > 0)
+                        m_blocks[blockIndex - 1] = QByteArray();
+                    if (blockIndex == m_blocks.size())
+                        break;
+                    at = m_blocks[blockIndex].constData();
+                    end = at + m_blocks[blockIndex].size();
+                    ++blockIndex;
+                    continue;
+                }
                 if (slice.empty())
                     slice.reserve(SliceLines);
-                WithholdingGrid::Line& cells = slice.emplace_back();
-                cells[0] = QString::number(row++);
-                // The receipt number (column 1) seldom repeats; the other columns often do.
-                cells[1] = unpackText(at);
-                for (int column = 2; column < WithholdingGrid::ColumnCount; ++column)
-                    cells[size_t(column)] = shared[size_t(column)].get(unpackView(at, scratch));
-                if (slice.size() == SliceLines) {
-                    grid.setLines(sliceRow, std::move(slice));
-                    slice = {};
-                    sliceRow = row;
-                }
+                WithholdingLine& line = slice.emplace_back();
+                line.lineNumber = QString::number(row++);
+                // The receipt number (the first packed text) seldom repeats; the others often do.
+                line.*PackedFields[0] = unpackText(at);
+                for (size_t field = 1; field < PackedFieldCount; ++field)
+                    line.*PackedFields[field] = shared[field].get(unpackView(at, scratch));
             }
-            block = QByteArray();
-        }
-        if (!slice.empty())
-            grid.setLines(sliceRow, std::move(slice));
+            return slice;
+        });
         m_blocks.clear();
         m_count = 0;
     }
@@ -419,6 +409,25 @@ private:
 
 }  // namespace
 
+namespace {
+
+// The texts a line load takes from a record, the line number that of `gridRow`.
+WithholdingLine lineOf(
+    const record::RecordView& view, qint32 gridRow, const QString& receiptAmount, const QString& withholding)
+{
+    WithholdingLine line;
+    line.lineNumber = QString::number(gridRow);
+    line.receiptNumber = text::trimmed(view.receiptNumber);
+    line.date = text::trimmed(view.dateText());
+    line.receiptAmount = text::trimmed(receiptAmount);
+    line.withholding = withholding;
+    line.supplierName = text::trimmed(view.supplierName);
+    line.supplierCuit = text::trimmed(view.supplierCuit);
+    return line;
+}
+
+}  // namespace
+
 ImportedLine importLine(const QString& recordLine, qint32 gridRow)
 {
     const record::RecordView view = record::readRecord(recordLine);
@@ -433,15 +442,7 @@ ImportedLine importLine(const QString& recordLine, qint32 gridRow)
     out.withheldAmount = text::trimmed(withheldAmount);
     out.matches = withholding::matchesReceipt(out.receiptCents, out.withheldCents);
     out.withholding = withholding::roundedToUnits(out.withheldCents);
-    out.cells = {
-        QString::number(gridRow),
-        text::trimmed(view.receiptNumber),
-        text::trimmed(view.dateText()),
-        text::trimmed(receiptAmount),
-        QString::number(out.withholding),
-        text::trimmed(view.supplierName),
-        text::trimmed(view.supplierCuit),
-    };
+    out.line = lineOf(view, gridRow, receiptAmount, QString::number(out.withholding));
     return out;
 }
 
@@ -450,70 +451,58 @@ ReloadedLine reloadLine(const QString& recordLine, qint32 gridRow)
     const record::RecordView view = record::readRecord(recordLine);
     ReloadedLine out;
     out.withheldAmount = text::trimmed(record::RecordView::amountText(view.withheldField));
-    out.cells = {
-        QString::number(gridRow),
-        text::trimmed(view.receiptNumber),
-        text::trimmed(view.dateText()),
-        text::trimmed(record::RecordView::amountText(view.receiptField)),
-        out.withheldAmount,
-        text::trimmed(view.supplierName),
-        text::trimmed(view.supplierCuit),
-    };
+    out.line = lineOf(view, gridRow, record::RecordView::amountText(view.receiptField), out.withheldAmount);
     return out;
 }
 
-ImportResult importFile(const QString& path, WithholdingGrid& grid, qint32& nextRow, QString& total)
+ImportResult importFile(const QString& path, Declaration& declaration)
 {
     ImportResult result;
     PackedLines lines;
-    qint32 row = nextRow;
-    RunningTotal runningTotal(total);
+    qint32 row = declaration.nextRow();
+    AddedTotal added;
     readLines(path, [&](const QString& line, qint64 lineNumber) {
-        ImportedLine imported = importLine(line, row);
+        const ImportedLine imported = importLine(line, row);
         if (imported.passedOver)
             return;
         if (!imported.matches) {
             if (result.mismatches.size() < size_t(MaxListedMismatches)) {
                 Mismatch mismatch;
                 mismatch.lineNumber = lineNumber;
-                mismatch.receiptNumber = imported.cells[1];
-                mismatch.receiptAmount = imported.cells[3];
+                mismatch.receiptNumber = imported.line.receiptNumber;
+                mismatch.receiptAmount = imported.line.receiptAmount;
                 mismatch.withheldAmount = imported.withheldAmount;
-                // 0.5 % in hundredths, truncated like the check truncates it.
-                mismatch.expectedWithholding = text::formatFixed2Cents(imported.receiptCents / 200);
+                // Truncated like the check truncates it.
+                mismatch.expectedWithholding =
+                    text::formatFixed2Cents(withholding::ofReceiptInCents(imported.receiptCents));
                 result.mismatches.push_back(std::move(mismatch));
             }
             ++result.mismatchCount;
         }
-        runningTotal.add(imported.cells[4]);
-        lines.append(imported.cells);
+        added.add(imported.withholding * 100);
+        lines.append(imported.line);
         row = advanced(row);
     });
-    const QString newTotal = runningTotal.text();
+    result.firstRow = declaration.nextRow();
     result.linesAdded = int(lines.size());
-    lines.writeInto(grid, nextRow);
-    nextRow = row;
-    total = newTotal;
+    lines.appendTo(declaration, added.cents());
     return result;
 }
 
-int reloadDeclaration(const QString& path, WithholdingGrid& grid, qint32& nextRow, QString& total)
+int reloadDeclaration(const QString& path, Declaration& declaration)
 {
     PackedLines lines;
-    qint32 row = nextRow;
-    RunningTotal runningTotal(total);
+    qint32 row = declaration.nextRow();
+    AddedTotal added;
     readLines(path, [&](const QString& line, qint64) {
         const ReloadedLine reloaded = reloadLine(line, row);
-        runningTotal.add(reloaded.withheldAmount);
-        lines.append(reloaded.cells);
+        added.add(text::toCents(reloaded.withheldAmount));
+        lines.append(reloaded.line);
         row = advanced(row);
     });
-    const QString newTotal = runningTotal.text();
-    const int added = int(lines.size());
-    lines.writeInto(grid, nextRow);
-    nextRow = row;
-    total = newTotal;
-    return added;
+    const int count = int(lines.size());
+    lines.appendTo(declaration, added.cents());
+    return count;
 }
 
 QString mismatchDetail(const ImportResult& result)

@@ -1,21 +1,21 @@
 #pragma once
 
-#include "declaration/WithholdingGrid.h"
+#include "declaration/Declaration.h"
 
 #include <QString>
 #include <QtGlobal>
 #include <vector>
 
-// Loading withholding lines from files into the grid: the import of a file of
+// Loading withholding lines from files into the declaration: the import of a file of
 // declaration records ("Importación de Archivo") and the re-load of the
 // period's declaration file ("Carga Manual").
 //
 // Both read the file line by line in the encoding it is in (see
 // declarationfile::LineReader), with positions counted in characters. Both are
-// all or nothing: the lines are gathered apart from the grid, packed, and
-// written into it in one step, with the next-row counter and the running
+// all or nothing: the lines are gathered apart from the declaration, packed,
+// and appended to it in one step, with the next-row counter and the running
 // total, only when the whole file has been read. A load that stops on an error
-// leaves grid, counter and total as they were and throws the error with the
+// leaves lines, counter and total as they were and throws the error with the
 // file and the line number as its detail. A line with a control character
 // (below 32) in a field that is read stops the load that way too; control
 // characters in the error texts are written visibly (\x00).
@@ -34,6 +34,8 @@ struct Mismatch
 
 struct ImportResult
 {
+    // The grid row of the first line added, and how many were added.
+    qint32 firstRow = 0;
     int linesAdded = 0;
     // Every line that failed the cross-check is counted; only the first
     // `MaxListedMismatches` are kept for the list shown to the user.
@@ -49,11 +51,11 @@ constexpr int MaxListedMismatches = 1000;
 // rest is filled only for a line that is not passed over.
 struct ImportedLine
 {
-    bool passedOver = true;       // receipt number 0 or negative: nothing added, nothing checked
-    WithholdingGrid::Line cells;  // the grid row, line number included
-    qint64 withholding = 0;       // rounded to whole units, added to the total
-    bool matches = true;          // the cross-check
-    QString withheldAmount;       // trimmed: 000000007.00
+    bool passedOver = true;  // receipt number 0 or negative: nothing added, nothing checked
+    WithholdingLine line;    // as the grid shows it, line number included
+    qint64 withholding = 0;  // rounded to whole units, added to the total
+    bool matches = true;     // the cross-check
+    QString withheldAmount;  // trimmed: 000000007.00
     qint64 receiptCents = 0;
     qint64 withheldCents = 0;
 };
@@ -61,23 +63,23 @@ struct ImportedLine
 // amount that is no number. Control characters are the file loads' concern.
 ImportedLine importLine(const QString& recordLine, qint32 gridRow);
 
-// One re-loaded line: the grid row and the withheld-amount text the total adds.
+// One re-loaded line: the line and the withheld-amount text the total adds.
 struct ReloadedLine
 {
-    WithholdingGrid::Line cells;
+    WithholdingLine line;
     QString withheldAmount;  // trimmed: 000000006.00
 };
 ReloadedLine reloadLine(const QString& recordLine, qint32 gridRow);
 
-// Imports the file at `path` after the lines the grid already holds. Lines
-// that fail the cross-check are added like any other; the caller decides what
-// a mismatch means.
-ImportResult importFile(const QString& path, WithholdingGrid& grid, qint32& nextRow, QString& total);
+// Imports the file at `path` after the lines the declaration already holds.
+// Lines that fail the cross-check are added like any other; the caller decides
+// what a mismatch means.
+ImportResult importFile(const QString& path, Declaration& declaration);
 
-// Re-loads the declaration file at `path` after the lines the grid already
-// holds; returns the number of lines added. No line is passed over or
+// Re-loads the declaration file at `path` after the lines the declaration
+// already holds; returns the number of lines added. No line is passed over or
 // cross-checked.
-int reloadDeclaration(const QString& path, WithholdingGrid& grid, qint32& nextRow, QString& total);
+int reloadDeclaration(const QString& path, Declaration& declaration);
 
 // The lines of a failed cross-check, one per line, for the detail of the box.
 QString mismatchDetail(const ImportResult& result);

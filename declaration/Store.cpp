@@ -1,6 +1,7 @@
 #include "declaration/Store.h"
 
 #include "core/TextRules.h"
+#include "declaration/StoreSettings.h"
 
 namespace {
 
@@ -12,8 +13,7 @@ const QString SelectStatement = QStringLiteral("select * from  reten order by Ji
 }  // namespace
 
 WithholdingStore::WithholdingStore(const QString& databaseName)
-    : Conector(
-        databaseName, {QStringLiteral("user_name=SYSDBA"), QStringLiteral("password=") + QLatin1String(Password)})
+    : Conector(databaseName, storesettings::connectionParameters())
     , tran(Conector)
     , t_reten(tran)
 {

@@ -29,11 +29,10 @@ struct StoredLine
 class WithholdingStore
 {
 public:
-    // The password parameter of the program's fixed connection settings.
-    static constexpr const char* Password = "pinecrest";
     // How long a statement waits for rows another transaction holds.
     static constexpr int LockTimeoutSeconds = 3;
 
+    // Opens `databaseName` with the settings of StoreSettings.h.
     explicit WithholdingStore(const QString& databaseName);
 
     // Deletes every row, inside the running transaction (nothing is committed).

@@ -2,14 +2,27 @@
 
 namespace withholding {
 
+namespace {
+
+// Hundredths of a receipt amount that give one whole unit withheld: 20000.
+constexpr qint64 ReceiptCentsPerUnit = 100 * 1000 / RatePerThousand;
+static_assert(100 * 1000 % RatePerThousand == 0, "a whole unit must stand for whole hundredths");
+
+}  // namespace
+
+qint64 ofReceiptInCents(qint64 receiptCents)
+{
+    return receiptCents / (1000 / RatePerThousand);
+}
+
 qint64 ofReceipt(qint64 receiptCents)
 {
-    return receiptCents / 20000 + (receiptCents % 20000 > 10000 ? 1 : 0);
+    return receiptCents / ReceiptCentsPerUnit + (receiptCents % ReceiptCentsPerUnit > ReceiptCentsPerUnit / 2 ? 1 : 0);
 }
 
 bool matchesReceipt(qint64 receiptCents, qint64 withheldCents)
 {
-    return receiptCents / 20000 == withheldCents / 100;
+    return receiptCents / ReceiptCentsPerUnit == withheldCents / 100;
 }
 
 qint64 roundedToUnits(qint64 withheldCents)

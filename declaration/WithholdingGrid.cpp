@@ -1,89 +1,60 @@
 #include "declaration/WithholdingGrid.h"
 
-#include <algorithm>
-#include <limits>
+#include "declaration/Declaration.h"
 
-WithholdingGrid::WithholdingGrid(QObject* parent)
+WithholdingGrid::WithholdingGrid(const Declaration& declaration, QObject* parent)
     : QAbstractTableModel(parent)
+    , m_declaration(declaration)
 {
+    connect(&declaration, &Declaration::rowsAboutToGrow, this, [this](int usedBefore, int usedAfter) {
+        const int shownBefore = shownRows(usedBefore);
+        const int shownAfter = shownRows(usedAfter);
+        m_growing = shownAfter > shownBefore;
+        if (m_growing)
+            beginInsertRows(QModelIndex(), shownBefore, shownAfter - 1);
+    });
+    connect(&declaration, &Declaration::rowsGrown, this, [this] {
+        if (m_growing)
+            endInsertRows();
+        m_growing = false;
+    });
+    connect(&declaration, &Declaration::linesChanged, this, [this](int firstRow, int lastRow) {
+        emit dataChanged(index(firstRow - 1, 0), index(lastRow - 1, ColumnCount - 1));
+    });
+    connect(&declaration, &Declaration::linesAboutToBeCleared, this, [this] { beginResetModel(); });
+    connect(&declaration, &Declaration::linesCleared, this, [this] { endResetModel(); });
+}
+
+const QString& WithholdingGrid::field(const WithholdingLine& line, int column)
+{
+    static const QString none;
+    switch (column) {
+    case 0:
+        return line.lineNumber;
+    case 1:
+        return line.receiptNumber;
+    case 2:
+        return line.date;
+    case 3:
+        return line.receiptAmount;
+    case 4:
+        return line.withholding;
+    case 5:
+        return line.supplierName;
+    case 6:
+        return line.supplierCuit;
+    }
+    return none;
 }
 
 QString WithholdingGrid::cell(int gridRow, int column) const
 {
-    if (gridRow < 1 || gridRow > int(m_lines.size()) || column < 0 || column >= ColumnCount)
-        return {};
-    return m_lines[size_t(gridRow - 1)][size_t(column)];
+    return field(m_declaration.line(gridRow), column);
 }
 
-const WithholdingGrid::Line& WithholdingGrid::line(int gridRow) const
+int WithholdingGrid::shownRows(int usedRows) const
 {
-    static const Line empty{};
-    if (gridRow < 1 || gridRow > int(m_lines.size()))
-        return empty;
-    return m_lines[size_t(gridRow - 1)];
-}
-
-void WithholdingGrid::setLine(int gridRow, const Line& cells)
-{
-    if (gridRow < 1)
-        return;
-    const int shownBefore = rowCount();
-    if (gridRow > int(m_lines.size()))
-        m_lines.resize(size_t(gridRow));
-    if (gridRow > shownBefore) {
-        beginInsertRows(QModelIndex(), shownBefore, gridRow - 1);
-        m_lines[size_t(gridRow - 1)] = cells;
-        endInsertRows();
-        return;
-    }
-    m_lines[size_t(gridRow - 1)] = cells;
-    emit dataChanged(index(gridRow - 1, 0), index(gridRow - 1, ColumnCount - 1));
-}
-
-void WithholdingGrid::setLines(int firstGridRow, std::vector<Line> lines)
-{
-    if (firstGridRow < 1 || lines.empty())
-        return;
-    const qint64 lastGridRow = qint64(firstGridRow) + qint64(lines.size()) - 1;
-    if (lastGridRow > std::numeric_limits<int>::max())
-        return;
-    const int last = int(lastGridRow);
-    const int shownBefore = rowCount();
-    const bool grows = last > shownBefore;
-    if (grows)
-        beginInsertRows(QModelIndex(), shownBefore, last - 1);
-    if (last > int(m_lines.size()))
-        m_lines.resize(size_t(last));
-    std::move(lines.begin(), lines.end(), m_lines.begin() + (firstGridRow - 1));
-    if (grows)
-        endInsertRows();
-    // Rows that were already shown change in place.
-    const int firstChanged = firstGridRow - 1;
-    const int lastChanged = qMin(last, shownBefore) - 1;
-    if (firstChanged <= lastChanged)
-        emit dataChanged(index(firstChanged, 0), index(lastChanged, ColumnCount - 1));
-}
-
-void WithholdingGrid::clearLineCells(int gridRow)
-{
-    if (gridRow < 1 || gridRow > int(m_lines.size()))
-        return;
-    Line& cells = m_lines[size_t(gridRow - 1)];
-    for (int column = 1; column < ColumnCount; ++column)
-        cells[size_t(column)].clear();
-    emit dataChanged(index(gridRow - 1, 1), index(gridRow - 1, ColumnCount - 1));
-}
-
-void WithholdingGrid::clearLines()
-{
-    restore({});
-}
-
-void WithholdingGrid::restore(std::vector<Line> lines)
-{
-    beginResetModel();
-    m_lines = std::move(lines);
-    endResetModel();
+    return qMax(ShownRows, usedRows);
 }
 
 QString WithholdingGrid::heading(int column) const
@@ -101,7 +72,7 @@ void WithholdingGrid::setHeading(int column, const QString& text)
 
 int WithholdingGrid::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : qMax(ShownRows, int(m_lines.size()));
+    return parent.isValid() ? 0 : shownRows(m_declaration.usedRows());
 }
 
 int WithholdingGrid::columnCount(const QModelIndex& parent) const

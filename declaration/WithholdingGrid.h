@@ -3,14 +3,17 @@
 #include <QAbstractTableModel>
 #include <QString>
 #include <array>
-#include <vector>
 
-// The cells of the grid of withholding lines. Grid row 0 is the heading row
-// (shown as the view's header); grid rows 1, 2, ... hold one line each and
-// are model rows 0, 1, .... Column 0 holds the line number, columns 1 to 6
-// receipt number, date, receipt amount, withholding, company name and CUIT.
-// A row whose column 1 is empty is a gap. The grid shows at least 499 line
-// rows and grows when lines are written past them.
+class Declaration;
+struct WithholdingLine;
+
+// The grid of withholding lines as a table model over a Declaration's lines.
+// Grid row 0 is the heading row (shown as the view's header); grid rows 1,
+// 2, ... are model rows 0, 1, ... and show one line each: column 0 the line
+// number, columns 1 to 6 receipt number, date, receipt amount, withholding,
+// company name and CUIT. The grid shows at least 499 line rows and grows
+// with the declaration's lines. The model follows the declaration's signals;
+// it holds no line of its own.
 class WithholdingGrid : public QAbstractTableModel
 {
     Q_OBJECT
@@ -18,30 +21,16 @@ class WithholdingGrid : public QAbstractTableModel
 public:
     static constexpr int ColumnCount = 7;
     static constexpr int ShownRows = 499;
-    using Line = std::array<QString, ColumnCount>;
 
-    explicit WithholdingGrid(QObject* parent = nullptr);
+    explicit WithholdingGrid(const Declaration& declaration, QObject* parent = nullptr);
 
-    // Grid rows are 1-based; a row never written reads as empty.
+    // The text of a cell; grid rows are 1-based, a row never written reads as empty.
     QString cell(int gridRow, int column) const;
-    const Line& line(int gridRow) const;
-    // Writes all seven cells of a grid row, growing the grid as needed.
-    void setLine(int gridRow, const Line& cells);
-    // Writes consecutive grid rows from `firstGridRow` on in one step, as a
-    // whole file load does, so that views update once instead of per line.
-    void setLines(int firstGridRow, std::vector<Line> lines);
-    // Empties columns 1 to 6 of a row (a deletion leaves its line number).
-    void clearLineCells(int gridRow);
-    // Empties every line row (row 0, the headings, is kept).
-    void clearLines();
-    // The highest grid row that was ever written since the last clear.
-    int usedRows() const { return int(m_lines.size()); }
+    // The text of one column of a line.
+    static const QString& field(const WithholdingLine& line, int column);
 
     QString heading(int column) const;
     void setHeading(int column, const QString& text);
-
-    // Replaces every line row by `lines` (grid rows 1, 2, ...) in one reset.
-    void restore(std::vector<Line> lines);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -50,6 +39,9 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
 private:
-    std::vector<Line> m_lines;
+    int shownRows(int usedRows) const;
+
+    const Declaration& m_declaration;
     std::array<QString, ColumnCount> m_headings;
+    bool m_growing = false;
 };

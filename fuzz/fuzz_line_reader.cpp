@@ -6,10 +6,10 @@
 // are no character of a UTF encoding (lone surrogates included) read as
 // U+FFFD. Splitting: a line ends at LF, or at a lone CR followed by anything
 // but CR or LF; a CR before a line end is dropped; a line keeps its first
-// `keep` UTF-16 units. The import and the re-load must give the grid exactly
-// the lines, row numbers and running total that the one-line functions and
-// text::addToTotal give line by line, or stop on the first bad line and change
-// nothing. A control character (below 32) at a position of a field that is
+// `keep` UTF-16 units. The import and the re-load must give the declaration
+// exactly the lines, row numbers and running total (in hundredths) that the
+// one-line functions give line by line, or stop on the first bad line and
+// change nothing. A control character (below 32) at a position of a field that is
 // read (positions in characters: 1-13, 14-21, 28-38, 39-51, 52-111, 185-195)
 // is such a bad line, and its error names the line and the position. No error
 // text holds a control character other than a line feed.
@@ -17,9 +17,9 @@
 
 #include "core/Error.h"
 #include "core/TextRules.h"
+#include "declaration/Declaration.h"
 #include "declaration/DeclarationFile.h"
 #include "declaration/LineLoad.h"
-#include "declaration/WithholdingGrid.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -374,16 +374,29 @@ void checkReader(const QByteArray& bytes, qsizetype keep)
             .arg(encoding ? int(*encoding) : -1));
 }
 
-void checkLoads(const QByteArray& bytes, qint32 firstRow, const QString& startTotal)
+// A declaration holding `firstRow` - 1 earlier lines whose withholdings make
+// `startCents` (none, and a total of 0, for the first row).
+void fillEarlierLines(Declaration& declaration, qint32 firstRow, qint64 startCents)
+{
+    for (qint32 row = 1; row < firstRow; ++row) {
+        const QString withholding = row == 1 ? text::formatGeneralCents(startCents) : QStringLiteral("0");
+        declaration.addLine({QString::number(row), QStringLiteral("1"), QStringLiteral("01/03/2026"),
+            QStringLiteral("1.00"), withholding, QStringLiteral("EARLIER"), QStringLiteral("20-12345678-6")});
+    }
+}
+
+void checkLoads(const QByteArray& bytes, qint32 firstRow, qint64 startCents)
 {
     const std::vector<QString> lines = referenceLines(decoded(bytes), 4096);
+    if (firstRow == 1)
+        startCents = 0;
 
     // Import, line by line with the one-line function.
     {
-        std::vector<WithholdingGrid::Line> wantedLines;
+        std::vector<WithholdingLine> wantedLines;
         qint64 wantedMismatches = 0;
         qint32 row = firstRow;
-        QString total = startTotal;
+        qint64 total = startCents;
         std::optional<Error> wantedError;
         qint64 wantedLine = 0;
         std::optional<qsizetype> wantedPosition;
@@ -400,22 +413,23 @@ void checkLoads(const QByteArray& bytes, qint32 firstRow, const QString& startTo
                     return;
                 if (!imported.matches)
                     ++wantedMismatches;
-                total = text::addToTotal(total, imported.cells[4]);
-                wantedLines.push_back(imported.cells);
+                total += imported.withholding * 100;
+                wantedLines.push_back(imported.line);
                 if (row == std::numeric_limits<qint32>::max())
                     throw Error(QStringLiteral("no more rows"));
                 ++row;
             });
         }
-        WithholdingGrid grid;
-        qint32 nextRow = firstRow;
-        QString gridTotal = startTotal;
+        Declaration declaration;
+        fillEarlierLines(declaration, firstRow, startCents);
+        const int earlierRows = declaration.usedRows();
         lineload::ImportResult result;
-        const auto error = errorOf([&] { result = lineload::importFile(scratchPath(), grid, nextRow, gridTotal); });
+        const auto error = errorOf([&] { result = lineload::importFile(scratchPath(), declaration); });
         checkError("import", error, wantedError, wantedLine, wantedPosition);
         if (error) {
-            FUZZ_CHECK(grid.usedRows() == 0 && nextRow == firstRow && gridTotal == startTotal,
-                QStringLiteral("a failed import changed the grid"));
+            FUZZ_CHECK(declaration.usedRows() == earlierRows && declaration.nextRow() == firstRow
+                    && declaration.totalCents() == startCents,
+                QStringLiteral("a failed import changed the declaration"));
         } else {
             FUZZ_CHECK(result.linesAdded == int(wantedLines.size()) && result.mismatchCount == wantedMismatches,
                 QStringLiteral("%1 lines and %2 mismatches, expected %3 and %4")
@@ -423,10 +437,12 @@ void checkLoads(const QByteArray& bytes, qint32 firstRow, const QString& startTo
                     .arg(result.mismatchCount)
                     .arg(wantedLines.size())
                     .arg(wantedMismatches));
-            FUZZ_CHECK(gridTotal == total, QStringLiteral("import total %1, expected %2").arg(gridTotal, total));
-            FUZZ_CHECK(nextRow == row, QStringLiteral("next row %1, expected %2").arg(nextRow).arg(row));
+            FUZZ_CHECK(declaration.totalCents() == total,
+                QStringLiteral("import total %1, expected %2").arg(declaration.totalCents()).arg(total));
+            FUZZ_CHECK(declaration.nextRow() == row,
+                QStringLiteral("next row %1, expected %2").arg(declaration.nextRow()).arg(row));
             for (size_t i = 0; i < wantedLines.size(); ++i)
-                FUZZ_CHECK(grid.line(firstRow + int(i)) == wantedLines[i],
+                FUZZ_CHECK(declaration.line(firstRow + int(i)) == wantedLines[i],
                     QStringLiteral("grid row %1").arg(firstRow + int(i)));
         }
     }
@@ -434,7 +450,7 @@ void checkLoads(const QByteArray& bytes, qint32 firstRow, const QString& startTo
     // Re-load.
     {
         qint32 row = firstRow;
-        QString total = startTotal;
+        qint64 total = startCents;
         std::optional<Error> wantedError;
         qint64 wantedLine = 0;
         std::optional<qsizetype> wantedPosition;
@@ -447,25 +463,27 @@ void checkLoads(const QByteArray& bytes, qint32 firstRow, const QString& startTo
             }
             wantedError = errorOf([&] {
                 const lineload::ReloadedLine reloaded = lineload::reloadLine(lines[i], row);
-                total = text::addToTotal(total, reloaded.withheldAmount);
+                total += text::toCents(reloaded.withheldAmount);
                 if (row == std::numeric_limits<qint32>::max())
                     throw Error(QStringLiteral("no more rows"));
                 ++row;
             });
         }
-        WithholdingGrid grid;
-        qint32 nextRow = firstRow;
-        QString gridTotal = startTotal;
+        Declaration declaration;
+        fillEarlierLines(declaration, firstRow, startCents);
+        const int earlierRows = declaration.usedRows();
         int added = 0;
-        const auto error =
-            errorOf([&] { added = lineload::reloadDeclaration(scratchPath(), grid, nextRow, gridTotal); });
+        const auto error = errorOf([&] { added = lineload::reloadDeclaration(scratchPath(), declaration); });
         checkError("re-load", error, wantedError, wantedLine, wantedPosition);
         if (error) {
-            FUZZ_CHECK(grid.usedRows() == 0 && nextRow == firstRow && gridTotal == startTotal,
-                QStringLiteral("a failed re-load changed the grid"));
+            FUZZ_CHECK(declaration.usedRows() == earlierRows && declaration.nextRow() == firstRow
+                    && declaration.totalCents() == startCents,
+                QStringLiteral("a failed re-load changed the declaration"));
         } else {
-            FUZZ_CHECK(added == int(lines.size()) && nextRow == row, QStringLiteral("%1 lines re-loaded").arg(added));
-            FUZZ_CHECK(gridTotal == total, QStringLiteral("re-load total %1, expected %2").arg(gridTotal, total));
+            FUZZ_CHECK(added == int(lines.size()) && declaration.nextRow() == row,
+                QStringLiteral("%1 lines re-loaded").arg(added));
+            FUZZ_CHECK(declaration.totalCents() == total,
+                QStringLiteral("re-load total %1, expected %2").arg(declaration.totalCents()).arg(total));
         }
     }
 }
@@ -480,9 +498,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const qsizetype keep = provider.ConsumeBool() ? 4096 : provider.ConsumeIntegralInRange<qsizetype>(0, 300);
     static const qint32 firstRows[] = {1, 7, 499, 500};
     const qint32 firstRow = firstRows[provider.ConsumeIntegralInRange<int>(0, 3)];
-    // Totals as the window writes them: the general number format.
-    static const char* const totals[] = {"0", "13", "6.17", "-0.5", "1E20", "99999999999999.99", "-7"};
-    const QString startTotal = QString::fromLatin1(totals[provider.ConsumeIntegralInRange<int>(0, 6)]);
+    // Running totals in hundredths, as the declaration holds them.
+    static const qint64 totals[] = {0, 1300, 617, -50, 9999999999999999, -700};
+    const qint64 startCents = totals[provider.ConsumeIntegralInRange<int>(0, 5)];
     QByteArray bytes = QByteArray::fromStdString(provider.ConsumeRemainingBytesAsString());
     if (padded) {
         // After the mark, in the file's encoding, so that the bytes after the
@@ -501,6 +519,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     writeFile(bytes);
     checkReader(bytes, keep);
-    checkLoads(bytes, firstRow, startTotal);
+    checkLoads(bytes, firstRow, startCents);
     return 0;
 }

@@ -87,15 +87,15 @@ void checkReadLine(const QString& line, qint32 row)
 
     // Re-load: texts only, never an error.
     const lineload::ReloadedLine reloaded = lineload::reloadLine(line, row);
-    FUZZ_CHECK(reloaded.cells[0] == QString::number(row), reloaded.cells[0]);
-    FUZZ_CHECK(reloaded.cells[1] == text::trimmed(view.receiptNumber), reloaded.cells[1]);
-    FUZZ_CHECK(reloaded.cells[4] == reloaded.withheldAmount
+    FUZZ_CHECK(reloaded.line.lineNumber == QString::number(row), reloaded.line.lineNumber);
+    FUZZ_CHECK(reloaded.line.receiptNumber == text::trimmed(view.receiptNumber), reloaded.line.receiptNumber);
+    FUZZ_CHECK(reloaded.line.withholding == reloaded.withheldAmount
             && reloaded.withheldAmount == text::trimmed(amountOf(view.withheldField)),
         reloaded.withheldAmount);
-    FUZZ_CHECK(reloaded.cells[6] == text::trimmed(view.supplierCuit), reloaded.cells[6]);
-    FUZZ_CHECK(reloaded.cells[2] == text::trimmed(dateOf(view.recordDate))
-            && reloaded.cells[5] == text::trimmed(view.supplierName)
-            && reloaded.cells[3] == text::trimmed(amountOf(view.receiptField)),
+    FUZZ_CHECK(reloaded.line.supplierCuit == text::trimmed(view.supplierCuit), reloaded.line.supplierCuit);
+    FUZZ_CHECK(reloaded.line.date == text::trimmed(dateOf(view.recordDate))
+            && reloaded.line.supplierName == text::trimmed(view.supplierName)
+            && reloaded.line.receiptAmount == text::trimmed(amountOf(view.receiptField)),
         shown(line));
 
     // Import: a conversion error only where a field is no number.
@@ -129,12 +129,13 @@ void checkReadLine(const QString& line, qint32 row)
         QStringLiteral("withholding %1 of %2 hundredths").arg(imported.withholding).arg(withheldCents));
     FUZZ_CHECK(imported.matches == (receiptCents / 20000 == units),
         QStringLiteral("cross-check of %1 / %2").arg(receiptCents).arg(withheldCents));
-    FUZZ_CHECK(imported.cells[0] == QString::number(row) && imported.cells[1] == text::trimmed(view.receiptNumber)
-            && imported.cells[2] == text::trimmed(dateOf(view.recordDate))
-            && imported.cells[3] == text::trimmed(receiptAmount)
-            && imported.cells[4] == QString::number(imported.withholding)
-            && imported.cells[5] == text::trimmed(view.supplierName)
-            && imported.cells[6] == text::trimmed(view.supplierCuit),
+    FUZZ_CHECK(imported.line.lineNumber == QString::number(row)
+            && imported.line.receiptNumber == text::trimmed(view.receiptNumber)
+            && imported.line.date == text::trimmed(dateOf(view.recordDate))
+            && imported.line.receiptAmount == text::trimmed(receiptAmount)
+            && imported.line.withholding == QString::number(imported.withholding)
+            && imported.line.supplierName == text::trimmed(view.supplierName)
+            && imported.line.supplierCuit == text::trimmed(view.supplierCuit),
         shown(line));
 }
 
@@ -193,13 +194,13 @@ void checkWrittenRecord(FuzzedDataProvider& provider, fuzzsupport::TextMode mode
 
     // The re-load gives the grid the line's texts back.
     const lineload::ReloadedLine reloaded = lineload::reloadLine(line, 1);
-    FUZZ_CHECK(
-        reloaded.cells[5] == text::trimmed(in.supplierName) && reloaded.cells[6] == text::trimmed(in.supplierCuit),
+    FUZZ_CHECK(reloaded.line.supplierName == text::trimmed(in.supplierName)
+            && reloaded.line.supplierCuit == text::trimmed(in.supplierCuit),
         shown(line));
-    FUZZ_CHECK(reloaded.cells[2]
+    FUZZ_CHECK(reloaded.line.date
             == text::trimmed(
                 date.left(2) + QLatin1Char('/') + in.monthTwoDigits + QLatin1Char('/') + text::trimmed(in.year)),
-        reloaded.cells[2]);
+        reloaded.line.date);
     checkReadLine(line, 1);
 }
 

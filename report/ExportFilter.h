@@ -2,8 +2,9 @@
 
 #include "report/ReportTypes.h"
 
-// What an export filter reads from the report that runs it: the page size in
-// tenths of a millimetre and the device units per tenth of a millimetre.
+// What an export filter may read from the report that runs it: the page size
+// in tenths of a millimetre (as given, unrounded; Start gets it rounded) and
+// the device units per tenth of a millimetre.
 struct ExportContext
 {
     double pageWidth = 2100;
@@ -24,7 +25,9 @@ public:
     void setOwner(const ExportContext* owner) { m_owner = owner; }
     const ExportContext* owner() const { return m_owner; }
 
-    // Paper width and height in whole tenths of a millimetre.
+    // The export begins on paper of that width and height, in whole tenths of
+    // a millimetre (the engine rounds the report's page size to them); every
+    // page the filter makes has that size. `font` is the report's font.
     virtual void Start(int paperWidth, int paperHeight, const ReportFont& font) = 0;
     virtual void NewPage() = 0;
     virtual void EndPage() = 0;

@@ -62,8 +62,10 @@ const ExportContext& PDFDocumentFilter::context() const
     return owner() ? *owner() : defaultContext;
 }
 
-void PDFDocumentFilter::Start(int, int, const ReportFont&)
+void PDFDocumentFilter::Start(int paperWidth, int paperHeight, const ReportFont&)
 {
+    m_paperWidth = paperWidth;
+    m_paperHeight = paperHeight;
     m_active = true;
 }
 
@@ -72,7 +74,7 @@ void PDFDocumentFilter::startPage()
     const ExportContext& report = context();
     m_horizontalScale = 1.0 / (report.xFactor * 10.0) * 72.0 / 25.4;
     m_verticalScale = 1.0 / (report.yFactor * 10.0) * 72.0 / 25.4;
-    m_page.start(roundEven(report.pageWidth) * 0.1 * 72.0 / 25.4, roundEven(report.pageLength) * 0.1 * 72.0 / 25.4);
+    m_page.start(m_paperWidth * 0.1 * 72.0 / 25.4, m_paperHeight * 0.1 * 72.0 / 25.4);
     if (!m_madePage) {
         m_pageObjects.firstWidth = m_page.width();
         m_pageObjects.firstHeight = m_page.height();

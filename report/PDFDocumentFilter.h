@@ -86,6 +86,10 @@ private:
     pdfdocument::DocumentInfo m_info;
 
     bool m_active = false;
+    // The paper size Start was given, in tenths of a millimetre: every page
+    // has it (A4 until Start says otherwise).
+    int m_paperWidth = 2100;
+    int m_paperHeight = 2970;
     bool FFirstPage = true;
     double m_horizontalScale = 0.75;
     double m_verticalScale = 0.75;

@@ -5,6 +5,7 @@
 
 #include "db/Connection.h"
 #include "declaration/Confirmation.h"
+#include "declaration/Declaration.h"
 #include "declaration/Store.h"
 #include "tests/support/DatabaseFixture.h"
 
@@ -13,14 +14,20 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <utility>
 
 namespace {
 
-void fillGrid(WithholdingGrid& grid, int lines)
+void fillDeclaration(Declaration& declaration, int lines)
 {
-    grid.clearLines();
-    std::vector<WithholdingGrid::Line> rows;
+    declaration.clear();
+    declaration.setLegajo(QStringLiteral("332"));
+    declaration.setMonth(QStringLiteral("3"));
+    declaration.setYear(QStringLiteral("2026"));
+    declaration.setDeclarant(QStringLiteral("30-71234567-1"), QStringLiteral("MUNICIPAL SERVICIOS SRL"));
+    std::vector<WithholdingLine> rows;
     rows.reserve(lines);
+    qint64 totalCents = 0;
     for (int row = 1; row <= lines; ++row) {
         const qint64 receiptCents = 100000 + qint64(row) * 137;
         rows.push_back({QString::number(row), QString::number(1000000 + row), QStringLiteral("15/03/2026"),
@@ -28,11 +35,12 @@ void fillGrid(WithholdingGrid& grid, int lines)
                 + QString::number(receiptCents % 100).rightJustified(2, QLatin1Char('0')),
             QString::number(receiptCents / 20000), QStringLiteral("PROVEEDOR ÑANDÚ %1 SA").arg(row),
             QStringLiteral("20-12345678-6")});
+        totalCents += receiptCents / 20000 * 100;
     }
-    grid.setLines(1, std::move(rows));
+    declaration.appendLines(lines, totalCents, [&rows] { return std::exchange(rows, {}); });
 }
 
-void runConfirma(WithholdingStore& store, const QString& directory, const WithholdingGrid& grid, const char* label)
+void runConfirma(WithholdingStore& store, const QString& directory, const Declaration& declaration, const char* label)
 {
     Confirmation confirmation(store, directory, [](const QString&) { return true; });
     QElapsedTimer clock;
@@ -46,8 +54,7 @@ void runConfirma(WithholdingStore& store, const QString& directory, const Withho
     Confirmation::Prompts prompts{[](const QString&) { return true; },
         [](const QString& message) { std::fprintf(stderr, "refused: %s\n", qPrintable(message)); }};
     clock.start();
-    const auto confirmed =
-        confirmation.run({"3", "2026", "332", "30-71234567-1", "MUNICIPAL SERVICIOS SRL"}, grid, prompts);
+    const auto confirmed = confirmation.run(declaration, prompts);
     const double total = clock.nsecsElapsed() / 1e6;
     if (!confirmed) {
         std::fprintf(stderr, "CONFIRMA did not complete\n");
@@ -59,19 +66,20 @@ void runConfirma(WithholdingStore& store, const QString& directory, const Withho
 
 // The insert prepared anew for every line, as a statement whose text is set
 // before each use would be without keeping the prepared statement.
-void insertPreparingEveryLine(WithholdingStore& store, const WithholdingGrid& grid)
+void insertPreparingEveryLine(WithholdingStore& store, const Declaration& declaration)
 {
     QElapsedTimer clock;
     clock.start();
     store.deleteLines();
-    for (int row = 1; row <= grid.usedRows(); ++row) {
-        const WithholdingGrid::Line& cells = grid.line(row);
+    for (int row = 1; row <= declaration.usedRows(); ++row) {
+        const WithholdingLine& line = declaration.line(row);
         store.t_reten.unprepare();
-        store.storeLine({cells[1], cells[2], 600, cells[5], cells[6], QStringLiteral("3/2026")});
+        store.storeLine(
+            {line.receiptNumber, line.date, 600, line.supplierName, line.supplierCuit, QStringLiteral("3/2026")});
     }
     store.rollback();
-    std::printf("%6d lines, insert prepared for every line: %8.1f ms (for comparison, rolled back)\n", grid.usedRows(),
-        clock.nsecsElapsed() / 1e6);
+    std::printf("%6d lines, insert prepared for every line: %8.1f ms (for comparison, rolled back)\n",
+        declaration.usedRows(), clock.nsecsElapsed() / 1e6);
 }
 
 }  // namespace
@@ -87,14 +95,14 @@ int main(int argc, char** argv)
     const QString database = fixture::createDatabase(directory, QStringLiteral("RETENCIONES.FDB"));
     const QString programDirectory = directory.path() + QLatin1Char('/');
 
-    WithholdingGrid grid;
+    Declaration declaration;
     for (int lines : {499, 10000}) {
         WithholdingStore store(database);
-        fillGrid(grid, lines);
-        runConfirma(store, programDirectory, grid, "first");
-        runConfirma(store, programDirectory, grid, "again");
-        runConfirma(store, programDirectory, grid, "again");
-        insertPreparingEveryLine(store, grid);
+        fillDeclaration(declaration, lines);
+        runConfirma(store, programDirectory, declaration, "first");
+        runConfirma(store, programDirectory, declaration, "again");
+        runConfirma(store, programDirectory, declaration, "again");
+        insertPreparingEveryLine(store, declaration);
     }
     return 0;
 }

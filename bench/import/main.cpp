@@ -4,8 +4,8 @@
 // its peak memory is its own.
 #include "app/Collaborators.h"
 #include "app/Retenciones.h"
+#include "declaration/Declaration.h"
 #include "declaration/LineLoad.h"
-#include "declaration/WithholdingGrid.h"
 #include "tests/support/PeakMemory.h"
 
 #include <QApplication>
@@ -94,20 +94,18 @@ int measure(int lines)
     QApplication::processEvents();
     const qint64 nanoseconds = timer.nsecsElapsed();
 
-    if (window.nextRow != lines + 1 || !boxes->shown.isEmpty()) {
-        std::fprintf(stderr, "import of %d lines went wrong: next row %d, %lld boxes\n", lines, window.nextRow,
-            qint64(boxes->shown.size()));
+    if (window.declaration().nextRow() != lines + 1 || !boxes->shown.isEmpty()) {
+        std::fprintf(stderr, "import of %d lines went wrong: next row %d, %lld boxes\n", lines,
+            window.declaration().nextRow(), qint64(boxes->shown.size()));
         return 1;
     }
     const qint64 peak = peakmemory::highWaterKilobytes();
 
     // The same file read into a grid that no view shows: the share of the
     // reading and converting in the figure above.
-    WithholdingGrid detached;
-    qint32 nextRow = 1;
-    QString total = QStringLiteral("0");
+    Declaration detached;
     timer.restart();
-    lineload::importFile(path, detached, nextRow, total);
+    lineload::importFile(path, detached);
     const qint64 loadNanoseconds = timer.nsecsElapsed();
 
     std::printf("%d %lld %lld %lld %lld\n", lines, nanoseconds, baseline, peak, loadNanoseconds);

@@ -9,8 +9,8 @@
 #include "db/Connection.h"
 #include "declaration/Confirmation.h"
 #include "declaration/ControlReport.h"
+#include "declaration/Declaration.h"
 #include "declaration/Store.h"
-#include "declaration/WithholdingGrid.h"
 #include "tests/support/DatabaseFixture.h"
 #include "tests/support/PeakMemory.h"
 
@@ -21,6 +21,7 @@
 #include <QTemporaryDir>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 namespace {
 
@@ -31,9 +32,9 @@ double megabytes(qint64 kilobytes)
 
 // The lines as typed: receipt amounts with cents, the withholding the line
 // entry computes, company names with letters outside ASCII.
-qint64 fillGrid(WithholdingGrid& grid, int lines)
+void fillDeclaration(Declaration& declaration, int lines)
 {
-    std::vector<WithholdingGrid::Line> rows;
+    std::vector<WithholdingLine> rows;
     rows.reserve(lines);
     qint64 totalCents = 0;
     for (int row = 1; row <= lines; ++row) {
@@ -46,8 +47,7 @@ qint64 fillGrid(WithholdingGrid& grid, int lines)
             QString::number(withholding), QStringLiteral("PROVEEDOR ÑANDÚ %1 SA").arg(row),
             QStringLiteral("20-12345678-6")});
     }
-    grid.setLines(1, std::move(rows));
-    return totalCents;
+    declaration.appendLines(lines, totalCents, [&rows] { return std::exchange(rows, {}); });
 }
 
 }  // namespace
@@ -74,10 +74,12 @@ int main(int argc, char** argv)
     std::printf("started:          peak %7.1f MB, resident %7.1f MB\n", megabytes(peakmemory::highWaterKilobytes()),
         megabytes(peakmemory::residentKilobytes()));
 
-    const DeclarationHeader header{"3", "2026", "332", "30-71234567-1", "MUNICIPAL SERVICIOS SRL"};
-    WithholdingGrid grid;
-    const qint64 totalCents = fillGrid(grid, lines);
-    const QString total = QString::number(totalCents / 100);
+    Declaration declaration;
+    declaration.setLegajo(QStringLiteral("332"));
+    declaration.setMonth(QStringLiteral("3"));
+    declaration.setYear(QStringLiteral("2026"));
+    declaration.setDeclarant(QStringLiteral("30-71234567-1"), QStringLiteral("MUNICIPAL SERVICIOS SRL"));
+    fillDeclaration(declaration, lines);
     std::printf("%6d lines typed: peak %7.1f MB, resident %7.1f MB\n", lines,
         megabytes(peakmemory::highWaterKilobytes()), megabytes(peakmemory::residentKilobytes()));
 
@@ -85,17 +87,12 @@ int main(int argc, char** argv)
     WithholdingStore store(database);
     for (int round = 1; round <= rounds; ++round) {
         Confirmation confirmation(store, programDirectory, [](const QString&) { return true; });
-        confirmation.setReportExport([&](DataSet& storedLines, const QString& pdfPath) {
-            const QString periodo =
-                controlreport::periodoCaption(header.month, header.year, header.legajo, header.declarantName);
-            return controlreport::exportControlReport(storedLines, pdfPath, periodo, total, nullptr)
-                == ExportOutcome::Completed;
-        });
+        confirmation.setControlReport(nullptr);
         const Confirmation::Prompts prompts{[](const QString&) { return true; },
             [](const QString& message) { std::fprintf(stderr, "refused: %s\n", qPrintable(message)); }};
         QElapsedTimer clock;
         clock.start();
-        const auto confirmed = confirmation.run(header, grid, prompts);
+        const auto confirmed = confirmation.run(declaration, prompts);
         const double elapsed = clock.nsecsElapsed() / 1e6;
         if (!confirmed || !confirmed->reportWritten || confirmed->lineCount != lines) {
             std::fprintf(stderr, "CONFIRMA did not complete\n");

@@ -1,21 +1,22 @@
 // Works out the observations of an import (invalid CUIT, repeated receipt
 // number) on grids of generated lines and prints the time per size and case,
 // the box's detail text included.
+#include "declaration/Declaration.h"
 #include "declaration/ImportObservations.h"
-#include "declaration/WithholdingGrid.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 namespace {
 
 enum class Case { Clean, EveryReceiptTwice, EveryCuitInvalid };
 
-WithholdingGrid::Line gridLine(int row, Case kind)
+WithholdingLine gridLine(int row, Case kind)
 {
     const int receipt = kind == Case::EveryReceiptTwice ? (row + 1) / 2 : row;
     const QString cuit =
@@ -46,12 +47,12 @@ int main(int argc, char** argv)
     std::printf("%10s %16s %10s %14s %12s\n", "lines", "case", "observed", "detail chars", "ms (best)");
     for (const int lines : {1000, 10000, 100000}) {
         for (const Case kind : {Case::Clean, Case::EveryReceiptTwice, Case::EveryCuitInvalid}) {
-            std::vector<WithholdingGrid::Line> rows;
+            std::vector<WithholdingLine> rows;
             rows.reserve(size_t(lines));
             for (int row = 1; row <= lines; ++row)
                 rows.push_back(gridLine(row, kind));
-            WithholdingGrid grid;
-            grid.setLines(1, std::move(rows));
+            Declaration declaration;
+            declaration.appendLines(lines, qint64(lines) * 700, [&rows] { return std::exchange(rows, {}); });
 
             double best = 0;
             qint64 observed = 0;
@@ -59,7 +60,8 @@ int main(int argc, char** argv)
             for (int run = 0; run < 5; ++run) {
                 QElapsedTimer timer;
                 timer.start();
-                const importobservations::Observations observations = importobservations::observe(grid, 1, lines);
+                const importobservations::Observations observations =
+                    importobservations::observe(declaration, 1, lines);
                 const QString detail = importobservations::detail(observations);
                 const double milliseconds = double(timer.nsecsElapsed()) / 1e6;
                 observed = observations.count;

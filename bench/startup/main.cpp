@@ -7,8 +7,8 @@
 #include "app/Ayuda.h"
 #include "app/Retenciones.h"
 #include "app/Startup.h"
-#include "declaration/WithholdingGrid.h"
 #include "tests/support/PeakMemory.h"
+#include "tests/support/WindowControls.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -60,26 +60,26 @@ int runChild(int argc, char** argv, const char* grabPath, bool allPanels, bool h
     watch.onPainted = [&] {
         if (grabPath) {
             if (allPanels) {
-                window->Panel2->show();
-                window->Panel3->show();
-                window->salida->setText(QStringLiteral(
+                const WindowControls controls = WindowControls::of(*window);
+                controls.Panel2->show();
+                controls.Panel3->show();
+                controls.salida->setText(QStringLiteral(
                     "SU ARCHIVOS(TXT y PDF)FUERON GENERADOS EN  /opt/retenciones/ CON EL NOMBRE :26300332"));
-                window->salida->show();
-                window->gridCells->setLine(
-                    1, {"1", "123", "01/03/2026", "1234.50", "6", "FERRETERIA SUR", "30-12345678-1"});
-                window->gridCells->setLine(
-                    2, {"2", "0000000000124", "02/03/2026", "000001380.00", "7", "EL ÑANDÚ", "20-11111111-2"});
-                window->e_legaJo->setText("332");
-                window->e_Mes->setText("3");
-                window->E_ano->setText("2026");
-                window->e_Cuit->setText("30-69714471-0");
-                window->e_Razon->setText("DISTRIBUIDORA LA CAÑADA S.A.");
-                window->e_totreten->setText("13");
+                controls.salida->show();
+                window->declaration().addLine(
+                    {"1", "123", "01/03/2026", "1234.50", "6", "FERRETERIA SUR", "30-12345678-1"});
+                window->declaration().addLine(
+                    {"2", "0000000000124", "02/03/2026", "000001380.00", "7", "EL ÑANDÚ", "20-11111111-2"});
+                controls.e_legaJo->setText("332");
+                controls.e_Mes->setText("3");
+                controls.E_ano->setText("2026");
+                controls.e_Cuit->setText("30-69714471-0");
+                controls.e_Razon->setText("DISTRIBUIDORA LA CAÑADA S.A.");
             }
             QWidget* shown = window.get();
             if (helpWindow) {
                 window->BitBtn2Click();
-                shown = window->F_ayuda;
+                shown = window->findChild<QWidget*>(QStringLiteral("F_ayuda"));
             }
             const bool saved = shown->grab().save(QString::fromLocal8Bit(grabPath));
             application.exit(saved ? 0 : 1);

@@ -18,6 +18,8 @@
 #include "app/Startup.h"
 #include "core/ProcessLocale.h"
 #include "db/Connection.h"
+#include "declaration/StoreSettings.h"
+#include "tests/support/WindowControls.h"
 
 #include <QApplication>
 #include <QDir>
@@ -92,7 +94,7 @@ int runChild(int argc, char** argv, Moment moment)
     collaborators.beep = std::make_shared<NoBeep>();
     collaborators.fileDialog = std::make_shared<ImportFileDialog>();
     collaborators.programDirectory = qEnvironmentVariable("BENCH_PROGRAM_DIR");
-    collaborators.databaseName = realDatabaseName();
+    collaborators.databaseName = storesettings::databaseName();
     QTimer::singleShot(0, [moment] {
         for (QWidget* widget : QApplication::topLevelWidgets()) {
             auto* window = qobject_cast<TF_Retenciones*>(widget);
@@ -105,11 +107,12 @@ int runChild(int argc, char** argv, Moment moment)
                 return;
             }
             if (moment == Moment::DuringImport) {
-                window->e_legaJo->setText(QStringLiteral("332"));
+                const WindowControls controls = WindowControls::of(*window);
+                controls.e_legaJo->setText(QStringLiteral("332"));
                 window->runHandler([window] { window->e_legaJoExit(); });
-                window->e_Mes->setText(QStringLiteral("3"));
+                controls.e_Mes->setText(QStringLiteral("3"));
                 window->runHandler([window] { window->e_MesExit(); });
-                window->E_ano->setText(QStringLiteral("2026"));
+                controls.E_ano->setText(QStringLiteral("2026"));
                 window->runHandler([window] { window->E_anoExit(); });
                 std::puts("ready");
                 std::fflush(stdout);
@@ -121,11 +124,12 @@ int runChild(int argc, char** argv, Moment moment)
                 std::fflush(stdout);
             }
             if (moment != Moment::BeforeConfirma) {
-                window->e_legaJo->setText(QStringLiteral("332"));
+                const WindowControls controls = WindowControls::of(*window);
+                controls.e_legaJo->setText(QStringLiteral("332"));
                 window->runHandler([window] { window->e_legaJoExit(); });
-                window->e_Mes->setText(QStringLiteral("3"));
+                controls.e_Mes->setText(QStringLiteral("3"));
                 window->runHandler([window] { window->e_MesExit(); });
-                window->E_ano->setText(QStringLiteral("2026"));
+                controls.E_ano->setText(QStringLiteral("2026"));
                 window->runHandler([window] { window->E_anoExit(); });
                 window->runHandler([window] { window->B1Click(); });
                 window->runHandler([window] { window->B_ConfirmaClick(); });

@@ -98,51 +98,51 @@ void TestWindow::bringToPhase(Phase phase)
     if (phase == Phase::Header)
         return;
     typeHeader(QStringLiteral("332"), QStringLiteral("3"), QStringLiteral("2026"));
-    QVERIFY(!window->Panel1->isEnabled());
+    QVERIFY(!controls.Panel1->isEnabled());
     if (phase == Phase::ManualEntry) {
-        window->B_Confirma->setEnabled(true);
-        window->Panel2->show();
-        window->Panel3->hide();
-        window->empresa->setFocus();
-        QTest::keyClicks(window->empresa, QStringLiteral("FERRETERIA"));
+        controls.B_Confirma->setEnabled(true);
+        controls.Panel2->show();
+        controls.Panel3->hide();
+        controls.empresa->setFocus();
+        QTest::keyClicks(controls.empresa, QStringLiteral("FERRETERIA"));
     } else if (phase == Phase::AfterConfirmation) {
-        window->salida->setText(
+        controls.salida->setText(
             QStringLiteral("SU ARCHIVOS(TXT y PDF)FUERON GENERADOS EN  /x/ CON EL NOMBRE :26300332"));
-        window->salida->show();
-        window->B_Confirma->setEnabled(true);
+        controls.salida->show();
+        controls.B_Confirma->setEnabled(true);
         window->Limpia();
-        window->Panel3->hide();
-        window->Panel2->hide();
+        controls.Panel3->hide();
+        controls.Panel2->hide();
     }
     desktop.messages->shown.clear();
 }
 
 bool TestWindow::isHeaderPhase() const
 {
-    return window->Panel1->isEnabled() && !window->Panel3->isVisible() && !window->Panel2->isVisible()
-        && !window->B_Confirma->isEnabled();
+    return controls.Panel1->isEnabled() && !controls.Panel3->isVisible() && !controls.Panel2->isVisible()
+        && !controls.B_Confirma->isEnabled();
 }
 
 void TestWindow::firstAppearance()
 {
-    QCOMPARE(window->gridCells->heading(0), QString());
+    QCOMPARE(controls.heading(0), QString());
     const QStringList headings{"Nro.Comp.", "Fecha", "Importe Comp.", "Importe Ret.", "Empresa", "CUIT"};
     for (int column = 1; column <= 6; ++column)
-        QCOMPARE(window->gridCells->headerData(column, Qt::Horizontal).toString(), headings.at(column - 1));
-    QCOMPARE(window->gridCells->rowCount(), 499);
+        QCOMPARE(controls.heading(column), headings.at(column - 1));
+    QCOMPARE(controls.shownRows(), 499);
     for (int row = 1; row <= 499; ++row) {
         for (int column = 0; column < 7; ++column)
-            QVERIFY(window->gridCells->cell(row, column).isEmpty());
+            QVERIFY(controls.cell(row, column).isEmpty());
     }
-    QCOMPARE(window->e_totreten->text(), QStringLiteral("0"));
-    QCOMPARE(window->nextRow, 1);
-    QCOMPARE(focus(), static_cast<QWidget*>(window->e_legaJo));
-    QVERIFY(!window->B_Confirma->isEnabled());
-    QVERIFY(!window->Panel2->isVisible());
-    QVERIFY(!window->Panel3->isVisible());
-    QVERIFY(!window->salida->isVisible());
-    QVERIFY(window->Panel1->isEnabled());
-    QVERIFY(window->registry.lookup(QStringLiteral("4505")).has_value());
+    QCOMPARE(controls.e_totreten->text(), QStringLiteral("0"));
+    QCOMPARE(declaration().nextRow(), 1);
+    QCOMPARE(focus(), static_cast<QWidget*>(controls.e_legaJo));
+    QVERIFY(!controls.B_Confirma->isEnabled());
+    QVERIFY(!controls.Panel2->isVisible());
+    QVERIFY(!controls.Panel3->isVisible());
+    QVERIFY(!controls.salida->isVisible());
+    QVERIFY(controls.Panel1->isEnabled());
+    QVERIFY(window->agentRegistry().lookup(QStringLiteral("4505")).has_value());
     QVERIFY(desktop.messages->shown.isEmpty());
     QCOMPARE(window->windowTitle(), QString());
 }
@@ -245,44 +245,44 @@ void TestWindow::fontsColoursAndSettings()
     QCOMPARE(fontOf("StaticText33").pixelSize(), 11);
     QCOMPARE(fontOf("e_legaJo").pixelSize(), 11);
 
-    QCOMPARE(window->Panel1->palette().color(QPalette::Window), QColor(0xB0, 0xD8, 0xFF));
-    QCOMPARE(window->Panel2->palette().color(QPalette::Window), QColor(0xDC, 0xEA, 0xFA));
-    QVERIFY(!window->Panel3->autoFillBackground());
+    QCOMPARE(controls.Panel1->palette().color(QPalette::Window), QColor(0xB0, 0xD8, 0xFF));
+    QCOMPARE(controls.Panel2->palette().color(QPalette::Window), QColor(0xDC, 0xEA, 0xFA));
+    QVERIFY(!controls.Panel3->autoFillBackground());
     QCOMPARE(window->palette().color(QPalette::Window), QColor(Qt::white));
-    QCOMPARE(window->e_totreten->palette().color(QPalette::Base), QColor(0x9B, 0xFF, 0xB5));
-    QCOMPARE(window->StaticText12->palette().color(QPalette::Window), QColor(0xFF, 0xFB, 0xF0));
-    QCOMPARE(window->salida->palette().color(QPalette::Window), QColor(0xFF, 0xA4, 0xD1));
-    QVERIFY(window->salida->autoFillBackground());
-    QCOMPARE(window->salida->alignment(), Qt::Alignment(Qt::AlignCenter));
-    QCOMPARE(window->Panel1->frameShadow(), QFrame::Raised);
-    QCOMPARE(window->Panel2->frameShadow(), QFrame::Raised);
-    QCOMPARE(window->StaticText12->frameShadow(), QFrame::Sunken);
-    QCOMPARE(window->StaticText11->frameShape(), QFrame::Box);
-    QCOMPARE(window->StaticText13->frameShape(), QFrame::NoFrame);
+    QCOMPARE(controls.e_totreten->palette().color(QPalette::Base), QColor(0x9B, 0xFF, 0xB5));
+    QCOMPARE(controls.StaticText12->palette().color(QPalette::Window), QColor(0xFF, 0xFB, 0xF0));
+    QCOMPARE(controls.salida->palette().color(QPalette::Window), QColor(0xFF, 0xA4, 0xD1));
+    QVERIFY(controls.salida->autoFillBackground());
+    QCOMPARE(controls.salida->alignment(), Qt::Alignment(Qt::AlignCenter));
+    QCOMPARE(controls.Panel1->frameShadow(), QFrame::Raised);
+    QCOMPARE(controls.Panel2->frameShadow(), QFrame::Raised);
+    QCOMPARE(controls.StaticText12->frameShadow(), QFrame::Sunken);
+    QCOMPARE(controls.StaticText11->frameShape(), QFrame::Box);
+    QCOMPARE(controls.StaticText13->frameShape(), QFrame::NoFrame);
 
     QVERIFY(!(window->windowFlags() & Qt::WindowMaximizeButtonHint));
     QVERIFY(window->windowFlags() & Qt::WindowMinimizeButtonHint);
     QVERIFY(window->windowFlags() & Qt::WindowCloseButtonHint);
 
-    QVERIFY(window->e_Cuit->isReadOnly());
-    QVERIFY(window->e_Razon->isReadOnly());
-    QVERIFY(window->e_totreten->isReadOnly());
-    QVERIFY(window->E_Importe->isReadOnly());
-    QCOMPARE(window->empresa->maxLength(), 59);
-    window->empresa->setText(QStringLiteral("ferretería ñandú"));
-    QCOMPARE(window->empresa->text(), QStringLiteral("FERRETERÍA ÑANDÚ"));
-    QCOMPARE(window->E_CuitReten->displayText(), QStringLiteral("__-________-_"));
-    QCOMPARE(window->E_FECha->displayText(), QStringLiteral("__/__/____"));
+    QVERIFY(controls.e_Cuit->isReadOnly());
+    QVERIFY(controls.e_Razon->isReadOnly());
+    QVERIFY(controls.e_totreten->isReadOnly());
+    QVERIFY(controls.E_Importe->isReadOnly());
+    QCOMPARE(controls.empresa->maxLength(), 59);
+    controls.empresa->setText(QStringLiteral("ferretería ñandú"));
+    QCOMPARE(controls.empresa->text(), QStringLiteral("FERRETERÍA ÑANDÚ"));
+    QCOMPARE(controls.E_CuitReten->displayText(), QStringLiteral("__-________-_"));
+    QCOMPARE(controls.E_FECha->displayText(), QStringLiteral("__/__/____"));
 
-    QCOMPARE(window->Image2->pixmap().size(), QSize(150, 81));
-    QCOMPARE(window->Image1->pixmap().size(), QSize(120, 58));
-    QVERIFY(window->Image2->pixmap().hasAlphaChannel());
-    QCOMPARE(window->B_Confirma->icon().availableSizes().value(0), QSize(32, 32));
-    QCOMPARE(window->B1->icon().availableSizes().value(0), QSize(32, 32));
-    QVERIFY(!window->BitBtn2->icon().isNull());
-    QVERIFY(window->B3->icon().isNull());
+    QCOMPARE(controls.Image2->pixmap().size(), QSize(150, 81));
+    QCOMPARE(controls.Image1->pixmap().size(), QSize(120, 58));
+    QVERIFY(controls.Image2->pixmap().hasAlphaChannel());
+    QCOMPARE(controls.B_Confirma->icon().availableSizes().value(0), QSize(32, 32));
+    QCOMPARE(controls.B1->icon().availableSizes().value(0), QSize(32, 32));
+    QVERIFY(!controls.BitBtn2->icon().isNull());
+    QVERIFY(controls.B3->icon().isNull());
 
-    QTableView* grid = window->Grilla;
+    QTableView* grid = controls.Grilla;
     const int widths[] = {33, 78, 71, 73, 129, 57, 186};
     for (int column = 0; column < 7; ++column)
         QCOMPARE(grid->columnWidth(column), widths[column]);
@@ -299,26 +299,27 @@ void TestWindow::fontsColoursAndSettings()
 void TestWindow::focusChainOrder()
 {
     // Every control that takes the focus by Tab, in the order of the chain.
-    const QList<QWidget*> expected{window->e_legaJo, window->e_Mes, window->E_ano, window->Grilla, window->B_Confirma,
-        window->E_CuitReten, window->empresa, window->E_FECha, window->E_Comprobante, window->Impo_compro,
-        window->E_Importe, window->B_adiciona, window->e_totreten, window->B3, window->BitBtn2, window->B1, window->B2};
+    const QList<QWidget*> expected{controls.e_legaJo, controls.e_Mes, controls.E_ano, controls.Grilla,
+        controls.B_Confirma, controls.E_CuitReten, controls.empresa, controls.E_FECha, controls.E_Comprobante,
+        controls.Impo_compro, controls.E_Importe, controls.B_adiciona, controls.e_totreten, controls.B3,
+        controls.BitBtn2, controls.B1, controls.B2};
     QList<QWidget*> chain;
-    QWidget* widget = window->e_legaJo;
+    QWidget* widget = controls.e_legaJo;
     do {
         if (widget->focusPolicy() & Qt::TabFocus)
             chain << widget;
         widget = widget->nextInFocusChain();
-    } while (widget != window->e_legaJo);
+    } while (widget != controls.e_legaJo);
     QCOMPARE(chain, expected);
-    QCOMPARE(window->e_Cuit->focusPolicy(), Qt::ClickFocus);
-    QCOMPARE(window->e_Razon->focusPolicy(), Qt::ClickFocus);
+    QCOMPARE(controls.e_Cuit->focusPolicy(), Qt::ClickFocus);
+    QCOMPARE(controls.e_Razon->focusPolicy(), Qt::ClickFocus);
 }
 
 void TestWindow::tabAndPhasesThroughTheHeader()
 {
     // Header phase: the hidden panels and the disabled CONFIRMA are skipped.
-    window->Grilla->setFocus();
-    const QList<QWidget*> header{window->e_totreten, window->B3, window->BitBtn2, window->e_legaJo};
+    controls.Grilla->setFocus();
+    const QList<QWidget*> header{controls.e_totreten, controls.B3, controls.BitBtn2, controls.e_legaJo};
     for (QWidget* next : header) {
         pressTab();
         QCOMPARE(focus(), next);
@@ -326,13 +327,13 @@ void TestWindow::tabAndPhasesThroughTheHeader()
     // Each header field has the focus when its keys come.
     typeHeader(QStringLiteral("4505"), QStringLiteral("3"), QStringLiteral("2026"), Qt::Key_Tab, Focus::Checked);
     // Method choice: header locked, load-method panel shown.
-    QCOMPARE(focus(), static_cast<QWidget*>(window->Grilla));
-    QVERIFY(!window->Panel1->isEnabled());
-    QVERIFY(window->Panel3->isVisible());
-    QVERIFY(!window->Panel2->isVisible());
-    QVERIFY(!window->B_Confirma->isEnabled());
+    QCOMPARE(focus(), static_cast<QWidget*>(controls.Grilla));
+    QVERIFY(!controls.Panel1->isEnabled());
+    QVERIFY(controls.Panel3->isVisible());
+    QVERIFY(!controls.Panel2->isVisible());
+    QVERIFY(!controls.B_Confirma->isEnabled());
     const QList<QWidget*> methodChoice{
-        window->e_totreten, window->B3, window->BitBtn2, window->B1, window->B2, window->Grilla};
+        controls.e_totreten, controls.B3, controls.BitBtn2, controls.B1, controls.B2, controls.Grilla};
     for (QWidget* next : methodChoice) {
         pressTab();
         QCOMPARE(focus(), next);
@@ -343,12 +344,12 @@ void TestWindow::tabAndPhasesThroughTheHeader()
 
 void TestWindow::statusLineStaysDockedWhenResized()
 {
-    const QRect gridBefore = window->Grilla->geometry();
+    const QRect gridBefore = controls.Grilla->geometry();
     window->resize(1100, 720);
-    QCOMPARE(window->salida->geometry(), QRect(0, 700, 1100, 20));
+    QCOMPARE(controls.salida->geometry(), QRect(0, 700, 1100, 20));
     window->resize(700, 500);
-    QCOMPARE(window->salida->geometry(), QRect(0, 480, 700, 20));
-    QCOMPARE(window->Grilla->geometry(), gridBefore);
+    QCOMPARE(controls.salida->geometry(), QRect(0, 480, 700, 20));
+    QCOMPARE(controls.Grilla->geometry(), gridBefore);
 }
 
 void TestWindow::legajo_data()
@@ -366,32 +367,32 @@ void TestWindow::legajo()
 {
     QFETCH(QString, legajo);
     QFETCH(bool, exists);
-    QVERIFY(!window->registry.lookup(QStringLiteral("99998")));
-    window->e_Mes->setText(QStringLiteral("3"));
-    window->E_ano->setText(QStringLiteral("2026"));
-    window->e_Cuit->setText(QStringLiteral("earlier"));
-    QTest::keyClicks(window->e_legaJo, legajo);
+    QVERIFY(!window->agentRegistry().lookup(QStringLiteral("99998")));
+    controls.e_Mes->setText(QStringLiteral("3"));
+    controls.E_ano->setText(QStringLiteral("2026"));
+    controls.e_Cuit->setText(QStringLiteral("earlier"));
+    QTest::keyClicks(controls.e_legaJo, legajo);
     pressTab();
 
-    QCOMPARE(window->e_legaJo->text(), legajo);
+    QCOMPARE(controls.e_legaJo->text(), legajo);
     if (exists) {
-        const Agent agent = *window->registry.lookup(legajo);
+        const Agent agent = *window->agentRegistry().lookup(legajo);
         QVERIFY(desktop.messages->shown.isEmpty());
-        QCOMPARE(window->e_Cuit->text(), agent.cuit);
-        QCOMPARE(window->e_Razon->text(), agent.companyName);
-        QCOMPARE(window->e_Mes->text(), QStringLiteral("3"));
-        QCOMPARE(window->E_ano->text(), QStringLiteral("2026"));
-        QCOMPARE(focus(), static_cast<QWidget*>(window->e_Mes));
+        QCOMPARE(controls.e_Cuit->text(), agent.cuit);
+        QCOMPARE(controls.e_Razon->text(), agent.companyName);
+        QCOMPARE(controls.e_Mes->text(), QStringLiteral("3"));
+        QCOMPARE(controls.E_ano->text(), QStringLiteral("2026"));
+        QCOMPARE(focus(), static_cast<QWidget*>(controls.e_Mes));
         if (legajo.isEmpty())
-            QVERIFY(window->e_Cuit->text().isEmpty());
+            QVERIFY(controls.e_Cuit->text().isEmpty());
     } else {
         QCOMPARE(desktop.messages->texts(), QStringList{legajoMessage});
         QCOMPARE(desktop.messages->shown.first().kind, ShownBox::Information);
-        QVERIFY(window->e_Cuit->text().isEmpty());
-        QVERIFY(window->e_Razon->text().isEmpty());
-        QVERIFY(window->e_Mes->text().isEmpty());
-        QVERIFY(window->E_ano->text().isEmpty());
-        QCOMPARE(focus(), static_cast<QWidget*>(window->e_legaJo));
+        QVERIFY(controls.e_Cuit->text().isEmpty());
+        QVERIFY(controls.e_Razon->text().isEmpty());
+        QVERIFY(controls.e_Mes->text().isEmpty());
+        QVERIFY(controls.E_ano->text().isEmpty());
+        QCOMPARE(focus(), static_cast<QWidget*>(controls.e_legaJo));
     }
 }
 
@@ -411,12 +412,12 @@ void TestWindow::enterInLegajo()
     QFETCH(QString, legajo);
     QFETCH(QString, endsIn);
     QFETCH(int, messages);
-    QTest::keyClicks(window->e_legaJo, legajo);
-    QTest::keyClick(window->e_legaJo, Qt::Key_Return);
+    QTest::keyClicks(controls.e_legaJo, legajo);
+    QTest::keyClick(controls.e_legaJo, Qt::Key_Return);
     QCOMPARE(focus()->objectName(), endsIn);
     QCOMPARE(desktop.messages->shown.size(), messages);
     QCOMPARE(desktop.beep->count, 0);
-    QCOMPARE(window->e_legaJo->text(), legajo);
+    QCOMPARE(controls.e_legaJo->text(), legajo);
 }
 
 void TestWindow::month_data()
@@ -438,14 +439,14 @@ void TestWindow::month()
     QFETCH(QString, month);
     QFETCH(bool, accepted);
     typeHeader(QStringLiteral("332"), month);
-    QCOMPARE(window->e_Mes->text(), month);
+    QCOMPARE(controls.e_Mes->text(), month);
     if (accepted) {
         QVERIFY(desktop.messages->shown.isEmpty());
-        QCOMPARE(focus(), static_cast<QWidget*>(window->E_ano));
+        QCOMPARE(focus(), static_cast<QWidget*>(controls.E_ano));
     } else {
         // Exactly one box, however many rules the value breaks.
         QCOMPARE(desktop.messages->texts(), QStringList{monthMessage});
-        QCOMPARE(focus(), static_cast<QWidget*>(window->e_Mes));
+        QCOMPARE(focus(), static_cast<QWidget*>(controls.e_Mes));
     }
 }
 
@@ -466,17 +467,17 @@ void TestWindow::year()
     QFETCH(QString, year);
     QFETCH(bool, accepted);
     typeHeader(QStringLiteral("332"), QStringLiteral("3"), year);
-    QCOMPARE(window->E_ano->text(), year);
+    QCOMPARE(controls.E_ano->text(), year);
     if (accepted) {
         QVERIFY(desktop.messages->shown.isEmpty());
-        QVERIFY(!window->Panel1->isEnabled());
-        QVERIFY(window->Panel3->isVisible());
-        QCOMPARE(focus(), static_cast<QWidget*>(window->Grilla));
+        QVERIFY(!controls.Panel1->isEnabled());
+        QVERIFY(controls.Panel3->isVisible());
+        QCOMPARE(focus(), static_cast<QWidget*>(controls.Grilla));
     } else {
         QCOMPARE(desktop.messages->texts(), QStringList{yearMessage});
-        QVERIFY(window->Panel1->isEnabled());
-        QVERIFY(!window->Panel3->isVisible());
-        QCOMPARE(focus(), static_cast<QWidget*>(window->E_ano));
+        QVERIFY(controls.Panel1->isEnabled());
+        QVERIFY(!controls.Panel3->isVisible());
+        QCOMPARE(focus(), static_cast<QWidget*>(controls.E_ano));
     }
 }
 
@@ -487,15 +488,15 @@ void TestWindow::yearThatIsNoInteger()
     QCOMPARE(desktop.messages->shown.first().kind, ShownBox::Error);
     QCOMPARE(desktop.messages->shown.first().text, QStringLiteral("''99999999999'' is not a valid integer value"));
     // The check stopped: the focus went on, the header stays editable.
-    QCOMPARE(focus(), static_cast<QWidget*>(window->Grilla));
-    QVERIFY(window->Panel1->isEnabled());
-    QVERIFY(!window->Panel3->isVisible());
-    QCOMPARE(window->E_ano->text(), QStringLiteral("99999999999"));
+    QCOMPARE(focus(), static_cast<QWidget*>(controls.Grilla));
+    QVERIFY(controls.Panel1->isEnabled());
+    QVERIFY(!controls.Panel3->isVisible());
+    QCOMPARE(controls.E_ano->text(), QStringLiteral("99999999999"));
     // The program goes on: a good year is taken afterwards.
-    window->E_ano->setFocus();
-    window->E_ano->setText(QStringLiteral("2026"));
+    controls.E_ano->setFocus();
+    controls.E_ano->setText(QStringLiteral("2026"));
     pressTab();
-    QVERIFY(window->Panel3->isVisible());
+    QVERIFY(controls.Panel3->isVisible());
 }
 
 void TestWindow::refusedValueShowsItsBoxOnceWhenTheBoxTakesTheActivation()
@@ -513,7 +514,7 @@ void TestWindow::refusedValueShowsItsBoxOnceWhenTheBoxTakesTheActivation()
         QVERIFY(QTest::qWaitForWindowActive(main));
     };
     typeHeader(QStringLiteral("332"), QStringLiteral("13"));
-    QTRY_COMPARE(focus(), static_cast<QWidget*>(window->e_Mes));
+    QTRY_COMPARE(focus(), static_cast<QWidget*>(controls.e_Mes));
     QTest::qWait(20);
     QCOMPARE(desktop.messages->texts(), QStringList{monthMessage});
 
@@ -528,12 +529,12 @@ void TestWindow::refusedValueShowsItsBoxOnceWhenTheBoxTakesTheActivation()
     QCOMPARE(desktop.messages->shown.size(), 1);
 
     // A refused legajo empties the month and keeps the focus in the legajo.
-    window->e_Mes->setText(QStringLiteral("3"));
-    window->e_legaJo->setFocus();
-    QTest::keyClick(window->e_legaJo, Qt::Key_End);
-    QTest::keyClicks(window->e_legaJo, QStringLiteral("1"));
+    controls.e_Mes->setText(QStringLiteral("3"));
+    controls.e_legaJo->setFocus();
+    QTest::keyClick(controls.e_legaJo, Qt::Key_End);
+    QTest::keyClicks(controls.e_legaJo, QStringLiteral("1"));
     pressTab();
-    QTRY_COMPARE(focus(), static_cast<QWidget*>(window->e_legaJo));
+    QTRY_COMPARE(focus(), static_cast<QWidget*>(controls.e_legaJo));
     QTest::qWait(20);
     QCOMPARE(desktop.messages->texts(), (QStringList{monthMessage, legajoMessage}));
 }
@@ -589,15 +590,15 @@ void TestWindow::digitFilter()
 void TestWindow::clipboardShortcutsDoNothingInFilteredFields()
 {
     QApplication::clipboard()->setText(QStringLiteral("12"));
-    window->e_Mes->setFocus();
-    window->e_Mes->setText(QStringLiteral("3"));
-    QTest::keyClick(window->e_Mes, Qt::Key_V, Qt::ControlModifier);
-    QCOMPARE(window->e_Mes->text(), QStringLiteral("3"));
+    controls.e_Mes->setFocus();
+    controls.e_Mes->setText(QStringLiteral("3"));
+    QTest::keyClick(controls.e_Mes, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(controls.e_Mes->text(), QStringLiteral("3"));
     QCOMPARE(desktop.beep->count, 1);
-    window->e_Mes->selectAll();
-    QTest::keyClick(window->e_Mes, Qt::Key_X, Qt::ControlModifier);
-    QCOMPARE(window->e_Mes->text(), QStringLiteral("3"));
-    QTest::keyClick(window->e_Mes, Qt::Key_C, Qt::ControlModifier);
+    controls.e_Mes->selectAll();
+    QTest::keyClick(controls.e_Mes, Qt::Key_X, Qt::ControlModifier);
+    QCOMPARE(controls.e_Mes->text(), QStringLiteral("3"));
+    QTest::keyClick(controls.e_Mes, Qt::Key_C, Qt::ControlModifier);
     QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("12"));
     QCOMPARE(desktop.beep->count, 3);
 }
@@ -605,10 +606,10 @@ void TestWindow::clipboardShortcutsDoNothingInFilteredFields()
 void TestWindow::enterMovesOnInEmpresa()
 {
     bringToPhase(Phase::ManualEntry);
-    QCOMPARE(focus(), static_cast<QWidget*>(window->empresa));
-    QTest::keyClick(window->empresa, Qt::Key_Return);
-    QCOMPARE(focus(), static_cast<QWidget*>(window->E_FECha));
-    QCOMPARE(window->empresa->text(), QStringLiteral("FERRETERIA"));
+    QCOMPARE(focus(), static_cast<QWidget*>(controls.empresa));
+    QTest::keyClick(controls.empresa, Qt::Key_Return);
+    QCOMPARE(focus(), static_cast<QWidget*>(controls.E_FECha));
+    QCOMPARE(controls.empresa->text(), QStringLiteral("FERRETERIA"));
     QCOMPARE(desktop.beep->count, 0);
 }
 
@@ -631,19 +632,17 @@ void TestWindow::escapeAsksTheResetQuestionInEveryPhase()
     QFETCH(Phase, phase);
     QFETCH(bool, answer);
     if (phase == Phase::Header) {
-        QTest::keyClicks(window->e_legaJo, QStringLiteral("332"));
+        QTest::keyClicks(controls.e_legaJo, QStringLiteral("332"));
     }
     bringToPhase(phase);
-    window->gridCells->setLine(1, {"1", "123", "01/03/2026", "1234.50", "6", "EMPRESA", "30-12345678-1"});
-    window->nextRow = 2;
-    window->e_totreten->setText(QStringLiteral("6"));
+    addToDeclaration({{"1", "123", "01/03/2026", "1234.50", "6", "EMPRESA", "30-12345678-1"}});
 
-    const bool panel1 = window->Panel1->isEnabled();
-    const bool panel2 = window->Panel2->isVisible();
-    const bool panel3 = window->Panel3->isVisible();
-    const bool confirma = window->B_Confirma->isEnabled();
-    const bool status = window->salida->isVisible();
-    const QString legajo = window->e_legaJo->text();
+    const bool panel1 = controls.Panel1->isEnabled();
+    const bool panel2 = controls.Panel2->isVisible();
+    const bool panel3 = controls.Panel3->isVisible();
+    const bool confirma = controls.B_Confirma->isEnabled();
+    const bool status = controls.salida->isVisible();
+    const QString legajo = controls.e_legaJo->text();
     QWidget* focusBefore = focus();
 
     desktop.messages->answers = {answer};
@@ -652,70 +651,70 @@ void TestWindow::escapeAsksTheResetQuestionInEveryPhase()
     QCOMPARE(desktop.messages->shown.first().kind, ShownBox::Question);
 
     if (!answer) {
-        QCOMPARE(window->Panel1->isEnabled(), panel1);
-        QCOMPARE(window->Panel2->isVisible(), panel2);
-        QCOMPARE(window->Panel3->isVisible(), panel3);
-        QCOMPARE(window->B_Confirma->isEnabled(), confirma);
-        QCOMPARE(window->e_legaJo->text(), legajo);
-        QCOMPARE(window->gridCells->cell(1, 1), QStringLiteral("123"));
-        QCOMPARE(window->nextRow, 2);
-        QCOMPARE(window->e_totreten->text(), QStringLiteral("6"));
+        QCOMPARE(controls.Panel1->isEnabled(), panel1);
+        QCOMPARE(controls.Panel2->isVisible(), panel2);
+        QCOMPARE(controls.Panel3->isVisible(), panel3);
+        QCOMPARE(controls.B_Confirma->isEnabled(), confirma);
+        QCOMPARE(controls.e_legaJo->text(), legajo);
+        QCOMPARE(controls.cell(1, 1), QStringLiteral("123"));
+        QCOMPARE(declaration().nextRow(), 2);
+        QCOMPARE(controls.e_totreten->text(), QStringLiteral("6"));
         QCOMPARE(focus(), focusBefore);
         return;
     }
     QVERIFY(isHeaderPhase());
-    QCOMPARE(window->salida->isVisible(), status);
-    QVERIFY(window->e_legaJo->text().isEmpty());
-    QVERIFY(window->empresa->text().isEmpty());
-    QVERIFY(window->gridCells->cell(1, 1).isEmpty());
-    QVERIFY(window->gridCells->cell(1, 0).isEmpty());
-    QCOMPARE(window->gridCells->heading(1), QStringLiteral("Nro.Comp."));
-    QCOMPARE(window->nextRow, 1);
-    QCOMPARE(window->e_totreten->text(), QStringLiteral("0"));
-    QCOMPARE(focus(), static_cast<QWidget*>(window->e_legaJo));
+    QCOMPARE(controls.salida->isVisible(), status);
+    QVERIFY(controls.e_legaJo->text().isEmpty());
+    QVERIFY(controls.empresa->text().isEmpty());
+    QVERIFY(controls.cell(1, 1).isEmpty());
+    QVERIFY(controls.cell(1, 0).isEmpty());
+    QCOMPARE(controls.heading(1), QStringLiteral("Nro.Comp."));
+    QCOMPARE(declaration().nextRow(), 1);
+    QCOMPARE(controls.e_totreten->text(), QStringLiteral("0"));
+    QCOMPARE(focus(), static_cast<QWidget*>(controls.e_legaJo));
 }
 
 void TestWindow::escapeInMonthEndsWithTheMonthMessage()
 {
-    QTest::keyClicks(window->e_legaJo, QStringLiteral("332"));
+    QTest::keyClicks(controls.e_legaJo, QStringLiteral("332"));
     pressTab();
-    QTest::keyClicks(window->e_Mes, QStringLiteral("5"));
+    QTest::keyClicks(controls.e_Mes, QStringLiteral("5"));
     desktop.messages->answers = {true};
-    QTest::keyClick(window->e_Mes, Qt::Key_Escape);
+    QTest::keyClick(controls.e_Mes, Qt::Key_Escape);
     // The reset empties the month before it moves the focus away from it.
     QCOMPARE(desktop.messages->texts(), (QStringList{resetQuestion, monthMessage}));
-    QCOMPARE(focus(), static_cast<QWidget*>(window->e_Mes));
-    QVERIFY(window->e_Mes->text().isEmpty());
+    QCOMPARE(focus(), static_cast<QWidget*>(controls.e_Mes));
+    QVERIFY(controls.e_Mes->text().isEmpty());
     QVERIFY(isHeaderPhase());
 }
 
 void TestWindow::escapeInATypedMaskedFieldDoesNotReset()
 {
     bringToPhase(Phase::ManualEntry);
-    window->E_CuitReten->setFocus();
-    QTest::keyClicks(window->E_CuitReten, QStringLiteral("20"));
-    QVERIFY(window->E_CuitReten->hasUserInput());
-    QTest::keyClick(window->E_CuitReten, Qt::Key_Escape);
+    controls.E_CuitReten->setFocus();
+    QTest::keyClicks(controls.E_CuitReten, QStringLiteral("20"));
+    QVERIFY(controls.E_CuitReten->hasUserInput());
+    QTest::keyClick(controls.E_CuitReten, Qt::Key_Escape);
     QCOMPARE(desktop.messages->texts(), QStringList());
-    QVERIFY(window->Panel2->isVisible());
+    QVERIFY(controls.Panel2->isVisible());
     // Once the program has set its text, Esc resets again.
-    window->E_CuitReten->clear();
-    QTest::keyClick(window->E_CuitReten, Qt::Key_Escape);
+    controls.E_CuitReten->clear();
+    QTest::keyClick(controls.E_CuitReten, Qt::Key_Escape);
     QCOMPARE(desktop.messages->texts(), QStringList{resetQuestion});
 }
 
 void TestWindow::enterOnAFocusedButtonClicksIt()
 {
-    window->B3->setFocus();
-    QTest::keyClick(window->B3, Qt::Key_Return);
+    controls.B3->setFocus();
+    QTest::keyClick(controls.B3, Qt::Key_Return);
     QCOMPARE(desktop.messages->texts(), QStringList{resetQuestion});
 }
 
 void TestWindow::lineNumberColumnIsFixed()
 {
     for (int row = 1; row <= 5; ++row)
-        window->gridCells->setLine(row, {QString::number(row), QString::number(100 + row), "", "", "1", "", ""});
-    QTableView* grid = window->Grilla;
+        addToDeclaration({{QString::number(row), QString::number(100 + row), "", "", "1", "", ""}});
+    QTableView* grid = controls.Grilla;
     const auto cellCentre = [grid](int modelRow, int column) {
         return grid->visualRect(grid->model()->index(modelRow, column)).center();
     };
@@ -735,8 +734,8 @@ void TestWindow::lineNumberColumnIsFixed()
 
 void TestWindow::helpWindowShownTwiceKeepsTypedText()
 {
-    QTest::mouseClick(window->BitBtn2, Qt::LeftButton);
-    TF_ayuda* help = window->F_ayuda;
+    QTest::mouseClick(controls.BitBtn2, Qt::LeftButton);
+    TF_ayuda* help = helpWindow();
     QVERIFY(help);
     QVERIFY(help->isVisible());
     QCOMPARE(help->windowModality(), Qt::ApplicationModal);
@@ -754,8 +753,8 @@ void TestWindow::helpWindowShownTwiceKeepsTypedText()
     QTest::keyClicks(help->Memo1, QStringLiteral(" nota"));
     help->close();
     QVERIFY(!help->isVisible());
-    QTest::mouseClick(window->BitBtn2, Qt::LeftButton);
-    QCOMPARE(window->F_ayuda, help);
+    QTest::mouseClick(controls.BitBtn2, Qt::LeftButton);
+    QCOMPARE(helpWindow(), help);
     QVERIFY(help->isVisible());
     QVERIFY(help->Memo1->toPlainText().endsWith(QStringLiteral("de miles Coma (,) nota")));
     help->close();
@@ -780,9 +779,9 @@ void TestWindow::errorsEndingAHandlerShowTheErrorBox()
 
 void TestWindow::closingEndsWithoutAQuestion()
 {
-    QTest::keyClicks(window->e_legaJo, QStringLiteral("332"));
+    QTest::keyClicks(controls.e_legaJo, QStringLiteral("332"));
     // The hidden help window does not keep the program running.
-    QVERIFY(window->F_ayuda);
+    QVERIFY(helpWindow());
     QApplication::setQuitOnLastWindowClosed(true);
     bool closed = false;
     QTimer::singleShot(0, window.get(), [this, &closed] { closed = window->close(); });

@@ -94,7 +94,6 @@ private:
         QTest::keyClicks(field, text);
     }
     void doubleClickRow(int gridRow);
-    WithholdingGrid& grid() const { return *window->gridCells; }
 };
 
 void TestGuiLines::init()
@@ -120,25 +119,25 @@ QString TestGuiLines::writeFile(const QString& name, const QByteArray& bytes)
 void TestGuiLines::enterHeader()
 {
     typeHeader("332", "3", "2026");
-    QVERIFY(window->Panel3->isVisible());
-    QVERIFY(!window->Panel1->isEnabled());
-    QVERIFY(!window->e_Cuit->text().isEmpty());
+    QVERIFY(controls.Panel3->isVisible());
+    QVERIFY(!controls.Panel1->isEnabled());
+    QVERIFY(!controls.e_Cuit->text().isEmpty());
 }
 
 void TestGuiLines::startManualEntry()
 {
-    QTest::mouseClick(window->B2, Qt::LeftButton);
-    QVERIFY(window->Panel2->isVisible());
-    QVERIFY(!window->Panel3->isVisible());
-    QVERIFY(window->B_Confirma->isEnabled());
+    QTest::mouseClick(controls.B2, Qt::LeftButton);
+    QVERIFY(controls.Panel2->isVisible());
+    QVERIFY(!controls.Panel3->isVisible());
+    QVERIFY(controls.B_Confirma->isEnabled());
     // The first field of the line has the focus, ready for typing.
-    QCOMPARE(window->focusWidget(), static_cast<QWidget*>(window->E_CuitReten));
+    QCOMPARE(window->focusWidget(), static_cast<QWidget*>(controls.E_CuitReten));
 }
 
 void TestGuiLines::import(const QString& path)
 {
     desktop.fileDialog->paths = QStringList{path};
-    QTest::mouseClick(window->B1, Qt::LeftButton);
+    QTest::mouseClick(controls.B1, Qt::LeftButton);
 }
 
 // Types a line the way the user does: Enter from field to field, the amount
@@ -146,16 +145,16 @@ void TestGuiLines::import(const QString& path)
 void TestGuiLines::typeLine(
     const QString& cuit, const QString& name, const QString& date, const QString& receipt, const QString& amount)
 {
-    window->E_CuitReten->setFocus();
+    controls.E_CuitReten->setFocus();
     WindowFixture::typeLine(cuit, name, date, receipt, amount);
 }
 
 void TestGuiLines::doubleClickRow(int gridRow)
 {
-    const QRect cell = window->Grilla->visualRect(grid().index(gridRow - 1, 2));
+    const QRect cell = controls.Grilla->visualRect(controls.Grilla->model()->index(gridRow - 1, 2));
     QVERIFY(cell.isValid());
-    QTest::mouseClick(window->Grilla->viewport(), Qt::LeftButton, {}, cell.center());
-    QTest::mouseDClick(window->Grilla->viewport(), Qt::LeftButton, {}, cell.center());
+    QTest::mouseClick(controls.Grilla->viewport(), Qt::LeftButton, {}, cell.center());
+    QTest::mouseDClick(controls.Grilla->viewport(), Qt::LeftButton, {}, cell.center());
 }
 
 void TestGuiLines::typedLinesTotalsAndDeletion()
@@ -163,42 +162,42 @@ void TestGuiLines::typedLinesTotalsAndDeletion()
     enterHeader();
     startManualEntry();
     typeLine("20123456786", "proveedor uno", "15032026", "1001", "1234.56");
-    QCOMPARE(focus(), static_cast<QWidget*>(window->E_CuitReten));
-    QCOMPARE(window->e_totreten->text(), QString("6"));
+    QCOMPARE(focus(), static_cast<QWidget*>(controls.E_CuitReten));
+    QCOMPARE(controls.e_totreten->text(), QString("6"));
     typeLine("27876543228", "PROVEEDOR DOS", "01032026", "1002", "1380");
-    QCOMPARE(window->e_totreten->text(), QString("13"));
+    QCOMPARE(controls.e_totreten->text(), QString("13"));
     typeLine("30111111118", "TRES", "31032026", "1003", "100.00");
-    QCOMPARE(window->e_totreten->text(), QString("13"));
+    QCOMPARE(controls.e_totreten->text(), QString("13"));
     QVERIFY(desktop.messages->shown.isEmpty());
     QCOMPARE(desktop.beep->count, 0);
 
-    const WithholdingGrid::Line first{"1", "1001", "15/03/2026", "1234.56", "6", "PROVEEDOR UNO", "20-12345678-6"};
-    QCOMPARE(grid().line(1), first);
-    QCOMPARE(grid().cell(2, 3), QString("1380.00"));
-    QCOMPARE(grid().cell(2, 4), QString("7"));
-    QCOMPARE(grid().cell(2, 6), QString("27-87654322-8"));
-    QCOMPARE(grid().cell(3, 4), QString("0"));
+    const WithholdingLine first{"1", "1001", "15/03/2026", "1234.56", "6", "PROVEEDOR UNO", "20-12345678-6"};
+    QCOMPARE(declaration().line(1), first);
+    QCOMPARE(controls.cell(2, 3), QString("1380.00"));
+    QCOMPARE(controls.cell(2, 4), QString("7"));
+    QCOMPARE(controls.cell(2, 6), QString("27-87654322-8"));
+    QCOMPARE(controls.cell(3, 4), QString("0"));
     // The typed fields are emptied; the header keeps its values.
-    for (QLineEdit* field : {window->E_Comprobante, window->E_Importe, window->empresa, window->Impo_compro})
+    for (QLineEdit* field : {controls.E_Comprobante, controls.E_Importe, controls.empresa, controls.Impo_compro})
         QCOMPARE(field->text(), QString());
-    QVERIFY(window->E_CuitReten->isBlank());
-    QVERIFY(window->E_FECha->isBlank());
-    QCOMPARE(window->e_legaJo->text(), QString("332"));
+    QVERIFY(controls.E_CuitReten->isBlank());
+    QVERIFY(controls.E_FECha->isBlank());
+    QCOMPARE(controls.e_legaJo->text(), QString("332"));
 
     // Deleting line 2 of three leaves its number in a gap; totals 13 then 6.
     doubleClickRow(2);
-    QCOMPARE(window->e_totreten->text(), QString("6"));
-    QCOMPARE(grid().line(2), (WithholdingGrid::Line{"2", "", "", "", "", "", ""}));
-    QCOMPARE(grid().cell(3, 1), QString("1003"));
+    QCOMPARE(controls.e_totreten->text(), QString("6"));
+    QCOMPARE(declaration().line(2), (WithholdingLine{"2", "", "", "", "", "", ""}));
+    QCOMPARE(controls.cell(3, 1), QString("1003"));
     QVERIFY(desktop.messages->shown.isEmpty());  // no confirmation asked
 
     // The deleted number is free again, and the next line goes to row 4.
     typeLine("20123456786", "CUATRO", "02032026", "1002", "300");
     QVERIFY(desktop.messages->shown.isEmpty());
-    QCOMPARE(grid().cell(4, 0), QString("4"));
-    QCOMPARE(grid().cell(4, 1), QString("1002"));
-    QCOMPARE(window->nextRow, 5);
-    QCOMPARE(window->e_totreten->text(), QString("7"));
+    QCOMPARE(controls.cell(4, 0), QString("4"));
+    QCOMPARE(controls.cell(4, 1), QString("1002"));
+    QCOMPARE(declaration().nextRow(), 5);
+    QCOMPARE(controls.e_totreten->text(), QString("7"));
 }
 
 void TestGuiLines::doubleClickOnAGapOrAnEmptyRowChangesNothing()
@@ -208,35 +207,35 @@ void TestGuiLines::doubleClickOnAGapOrAnEmptyRowChangesNothing()
     typeLine("20123456786", "UNO", "15032026", "1", "1380");
     typeLine("20123456786", "DOS", "15032026", "2", "1234.56");
     doubleClickRow(1);
-    QCOMPARE(window->e_totreten->text(), QString("6"));
-    const auto before = gridLines(grid());
+    QCOMPARE(controls.e_totreten->text(), QString("6"));
+    const auto before = gridLines(declaration());
     doubleClickRow(1);  // the gap
     doubleClickRow(5);  // never written
-    QCOMPARE(gridLines(grid()), before);
-    QCOMPARE(window->e_totreten->text(), QString("6"));
-    QCOMPARE(window->nextRow, 3);
+    QCOMPARE(gridLines(declaration()), before);
+    QCOMPARE(controls.e_totreten->text(), QString("6"));
+    QCOMPARE(declaration().nextRow(), 3);
 }
 
 void TestGuiLines::doubleClickOutsideTheLineCellsActsOnTheCurrentRow()
 {
     enterHeader();
     import(writeFile("three.txt", fileBytes({goodRecord(1, 120000), goodRecord(2, 138000), goodRecord(3, 123456)})));
-    QCOMPARE(window->e_totreten->text(), QString("19"));
+    QCOMPARE(controls.e_totreten->text(), QString("19"));
     // Before any selection the current row is row 1: a double click on the
     // headings deletes it.
-    QHeaderView* headings = window->Grilla->horizontalHeader();
+    QHeaderView* headings = controls.Grilla->horizontalHeader();
     const QPoint heading(headings->sectionViewportPosition(2) + 5, headings->height() / 2);
     QTest::mouseDClick(headings->viewport(), Qt::LeftButton, {}, heading);
-    QCOMPARE(grid().cell(1, 1), QString());
-    QCOMPARE(window->e_totreten->text(), QString("13"));
+    QCOMPARE(controls.cell(1, 1), QString());
+    QCOMPARE(controls.e_totreten->text(), QString("13"));
     // Select row 2, then double-click the line number of row 3: row 2 goes.
-    const QRect rowTwo = window->Grilla->visualRect(grid().index(1, 3));
-    QTest::mouseClick(window->Grilla->viewport(), Qt::LeftButton, {}, rowTwo.center());
-    const QRect numberThree = window->Grilla->visualRect(grid().index(2, 0));
-    QTest::mouseDClick(window->Grilla->viewport(), Qt::LeftButton, {}, numberThree.center());
-    QCOMPARE(grid().cell(2, 1), QString());
-    QCOMPARE(grid().cell(3, 1), QString("0000000000003"));
-    QCOMPARE(window->e_totreten->text(), QString("6"));
+    const QRect rowTwo = controls.Grilla->visualRect(controls.Grilla->model()->index(1, 3));
+    QTest::mouseClick(controls.Grilla->viewport(), Qt::LeftButton, {}, rowTwo.center());
+    const QRect numberThree = controls.Grilla->visualRect(controls.Grilla->model()->index(2, 0));
+    QTest::mouseDClick(controls.Grilla->viewport(), Qt::LeftButton, {}, numberThree.center());
+    QCOMPARE(controls.cell(2, 1), QString());
+    QCOMPARE(controls.cell(3, 1), QString("0000000000003"));
+    QCOMPARE(controls.e_totreten->text(), QString("6"));
 }
 
 void TestGuiLines::receiptAmount_data()
@@ -270,22 +269,22 @@ void TestGuiLines::receiptAmount()
     QFETCH(QString, message);
     enterHeader();
     startManualEntry();
-    typeInto(window->Impo_compro, typed);
+    typeInto(controls.Impo_compro, typed);
     pressTab();
-    QCOMPARE(window->Impo_compro->text(), shown);
-    QCOMPARE(window->E_Importe->text(), withholding);
+    QCOMPARE(controls.Impo_compro->text(), shown);
+    QCOMPARE(controls.E_Importe->text(), withholding);
     if (message.isEmpty()) {
         QVERIFY(desktop.messages->shown.isEmpty());
-        QCOMPARE(focus(), static_cast<QWidget*>(window->B_adiciona));
+        QCOMPARE(focus(), static_cast<QWidget*>(controls.B_adiciona));
         // ADICIONA takes the line, a withholding of 0 included.
-        typeInto(window->E_CuitReten, "20123456786");
-        typeInto(window->E_Comprobante, "77");
-        QTest::mouseClick(window->B_adiciona, Qt::LeftButton);
-        QCOMPARE(grid().cell(1, 4), withholding);
-        QCOMPARE(grid().cell(1, 3), shown);
+        typeInto(controls.E_CuitReten, "20123456786");
+        typeInto(controls.E_Comprobante, "77");
+        QTest::mouseClick(controls.B_adiciona, Qt::LeftButton);
+        QCOMPARE(controls.cell(1, 4), withholding);
+        QCOMPARE(controls.cell(1, 3), shown);
     } else {
         QCOMPARE(desktop.messages->texts(), QStringList{message});
-        QCOMPARE(focus(), static_cast<QWidget*>(window->Impo_compro));
+        QCOMPARE(focus(), static_cast<QWidget*>(controls.Impo_compro));
     }
 }
 
@@ -293,25 +292,25 @@ void TestGuiLines::emptyAmountKeepsTheEarlierWithholding()
 {
     enterHeader();
     startManualEntry();
-    typeInto(window->Impo_compro, "1380");
+    typeInto(controls.Impo_compro, "1380");
     pressTab();
-    QCOMPARE(window->E_Importe->text(), QString("7"));
-    window->Impo_compro->setFocus();
-    window->Impo_compro->selectAll();
-    QTest::keyClick(window->Impo_compro, Qt::Key_Backspace);
+    QCOMPARE(controls.E_Importe->text(), QString("7"));
+    controls.Impo_compro->setFocus();
+    controls.Impo_compro->selectAll();
+    QTest::keyClick(controls.Impo_compro, Qt::Key_Backspace);
     pressTab();
     QCOMPARE(desktop.messages->texts(), QStringList{notPositiveMessage});
-    QCOMPARE(window->Impo_compro->text(), QString("0.00"));
-    QCOMPARE(window->E_Importe->text(), QString("7"));
-    QCOMPARE(focus(), static_cast<QWidget*>(window->Impo_compro));
+    QCOMPARE(controls.Impo_compro->text(), QString("0.00"));
+    QCOMPARE(controls.E_Importe->text(), QString("7"));
+    QCOMPARE(focus(), static_cast<QWidget*>(controls.Impo_compro));
 }
 
 void TestGuiLines::receiptNumberTakesAtMostThirteenDigits()
 {
     enterHeader();
     startManualEntry();
-    typeInto(window->E_Comprobante, "123456789012345");
-    QCOMPARE(window->E_Comprobante->text(), QString("1234567890123"));
+    typeInto(controls.E_Comprobante, "123456789012345");
+    QCOMPARE(controls.E_Comprobante->text(), QString("1234567890123"));
 }
 
 void TestGuiLines::addingRequiresItsFields()
@@ -319,16 +318,16 @@ void TestGuiLines::addingRequiresItsFields()
     enterHeader();
     startManualEntry();
     // CUIT and withholding there, receipt number missing.
-    typeInto(window->E_CuitReten, "20123456786");
-    typeInto(window->Impo_compro, "1380");
+    typeInto(controls.E_CuitReten, "20123456786");
+    typeInto(controls.Impo_compro, "1380");
     pressTab();
-    QTest::mouseClick(window->B_adiciona, Qt::LeftButton);
+    QTest::mouseClick(controls.B_adiciona, Qt::LeftButton);
     QCOMPARE(desktop.messages->texts(),
         QStringList{QString::fromUtf8("Atención Falta ingresar Legajo o Nro. Comprobante !!!")});
-    QCOMPARE(grid().usedRows(), 0);
-    QCOMPARE(window->nextRow, 1);
-    QCOMPARE(window->e_totreten->text(), QString("0"));
-    QCOMPARE(window->E_Importe->text(), QString("7"));  // nothing emptied
+    QCOMPARE(declaration().usedRows(), 0);
+    QCOMPARE(declaration().nextRow(), 1);
+    QCOMPARE(controls.e_totreten->text(), QString("0"));
+    QCOMPARE(controls.E_Importe->text(), QString("7"));  // nothing emptied
 }
 
 void TestGuiLines::dateChecks_data()
@@ -347,12 +346,12 @@ void TestGuiLines::dateChecks()
     QFETCH(QStringList, messages);
     enterHeader();
     startManualEntry();
-    typeInto(window->E_FECha, typed);
-    QCOMPARE(window->E_FECha->value(), typed);
+    typeInto(controls.E_FECha, typed);
+    QCOMPARE(controls.E_FECha->value(), typed);
     pressTab();
     QCOMPARE(desktop.messages->texts(), messages);
     QCOMPARE(focus(),
-        messages.isEmpty() ? static_cast<QWidget*>(window->E_Comprobante) : static_cast<QWidget*>(window->E_FECha));
+        messages.isEmpty() ? static_cast<QWidget*>(controls.E_Comprobante) : static_cast<QWidget*>(controls.E_FECha));
 }
 
 void TestGuiLines::partlyFilledMaskedFieldCannotBeLeft_data()
@@ -391,31 +390,31 @@ void TestGuiLines::partlyFilledMaskedFieldCannotBeLeft()
     QVERIFY(masked->isBlank());
     QCOMPARE(desktop.beep->count, beepsBefore + 1);
     QCOMPARE(desktop.messages->shown.size(), 2);
-    QVERIFY(window->Panel2->isVisible());
+    QVERIFY(controls.Panel2->isVisible());
     QTest::keyClick(masked, Qt::Key_Escape);
     QCOMPARE(desktop.messages->texts().last(), resetQuestion);
-    QVERIFY(window->Panel2->isVisible());  // answered No
+    QVERIFY(controls.Panel2->isVisible());  // answered No
 }
 
 void TestGuiLines::keyFiltersOfTheAmountFields()
 {
     enterHeader();
     startManualEntry();
-    typeInto(window->Impo_compro, "1a2,3.4-");
-    QCOMPARE(window->Impo_compro->text(), QString("12,3.4"));
+    typeInto(controls.Impo_compro, "1a2,3.4-");
+    QCOMPARE(controls.Impo_compro->text(), QString("12,3.4"));
     QCOMPARE(desktop.beep->count, 2);
     // A receipt amount with a comma is no number: the conversion error, the
     // text stays as typed.
-    window->Impo_compro->setFocus();
-    window->Impo_compro->setText("1,5");
+    controls.Impo_compro->setFocus();
+    controls.Impo_compro->setText("1,5");
     pressTab();
     QCOMPARE(desktop.messages->shown.size(), 1);
     QCOMPARE(desktop.messages->shown.first().kind, ShownBox::Error);
     QCOMPARE(desktop.messages->shown.first().text, QString("'1,5' is not a valid floating point value"));
-    QCOMPARE(window->Impo_compro->text(), QString("1,5"));
+    QCOMPARE(controls.Impo_compro->text(), QString("1,5"));
 
-    typeInto(window->E_CuitReten, "2x0");
-    QCOMPARE(window->E_CuitReten->value().trimmed(), QString("20"));
+    typeInto(controls.E_CuitReten, "2x0");
+    QCOMPARE(controls.E_CuitReten->value().trimmed(), QString("20"));
     QCOMPARE(desktop.beep->count, 3);
 }
 
@@ -434,24 +433,24 @@ void TestGuiLines::duplicateMessageOncePerMatchingLine()
                           "Comprobante repetido en el renglón 1"));
     if (QTest::currentTestFailed())
         return;
-    QCOMPARE(grid().usedRows(), 2);
-    QCOMPARE(grid().cell(1, 5), QString("A"));
-    QCOMPARE(grid().cell(2, 5), QString("B"));
+    QCOMPARE(declaration().usedRows(), 2);
+    QCOMPARE(controls.cell(1, 5), QString("A"));
+    QCOMPARE(controls.cell(2, 5), QString("B"));
     desktop.messages->shown.clear();
     startManualEntry();
-    typeInto(window->E_Comprobante, "0000000000555");
+    typeInto(controls.E_Comprobante, "0000000000555");
     pressTab();
     QCOMPARE(desktop.messages->texts(), (QStringList{duplicateMessage, duplicateMessage}));
-    QCOMPARE(focus(), static_cast<QWidget*>(window->E_Comprobante));
-    QCOMPARE(window->E_Comprobante->text(), QString("0000000000555"));
+    QCOMPARE(focus(), static_cast<QWidget*>(controls.E_Comprobante));
+    QCOMPARE(controls.E_Comprobante->text(), QString("0000000000555"));
 
     // The same number without its leading zeros does not match.
     desktop.messages->shown.clear();
-    window->E_Comprobante->clear();
-    QTest::keyClicks(window->E_Comprobante, "555");
+    controls.E_Comprobante->clear();
+    QTest::keyClicks(controls.E_Comprobante, "555");
     pressTab();
     QVERIFY(desktop.messages->shown.isEmpty());
-    QCOMPARE(focus(), static_cast<QWidget*>(window->Impo_compro));
+    QCOMPARE(focus(), static_cast<QWidget*>(controls.Impo_compro));
 }
 
 void TestGuiLines::reloadShowsTheDeclarationFile()
@@ -459,32 +458,32 @@ void TestGuiLines::reloadShowsTheDeclarationFile()
     enterHeader();
     // A line imported first: the re-load appends after it.
     import(writeFile("first.txt", fileBytes({goodRecord(9, 138000)})));
-    QCOMPARE(window->e_totreten->text(), QString("7"));
+    QCOMPARE(controls.e_totreten->text(), QString("7"));
     writeFile("26300332.txt",
         fileBytes(
             {record("20-12345678-6", "20260315", "00000000600", "0000000000123", "PROVEEDOR SA", "00000123450")}));
     startManualEntry();
-    const WithholdingGrid::Line expected{
+    const WithholdingLine expected{
         "2", "0000000000123", "15/03/2026", "000001234.50", "000000006.00", "PROVEEDOR SA", "20-12345678-6"};
-    QCOMPARE(grid().line(2), expected);
-    QCOMPARE(window->e_totreten->text(), QString("13"));
-    QCOMPARE(window->nextRow, 3);
+    QCOMPARE(declaration().line(2), expected);
+    QCOMPARE(controls.e_totreten->text(), QString("13"));
+    QCOMPARE(declaration().nextRow(), 3);
     QVERIFY(desktop.messages->shown.isEmpty());
 
     // A typed line goes after the re-loaded one, and "123" typed does not
     // match the re-loaded "0000000000123".
     typeLine("20123456786", "X", "15032026", "123", "1234.56");
     QVERIFY(desktop.messages->shown.isEmpty());
-    QCOMPARE(grid().cell(3, 0), QString("3"));
-    QCOMPARE(window->e_totreten->text(), QString("19"));
+    QCOMPARE(controls.cell(3, 0), QString("3"));
+    QCOMPARE(controls.e_totreten->text(), QString("19"));
 }
 
 void TestGuiLines::reloadWithoutAFileOpensLineEntry()
 {
     enterHeader();
     startManualEntry();
-    QCOMPARE(grid().usedRows(), 0);
-    QCOMPARE(window->e_totreten->text(), QString("0"));
+    QCOMPARE(declaration().usedRows(), 0);
+    QCOMPARE(controls.e_totreten->text(), QString("0"));
     QVERIFY(desktop.messages->shown.isEmpty());
 }
 
@@ -492,42 +491,42 @@ void TestGuiLines::failedReloadChangesNothing()
 {
     enterHeader();
     import(writeFile("first.txt", fileBytes({goodRecord(9, 138000)})));
-    const auto before = gridLines(grid());
+    const auto before = gridLines(declaration());
     const QString path = writeFile("26300332.txt",
         fileBytes({goodRecord(1, 1000), record("20-12345678-6", "20260315", "", "0000000000002", "X", "00000120000")}));
-    QTest::mouseClick(window->B2, Qt::LeftButton);
+    QTest::mouseClick(controls.B2, Qt::LeftButton);
     QCOMPARE(desktop.messages->shown.size(), 1);
     QCOMPARE(desktop.messages->shown.first().kind, ShownBox::Error);
     QCOMPARE(desktop.messages->shown.first().text, QString("'.' is not a valid floating point value"));
     QCOMPARE(desktop.messages->shown.first().detail, QString::fromUtf8("Archivo: %1\nLínea: 2").arg(path));
-    QCOMPARE(gridLines(grid()), before);
-    QCOMPARE(window->e_totreten->text(), QString("7"));
-    QCOMPARE(window->nextRow, 2);
+    QCOMPARE(gridLines(declaration()), before);
+    QCOMPARE(controls.e_totreten->text(), QString("7"));
+    QCOMPARE(declaration().nextRow(), 2);
     // The handler stopped: line entry did not open, CONFIRMA was enabled first.
-    QVERIFY(!window->Panel2->isVisible());
-    QVERIFY(window->Panel3->isVisible());
-    QVERIFY(window->B_Confirma->isEnabled());
+    QVERIFY(!controls.Panel2->isVisible());
+    QVERIFY(controls.Panel3->isVisible());
+    QVERIFY(controls.B_Confirma->isEnabled());
 }
 
 void TestGuiLines::importExamples()
 {
     enterHeader();
-    QVERIFY(!window->B_Confirma->isEnabled());
+    QVERIFY(!controls.B_Confirma->isEnabled());
     const QString cuit = "20-12345678-6";
     import(writeFile("examples.txt",
         fileBytes({record(cuit, "20260315", "00000000700", "0000000000000", "NADA", "00000100000"),
             record(cuit, "20260315", "00000000690", "0000000000001", "UNO", "00000138000"),
             record(cuit, "20260315", "00000000617", "0000000000002", "DOS", "00000123456")})));
     QVERIFY(desktop.messages->shown.isEmpty());
-    QCOMPARE(grid().usedRows(), 2);
-    QCOMPARE(grid().cell(1, 4), QString("7"));
-    QCOMPARE(grid().cell(2, 3), QString("000001234.56"));
-    QCOMPARE(grid().cell(2, 4), QString("6"));
-    QCOMPARE(window->e_totreten->text(), QString("13"));
-    QVERIFY(window->B_Confirma->isEnabled());
-    QVERIFY(window->Panel3->isVisible());
-    QVERIFY(!window->Panel2->isVisible());
-    QVERIFY(!window->Panel1->isEnabled());
+    QCOMPARE(declaration().usedRows(), 2);
+    QCOMPARE(controls.cell(1, 4), QString("7"));
+    QCOMPARE(controls.cell(2, 3), QString("000001234.56"));
+    QCOMPARE(controls.cell(2, 4), QString("6"));
+    QCOMPARE(controls.e_totreten->text(), QString("13"));
+    QVERIFY(controls.B_Confirma->isEnabled());
+    QVERIFY(controls.Panel3->isVisible());
+    QVERIFY(!controls.Panel2->isVisible());
+    QVERIFY(!controls.Panel1->isEnabled());
 }
 
 void TestGuiLines::importMismatchListsTheLinesAndResets()
@@ -543,14 +542,14 @@ void TestGuiLines::importMismatchListsTheLinesAndResets()
         QString::fromUtf8("Línea 4: comprobante 0000000000004, importe 000001380.00, retención declarada "
                           "000000007.00, retención del 0.5 % 6.90"));
     // The reset: grid, counter, total and header emptied, header editable.
-    QCOMPARE(grid().usedRows(), 0);
-    QCOMPARE(window->nextRow, 1);
-    QCOMPARE(window->e_totreten->text(), QString("0"));
-    QCOMPARE(window->e_legaJo->text(), QString());
-    QVERIFY(window->Panel1->isEnabled());
-    QCOMPARE(focus(), static_cast<QWidget*>(window->e_legaJo));
-    QVERIFY(window->Panel3->isVisible());
-    QVERIFY(!window->B_Confirma->isEnabled());  // as it was
+    QCOMPARE(declaration().usedRows(), 0);
+    QCOMPARE(declaration().nextRow(), 1);
+    QCOMPARE(controls.e_totreten->text(), QString("0"));
+    QCOMPARE(controls.e_legaJo->text(), QString());
+    QVERIFY(controls.Panel1->isEnabled());
+    QCOMPARE(focus(), static_cast<QWidget*>(controls.e_legaJo));
+    QVERIFY(controls.Panel3->isVisible());
+    QVERIFY(!controls.B_Confirma->isEnabled());  // as it was
 }
 
 void TestGuiLines::sameFileTwice()
@@ -568,12 +567,12 @@ void TestGuiLines::sameFileTwice()
                           "Comprobante repetido en el renglón 2"));
     if (QTest::currentTestFailed())
         return;
-    QCOMPARE(grid().usedRows(), 4);
+    QCOMPARE(declaration().usedRows(), 4);
     for (int row = 1; row <= 4; ++row)
-        QCOMPARE(grid().cell(row, 0), QString::number(row));
-    QCOMPARE(grid().cell(3, 1), QString("0000000000001"));
-    QCOMPARE(window->e_totreten->text(), QString("26"));
-    QVERIFY(window->B_Confirma->isEnabled());
+        QCOMPARE(controls.cell(row, 0), QString::number(row));
+    QCOMPARE(controls.cell(3, 1), QString("0000000000001"));
+    QCOMPARE(controls.e_totreten->text(), QString("26"));
+    QVERIFY(controls.B_Confirma->isEnabled());
 }
 
 void TestGuiLines::failedImportChangesNothing_data()
@@ -601,10 +600,8 @@ void TestGuiLines::failedImportChangesNothing()
     QFETCH(int, failingLine);
     enterHeader();
     // Lines typed earlier stay; the failing run enables nothing.
-    window->gridCells->setLine(1, {"1", "5", "01/03/2026", "1380.00", "7", "A", "20-12345678-6"});
-    window->nextRow = 2;
-    window->e_totreten->setText("7");
-    const auto before = gridLines(grid());
+    addToDeclaration({{"1", "5", "01/03/2026", "1380.00", "7", "A", "20-12345678-6"}});
+    const auto before = gridLines(declaration());
     const QString path = writeFile("failing.txt", bytes);
     import(path);
     QCOMPARE(desktop.messages->shown.size(), 1);
@@ -613,11 +610,11 @@ void TestGuiLines::failedImportChangesNothing()
         QCOMPARE(desktop.messages->shown.first().text, message);
     QCOMPARE(
         desktop.messages->shown.first().detail, QString::fromUtf8("Archivo: %1\nLínea: %2").arg(path).arg(failingLine));
-    QCOMPARE(gridLines(grid()), before);
-    QCOMPARE(window->nextRow, 2);
-    QCOMPARE(window->e_totreten->text(), QString("7"));
-    QVERIFY(!window->B_Confirma->isEnabled());
-    QVERIFY(!window->Panel1->isEnabled());  // no reset either
+    QCOMPARE(gridLines(declaration()), before);
+    QCOMPARE(declaration().nextRow(), 2);
+    QCOMPARE(controls.e_totreten->text(), QString("7"));
+    QVERIFY(!controls.B_Confirma->isEnabled());
+    QVERIFY(!controls.Panel1->isEnabled());  // no reset either
 }
 
 void TestGuiLines::importThatReadsNothing_data()
@@ -639,16 +636,16 @@ void TestGuiLines::importThatReadsNothing()
     writeFile("empty.txt", QByteArray());
     const QString path = answer.isEmpty() || answer.startsWith('/') ? answer : directory->filePath(answer);
     import(path);
-    QCOMPARE(grid().usedRows(), 0);
-    QCOMPARE(window->e_totreten->text(), QString("0"));
+    QCOMPARE(declaration().usedRows(), 0);
+    QCOMPARE(controls.e_totreten->text(), QString("0"));
     if (errorBox) {
         QCOMPARE(desktop.messages->shown.size(), 1);
         QCOMPARE(desktop.messages->shown.first().kind, ShownBox::Error);
         QVERIFY2(desktop.messages->shown.first().text.contains(path), qPrintable(desktop.messages->shown.first().text));
-        QVERIFY(!window->B_Confirma->isEnabled());
+        QVERIFY(!controls.B_Confirma->isEnabled());
     } else {
         QVERIFY(desktop.messages->shown.isEmpty());
-        QVERIFY(window->B_Confirma->isEnabled());
+        QVERIFY(controls.B_Confirma->isEnabled());
     }
 }
 
@@ -659,30 +656,30 @@ void TestGuiLines::noCapacityLimit()
     for (int i = 1; i <= 600; ++i)
         lines << goodRecord(i, 100000);
     import(writeFile("many.txt", fileBytes(lines)));
-    QCOMPARE(window->Grilla->model()->rowCount(), 600);
-    QCOMPARE(window->e_totreten->text(), QString("3000"));
+    QCOMPARE(controls.Grilla->model()->rowCount(), 600);
+    QCOMPARE(controls.e_totreten->text(), QString("3000"));
     startManualEntry();
     // The duplicate check sees the last imported line, and a typed line goes
     // after it.
-    typeInto(window->E_Comprobante, "0000000000600");
+    typeInto(controls.E_Comprobante, "0000000000600");
     pressTab();
     QCOMPARE(desktop.messages->texts(), QStringList{duplicateMessage});
     desktop.messages->shown.clear();
-    window->E_Comprobante->clear();
+    controls.E_Comprobante->clear();
     typeLine("20123456786", "ULTIMO", "15032026", "601", "1380");
     QVERIFY(desktop.messages->shown.isEmpty());
-    QCOMPARE(grid().cell(601, 0), QString("601"));
-    QCOMPARE(window->e_totreten->text(), QString("3007"));
+    QCOMPARE(controls.cell(601, 0), QString("601"));
+    QCOMPARE(controls.e_totreten->text(), QString("3007"));
     doubleClickRow(601);
-    QCOMPARE(window->e_totreten->text(), QString("3000"));
+    QCOMPARE(controls.e_totreten->text(), QString("3000"));
 
     // The reset empties every line row.
     desktop.messages->defaultAnswer = true;
-    QTest::mouseClick(window->B3, Qt::LeftButton);
-    QCOMPARE(grid().usedRows(), 0);
-    QCOMPARE(window->Grilla->model()->rowCount(), WithholdingGrid::ShownRows);
-    QCOMPARE(grid().cell(600, 1), QString());
-    QCOMPARE(window->nextRow, 1);
+    QTest::mouseClick(controls.B3, Qt::LeftButton);
+    QCOMPARE(declaration().usedRows(), 0);
+    QCOMPARE(controls.Grilla->model()->rowCount(), WithholdingGrid::ShownRows);
+    QCOMPARE(controls.cell(600, 1), QString());
+    QCOMPARE(declaration().nextRow(), 1);
 }
 
 QTEST_MAIN(TestGuiLines)

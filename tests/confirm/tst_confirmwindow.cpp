@@ -3,6 +3,7 @@
 #include "tests/support/WindowFixture.h"
 
 #include "app/Retenciones.h"
+#include "declaration/Confirmation.h"
 #include "declaration/Store.h"
 #include "declaration/WithholdingGrid.h"
 
@@ -59,19 +60,20 @@ void TestConfirmWindow::cleanup()
 // CONFIRMA enabled.
 void TestConfirmWindow::addLines()
 {
-    window->gridCells->setLine(1, {"1", "123", "15/03/2026", "1234.50", "6", "PANADERIA SA", "20-12345678-6"});
-    window->gridCells->setLine(2, {"2", "", "", "", "", "", ""});
-    window->gridCells->setLine(3, {"3", "124", "16/03/2026", "1380.00", "7", "ÑANDÚ SRL", "20-12345678-6"});
-    window->nextRow = 4;
-    window->e_totreten->setText("13");
-    window->Panel3->hide();
-    window->Panel2->show();
-    window->B_Confirma->setEnabled(true);
+    addToDeclaration({
+        {"1", "123", "15/03/2026", "1234.50", "6", "PANADERIA SA", "20-12345678-6"},
+        {"2", "125", "15/03/2026", "1000.00", "5", "BORRADA SA", "20-12345678-6"},
+        {"3", "124", "16/03/2026", "1380.00", "7", "ÑANDÚ SRL", "20-12345678-6"},
+    });
+    deleteLine(2);
+    controls.Panel3->hide();
+    controls.Panel2->show();
+    controls.B_Confirma->setEnabled(true);
 }
 
 void TestConfirmWindow::clickConfirma()
 {
-    QTest::mouseClick(window->B_Confirma, Qt::LeftButton);
+    QTest::mouseClick(controls.B_Confirma, Qt::LeftButton);
 }
 
 // Header 332, March 2026 and the lines of addLines, confirmed with the answers given.
@@ -96,7 +98,7 @@ QStringList TestConfirmWindow::programFiles() const
 void TestConfirmWindow::confirmedDeclarationResetsTheWindow()
 {
     typeHeader("332", "3", "2026");
-    QVERIFY(!window->Panel1->isEnabled());
+    QVERIFY(!controls.Panel1->isEnabled());
     addLines();
     desktop.messages->answers = {true};
     clickConfirma();
@@ -111,24 +113,24 @@ void TestConfirmWindow::confirmedDeclarationResetsTheWindow()
     QCOMPARE(content.mid(184, 11), QByteArray("00000123450"));
     QCOMPARE(committedRows(), (QList<QStringList>{{"123", "3/2026"}, {"124", "3/2026"}}));
 
-    QVERIFY(window->salida->isVisible());
-    QCOMPARE(window->salida->text(),
+    QVERIFY(controls.salida->isVisible());
+    QCOMPARE(controls.salida->text(),
         "SU ARCHIVOS(TXT y PDF)FUERON GENERADOS EN  " + programDirectory + " CON EL NOMBRE :26300332");
     // Limpia, the panels hidden, CONFIRMA still enabled.
-    QVERIFY(window->Panel1->isEnabled());
-    QCOMPARE(window->e_legaJo->text(), QString());
-    QCOMPARE(window->e_Mes->text(), QString());
-    QCOMPARE(window->e_totreten->text(), QStringLiteral("0"));
-    QCOMPARE(window->gridCells->usedRows(), 0);
-    QCOMPARE(window->nextRow, 1);
-    QVERIFY(window->Panel2->isHidden());
-    QVERIFY(window->Panel3->isHidden());
-    QVERIFY(window->B_Confirma->isEnabled());
+    QVERIFY(controls.Panel1->isEnabled());
+    QCOMPARE(controls.e_legaJo->text(), QString());
+    QCOMPARE(controls.e_Mes->text(), QString());
+    QCOMPARE(controls.e_totreten->text(), QStringLiteral("0"));
+    QCOMPARE(declaration().usedRows(), 0);
+    QCOMPARE(declaration().nextRow(), 1);
+    QVERIFY(controls.Panel2->isHidden());
+    QVERIFY(controls.Panel3->isHidden());
+    QVERIFY(controls.B_Confirma->isEnabled());
     // The progress window had the activation; the focus is back once the
     // main window is active again.
-    QCOMPARE(window->focusWidget(), window->e_legaJo);
-    QTRY_COMPARE(QApplication::focusWidget(), window->e_legaJo);
-    QVERIFY(window->store);
+    QCOMPARE(window->focusWidget(), controls.e_legaJo);
+    QTRY_COMPARE(QApplication::focusWidget(), controls.e_legaJo);
+    QVERIFY(window->store());
 }
 
 void TestConfirmWindow::answerNoLeavesTheWindowAsItWas()
@@ -137,17 +139,17 @@ void TestConfirmWindow::answerNoLeavesTheWindowAsItWas()
 
     QCOMPARE(desktop.messages->texts(), QStringList{"Confirma Generar Archivo con Caracter de DDJJ ?"});
     QCOMPARE(programFiles(), QStringList{});
-    QCOMPARE(window->e_legaJo->text(), QStringLiteral("332"));
-    QCOMPARE(window->gridCells->cell(3, 1), QStringLiteral("124"));
-    QCOMPARE(window->e_totreten->text(), QStringLiteral("13"));
-    QVERIFY(window->salida->isHidden());
-    QVERIFY(window->Panel2->isVisible());
+    QCOMPARE(controls.e_legaJo->text(), QStringLiteral("332"));
+    QCOMPARE(controls.cell(3, 1), QStringLiteral("124"));
+    QCOMPARE(controls.e_totreten->text(), QStringLiteral("13"));
+    QVERIFY(controls.salida->isHidden());
+    QVERIFY(controls.Panel2->isVisible());
 }
 
 void TestConfirmWindow::secondConfirmaOnTheEmptyHeaderStopsAtTheMonth()
 {
     confirmLines({true, true});
-    const QString status = window->salida->text();
+    const QString status = controls.salida->text();
     desktop.messages->shown.clear();
 
     clickConfirma();
@@ -156,7 +158,7 @@ void TestConfirmWindow::secondConfirmaOnTheEmptyHeaderStopsAtTheMonth()
     QCOMPARE(desktop.messages->shown.at(1).kind, ShownBox::Information);
     // The stored lines of the declaration before stay.
     QCOMPARE(committedRows().size(), 2);
-    QCOMPARE(window->salida->text(), status);
+    QCOMPARE(controls.salida->text(), status);
     QCOMPARE(programFiles(), (QStringList{"26300332.pdf", "26300332.txt"}));
 }
 
@@ -165,7 +167,7 @@ void TestConfirmWindow::emptyLegajoIsRefused()
     // An empty legajo passes the header's own lookup (it matches the empty
     // registry rows) and the year locks the header; CONFIRMA refuses it.
     typeHeader("", "3", "2026");
-    QVERIFY(!window->Panel1->isEnabled());
+    QVERIFY(!controls.Panel1->isEnabled());
     QCOMPARE(desktop.messages->texts(), QStringList{});
     addLines();
     desktop.messages->answers = {true};
@@ -174,8 +176,8 @@ void TestConfirmWindow::emptyLegajoIsRefused()
         (QStringList{"Confirma Generar Archivo con Caracter de DDJJ ?", "Atención Legajo no existente !!!"}));
     QCOMPARE(programFiles(), QStringList{});
     QCOMPARE(committedRows(), QList<QStringList>{});
-    QCOMPARE(window->gridCells->cell(1, 1), QStringLiteral("123"));
-    QVERIFY(window->salida->isHidden());
+    QCOMPARE(controls.cell(1, 1), QStringLiteral("123"));
+    QVERIFY(controls.salida->isHidden());
 }
 
 void TestConfirmWindow::missingDatabaseShowsItsTextAndKeepsTheWindow()
@@ -191,24 +193,22 @@ void TestConfirmWindow::missingDatabaseShowsItsTextAndKeepsTheWindow()
             "No se grabó la DDJJ: el archivo de la DDJJ, la base de datos y el reporte quedaron como estaban."));
     QVERIFY2(error.detail.contains(database), qPrintable(error.detail));
     QCOMPARE(programFiles(), QStringList{});
-    QCOMPARE(window->e_legaJo->text(), QStringLiteral("332"));
-    QCOMPARE(window->gridCells->cell(3, 1), QStringLiteral("124"));
-    QVERIFY(window->salida->isHidden());
-    QVERIFY(window->B_Confirma->isEnabled());
+    QCOMPARE(controls.e_legaJo->text(), QStringLiteral("332"));
+    QCOMPARE(controls.cell(3, 1), QStringLiteral("124"));
+    QVERIFY(controls.salida->isHidden());
+    QVERIFY(controls.B_Confirma->isEnabled());
 }
 
 // Lines as ADICIONA leaves them: receipt numbers 1001, 1002, ..., withholding 6.
 void TestConfirmWindow::addNumberedLines(int count)
 {
-    for (int row = 1; row <= count; ++row)
-        window->gridCells->setLine(row,
-            {QString::number(row), QString::number(1000 + row), "15/03/2026", "1234.50", "6", "PANADERIA SA",
-                "20-12345678-6"});
-    window->nextRow = count + 1;
-    window->e_totreten->setText(QString::number(6 * count));
-    window->Panel3->hide();
-    window->Panel2->show();
-    window->B_Confirma->setEnabled(true);
+    for (int row = 1; row <= count; ++row) {
+        addToDeclaration({{QString::number(row), QString::number(1000 + row), "15/03/2026", "1234.50", "6",
+            "PANADERIA SA", "20-12345678-6"}});
+    }
+    controls.Panel3->hide();
+    controls.Panel2->show();
+    controls.B_Confirma->setEnabled(true);
 }
 
 void TestConfirmWindow::controlReport_data()
@@ -228,7 +228,7 @@ void TestConfirmWindow::controlReport()
     QFETCH(int, lines);
     QFETCH(int, pages);
     typeHeader("332", "3", "2026");
-    const QString company = window->e_Razon->text();
+    const QString company = controls.e_Razon->text();
     QVERIFY(!company.isEmpty());
     addNumberedLines(lines);
     desktop.messages->answers = {true};
@@ -259,7 +259,7 @@ void TestConfirmWindow::controlReport()
         position = found;
     }
     QCOMPARE(qsizetype(text.out.count("6.00")) - (total == "6.00" ? pages : 0), qsizetype(lines));
-    QVERIFY(window->salida->text().startsWith("SU ARCHIVOS(TXT y PDF)FUERON GENERADOS EN  "));
+    QVERIFY(controls.salida->text().startsWith("SU ARCHIVOS(TXT y PDF)FUERON GENERADOS EN  "));
 }
 
 void TestConfirmWindow::cancelledExportWritesNoReport()
@@ -284,14 +284,14 @@ void TestConfirmWindow::cancelledExportWritesNoReport()
     clickConfirma();
 
     QCOMPARE(desktop.messages->texts(),
-        (QStringList{"Confirma Generar Archivo con Caracter de DDJJ ?", TF_Retenciones::ReportNotGenerated}));
+        (QStringList{"Confirma Generar Archivo con Caracter de DDJJ ?", Confirmation::ReportNotGeneratedMessage}));
     // No earlier report stands under the new declaration's name.
     QVERIFY(!earlier.exists());
     // The declaration is committed all the same, and the window reset.
     QCOMPARE(committedRows().size(), 200);
     QCOMPARE(QFileInfo(programDirectory + "26300332.txt").size(), qint64(200 * 198));
-    QVERIFY(window->salida->text().startsWith("SU ARCHIVO TXT FUE GENERADO EN  "));
-    QCOMPARE(window->gridCells->usedRows(), 0);
+    QVERIFY(controls.salida->text().startsWith("SU ARCHIVO TXT FUE GENERADO EN  "));
+    QCOMPARE(declaration().usedRows(), 0);
 }
 
 void TestConfirmWindow::reportTargetThatIsAFolderShowsTheError()
@@ -311,8 +311,8 @@ void TestConfirmWindow::reportTargetThatIsAFolderShowsTheError()
     // The store and the declaration file are committed; the window is not reset.
     QCOMPARE(committedRows().size(), 2);
     QCOMPARE(QFileInfo(programDirectory + "26300332.txt").size(), qint64(2 * 198));
-    QCOMPARE(window->gridCells->cell(3, 1), QStringLiteral("124"));
-    QVERIFY(window->salida->isHidden());
+    QCOMPARE(controls.cell(3, 1), QStringLiteral("124"));
+    QVERIFY(controls.salida->isHidden());
 }
 
 QTEST_MAIN(TestConfirmWindow)

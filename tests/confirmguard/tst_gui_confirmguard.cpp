@@ -2,12 +2,11 @@
 // characters, and replacing, unasked, a declaration file this window did not
 // re-load as it stands.
 #include "tests/support/DatabaseFixture.h"
-#include "tests/support/FakeCollaborators.h"
+#include "tests/support/WindowFixture.h"
 
 #include "app/Retenciones.h"
 #include "db/Query.h"
 #include "db/Transaction.h"
-#include "declaration/WithholdingGrid.h"
 
 #include <QApplication>
 #include <QDir>
@@ -26,7 +25,7 @@ const QString Replace =
 
 }  // namespace
 
-class TestGuiConfirmGuard : public QObject
+class TestGuiConfirmGuard : public QObject, public WindowFixture
 {
     Q_OBJECT
 
@@ -40,61 +39,34 @@ private slots:
     void replacingAskedUnlessReloaded();
 
 private:
-    void typeHeader(const QString& year);
+    void typeHeader(const QString& year) { WindowFixture::typeHeader("332", "3", year); }
     void confirm(const QList<bool>& answers);
     void confirmEarlier();
     QStringList storedReceipts() const;
     QStringList programFiles() const;
     QByteArray declarationFile() const;
-
-    std::unique_ptr<QTemporaryDir> m_directory;
-    QString m_programDirectory;
-    QString m_database;
-    FakeDesktop m_desktop;
-    std::unique_ptr<TF_Retenciones> m_window;
 };
 
 void TestGuiConfirmGuard::init()
 {
-    m_directory = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_directory->isValid());
-    QVERIFY(QDir(m_directory->path()).mkdir("program"));
-    m_programDirectory = m_directory->filePath("program") + '/';
-    m_database = fixture::createDatabase(*m_directory, "RETENCIONES.FDB");
-    m_desktop = FakeDesktop();
-    m_window = std::make_unique<TF_Retenciones>(m_desktop.collaborators(m_programDirectory, m_database));
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-    m_window->activateWindow();
-    QTRY_VERIFY(QApplication::focusWidget() == m_window->e_legaJo);
+    begin(Files::WithDatabase);
 }
 
 void TestGuiConfirmGuard::cleanup()
 {
-    m_window.reset();
-    m_directory.reset();
-}
-
-void TestGuiConfirmGuard::typeHeader(const QString& year)
-{
-    QTest::keyClicks(m_window->e_legaJo, "332");
-    QTest::keyClick(m_window->e_legaJo, Qt::Key_Tab);
-    QTest::keyClicks(m_window->e_Mes, "3");
-    QTest::keyClick(m_window->e_Mes, Qt::Key_Tab);
-    QTest::keyClicks(m_window->E_ano, year);
-    QTest::keyClick(m_window->E_ano, Qt::Key_Tab);
+    finish();
 }
 
 void TestGuiConfirmGuard::confirm(const QList<bool>& answers)
 {
-    m_desktop.messages->shown.clear();
-    m_desktop.messages->answers = answers;
-    QTest::mouseClick(m_window->B_Confirma, Qt::LeftButton);
+    desktop.messages->shown.clear();
+    desktop.messages->answers = answers;
+    QTest::mouseClick(controls.B_Confirma, Qt::LeftButton);
 }
 
 QStringList TestGuiConfirmGuard::storedReceipts() const
 {
-    db::Connection connection(m_database, fixture::sysdba());
+    db::Connection connection(database, fixture::sysdba());
     db::Transaction transaction(connection);
     db::Query query(transaction);
     query.setSql("select nrocom from reten order by jid");
@@ -107,12 +79,12 @@ QStringList TestGuiConfirmGuard::storedReceipts() const
 
 QStringList TestGuiConfirmGuard::programFiles() const
 {
-    return QDir(m_programDirectory).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    return QDir(programDirectory).entryList(QDir::Files | QDir::Hidden, QDir::Name);
 }
 
 QByteArray TestGuiConfirmGuard::declarationFile() const
 {
-    QFile file(m_programDirectory + "26300332.txt");
+    QFile file(programDirectory + "26300332.txt");
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(none)");
 }
 
@@ -132,32 +104,31 @@ void TestGuiConfirmGuard::yearOfOtherLength()
     QFETCH(QString, year);
     QFETCH(bool, withLine);
     typeHeader(year);
-    QVERIFY(!m_window->Panel1->isEnabled());
-    QTest::mouseClick(m_window->B2, Qt::LeftButton);
+    QVERIFY(!controls.Panel1->isEnabled());
+    QTest::mouseClick(controls.B2, Qt::LeftButton);
     if (withLine) {
-        m_window->gridCells->setLine(1, {"1", "123", "15/03/2020", "1234.50", "6", "PANADERIA SA", "20-12345678-6"});
-        m_window->nextRow = 2;
+        addToDeclaration({{"1", "123", "15/03/2020", "1234.50", "6", "PANADERIA SA", "20-12345678-6"}});
     }
     confirm({true});
-    QCOMPARE(m_desktop.messages->texts(), (QStringList{Question, "Atención error en el año !!!"}));
-    QCOMPARE(m_desktop.messages->shown.at(1).kind, ShownBox::Information);
+    QCOMPARE(desktop.messages->texts(), (QStringList{Question, "Atención error en el año !!!"}));
+    QCOMPARE(desktop.messages->shown.at(1).kind, ShownBox::Information);
     QCOMPARE(programFiles(), QStringList{});
     QCOMPARE(storedReceipts(), QStringList{});
-    QVERIFY(m_window->salida->isHidden());
-    QCOMPARE(m_window->E_ano->text(), year);
+    QVERIFY(controls.salida->isHidden());
+    QCOMPARE(controls.E_ano->text(), year);
 }
 
 // Declaration 1: lines 101 and 102 typed in, confirmed.
 void TestGuiConfirmGuard::confirmEarlier()
 {
     typeHeader("2026");
-    QTest::mouseClick(m_window->B2, Qt::LeftButton);
-    m_window->gridCells->setLine(1, {"1", "101", "15/03/2026", "1234.50", "6", "PANADERIA SA", "20-12345678-6"});
-    m_window->gridCells->setLine(2, {"2", "102", "16/03/2026", "1380.00", "7", "PANADERIA SA", "20-12345678-6"});
-    m_window->nextRow = 3;
-    m_window->e_totreten->setText("13");
+    QTest::mouseClick(controls.B2, Qt::LeftButton);
+    addToDeclaration({
+        {"1", "101", "15/03/2026", "1234.50", "6", "PANADERIA SA", "20-12345678-6"},
+        {"2", "102", "16/03/2026", "1380.00", "7", "PANADERIA SA", "20-12345678-6"},
+    });
     confirm({true});
-    QCOMPARE(m_desktop.messages->texts(), QStringList{Question});
+    QCOMPARE(desktop.messages->texts(), QStringList{Question});
     QCOMPARE(storedReceipts(), (QStringList{"101", "102"}));
 }
 
@@ -188,60 +159,65 @@ void TestGuiConfirmGuard::replacingAskedUnlessReloaded()
     if (load == "reset") {
         // What the window re-loaded is forgotten by the reset.
         typeHeader("2026");
-        QTest::mouseClick(m_window->B2, Qt::LeftButton);
-        m_desktop.messages->answers = {true};
-        QTest::mouseClick(m_window->B3, Qt::LeftButton);
-        QCOMPARE(m_window->gridCells->usedRows(), 0);
+        QTest::mouseClick(controls.B2, Qt::LeftButton);
+        desktop.messages->answers = {true};
+        QTest::mouseClick(controls.B3, Qt::LeftButton);
+        QCOMPARE(declaration().usedRows(), 0);
     }
     typeHeader("2026");
     if (load == "reload") {
-        QTest::mouseClick(m_window->B2, Qt::LeftButton);
-        QCOMPARE(m_window->gridCells->cell(2, 1), QStringLiteral("0000000000102"));
+        QTest::mouseClick(controls.B2, Qt::LeftButton);
+        QCOMPARE(controls.cell(2, 1), QStringLiteral("0000000000102"));
     } else {
         // The import's dialog cancelled: CONFIRMA enabled, nothing re-loaded.
-        QTest::mouseClick(m_window->B1, Qt::LeftButton);
-        QVERIFY(m_window->B_Confirma->isEnabled());
+        QTest::mouseClick(controls.B1, Qt::LeftButton);
+        QVERIFY(controls.B_Confirma->isEnabled());
     }
     if (changeOnDisk) {
-        QFile file(m_programDirectory + "26300332.txt");
+        QFile file(programDirectory + "26300332.txt");
         QVERIFY(file.open(QIODevice::Append));
         file.write(earlier.left(198));
         file.close();
         earlier = declarationFile();
     }
-    m_window->gridCells->setLine(10, {"10", "103", "17/03/2026", "1000.00", "5", "PANADERIA SA", "20-12345678-6"});
-    m_window->nextRow = 11;
-    const QString total = m_window->e_totreten->text();
-    const bool panel2 = m_window->Panel2->isVisible();
-    const bool panel3 = m_window->Panel3->isVisible();
-    const bool panel1 = m_window->Panel1->isEnabled();
+    // Line 103 in grid row 10, the rows before it that hold no line left as gaps.
+    while (declaration().nextRow() < 10) {
+        const int gap = declaration().nextRow();
+        addToDeclaration({{QString::number(gap), "999", "17/03/2026", "1000.00", "5", "BORRADA SA", "20-12345678-6"}});
+        deleteLine(gap);
+    }
+    addToDeclaration({{"10", "103", "17/03/2026", "1000.00", "5", "PANADERIA SA", "20-12345678-6"}});
+    const QString total = controls.e_totreten->text();
+    const bool panel2 = controls.Panel2->isVisible();
+    const bool panel3 = controls.Panel3->isVisible();
+    const bool panel1 = controls.Panel1->isEnabled();
     confirm({true, answer});
 
     QStringList expected{Question};
     if (asked)
         expected << (changeOnDisk ? QString(Replace).replace("con 2 renglones", "con 3 renglones") : Replace);
-    QCOMPARE(m_desktop.messages->texts(), expected);
+    QCOMPARE(desktop.messages->texts(), expected);
     if (asked)
-        QCOMPARE(m_desktop.messages->shown.at(1).kind, ShownBox::Question);
+        QCOMPARE(desktop.messages->shown.at(1).kind, ShownBox::Question);
     if (!asked || answer) {
         const QStringList receipts =
             load == "reload" ? QStringList{"0000000000101", "0000000000102", "103"} : QStringList{"103"};
         QCOMPARE(storedReceipts(), receipts);
         QCOMPARE(declarationFile().size(), receipts.size() * 198);
-        QVERIFY(m_window->salida->isVisible());
-        QCOMPARE(m_window->gridCells->usedRows(), 0);
+        QVERIFY(controls.salida->isVisible());
+        QCOMPARE(declaration().usedRows(), 0);
     } else {
         // No: nothing anywhere, the window as it was.
         QCOMPARE(declarationFile(), earlier);
         QCOMPARE(storedReceipts(), (QStringList{"101", "102"}));
         QCOMPARE(programFiles(), (QStringList{"26300332.pdf", "26300332.txt"}));
-        QCOMPARE(m_window->gridCells->cell(10, 1), QStringLiteral("103"));
-        QCOMPARE(m_window->e_totreten->text(), total);
-        QCOMPARE(m_window->E_ano->text(), QStringLiteral("2026"));
-        QVERIFY(m_window->salida->isVisible());  // from declaration 1
-        QCOMPARE(m_window->Panel2->isVisible(), panel2);
-        QCOMPARE(m_window->Panel3->isVisible(), panel3);
-        QCOMPARE(m_window->Panel1->isEnabled(), panel1);
+        QCOMPARE(controls.cell(10, 1), QStringLiteral("103"));
+        QCOMPARE(controls.e_totreten->text(), total);
+        QCOMPARE(controls.E_ano->text(), QStringLiteral("2026"));
+        QVERIFY(controls.salida->isVisible());  // from declaration 1
+        QCOMPARE(controls.Panel2->isVisible(), panel2);
+        QCOMPARE(controls.Panel3->isVisible(), panel3);
+        QCOMPARE(controls.Panel1->isEnabled(), panel1);
     }
 }
 

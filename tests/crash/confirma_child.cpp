@@ -15,9 +15,9 @@
 #include "declaration/AgentRegistry.h"
 #include "declaration/Confirmation.h"
 #include "declaration/ControlReport.h"
+#include "declaration/Declaration.h"
 #include "declaration/PendingConfirmation.h"
 #include "declaration/Store.h"
-#include "declaration/WithholdingGrid.h"
 #include "tests/support/MemoryDataSet.h"
 
 #include <QGuiApplication>
@@ -56,52 +56,50 @@ int confirm(const QStringList& args)
     const std::optional<Agent> agent = registry.lookup(QStringLiteral("332"));
     if (!agent)
         return 3;
-    WithholdingGrid grid;
+    Declaration declaration;
+    declaration.setLegajo(QStringLiteral("332"));
+    declaration.setMonth(month);
+    declaration.setYear(QStringLiteral("2026"));
+    declaration.setDeclarant(agent->cuit, agent->companyName);
     for (int row = 1; row <= count; ++row) {
         const int receipt = first + row - 1;
-        grid.setLine(row,
-            {QString::number(row), QString::number(receipt),
-                QStringLiteral("15/%1/2026").arg(month.toInt(), 2, 10, QLatin1Char('0')),
-                QString::number(200 * receipt) + QStringLiteral(".00"), QString::number(receipt),
-                QStringLiteral("PROVEEDOR %1 SA").arg(receipt), QStringLiteral("20-12345678-6")});
+        declaration.addLine({QString::number(row), QString::number(receipt),
+            QStringLiteral("15/%1/2026").arg(month.toInt(), 2, 10, QLatin1Char('0')),
+            QString::number(200 * receipt) + QStringLiteral(".00"), QString::number(receipt),
+            QStringLiteral("PROVEEDOR %1 SA").arg(receipt), QStringLiteral("20-12345678-6")});
     }
-    qint64 total = 0;
-    for (int row = 1; row <= count; ++row)
-        total += first + row - 1;
 
     WithholdingStore store(database);
     Confirmation confirmation(
         store, directory, [&](const QString& legajo) { return registry.lookup(legajo).has_value(); });
-    // As the window exports it, without the progress window.
-    const QString periodo =
-        controlreport::periodoCaption(month, QStringLiteral("2026"), QStringLiteral("332"), agent->companyName);
-    confirmation.setReportExport([&](DataSet& lines, const QString& pdfPath) {
-        if (killAt != "report-write")
-            return controlreport::exportControlReport(lines, pdfPath, periodo, QString::number(total), nullptr)
+    if (killAt != "report-write") {
+        // As the window exports it, without the progress window.
+        confirmation.setControlReport(nullptr);
+    } else {
+        const QString periodo = declaration.periodoCaption();
+        const QString total = declaration.totalText();
+        confirmation.setReportExport([&](DataSet& lines, const QString& pdfPath) {
+            // The stored lines are read first, so that the size limit stops the
+            // PDF's write and not the database's own.
+            const QStringList names = ControlReport::fieldNames();
+            MemoryDataSet copy(names);
+            for (lines.first(); !lines.eof(); lines.next()) {
+                std::vector<FieldValue> values;
+                for (const QString& name : names)
+                    values.push_back(lines.field(name));
+                copy.append(values);
+            }
+            limitFileSize();
+            return controlreport::exportControlReport(copy, pdfPath, periodo, total, nullptr)
                 == ExportOutcome::Completed;
-        // The stored lines are read first, so that the size limit stops the
-        // PDF's write and not the database's own.
-        const QStringList names = ControlReport::fieldNames();
-        MemoryDataSet copy(names);
-        for (lines.first(); !lines.eof(); lines.next()) {
-            std::vector<FieldValue> values;
-            for (const QString& name : names)
-                values.push_back(lines.field(name));
-            copy.append(values);
-        }
-        limitFileSize();
-        return controlreport::exportControlReport(copy, pdfPath, periodo, QString::number(total), nullptr)
-            == ExportOutcome::Completed;
-    });
-    confirmation.setRunningTotal(QString::number(total));
+        });
+    }
     confirmation.setStepObserver([&](const char* step) {
         if (killAt == "file-write" && std::strcmp(step, "checks") == 0)
             limitFileSize();
         else if (killAt == step)
             std::raise(SIGKILL);
     });
-    const DeclarationHeader header{
-        month, QStringLiteral("2026"), QStringLiteral("332"), agent->cuit, agent->companyName};
     // Every question on the standard output, answered Yes.
     const Confirmation::Prompts prompts{[](const QString& question) {
                                             std::printf("question: %s\n", qPrintable(question));
@@ -110,7 +108,7 @@ int confirm(const QStringList& args)
                                         },
         [](const QString& message) { std::fprintf(stderr, "refused: %s\n", qPrintable(message)); }};
     try {
-        const std::optional<ConfirmedDeclaration> confirmed = confirmation.run(header, grid, prompts);
+        const std::optional<ConfirmedDeclaration> confirmed = confirmation.run(declaration, prompts);
         return confirmed && confirmed->reportWritten ? 0 : 4;
     } catch (const Error& error) {
         // The error box's text and detail.

@@ -1,6 +1,7 @@
 // The CUIT check digit and the observations an import reports on the lines
 // it kept.
 #include "declaration/Cuit.h"
+#include "declaration/Declaration.h"
 #include "declaration/ImportObservations.h"
 #include "declaration/WithholdingGrid.h"
 
@@ -9,7 +10,7 @@
 namespace {
 
 // A grid line with only what the observations read: receipt number and CUIT.
-WithholdingGrid::Line gridLine(int row, const QString& receipt, const QString& cuitText)
+WithholdingLine gridLine(int row, const QString& receipt, const QString& cuitText)
 {
     return {QString::number(row), receipt, QStringLiteral("15/03/2026"), QStringLiteral("000001380.00"),
         QStringLiteral("7"), QStringLiteral("PROVEEDOR SA"), cuitText};
@@ -195,15 +196,19 @@ void TestCuit::observe()
     QFETCH(int, lastRow);
     QFETCH(QStringList, expected);
 
-    WithholdingGrid grid;
+    Declaration declaration;
+    WithholdingGrid grid(declaration);
     for (int row = 1; row <= lines.size(); ++row) {
         const QStringList fields = lines.at(row - 1).split(QLatin1Char('|'));
-        if (fields.size() == 2)
-            grid.setLine(row, gridLine(row, fields.at(0), fields.at(1)));
-        else
-            grid.setLine(row, {QString::number(row)});
+        if (fields.size() == 2) {
+            declaration.addLine(gridLine(row, fields.at(0), fields.at(1)));
+        } else {
+            // A gap: a line added and deleted again.
+            declaration.addLine(gridLine(row, QStringLiteral("deleted"), valid));
+            declaration.deleteLine(row);
+        }
     }
-    const importobservations::Observations observations = importobservations::observe(grid, firstRow, lastRow);
+    const importobservations::Observations observations = importobservations::observe(declaration, firstRow, lastRow);
 
     QStringList found;
     int linesObserved = 0;
@@ -223,11 +228,11 @@ void TestCuit::observe()
 
 void TestCuit::messageAndDetail()
 {
-    WithholdingGrid grid;
-    grid.setLine(1, gridLine(1, "0000000000555", valid));
-    grid.setLine(2, gridLine(2, "0000000000556", "20-12345678-9"));
-    grid.setLine(3, gridLine(3, "0000000000555", "20-12345678-9"));
-    const importobservations::Observations observations = importobservations::observe(grid, 1, 3);
+    Declaration declaration;
+    declaration.addLine(gridLine(1, "0000000000555", valid));
+    declaration.addLine(gridLine(2, "0000000000556", "20-12345678-9"));
+    declaration.addLine(gridLine(3, "0000000000555", "20-12345678-9"));
+    const importobservations::Observations observations = importobservations::observe(declaration, 1, 3);
     QCOMPARE(importobservations::message(observations),
         QString::fromUtf8("Atención revise el archivo importado: 3 renglones con observaciones !!!"));
     QCOMPARE(importobservations::detail(observations),
@@ -252,10 +257,10 @@ void TestCuit::listIsCapped()
 {
     QFETCH(int, lines);
     QCOMPARE(importobservations::MaxListed, 1000);
-    WithholdingGrid grid;
+    Declaration declaration;
     for (int row = 1; row <= lines; ++row)
-        grid.setLine(row, gridLine(row, QString::number(row), "20-12345678-9"));
-    const importobservations::Observations observations = importobservations::observe(grid, 1, lines);
+        declaration.addLine(gridLine(row, QString::number(row), "20-12345678-9"));
+    const importobservations::Observations observations = importobservations::observe(declaration, 1, lines);
     QCOMPARE(observations.count, qint64(lines));
     const int listed = qMin(lines, 1000);
     QCOMPARE(int(observations.listed.size()), listed);

@@ -21,18 +21,6 @@ using recordlines::record;
 
 namespace {
 
-// Keeps the detail of the information boxes as well.
-class DetailRecordingBoxes : public RecordingMessageBoxes
-{
-public:
-    void informationWithDetail(const QString& text, const QString& detail) override
-    {
-        shown << ShownBox{ShownBox::Information, text, detail};
-        if (whileShown)
-            whileShown(shown.last());
-    }
-};
-
 const QString cuitMessage = QString::fromUtf8("Atención el CUIT del proveedor no es válido (dígito verificador) !!!");
 const QString incompleteMessage = QString::fromUtf8("Atención Falta ingresar Legajo o Nro. Comprobante !!!");
 const QString invalidInput = QStringLiteral("Invalid input value.  Use escape key to abandon changes");
@@ -51,7 +39,7 @@ QString line(const QString& cuit, const QString& receipt)
 
 }  // namespace
 
-class TestGuiCuitEntry : public QObject
+class TestGuiCuitEntry : public QObject, public WindowFixture
 {
     Q_OBJECT
 
@@ -77,32 +65,17 @@ private:
     void startManualEntry();
     void import(const QString& path);
     void pressTab() { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab); }
-    QWidget* focus() const { return QApplication::focusWidget(); }
-    WithholdingGrid& grid() const { return *window->gridCells; }
     RecordingMessageBoxes& boxes() const { return *desktop.messages; }
-
-    std::unique_ptr<QTemporaryDir> directory;
-    FakeDesktop desktop;
-    std::unique_ptr<TF_Retenciones> window;
 };
 
 void TestGuiCuitEntry::init()
 {
-    directory = std::make_unique<QTemporaryDir>();
-    QVERIFY(directory->isValid());
-    desktop = FakeDesktop();
-    desktop.messages = std::make_shared<DetailRecordingBoxes>();
-    window = createWindows(desktop.collaborators(directory->path() + QLatin1Char('/')));
-    window->show();
-    window->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(window.get()));
-    QTRY_COMPARE(focus(), static_cast<QWidget*>(window->e_legaJo));
+    begin(Files::Directory);
 }
 
 void TestGuiCuitEntry::cleanup()
 {
-    window.reset();
-    directory.reset();
+    finish();
 }
 
 QString TestGuiCuitEntry::writeFile(const QString& name, const QStringList& lines)
@@ -118,21 +91,21 @@ QString TestGuiCuitEntry::writeFile(const QString& name, const QStringList& line
 // Legajo 332, month 3, year 2026: the method panel opens.
 void TestGuiCuitEntry::enterHeader()
 {
-    WindowFixture::typeHeader(*window, "332", "3", "2026");
-    QVERIFY(window->Panel3->isVisible());
+    typeHeader("332", "3", "2026");
+    QVERIFY(controls.Panel3->isVisible());
 }
 
 void TestGuiCuitEntry::startManualEntry()
 {
-    QTest::mouseClick(window->B2, Qt::LeftButton);
-    QVERIFY(window->Panel2->isVisible());
-    QCOMPARE(focus(), static_cast<QWidget*>(window->E_CuitReten));
+    QTest::mouseClick(controls.B2, Qt::LeftButton);
+    QVERIFY(controls.Panel2->isVisible());
+    QCOMPARE(focus(), static_cast<QWidget*>(controls.E_CuitReten));
 }
 
 void TestGuiCuitEntry::import(const QString& path)
 {
     desktop.fileDialog->paths = QStringList{path};
-    QTest::mouseClick(window->B1, Qt::LeftButton);
+    QTest::mouseClick(controls.B1, Qt::LeftButton);
 }
 
 void TestGuiCuitEntry::leavingTheField_data()
@@ -153,20 +126,20 @@ void TestGuiCuitEntry::leavingTheField()
     QFETCH(bool, refused);
     enterHeader();
     startManualEntry();
-    QTest::keyClicks(window->E_CuitReten, typed);
+    QTest::keyClicks(controls.E_CuitReten, typed);
     pressTab();
     if (refused) {
         QCOMPARE(boxes().texts(), QStringList{cuitMessage});
         QCOMPARE(boxes().shown.first().kind, ShownBox::Information);
-        QCOMPARE(focus(), static_cast<QWidget*>(window->E_CuitReten));
-        QCOMPARE(window->E_CuitReten->value(), typed);
+        QCOMPARE(focus(), static_cast<QWidget*>(controls.E_CuitReten));
+        QCOMPARE(controls.E_CuitReten->value(), typed);
         // Leaving it again refuses again.
         pressTab();
         QCOMPARE(boxes().texts(), (QStringList{cuitMessage, cuitMessage}));
-        QCOMPARE(focus(), static_cast<QWidget*>(window->E_CuitReten));
+        QCOMPARE(focus(), static_cast<QWidget*>(controls.E_CuitReten));
     } else {
         QVERIFY(boxes().shown.isEmpty());
-        QCOMPARE(focus(), static_cast<QWidget*>(window->empresa));
+        QCOMPARE(focus(), static_cast<QWidget*>(controls.empresa));
     }
     QCOMPARE(desktop.beep->count, 0);
 }
@@ -175,17 +148,17 @@ void TestGuiCuitEntry::enterInTheFieldChecksToo()
 {
     enterHeader();
     startManualEntry();
-    QTest::keyClicks(window->E_CuitReten, "20123456789");
-    QTest::keyClick(window->E_CuitReten, Qt::Key_Return);
+    QTest::keyClicks(controls.E_CuitReten, "20123456789");
+    QTest::keyClick(controls.E_CuitReten, Qt::Key_Return);
     QCOMPARE(boxes().texts(), QStringList{cuitMessage});
-    QCOMPARE(focus(), static_cast<QWidget*>(window->E_CuitReten));
+    QCOMPARE(focus(), static_cast<QWidget*>(controls.E_CuitReten));
 
     // Corrected, it is left without a word.
-    QTest::keyClick(window->E_CuitReten, Qt::Key_Backspace);
-    QTest::keyClicks(window->E_CuitReten, "6");
-    QTest::keyClick(window->E_CuitReten, Qt::Key_Return);
+    QTest::keyClick(controls.E_CuitReten, Qt::Key_Backspace);
+    QTest::keyClicks(controls.E_CuitReten, "6");
+    QTest::keyClick(controls.E_CuitReten, Qt::Key_Return);
     QCOMPARE(boxes().texts(), QStringList{cuitMessage});
-    QCOMPARE(focus(), static_cast<QWidget*>(window->empresa));
+    QCOMPARE(focus(), static_cast<QWidget*>(controls.empresa));
 }
 
 // The masked field's own refusal comes first and alone, as before.
@@ -193,13 +166,13 @@ void TestGuiCuitEntry::partlyFilledFieldBehavesAsBefore()
 {
     enterHeader();
     startManualEntry();
-    QTest::keyClicks(window->E_CuitReten, "2012345");
+    QTest::keyClicks(controls.E_CuitReten, "2012345");
     pressTab();
     QCOMPARE(boxes().shown.size(), 1);
     QCOMPARE(boxes().shown.first().kind, ShownBox::Error);
     QCOMPARE(boxes().shown.first().text, invalidInput);
     QCOMPARE(desktop.beep->count, 1);
-    QCOMPARE(focus(), static_cast<QWidget*>(window->E_CuitReten));
+    QCOMPARE(focus(), static_cast<QWidget*>(controls.E_CuitReten));
 }
 
 void TestGuiCuitEntry::addingRefusesAWrongCheckDigit_data()
@@ -220,43 +193,43 @@ void TestGuiCuitEntry::addingRefusesAWrongCheckDigit()
     startManualEntry();
     // The other fields are filled and the focus is on a field without a check,
     // so that only ADICIONA judges the CUIT the program put into the field.
-    window->E_Comprobante->setText("1001");
-    window->Impo_compro->setText("1380.00");
-    window->E_Importe->setText("7");
-    window->E_Importe->setFocus();
-    QCOMPARE(focus(), static_cast<QWidget*>(window->E_Importe));
+    controls.E_Comprobante->setText("1001");
+    controls.Impo_compro->setText("1380.00");
+    controls.E_Importe->setText("7");
+    controls.E_Importe->setFocus();
+    QCOMPARE(focus(), static_cast<QWidget*>(controls.E_Importe));
     QVERIFY(boxes().shown.isEmpty());
-    window->E_CuitReten->setText(cuitValue);
+    controls.E_CuitReten->setText(cuitValue);
 
-    QTest::mouseClick(window->B_adiciona, Qt::LeftButton);
+    QTest::mouseClick(controls.B_adiciona, Qt::LeftButton);
     QCOMPARE(boxes().texts(), messages);
     // A refused CUIT takes the focus back to its field; a missing field
     // leaves it where the click put it.
-    QWidget* const focusAfter = messages.first() == cuitMessage ? static_cast<QWidget*>(window->E_CuitReten)
-                                                                : static_cast<QWidget*>(window->B_adiciona);
+    QWidget* const focusAfter = messages.first() == cuitMessage ? static_cast<QWidget*>(controls.E_CuitReten)
+                                                                : static_cast<QWidget*>(controls.B_adiciona);
     QCOMPARE(focus(), focusAfter);
-    QCOMPARE(grid().usedRows(), 0);
-    QCOMPARE(window->nextRow, 1);
-    QCOMPARE(window->e_totreten->text(), QString("0"));
-    QCOMPARE(window->E_Comprobante->text(), QString("1001"));
-    QCOMPARE(window->E_Importe->text(), QString("7"));
-    QCOMPARE(window->E_CuitReten->value(), cuitValue.isEmpty() ? QString(11, QLatin1Char(' ')) : cuitValue);
+    QCOMPARE(declaration().usedRows(), 0);
+    QCOMPARE(declaration().nextRow(), 1);
+    QCOMPARE(controls.e_totreten->text(), QString("0"));
+    QCOMPARE(controls.E_Comprobante->text(), QString("1001"));
+    QCOMPARE(controls.E_Importe->text(), QString("7"));
+    QCOMPARE(controls.E_CuitReten->value(), cuitValue.isEmpty() ? QString(11, QLatin1Char(' ')) : cuitValue);
 
     // With the right check digit the same line goes in.
     boxes().shown.clear();
-    window->E_CuitReten->setText("20123456786");
-    window->E_Importe->setFocus();
-    QTest::mouseClick(window->B_adiciona, Qt::LeftButton);
+    controls.E_CuitReten->setText("20123456786");
+    controls.E_Importe->setFocus();
+    QTest::mouseClick(controls.B_adiciona, Qt::LeftButton);
     QVERIFY(boxes().shown.isEmpty());
-    QCOMPARE(grid().usedRows(), 1);
-    QCOMPARE(grid().cell(1, 6), validCuit);
-    QCOMPARE(window->e_totreten->text(), QString("7"));
+    QCOMPARE(declaration().usedRows(), 1);
+    QCOMPARE(controls.cell(1, 6), validCuit);
+    QCOMPARE(controls.e_totreten->text(), QString("7"));
 }
 
 void TestGuiCuitEntry::importKeepsTheLinesAndTells()
 {
     enterHeader();
-    QVERIFY(!window->B_Confirma->isEnabled());
+    QVERIFY(!controls.B_Confirma->isEnabled());
     import(writeFile("observed.txt",
         {line(validCuit, "0000000000001"), line(wrongCuit, "0000000000002"), line(validCuit, "0000000000001"),
             line(QStringLiteral("20123456786"), "0000000000004"), line(validCuit, "0000000000005"),
@@ -277,13 +250,13 @@ void TestGuiCuitEntry::importKeepsTheLinesAndTells()
                               "CUIT inválido; Comprobante repetido en el renglón 1"),
         }));
     // Every line stays, and the import goes on as without the box.
-    QCOMPARE(grid().usedRows(), 6);
-    QCOMPARE(window->nextRow, 7);
-    QCOMPARE(window->e_totreten->text(), QString("42"));
-    QCOMPARE(grid().cell(2, 6), wrongCuit);
-    QVERIFY(window->B_Confirma->isEnabled());
-    QVERIFY(window->Panel3->isVisible());
-    QVERIFY(!window->Panel1->isEnabled());
+    QCOMPARE(declaration().usedRows(), 6);
+    QCOMPARE(declaration().nextRow(), 7);
+    QCOMPARE(controls.e_totreten->text(), QString("42"));
+    QCOMPARE(controls.cell(2, 6), wrongCuit);
+    QVERIFY(controls.B_Confirma->isEnabled());
+    QVERIFY(controls.Panel3->isVisible());
+    QVERIFY(!controls.Panel1->isEnabled());
 }
 
 void TestGuiCuitEntry::secondImportNamesTheEarlierLines()
@@ -301,9 +274,9 @@ void TestGuiCuitEntry::secondImportNamesTheEarlierLines()
                           "Comprobante repetido en el renglón 1\n"
                           "Renglón 4: comprobante 0000000000012, CUIT 20-12345678-6: "
                           "Comprobante repetido en el renglón 2"));
-    QCOMPARE(grid().usedRows(), 4);
-    QCOMPARE(window->e_totreten->text(), QString("28"));
-    QVERIFY(window->B_Confirma->isEnabled());
+    QCOMPARE(declaration().usedRows(), 4);
+    QCOMPARE(controls.e_totreten->text(), QString("28"));
+    QVERIFY(controls.B_Confirma->isEnabled());
 }
 
 void TestGuiCuitEntry::importWithoutObservationsShowsNothing()
@@ -314,8 +287,8 @@ void TestGuiCuitEntry::importWithoutObservationsShowsNothing()
         {line(validCuit, "0000000000001"), line(wrongCuit, "0000000000000"), line(validCuit, "0000000000000"),
             line("30-71234567-1", "0000000000002")}));
     QVERIFY(boxes().shown.isEmpty());
-    QCOMPARE(grid().usedRows(), 2);
-    QVERIFY(window->B_Confirma->isEnabled());
+    QCOMPARE(declaration().usedRows(), 2);
+    QVERIFY(controls.B_Confirma->isEnabled());
 }
 
 void TestGuiCuitEntry::mismatchShowsOnlyItsOwnBox()
@@ -326,11 +299,11 @@ void TestGuiCuitEntry::mismatchShowsOnlyItsOwnBox()
             record(validCuit, "20260315", "00000000700", "0000000000003", "X", "00000138000")}));
     QCOMPARE(boxes().texts(), QStringList{mismatchMessage});
     // The reset as before.
-    QCOMPARE(grid().usedRows(), 0);
-    QCOMPARE(window->nextRow, 1);
-    QCOMPARE(window->e_legaJo->text(), QString());
-    QVERIFY(window->Panel1->isEnabled());
-    QVERIFY(!window->B_Confirma->isEnabled());
+    QCOMPARE(declaration().usedRows(), 0);
+    QCOMPARE(declaration().nextRow(), 1);
+    QCOMPARE(controls.e_legaJo->text(), QString());
+    QVERIFY(controls.Panel1->isEnabled());
+    QVERIFY(!controls.B_Confirma->isEnabled());
 }
 
 void TestGuiCuitEntry::importErrorShowsOnlyTheError()
@@ -341,7 +314,7 @@ void TestGuiCuitEntry::importErrorShowsOnlyTheError()
     QCOMPARE(boxes().shown.size(), 1);
     QCOMPARE(boxes().shown.first().kind, ShownBox::Error);
     QCOMPARE(boxes().shown.first().text, QString("''0003000000000'' is not a valid integer value"));
-    QVERIFY(!window->B_Confirma->isEnabled());
+    QVERIFY(!controls.B_Confirma->isEnabled());
 }
 
 QTEST_MAIN(TestGuiCuitEntry)

@@ -86,19 +86,6 @@ private:
     std::thread m_thread;
 };
 
-// A dialog that answers with a path and lets the file go first, as when the
-// chosen file is removed before the program reads it.
-class VanishingFileDialog : public OpenFileDialog
-{
-public:
-    QString path;
-    QString getOpenFileName() override
-    {
-        QFile::remove(path);
-        return path;
-    }
-};
-
 // Lowers the file-size limit of this process for its lifetime; writes beyond
 // it fail with EFBIG instead of raising SIGXFSZ.
 class FileSizeLimit
@@ -188,9 +175,9 @@ void TestGuiFaults::cleanup()
 
 void TestGuiFaults::enterHeader()
 {
-    QTRY_COMPARE(focus(), static_cast<QWidget*>(window->e_legaJo));
+    QTRY_COMPARE(focus(), static_cast<QWidget*>(controls.e_legaJo));
     typeHeader("332", "3", "2026", Qt::Key_Return, Focus::Checked);
-    QVERIFY(window->Panel3->isVisible());
+    QVERIFY(controls.Panel3->isVisible());
 }
 
 // Lines that pass the import's cross-check, receipt numbers firstNumber, ...
@@ -210,7 +197,7 @@ QString TestGuiFaults::writeImportFile(const QString& name, int firstNumber, int
 void TestGuiFaults::import(const QString& path)
 {
     desktop.fileDialog->paths = {path};
-    QTest::mouseClick(window->B1, Qt::LeftButton);
+    QTest::mouseClick(controls.B1, Qt::LeftButton);
 }
 
 void TestGuiFaults::clickConfirma()
@@ -219,7 +206,7 @@ void TestGuiFaults::clickConfirma()
     // Yes, and Yes to replacing the imported period's earlier declaration
     // file, which this window did not re-load; that question is set aside.
     desktop.messages->answers = {true, true};
-    QTest::mouseClick(window->B_Confirma, Qt::LeftButton);
+    QTest::mouseClick(controls.B_Confirma, Qt::LeftButton);
     desktop.messages->shown.removeIf([](const ShownBox& box) {
         return box.kind == ShownBox::Question && box.text.startsWith("Atención ya existe la DDJJ 26300332.txt con ");
     });
@@ -252,8 +239,8 @@ void TestGuiFaults::prepareNewDeclaration()
 {
     enterHeader();
     import(writeImportFile("new.txt", 201, 3));
-    QCOMPARE(window->gridCells->cell(3, 1), QString("0000000000203"));
-    QVERIFY(window->B_Confirma->isEnabled());
+    QCOMPARE(controls.cell(3, 1), QString("0000000000203"));
+    QVERIFY(controls.B_Confirma->isEnabled());
     m_newReceipts = QStringList{"201", "202", "203"};
 }
 
@@ -300,9 +287,9 @@ void TestGuiFaults::expectEarlierDeclarationKept()
 {
     QCOMPARE(declarationFile(), m_earlierFile);
     QCOMPARE(storedReceipts(), m_earlierReceipts);
-    QCOMPARE(window->gridCells->cell(3, 1), QString("0000000000203"));
-    QVERIFY(!window->Panel1->isEnabled());
-    QVERIFY(window->B_Confirma->isEnabled());
+    QCOMPARE(controls.cell(3, 1), QString("0000000000203"));
+    QVERIFY(!controls.Panel1->isEnabled());
+    QVERIFY(controls.B_Confirma->isEnabled());
     // No temporary file left beside the declaration.
     QCOMPARE(QDir(programDirectory).entryList(QDir::Files | QDir::Hidden, QDir::Name),
         (QStringList{"26300332.pdf", "26300332.txt"}));
@@ -317,8 +304,8 @@ void TestGuiFaults::confirmNewDeclaration()
     QCOMPARE(written.size(), 3 * 198);
     QCOMPARE(receiptsInFile(written), m_newReceipts);
     QCOMPARE(storedReceipts(), m_newReceipts);
-    QVERIFY(window->salida->text().startsWith("SU ARCHIVOS(TXT y PDF)FUERON GENERADOS EN  "));
-    QCOMPARE(window->gridCells->usedRows(), 0);
+    QVERIFY(controls.salida->text().startsWith("SU ARCHIVOS(TXT y PDF)FUERON GENERADOS EN  "));
+    QCOMPARE(declaration().usedRows(), 0);
     QVERIFY(QFileInfo(programDirectory + "26300332.pdf").size() > 0);
 }
 
@@ -514,8 +501,8 @@ void TestGuiFaults::reportTargetIsAFolder()
     QCOMPARE(receiptsInFile(declarationFile()), m_newReceipts);
     QCOMPARE(storedReceipts(), m_newReceipts);
     QVERIFY(QFileInfo(pdf).isDir());
-    QCOMPARE(window->gridCells->cell(3, 1), QString("0000000000203"));
-    QVERIFY(!window->Panel1->isEnabled());
+    QCOMPARE(controls.cell(3, 1), QString("0000000000203"));
+    QVERIFY(!controls.Panel1->isEnabled());
 
     QVERIFY(QDir().rmdir(pdf));
     confirmNewDeclaration();
@@ -527,19 +514,18 @@ void TestGuiFaults::importFileVanished()
 {
     confirmEarlierDeclaration();
     enterHeader();
-    auto vanishing = std::make_shared<VanishingFileDialog>();
-    vanishing->path = writeImportFile("vanishing.txt", 301, 2);
-    window->collaborators.fileDialog = vanishing;
+    desktop.fileDialog->paths = {writeImportFile("vanishing.txt", 301, 2)};
+    desktop.fileDialog->whileChosen = [](const QString& path) { QFile::remove(path); };
     desktop.messages->shown.clear();
-    QTest::mouseClick(window->B1, Qt::LeftButton);
+    QTest::mouseClick(controls.B1, Qt::LeftButton);
     QCOMPARE(desktop.messages->texts(), QStringList{});
-    QCOMPARE(window->gridCells->usedRows(), 0);
-    QCOMPARE(window->e_totreten->text(), QString("0"));
-    QVERIFY(window->B_Confirma->isEnabled());
+    QCOMPARE(declaration().usedRows(), 0);
+    QCOMPARE(controls.e_totreten->text(), QString("0"));
+    QVERIFY(controls.B_Confirma->isEnabled());
     QCOMPARE(declarationFile(), m_earlierFile);
     QCOMPARE(storedReceipts(), m_earlierReceipts);
 
-    window->collaborators.fileDialog = desktop.fileDialog;
+    desktop.fileDialog->whileChosen = nullptr;
     import(writeImportFile("new.txt", 201, 3));
     m_newReceipts = QStringList{"201", "202", "203"};
     confirmNewDeclaration();
@@ -552,20 +538,20 @@ void TestGuiFaults::importFileUnreadable()
     confirmEarlierDeclaration();
     enterHeader();
     import(writeImportFile("first.txt", 201, 1));
-    QCOMPARE(window->e_totreten->text(), QString("6"));
+    QCOMPARE(controls.e_totreten->text(), QString("6"));
     const QString unreadable = directory->filePath("unreadable.txt");
     QVERIFY(QFile::link("/proc/self/mem", unreadable));
     desktop.messages->shown.clear();
-    window->B_Confirma->setEnabled(false);
+    controls.B_Confirma->setEnabled(false);
     import(unreadable);
     QCOMPARE(desktop.messages->shown.size(), 1);
     const ShownBox box = desktop.messages->shown.at(0);
     QCOMPARE(box.kind, ShownBox::Error);
     QVERIFY2(box.text.startsWith("Error de lectura en el archivo \"" + unreadable + "\""), qPrintable(box.text));
-    QCOMPARE(window->gridCells->usedRows(), 1);
-    QCOMPARE(window->nextRow, 2);
-    QCOMPARE(window->e_totreten->text(), QString("6"));
-    QVERIFY(!window->B_Confirma->isEnabled());
+    QCOMPARE(declaration().usedRows(), 1);
+    QCOMPARE(declaration().nextRow(), 2);
+    QCOMPARE(controls.e_totreten->text(), QString("6"));
+    QVERIFY(!controls.B_Confirma->isEnabled());
     QCOMPARE(declarationFile(), m_earlierFile);
     QCOMPARE(storedReceipts(), m_earlierReceipts);
 
@@ -611,7 +597,7 @@ void TestGuiFaults::importFileThatIsNoPlainFile()
         path = "/dev/zero";
     }
     desktop.messages->shown.clear();
-    window->B_Confirma->setEnabled(false);
+    controls.B_Confirma->setEnabled(false);
     import(path);
     if (watchdog)
         QVERIFY2(!watchdog->finished(), "the import waited for a writer to the pipe");
@@ -619,8 +605,8 @@ void TestGuiFaults::importFileThatIsNoPlainFile()
     const ShownBox box = desktop.messages->shown.at(0);
     QCOMPARE(box.kind, ShownBox::Error);
     QVERIFY2(box.text.startsWith("No se puede abrir el archivo \"" + path + "\""), qPrintable(box.text));
-    QCOMPARE(window->gridCells->usedRows(), 0);
-    QVERIFY(!window->B_Confirma->isEnabled());
+    QCOMPARE(declaration().usedRows(), 0);
+    QVERIFY(!controls.B_Confirma->isEnabled());
     QCOMPARE(declarationFile(), m_earlierFile);
     QCOMPARE(storedReceipts(), m_earlierReceipts);
 
@@ -637,20 +623,20 @@ void TestGuiFaults::reloadFileVanished()
     QVERIFY(QFile::remove(m_declarationPath));
     enterHeader();
     desktop.messages->shown.clear();
-    QTest::mouseClick(window->B2, Qt::LeftButton);
+    QTest::mouseClick(controls.B2, Qt::LeftButton);
     QCOMPARE(desktop.messages->texts(), QStringList{});
-    QVERIFY(window->Panel2->isVisible());
-    QCOMPARE(window->gridCells->usedRows(), 0);
+    QVERIFY(controls.Panel2->isVisible());
+    QCOMPARE(declaration().usedRows(), 0);
     QCOMPARE(storedReceipts(), m_earlierReceipts);
 
     // A line typed by hand, confirmed.
-    QCOMPARE(focus(), static_cast<QWidget*>(window->E_CuitReten));
+    QCOMPARE(focus(), static_cast<QWidget*>(controls.E_CuitReten));
     for (const char* text : {"20111111112", "UNO", "15032026", "201", "1234.5"}) {
         QTest::keyClicks(focus(), text);
         QTest::keyClick(focus(), Qt::Key_Return);
     }
     QTest::keyClick(focus(), Qt::Key_Return);  // ADICIONA
-    QCOMPARE(window->gridCells->cell(1, 1), QString("201"));
+    QCOMPARE(controls.cell(1, 1), QString("201"));
     clickConfirma();
     QCOMPARE(desktop.messages->texts(), QStringList{Question});
     QCOMPARE(receiptsInFile(declarationFile()), QStringList{"201"});
@@ -669,24 +655,24 @@ void TestGuiFaults::reloadFileUnreadable()
     enterHeader();
     import(writeImportFile("first.txt", 201, 1));
     desktop.messages->shown.clear();
-    QTest::mouseClick(window->B2, Qt::LeftButton);
+    QTest::mouseClick(controls.B2, Qt::LeftButton);
     QCOMPARE(desktop.messages->shown.size(), 1);
     const ShownBox box = desktop.messages->shown.at(0);
     QCOMPARE(box.kind, ShownBox::Error);
     QVERIFY2(box.text.startsWith("Error de lectura en el archivo \"" + m_declarationPath + "\""), qPrintable(box.text));
-    QCOMPARE(window->gridCells->usedRows(), 1);
-    QCOMPARE(window->e_totreten->text(), QString("6"));
-    QVERIFY(window->Panel3->isVisible());
-    QVERIFY(window->Panel2->isHidden());
+    QCOMPARE(declaration().usedRows(), 1);
+    QCOMPARE(controls.e_totreten->text(), QString("6"));
+    QVERIFY(controls.Panel3->isVisible());
+    QVERIFY(controls.Panel2->isHidden());
     QCOMPARE(storedReceipts(), m_earlierReceipts);
 
     QVERIFY(QFile::remove(m_declarationPath));
     QVERIFY(QFile::rename(aside, m_declarationPath));
     QCOMPARE(declarationFile(), m_earlierFile);
-    QTest::mouseClick(window->B2, Qt::LeftButton);
+    QTest::mouseClick(controls.B2, Qt::LeftButton);
     QCOMPARE(desktop.messages->shown.size(), 1);
-    QVERIFY(window->Panel2->isVisible());
-    QCOMPARE(window->gridCells->cell(3, 1), QString("0000000000102"));
+    QVERIFY(controls.Panel2->isVisible());
+    QCOMPARE(controls.cell(3, 1), QString("0000000000102"));
     m_newReceipts = QStringList{"201", "101", "102"};
     confirmNewDeclaration();
 }

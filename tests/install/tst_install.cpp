@@ -2,6 +2,8 @@
 #include "tests/support/FakeCollaborators.h"
 #include "tests/support/WindowFixture.h"
 
+#include "declaration/StoreSettings.h"
+
 #include "app/ExportProgress.h"
 #include "app/LockFolder.h"
 #include "app/Retenciones.h"
@@ -25,7 +27,7 @@
 // What an installed program does differently from one run in its build tree:
 // where the files of a confirmed declaration go, the database made on the
 // first start, the per-user lock folder and the toolkit's Spanish texts.
-class TestInstall : public QObject
+class TestInstall : public QObject, public WindowFixture
 {
     Q_OBJECT
 
@@ -94,28 +96,25 @@ void TestInstall::confirmedFilesGoToTheNamedFolder()
 
     const QString outputDirectory = ::outputDirectory(programDirectory, dataDirectory);
     QCOMPARE(outputDirectory, toDataFolder ? dataDirectory : programDirectory);
-    FakeDesktop desktop;
+    desktop = FakeDesktop();
     desktop.messages->answers = {true};
-    TF_Retenciones window(desktop.collaborators(outputDirectory, database));
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    WindowFixture::typeHeader(window, "332", "3", "2026");
-    QVERIFY(!window.Panel1->isEnabled());
-    window.gridCells->setLine(1, {"1", "123", "15/03/2026", "1234.50", "6", "PANADERIA SA", "20-12345678-6"});
-    window.nextRow = 2;
-    window.e_totreten->setText("6");
-    window.Panel3->hide();
-    window.B_Confirma->setEnabled(true);
-    QTest::mouseClick(window.B_Confirma, Qt::LeftButton);
+    start(desktop.collaborators(outputDirectory, database));
+    typeHeader("332", "3", "2026");
+    QVERIFY(!controls.Panel1->isEnabled());
+    addToDeclaration({{"1", "123", "15/03/2026", "1234.50", "6", "PANADERIA SA", "20-12345678-6"}});
+    controls.Panel3->hide();
+    controls.B_Confirma->setEnabled(true);
+    QTest::mouseClick(controls.B_Confirma, Qt::LeftButton);
 
     QCOMPARE(desktop.messages->texts(), QStringList{"Confirma Generar Archivo con Caracter de DDJJ ?"});
     const QStringList declarationFiles{"26300332.pdf", "26300332.txt"};
     QCOMPARE(filesIn(dataDirectory), toDataFolder ? declarationFiles : QStringList());
     if (!toDataFolder)
         QCOMPARE(filesIn(programDirectory), declarationFiles);
-    QCOMPARE(window.salida->text(),
+    QCOMPARE(controls.salida->text(),
         "SU ARCHIVOS(TXT y PDF)FUERON GENERADOS EN  " + outputDirectory + " CON EL NOMBRE :26300332");
     QCOMPARE(storedRows(database), 1);
+    end();
     if (program == "readonly")
         QFile::setPermissions(programDirectory, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
@@ -127,7 +126,7 @@ void TestInstall::databaseIsMadeOnlyWhenAbsent()
     const QString schema = qEnvironmentVariable("RETENCIONES_SOURCE_DIR") + "/db/schema.sql";
     // A new user: not even the folder of the database exists.
     const QString database = directory.filePath("home/Retenciones/RETENCIONES.FDB");
-    createDatabaseIfAbsent(database, schema);
+    storesettings::createDatabaseIfAbsent(database, schema);
     QCOMPARE(filesIn(directory.filePath("home/Retenciones")), QStringList{"RETENCIONES.FDB"});
     QCOMPARE(storedRows(database), 0);
 
@@ -137,13 +136,13 @@ void TestInstall::databaseIsMadeOnlyWhenAbsent()
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write("not a database");
     file.close();
-    createDatabaseIfAbsent(existing, schema);
+    storesettings::createDatabaseIfAbsent(existing, schema);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), QByteArray("not a database"));
 
     // Without the installed schema nothing is made.
     const QString withoutSchema = directory.filePath("none/RETENCIONES.FDB");
-    createDatabaseIfAbsent(withoutSchema, directory.filePath("missing.sql"));
+    storesettings::createDatabaseIfAbsent(withoutSchema, directory.filePath("missing.sql"));
     QVERIFY(!QFile::exists(withoutSchema));
 }
 
@@ -157,7 +156,7 @@ void TestInstall::failedCreationLeavesNoDatabase()
     file.write("CREATE TABLE RETEN (JID INTEGER);\nCREATE TABLE RETEN (JID INTEGER);\n");
     file.close();
     const QString database = directory.filePath("RETENCIONES.FDB");
-    createDatabaseIfAbsent(database, schema);
+    storesettings::createDatabaseIfAbsent(database, schema);
     // The second table fails after the file was made: neither the database
     // nor its temporary file stays, so the next start tries again.
     QCOMPARE(filesIn(directory.path()), QStringList{"broken.sql"});

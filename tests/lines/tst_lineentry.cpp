@@ -150,14 +150,14 @@ void TestLineEntry::duplicateCount()
 {
     QFETCH(QString, typed);
     QFETCH(int, count);
-    WithholdingGrid grid;
-    grid.setLine(1, {"1", "123", "", "", "6", "", ""});
-    grid.setLine(2, {"2", "456", "", "", "6", "", ""});
-    grid.setLine(3, {"3", "0123", "", "", "6", "", ""});
-    grid.setLine(4, {"4", "123", "", "", "6", "", ""});
-    grid.setLine(5, {"5", "789", "", "", "6", "", ""});
-    grid.clearLineCells(2);
-    QCOMPARE(lineentry::duplicateCount(grid, typed), count);
+    Declaration declaration;
+    declaration.addLine({"1", "123", "", "", "6", "", ""});
+    declaration.addLine({"2", "456", "", "", "6", "", ""});
+    declaration.addLine({"3", "0123", "", "", "6", "", ""});
+    declaration.addLine({"4", "123", "", "", "6", "", ""});
+    declaration.addLine({"5", "789", "", "", "6", "", ""});
+    declaration.deleteLine(2);
+    QCOMPARE(lineentry::duplicateCount(declaration, typed), count);
 }
 
 void TestLineEntry::lineIsComplete_data()
@@ -212,7 +212,7 @@ void TestLineEntry::addedLine()
     typed.withholding = "6";
     typed.companyName = QString::fromUtf8(" PEÑA HNOS ");
     typed.cuitValue = "20123456789";
-    const WithholdingGrid::Line expected{
+    const WithholdingLine expected{
         "4", "123", "15/03/2026", "1234.50", "6", QString::fromUtf8("PEÑA HNOS"), "20-12345678-9"};
     QCOMPARE(lineentry::addedLine(4, typed), expected);
 }

@@ -73,11 +73,11 @@ void TestLineLoad::importExamples()
 
     const QString path = write("import.txt", fileBytes(lines));
     Lines state;
-    const lineload::ImportResult result = lineload::importFile(path, state.grid, state.nextRow, state.total);
+    const lineload::ImportResult result = lineload::importFile(path, state.declaration);
     QCOMPARE(result.linesAdded, int(receiptColumn.size()));
     QCOMPARE(result.mismatchCount, mismatches);
-    QCOMPARE(state.total, total);
-    QCOMPARE(state.nextRow, qint32(receiptColumn.size() + 1));
+    QCOMPARE(state.total(), total);
+    QCOMPARE(state.nextRow(), qint32(receiptColumn.size() + 1));
     for (int row = 1; row <= receiptColumn.size(); ++row) {
         QCOMPARE(state.grid.cell(row, 0), QString::number(row));
         QCOMPARE(state.grid.cell(row, 3), receiptColumn.at(row - 1));
@@ -85,9 +85,9 @@ void TestLineLoad::importExamples()
     }
     if (!receiptColumn.isEmpty()) {
         // Every text column of the first line, trimmed, receipt number as in the file.
-        const WithholdingGrid::Line expected{"1", "0000000000001", "15/03/2026", receiptColumn.first(),
+        const WithholdingLine expected{"1", "0000000000001", "15/03/2026", receiptColumn.first(),
             withholdingColumn.first(), "PROVEEDOR SA", "20-12345678-6"};
-        QCOMPARE(state.grid.line(1), expected);
+        QCOMPARE(state.declaration.line(1), expected);
     }
 }
 
@@ -96,11 +96,11 @@ void TestLineLoad::importAppendsAndCountsRows()
     const QString path = write("twice.txt", fileBytes({goodRecord(10, 138000), goodRecord(11, 123456)}));
     Lines state;
     state.fillWithEarlierLines();
-    lineload::importFile(path, state.grid, state.nextRow, state.total);
-    lineload::importFile(path, state.grid, state.nextRow, state.total);
-    QCOMPARE(state.nextRow, 8);
+    lineload::importFile(path, state.declaration);
+    lineload::importFile(path, state.declaration);
+    QCOMPARE(state.nextRow(), 8);
     // 13 before, then 6.90 -> 7 and 6.17 -> 6 twice.
-    QCOMPARE(state.total, QString("39"));
+    QCOMPARE(state.total(), QString("39"));
     const QStringList receipts{"0000000000010", "0000000000011", "0000000000010", "0000000000011"};
     for (int row = 4; row <= 7; ++row) {
         QCOMPARE(state.grid.cell(row, 0), QString::number(row));
@@ -110,7 +110,7 @@ void TestLineLoad::importAppendsAndCountsRows()
     QCOMPARE(state.grid.cell(1, 1), QString("0000000000001"));
     QCOMPARE(state.grid.cell(2, 0), QString("2"));
     QCOMPARE(state.grid.cell(2, 1), QString());
-    QCOMPARE(lineentry::duplicateCount(state.grid, "0000000000010"), 2);
+    QCOMPARE(lineentry::duplicateCount(state.declaration, "0000000000010"), 2);
 }
 
 void TestLineLoad::mismatchDetailListsEveryFailingLine()
@@ -121,7 +121,7 @@ void TestLineLoad::mismatchDetailListsEveryFailingLine()
     const QString path =
         write("mismatch.txt", fileBytes({goodRecord(1, 1000), ignored, bad1, goodRecord(2, 1000), bad2}));
     Lines state;
-    const lineload::ImportResult result = lineload::importFile(path, state.grid, state.nextRow, state.total);
+    const lineload::ImportResult result = lineload::importFile(path, state.declaration);
     QCOMPARE(result.linesAdded, 4);
     QCOMPARE(result.mismatchCount, qint64(2));
     QCOMPARE(lineload::mismatchDetail(result),
@@ -140,7 +140,7 @@ void TestLineLoad::mismatchListIsBounded()
             "20-12345678-9", "20260315", "00000000700", QString::number(i).rightJustified(13, '0'), "X", "00000100000");
     const QString path = write("many.txt", fileBytes(lines));
     Lines state;
-    const lineload::ImportResult result = lineload::importFile(path, state.grid, state.nextRow, state.total);
+    const lineload::ImportResult result = lineload::importFile(path, state.declaration);
     QCOMPARE(result.linesAdded, failing);
     QCOMPARE(result.mismatchCount, qint64(failing));
     QCOMPARE(int(result.mismatches.size()), lineload::MaxListedMismatches);
@@ -212,16 +212,16 @@ void TestLineLoad::failedLoadChangesNothing()
     const QString path = write("failing.txt", fileBytes(lines));
     Lines state;
     state.fillWithEarlierLines();
-    const auto before = gridLines(state.grid);
+    const auto before = gridLines(state.declaration);
     QSignalSpy resets(&state.grid, &QAbstractItemModel::modelReset);
     QSignalSpy inserts(&state.grid, &QAbstractItemModel::rowsInserted);
     QSignalSpy changes(&state.grid, &QAbstractItemModel::dataChanged);
     state.expectLoadStops<ConversionError>(reload, path, message, failingLine);
     if (QTest::currentTestFailed())
         return;
-    QCOMPARE(gridLines(state.grid), before);
-    QCOMPARE(state.nextRow, 4);
-    QCOMPARE(state.total, QString("13"));
+    QCOMPARE(gridLines(state.declaration), before);
+    QCOMPARE(state.nextRow(), 4);
+    QCOMPARE(state.total(), QString("13"));
     // Nothing was shown in between either.
     QCOMPARE(resets.count() + inserts.count() + changes.count(), 0);
 }
@@ -237,18 +237,19 @@ void TestLineLoad::reloadShowsRecordTexts()
     };
     // Ñ is byte 0xD1 in Windows-1252 as in Latin-1.
     const QString path = write("26300332.txt", fileBytes(lines));
+    // An earlier line of withholding 7: the re-loaded lines follow it.
     Lines state;
-    state.total = "7";
-    QCOMPARE(lineload::reloadDeclaration(path, state.grid, state.nextRow, state.total), 2);
-    const WithholdingGrid::Line first{"1", "0000000000123", "15/03/2026", "000001234.50", "000000006.00",
+    state.fillWithOneLine("20-11111111-1");
+    QCOMPARE(lineload::reloadDeclaration(path, state.declaration), 2);
+    const WithholdingLine first{"2", "0000000000123", "15/03/2026", "000001234.50", "000000006.00",
         QString::fromUtf8("PEÑA HNOS SA"), "20-12345678-9"};
-    const WithholdingGrid::Line second{
-        "2", "0000000000000", "07/XY/2026", "000000001.00", "000000007.00", "OTRO", "7-87654321-0"};
-    QCOMPARE(state.grid.line(1), first);
-    QCOMPARE(state.grid.line(2), second);
+    const WithholdingLine second{
+        "3", "0000000000000", "07/XY/2026", "000000001.00", "000000007.00", "OTRO", "7-87654321-0"};
+    QCOMPARE(state.declaration.line(2), first);
+    QCOMPARE(state.declaration.line(3), second);
     // 7 + 6 + 7, in the general number format.
-    QCOMPARE(state.total, QString("20"));
-    QCOMPARE(state.nextRow, 3);
+    QCOMPARE(state.total(), QString("20"));
+    QCOMPARE(state.nextRow(), 4);
 }
 
 void TestLineLoad::gridGrowsPastItsShownRows()
@@ -259,22 +260,22 @@ void TestLineLoad::gridGrowsPastItsShownRows()
     const QString path = write("six-hundred.txt", fileBytes(lines));
     Lines state;
     QSignalSpy inserts(&state.grid, &QAbstractItemModel::rowsInserted);
-    lineload::importFile(path, state.grid, state.nextRow, state.total);
+    lineload::importFile(path, state.declaration);
     QCOMPARE(state.grid.rowCount(), 600);
-    QCOMPARE(state.nextRow, 601);
+    QCOMPARE(state.nextRow(), 601);
     QCOMPARE(inserts.count(), 1);
     QCOMPARE(inserts.first().at(1).toInt(), WithholdingGrid::ShownRows);
     QCOMPARE(inserts.first().at(2).toInt(), 599);
     QCOMPARE(state.grid.cell(600, 0), QString("600"));
     QCOMPARE(state.grid.data(state.grid.index(599, 1)).toString(), QString("0000000000600"));
-    QCOMPARE(lineentry::duplicateCount(state.grid, "0000000000600"), 1);
-    QCOMPARE(state.total, QString("3000"));
+    QCOMPARE(lineentry::duplicateCount(state.declaration, "0000000000600"), 1);
+    QCOMPARE(state.total(), QString("3000"));
 
-    state.grid.clearLines();
-    QCOMPARE(state.grid.usedRows(), 0);
+    state.declaration.clear();
+    QCOMPARE(state.declaration.usedRows(), 0);
     QCOMPARE(state.grid.rowCount(), WithholdingGrid::ShownRows);
     QCOMPARE(state.grid.cell(600, 1), QString());
-    QCOMPARE(lineentry::duplicateCount(state.grid, "0000000000600"), 0);
+    QCOMPARE(lineentry::duplicateCount(state.declaration, "0000000000600"), 0);
 }
 
 void TestLineLoad::unreadableInputs_data()
@@ -297,7 +298,7 @@ void TestLineLoad::unreadableInputs()
     for (const bool reload : {false, true}) {
         Lines state;
         state.fillWithEarlierLines();
-        const auto before = gridLines(state.grid);
+        const auto before = gridLines(state.declaration);
         try {
             state.load(reload, path);
             QFAIL("the load did not stop");
@@ -306,9 +307,9 @@ void TestLineLoad::unreadableInputs()
             QVERIFY2(error.message().contains(path), qPrintable(error.message()));
             QVERIFY2(error.detail().startsWith("Archivo: " + path), qPrintable(error.detail()));
         }
-        QCOMPARE(gridLines(state.grid), before);
-        QCOMPARE(state.nextRow, 4);
-        QCOMPARE(state.total, QString("13"));
+        QCOMPARE(gridLines(state.declaration), before);
+        QCOMPARE(state.nextRow(), 4);
+        QCOMPARE(state.total(), QString("13"));
     }
 }
 
@@ -368,11 +369,11 @@ void TestLineLoad::oddFiles()
     const QString path = write("odd.txt", bytes);
     Lines state;
     state.fillWithEarlierLines();
-    const auto before = gridLines(state.grid);
+    const auto before = gridLines(state.declaration);
     try {
-        const lineload::ImportResult result = lineload::importFile(path, state.grid, state.nextRow, state.total);
+        const lineload::ImportResult result = lineload::importFile(path, state.declaration);
         QCOMPARE(result.linesAdded, added);
-        QCOMPARE(state.nextRow, 4 + added);
+        QCOMPARE(state.nextRow(), 4 + added);
         if (added > 0) {
             QCOMPARE(state.grid.cell(3 + added, 5), lastName);
             QCOMPARE(state.grid.cell(3 + added, 1), QString("0000000000002"));
@@ -389,8 +390,8 @@ void TestLineLoad::oddFiles()
         QVERIFY2(error.detail().contains(QString::fromUtf8("\nLínea: 1"))
                 || error.detail().contains(QString::fromUtf8("\nLínea: 2")),
             qPrintable(error.detail()));
-        QCOMPARE(gridLines(state.grid), before);
-        QCOMPARE(state.total, QString("13"));
+        QCOMPARE(gridLines(state.declaration), before);
+        QCOMPARE(state.total(), QString("13"));
     }
 }
 
@@ -418,17 +419,17 @@ void TestLineLoad::hugeFileIsReadInBoundedMemory()
 
     Lines state;
     state.fillWithEarlierLines();
-    const auto before = gridLines(state.grid);
+    const auto before = gridLines(state.declaration);
     const bool measured = peakmemory::resetPeak();
     const qint64 residentBefore = peakmemory::residentKilobytes();
     try {
-        lineload::importFile(path, state.grid, state.nextRow, state.total);
+        lineload::importFile(path, state.declaration);
         QFAIL("the last line is no record");
     } catch (const ConversionError& error) {
         QCOMPARE(error.message(), QString("''ZZZZZZZZZZZZZ'' is not a valid integer value"));
         QCOMPARE(error.detail(), QString::fromUtf8("Archivo: %1\nLínea: %2").arg(path).arg(passedOverLines + 1));
     }
-    QCOMPARE(gridLines(state.grid), before);
+    QCOMPARE(gridLines(state.declaration), before);
 #if defined(__SANITIZE_ADDRESS__)
     // AddressSanitizer holds freed blocks in its quarantine (256 MB), so the
     // peak would measure the sanitizer rather than the reader.

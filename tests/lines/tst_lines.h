@@ -1,5 +1,6 @@
 #pragma once
 
+#include "declaration/Declaration.h"
 #include "declaration/LineLoad.h"
 #include "declaration/WithholdingGrid.h"
 
@@ -8,31 +9,31 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-// Grid, next-row counter and total as the window holds them.
+// A declaration with the grid model over it, as the window holds them.
 struct Lines
 {
-    WithholdingGrid grid;
-    qint32 nextRow = 1;
-    QString total = QStringLiteral("0");
+    Declaration declaration;
+    WithholdingGrid grid{declaration};
 
-    // Two lines already in the grid, the second deleted: a gap in row 2.
+    qint32 nextRow() const { return declaration.nextRow(); }
+    QString total() const { return declaration.totalText(); }
+
+    // Three lines already in the declaration, the second deleted: a gap in row 2.
     void fillWithEarlierLines()
     {
-        grid.setLine(1, {"1", "0000000000001", "01/03/2026", "000001380.00", "7", "PRIMERO SA", "20-11111111-1"});
-        grid.setLine(2, {"2", "55", "02/03/2026", "1200.00", "6", "SEGUNDO SA", "20-22222222-2"});
-        grid.setLine(3, {"3", "77", "03/03/2026", "1300.00", "6", "TERCERO SA", "20-33333333-3"});
-        grid.clearLineCells(2);
-        nextRow = 4;
-        total = QStringLiteral("13");
+        declaration.addLine({"1", "0000000000001", "01/03/2026", "000001380.00", "7", "PRIMERO SA", "20-11111111-1"});
+        declaration.addLine({"2", "55", "02/03/2026", "1200.00", "6", "SEGUNDO SA", "20-22222222-2"});
+        declaration.addLine({"3", "77", "03/03/2026", "1300.00", "6", "TERCERO SA", "20-33333333-3"});
+        declaration.deleteLine(2);
     }
 
-    // Reads `path` into the grid as a re-load or as an import.
+    // Reads `path` into the declaration as a re-load or as an import.
     void load(bool reload, const QString& path)
     {
         if (reload)
-            lineload::reloadDeclaration(path, grid, nextRow, total);
+            lineload::reloadDeclaration(path, declaration);
         else
-            lineload::importFile(path, grid, nextRow, total);
+            lineload::importFile(path, declaration);
     }
 
     // The load of `path` must stop with a `Failure` saying `message`, its
@@ -49,12 +50,10 @@ struct Lines
         }
     }
 
-    // One line of supplier `cuit` already in the grid.
+    // One line of supplier `cuit` already in the declaration.
     void fillWithOneLine(const QString& cuit)
     {
-        grid.setLine(1, {"1", "0000000000001", "01/03/2026", "000001380.00", "7", "PRIMERO SA", cuit});
-        nextRow = 2;
-        total = QStringLiteral("7");
+        declaration.addLine({"1", "0000000000001", "01/03/2026", "000001380.00", "7", "PRIMERO SA", cuit});
     }
 };
 

@@ -33,9 +33,10 @@ QString secondLine()
     return record(Cuit, Date, "00000000690", "0000000000002", QString::fromUtf8("CAFÉ ÓPTIMO ÜBER SA"), "00000138000");
 }
 
-QStringList cells(const WithholdingGrid::Line& line)
+QStringList cells(const WithholdingLine& line)
 {
-    return QStringList(line.begin(), line.end());
+    return {line.lineNumber, line.receiptNumber, line.date, line.receiptAmount, line.withholding, line.supplierName,
+        line.supplierCuit};
 }
 
 enum class Form {
@@ -133,23 +134,23 @@ void TestLoadContent::encodedFiles()
     const QString second = QString::fromUtf8("CAFÉ ÓPTIMO ÜBER SA");
     {
         Lines state;
-        const lineload::ImportResult result = lineload::importFile(path, state.grid, state.nextRow, state.total);
+        const lineload::ImportResult result = lineload::importFile(path, state.declaration);
         QCOMPARE(result.linesAdded, 2);
         QCOMPARE(result.mismatchCount, qint64(0));
-        QCOMPARE(cells(state.grid.line(1)),
+        QCOMPARE(cells(state.declaration.line(1)),
             QStringList({"1", "0000000000001", "15/03/2026", "000000010.00", "0", firstName, Cuit}));
-        QCOMPARE(cells(state.grid.line(2)),
+        QCOMPARE(cells(state.declaration.line(2)),
             QStringList({"2", "0000000000002", "15/03/2026", "000001380.00", "7", second, Cuit}));
-        QCOMPARE(state.total, QString("7"));
+        QCOMPARE(state.total(), QString("7"));
     }
     {
         Lines state;
-        QCOMPARE(lineload::reloadDeclaration(path, state.grid, state.nextRow, state.total), 2);
-        QCOMPARE(cells(state.grid.line(1)),
+        QCOMPARE(lineload::reloadDeclaration(path, state.declaration), 2);
+        QCOMPARE(cells(state.declaration.line(1)),
             QStringList({"1", "0000000000001", "15/03/2026", "000000010.00", "000000000.05", firstName, Cuit}));
-        QCOMPARE(cells(state.grid.line(2)),
+        QCOMPARE(cells(state.declaration.line(2)),
             QStringList({"2", "0000000000002", "15/03/2026", "000001380.00", "000000006.90", second, Cuit}));
-        QCOMPARE(state.total, QString("6.95"));
+        QCOMPARE(state.total(), QString("6.95"));
     }
 }
 
@@ -184,9 +185,9 @@ void TestLoadContent::encodingOfTheWholeFile()
     QVERIFY(bytes.size() > 65536);
     const QString path = write("long.txt", bytes);
     Lines state;
-    const lineload::ImportResult result = lineload::importFile(path, state.grid, state.nextRow, state.total);
+    const lineload::ImportResult result = lineload::importFile(path, state.declaration);
     QCOMPARE(result.linesAdded, 402);
-    QCOMPARE(cells(state.grid.line(1)), first);
+    QCOMPARE(cells(state.declaration.line(1)), first);
     QCOMPARE(state.grid.cell(402, 1), QString("0000000000999"));
     QCOMPARE(state.grid.cell(402, 5), QString::fromUtf8("ÑANDU SRL"));
 }
@@ -245,15 +246,15 @@ void TestLoadContent::controlCharactersRefuseTheFile()
     for (const bool reload : {false, true}) {
         Lines state;
         state.fillWithOneLine(Cuit);
-        const auto before = gridLines(state.grid);
+        const auto before = gridLines(state.declaration);
         QSignalSpy inserts(&state.grid, &QAbstractItemModel::rowsInserted);
         QSignalSpy changes(&state.grid, &QAbstractItemModel::dataChanged);
         state.expectLoadStops<Error>(reload, path, message, line);
         if (QTest::currentTestFailed())
             return;
-        QCOMPARE(gridLines(state.grid), before);
-        QCOMPARE(state.nextRow, 2);
-        QCOMPARE(state.total, QString("7"));
+        QCOMPARE(gridLines(state.declaration), before);
+        QCOMPARE(state.nextRow(), 2);
+        QCOMPARE(state.total(), QString("7"));
         QCOMPARE(inserts.count() + changes.count(), 0);
     }
 }
@@ -274,14 +275,14 @@ void TestLoadContent::filesWithoutLines()
     const QString path = write("nothing.txt", bytes);
     Lines state;
     state.fillWithOneLine(Cuit);
-    const auto before = gridLines(state.grid);
+    const auto before = gridLines(state.declaration);
     QSignalSpy inserts(&state.grid, &QAbstractItemModel::rowsInserted);
     QSignalSpy changes(&state.grid, &QAbstractItemModel::dataChanged);
-    QCOMPARE(lineload::importFile(path, state.grid, state.nextRow, state.total).linesAdded, 0);
-    QCOMPARE(lineload::reloadDeclaration(path, state.grid, state.nextRow, state.total), 0);
-    QCOMPARE(gridLines(state.grid), before);
-    QCOMPARE(state.nextRow, 2);
-    QCOMPARE(state.total, QString("7"));
+    QCOMPARE(lineload::importFile(path, state.declaration).linesAdded, 0);
+    QCOMPARE(lineload::reloadDeclaration(path, state.declaration), 0);
+    QCOMPARE(gridLines(state.declaration), before);
+    QCOMPARE(state.nextRow(), 2);
+    QCOMPARE(state.total(), QString("7"));
     QCOMPARE(inserts.count() + changes.count(), 0);
 }
 
@@ -291,7 +292,7 @@ void TestLoadContent::pathIsShownVisibly()
     const QString shownPath = m_directory.filePath(QStringLiteral("bad\\x01name.txt"));
     Lines state;
     try {
-        lineload::importFile(named, state.grid, state.nextRow, state.total);
+        lineload::importFile(named, state.declaration);
         QFAIL("the line has no receipt number");
     } catch (const ConversionError& error) {
         QCOMPARE(error.message(), QString("'''' is not a valid integer value"));
@@ -299,7 +300,7 @@ void TestLoadContent::pathIsShownVisibly()
     }
     const QString missing = m_directory.filePath(QStringLiteral("gone\x1b.txt"));
     try {
-        lineload::reloadDeclaration(missing, state.grid, state.nextRow, state.total);
+        lineload::reloadDeclaration(missing, state.declaration);
         QFAIL("the file is not there");
     } catch (const Error& error) {
         QVERIFY2(error.message().contains(m_directory.filePath(QStringLiteral("gone\\x1B.txt"))),

@@ -10,6 +10,7 @@
 #include "tests/support/FakeCollaborators.h"
 #include "tests/support/RecordLines.h"
 #include "tests/support/Schema.h"
+#include "tests/support/WindowFixture.h"
 
 #include "app/LockFolder.h"
 #include "app/MaskEdit.h"
@@ -20,7 +21,7 @@
 #include "db/Connection.h"
 #include "db/Query.h"
 #include "db/Transaction.h"
-#include "declaration/WithholdingGrid.h"
+#include "declaration/StoreSettings.h"
 
 #include <QApplication>
 #include <QDir>
@@ -63,7 +64,7 @@ QStringList simplifiedLines(const QString& text)
 
 }  // namespace
 
-class TestGuiLocales : public QObject
+class TestGuiLocales : public QObject, public WindowFixture
 {
     Q_OBJECT
 
@@ -74,16 +75,6 @@ private slots:
     void wholeDeclaration();
 
 private:
-    QWidget* focus() const { return QApplication::focusWidget(); }
-    void type(const QString& text)
-    {
-        for (const QChar c : text) {
-            if (c.unicode() < 128)
-                QTest::keyClick(focus(), char(c.unicode()));
-            else
-                QTest::sendKeyEvent(QTest::Click, focus(), Qt::Key(c.toUpper().unicode()), QString(c), Qt::NoModifier);
-        }
-    }
     void enter(QWidget* field, const QString& text)
     {
         QCOMPARE(focus(), field);
@@ -92,13 +83,9 @@ private:
     }
     QList<QStringList> storedRows() const;
 
-    QString m_programDirectory;
-    QString m_database;
     QString m_declarationFile;
     QString m_reportFile;
     std::unique_ptr<QTemporaryDir> m_scratch;
-    FakeDesktop m_desktop;
-    std::unique_ptr<TF_Retenciones> m_window;
 };
 
 void TestGuiLocales::initTestCase()
@@ -117,39 +104,34 @@ void TestGuiLocales::initTestCase()
 
 void TestGuiLocales::init()
 {
-    m_programDirectory = realProgramDirectory();
-    m_database = realDatabaseName();
-    m_declarationFile = m_programDirectory + QStringLiteral("26300332.txt");
-    m_reportFile = m_programDirectory + QStringLiteral("26300332.pdf");
+    programDirectory = realProgramDirectory();
+    database = storesettings::databaseName();
+    m_declarationFile = programDirectory + QStringLiteral("26300332.txt");
+    m_reportFile = programDirectory + QStringLiteral("26300332.pdf");
     QFile::remove(m_declarationFile);
     QFile::remove(m_reportFile);
-    QVERIFY(QDir().mkpath(QFileInfo(m_database).absolutePath()));
-    QFile::remove(m_database);
-    QCOMPARE(createDatabase(m_database), QString());
+    QVERIFY(QDir().mkpath(QFileInfo(database).absolutePath()));
+    QFile::remove(database);
+    QCOMPARE(createDatabase(database), QString());
     m_scratch = std::make_unique<QTemporaryDir>();
     QVERIFY(m_scratch->isValid());
 
-    m_desktop = FakeDesktop();
-    m_window = createWindows(m_desktop.collaborators(m_programDirectory, m_database));
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-    m_window->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
-    QTRY_COMPARE(focus(), static_cast<QWidget*>(m_window->e_legaJo));
+    desktop = FakeDesktop();
+    start();
 }
 
 void TestGuiLocales::cleanup()
 {
-    m_window.reset();
+    end();
     m_scratch.reset();
     QFile::remove(m_declarationFile);
     QFile::remove(m_reportFile);
-    QFile::remove(m_database);
+    QFile::remove(database);
 }
 
 QList<QStringList> TestGuiLocales::storedRows() const
 {
-    db::Connection connection(m_database, fixture::sysdba());
+    db::Connection connection(database, fixture::sysdba());
     db::Transaction transaction(connection);
     db::Query query(transaction);
     query.setSql(QStringLiteral("select nrocom, fecha, importe, razon, cuit, periodo from reten order by jid"));
@@ -180,39 +162,39 @@ void TestGuiLocales::wholeDeclaration()
             "\r\n"));
     }
 
-    enter(m_window->e_legaJo, QStringLiteral("332"));
-    enter(m_window->e_Mes, QStringLiteral("3"));
-    enter(m_window->E_ano, QStringLiteral("2026"));
-    QCOMPARE(m_window->e_Cuit->text(), QStringLiteral("30-69714471-0"));
-    QCOMPARE(m_window->e_Razon->text(), QString::fromUtf8("DISTRIBUIDORA LA CAÑADA S.A."));
+    enter(controls.e_legaJo, QStringLiteral("332"));
+    enter(controls.e_Mes, QStringLiteral("3"));
+    enter(controls.E_ano, QStringLiteral("2026"));
+    QCOMPARE(controls.e_Cuit->text(), QStringLiteral("30-69714471-0"));
+    QCOMPARE(controls.e_Razon->text(), QString::fromUtf8("DISTRIBUIDORA LA CAÑADA S.A."));
 
-    m_desktop.fileDialog->paths = {importPath};
-    QTest::mouseClick(m_window->B1, Qt::LeftButton);
-    QCOMPARE(m_window->e_totreten->text(), QStringLiteral("13"));
-    QTest::mouseClick(m_window->B2, Qt::LeftButton);
+    desktop.fileDialog->paths = {importPath};
+    QTest::mouseClick(controls.B1, Qt::LeftButton);
+    QCOMPARE(controls.e_totreten->text(), QStringLiteral("13"));
+    QTest::mouseClick(controls.B2, Qt::LeftButton);
 
     for (const QStringList& line :
         {QStringList{"20111111112", QString::fromUtf8("ferretería la peña"), "10032026", "2001", "1234.5"},
             QStringList{"27222222228", "Kiosco Central", "20032026", "2002", "1380"}}) {
-        enter(m_window->E_CuitReten, line[0]);
-        enter(m_window->empresa, line[1]);
-        enter(m_window->E_FECha, line[2]);
-        enter(m_window->E_Comprobante, line[3]);
-        enter(m_window->Impo_compro, line[4]);
-        QCOMPARE(focus(), static_cast<QWidget*>(m_window->B_adiciona));
+        enter(controls.E_CuitReten, line[0]);
+        enter(controls.empresa, line[1]);
+        enter(controls.E_FECha, line[2]);
+        enter(controls.E_Comprobante, line[3]);
+        enter(controls.Impo_compro, line[4]);
+        QCOMPARE(focus(), static_cast<QWidget*>(controls.B_adiciona));
         QTest::keyClick(focus(), Qt::Key_Return);
     }
-    QCOMPARE(m_window->e_totreten->text(), QStringLiteral("26"));
-    const QModelIndex kiosk = m_window->gridCells->index(3, 2);
-    m_window->Grilla->scrollTo(kiosk);
-    const QPoint cell = m_window->Grilla->visualRect(kiosk).center();
-    QTest::mouseClick(m_window->Grilla->viewport(), Qt::LeftButton, {}, cell);
-    QTest::mouseDClick(m_window->Grilla->viewport(), Qt::LeftButton, {}, cell);
-    QCOMPARE(m_window->e_totreten->text(), QStringLiteral("19"));
+    QCOMPARE(controls.e_totreten->text(), QStringLiteral("26"));
+    const QModelIndex kiosk = controls.Grilla->model()->index(3, 2);
+    controls.Grilla->scrollTo(kiosk);
+    const QPoint cell = controls.Grilla->visualRect(kiosk).center();
+    QTest::mouseClick(controls.Grilla->viewport(), Qt::LeftButton, {}, cell);
+    QTest::mouseDClick(controls.Grilla->viewport(), Qt::LeftButton, {}, cell);
+    QCOMPARE(controls.e_totreten->text(), QStringLiteral("19"));
 
-    m_desktop.messages->answers = {true};
-    QTest::mouseClick(m_window->B_Confirma, Qt::LeftButton);
-    QCOMPARE(m_desktop.messages->texts(), QStringList{"Confirma Generar Archivo con Caracter de DDJJ ?"});
+    desktop.messages->answers = {true};
+    QTest::mouseClick(controls.B_Confirma, Qt::LeftButton);
+    QCOMPARE(desktop.messages->texts(), QStringList{"Confirma Generar Archivo con Caracter de DDJJ ?"});
 
     // Supplier CUIT, year, month, date, withholding, receipt number, supplier,
     // declarant CUIT, declarant, receipt amount; Windows-1252, CR CR LF.
@@ -242,10 +224,10 @@ void TestGuiLocales::wholeDeclaration()
           "0000000002001"
         + QString::fromUtf8("FERRETERÍA LA PEÑA").leftJustified(60, QLatin1Char(' ')) + declarant + "00000123450"
         + "\r\r\n";
-    QFile declaration(m_declarationFile);
-    QVERIFY(declaration.open(QIODevice::ReadOnly));
+    QFile declarationFile(m_declarationFile);
+    QVERIFY(declarationFile.open(QIODevice::ReadOnly));
     // Latin-1 and Windows-1252 agree on every letter used here.
-    QCOMPARE(declaration.readAll(), expectedText.toLatin1());
+    QCOMPARE(declarationFile.readAll(), expectedText.toLatin1());
 
     QCOMPARE(storedRows(),
         (QList<QStringList>{
@@ -274,9 +256,9 @@ void TestGuiLocales::wholeDeclaration()
             "Total Retenido ====> 19.00",
         }));
 
-    QCOMPARE(m_window->salida->text(),
-        "SU ARCHIVOS(TXT y PDF)FUERON GENERADOS EN  " + m_programDirectory + " CON EL NOMBRE :26300332");
-    QCOMPARE(m_window->e_totreten->text(), QStringLiteral("0"));
+    QCOMPARE(controls.salida->text(),
+        "SU ARCHIVOS(TXT y PDF)FUERON GENERADOS EN  " + programDirectory + " CON EL NOMBRE :26300332");
+    QCOMPARE(controls.e_totreten->text(), QStringLiteral("0"));
 }
 
 // The start-up steps of the real program around the test run.

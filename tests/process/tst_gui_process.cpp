@@ -10,6 +10,7 @@
 #include "tests/support/DatabaseFixture.h"
 #include "tests/support/FakeCollaborators.h"
 #include "tests/support/RecordLines.h"
+#include "tests/support/WindowControls.h"
 
 #include "app/LockFolder.h"
 #include "app/Retenciones.h"
@@ -20,6 +21,7 @@
 #include "db/Query.h"
 #include "db/Transaction.h"
 #include "declaration/PendingConfirmation.h"
+#include "declaration/StoreSettings.h"
 
 #include <QApplication>
 #include <QCryptographicHash>
@@ -86,11 +88,12 @@ QList<void*> terminationHandlers()
 // then CONFIRMA.
 void confirmDeclaration(TF_Retenciones& window, ScriptedFileDialog& dialog)
 {
-    window.e_legaJo->setText(QStringLiteral("332"));
+    const WindowControls controls = WindowControls::of(window);
+    controls.e_legaJo->setText(QStringLiteral("332"));
     window.runHandler([&] { window.e_legaJoExit(); });
-    window.e_Mes->setText(QStringLiteral("3"));
+    controls.e_Mes->setText(QStringLiteral("3"));
     window.runHandler([&] { window.e_MesExit(); });
-    window.E_ano->setText(QStringLiteral("2026"));
+    controls.E_ano->setText(QStringLiteral("2026"));
     window.runHandler([&] { window.E_anoExit(); });
     dialog.paths = {qEnvironmentVariable("RETENCIONES_CHILD_IMPORT")};
     window.runHandler([&] { window.B1Click(); });
@@ -135,7 +138,7 @@ int runChild(const QByteArray& mode, int argc, char** argv)
     desktop.messages->defaultAnswer = true;
     desktop.messages->whileShown = [](const ShownBox& box) { say(QStringLiteral("box ") + box.text); };
     Collaborators collaborators =
-        desktop.collaborators(qEnvironmentVariable("RETENCIONES_CHILD_PROGRAM_DIR"), realDatabaseName());
+        desktop.collaborators(qEnvironmentVariable("RETENCIONES_CHILD_PROGRAM_DIR"), storesettings::databaseName());
     if (mode == "question")
         collaborators.messages = realCollaborators().messages;
 
@@ -170,11 +173,12 @@ int runChild(const QByteArray& mode, int argc, char** argv)
             say(QStringLiteral("not ended"));
         } else if (mode == "import") {
             // The header, then the import of the file named to the child.
-            window->e_legaJo->setText(QStringLiteral("332"));
+            const WindowControls controls = WindowControls::of(*window);
+            controls.e_legaJo->setText(QStringLiteral("332"));
             window->runHandler([&] { window->e_legaJoExit(); });
-            window->e_Mes->setText(QStringLiteral("3"));
+            controls.e_Mes->setText(QStringLiteral("3"));
             window->runHandler([&] { window->e_MesExit(); });
-            window->E_ano->setText(QStringLiteral("2026"));
+            controls.E_ano->setText(QStringLiteral("2026"));
             window->runHandler([&] { window->E_anoExit(); });
             desktop.fileDialog->paths = {qEnvironmentVariable("RETENCIONES_CHILD_IMPORT")};
             say(QStringLiteral("importing"));

@@ -104,8 +104,8 @@ void TestGuiScenario::cleanup()
 void TestGuiScenario::enterHeader(const QString& month)
 {
     typeHeader("332", month, "2026", Qt::Key_Return, Focus::Checked);
-    QVERIFY(window->Panel3->isVisible());
-    QVERIFY(!window->Panel1->isEnabled());
+    QVERIFY(controls.Panel3->isVisible());
+    QVERIFY(!controls.Panel1->isEnabled());
 }
 
 // One line typed field by field, Enter moving on; the amount's Enter puts
@@ -115,16 +115,16 @@ void TestGuiScenario::typeLine(const QString& cuitDigits, const QString& name, c
 {
     WindowFixture::typeLine(
         cuitDigits, name, dateDigits, receipt, amount, clickAdiciona ? Adiciona::Click : Adiciona::Enter);
-    QCOMPARE(focus(), static_cast<QWidget*>(window->E_CuitReten));
+    QCOMPARE(focus(), static_cast<QWidget*>(controls.E_CuitReten));
 }
 
 void TestGuiScenario::doubleClickRow(int gridRow)
 {
-    window->Grilla->scrollTo(window->gridCells->index(gridRow - 1, 2));
-    const QRect cell = window->Grilla->visualRect(window->gridCells->index(gridRow - 1, 2));
+    controls.Grilla->scrollTo(controls.Grilla->model()->index(gridRow - 1, 2));
+    const QRect cell = controls.Grilla->visualRect(controls.Grilla->model()->index(gridRow - 1, 2));
     QVERIFY(cell.isValid());
-    QTest::mouseClick(window->Grilla->viewport(), Qt::LeftButton, {}, cell.center());
-    QTest::mouseDClick(window->Grilla->viewport(), Qt::LeftButton, {}, cell.center());
+    QTest::mouseClick(controls.Grilla->viewport(), Qt::LeftButton, {}, cell.center());
+    QTest::mouseDClick(controls.Grilla->viewport(), Qt::LeftButton, {}, cell.center());
 }
 
 // The committed rows, read through a second attachment of this process while
@@ -190,32 +190,32 @@ void TestGuiScenario::wholeDeclarationTwice()
 
     // The header: the registry fills the declarant.
     enterHeader("3");
-    const QString declarantCuit = window->e_Cuit->text();
-    const QString declarantName = window->e_Razon->text();
+    const QString declarantCuit = controls.e_Cuit->text();
+    const QString declarantName = controls.e_Razon->text();
     QVERIFY2(QRegularExpression("^\\d\\d-\\d{8}-\\d$").match(declarantCuit).hasMatch(), qPrintable(declarantCuit));
     QVERIFY(!declarantName.isEmpty());
 
     // "Importación de Archivo", the dialog answered with the file.
     desktop.fileDialog->paths = {importPath};
-    click(window->B1);
+    click(controls.B1);
     QCOMPARE(desktop.fileDialog->calls, 1);
     QCOMPARE(desktop.messages->texts(), QStringList{});
-    QCOMPARE(window->gridCells->line(1),
-        (WithholdingGrid::Line{"1", "0000000001001", "05/03/2026", "000001234.56", "6",
+    QCOMPARE(declaration().line(1),
+        (WithholdingLine{"1", "0000000001001", "05/03/2026", "000001234.56", "6",
             QString::fromUtf8("PANADERÍA ÑANDÚ SA"), "20-17254359-7"}));
-    QCOMPARE(window->gridCells->cell(2, 4), QString("7"));
-    QCOMPARE(window->gridCells->cell(3, 4), QString("1"));  // 1.50 rounds down
-    QCOMPARE(window->gridCells->cell(4, 1), QString());
-    QCOMPARE(window->e_totreten->text(), QString("14"));
-    QVERIFY(window->B_Confirma->isEnabled());
-    QVERIFY(window->Panel3->isVisible());
+    QCOMPARE(controls.cell(2, 4), QString("7"));
+    QCOMPARE(controls.cell(3, 4), QString("1"));  // 1.50 rounds down
+    QCOMPARE(controls.cell(4, 1), QString());
+    QCOMPARE(controls.e_totreten->text(), QString("14"));
+    QVERIFY(controls.B_Confirma->isEnabled());
+    QVERIFY(controls.Panel3->isVisible());
 
     // "Carga Manual": no declaration of the period yet, nothing re-loaded.
-    click(window->B2);
-    QCOMPARE(window->nextRow, 4);
-    QCOMPARE(window->e_totreten->text(), QString("14"));
-    QVERIFY(window->Panel2->isVisible());
-    QVERIFY(window->Panel3->isHidden());
+    click(controls.B2);
+    QCOMPARE(declaration().nextRow(), 4);
+    QCOMPARE(controls.e_totreten->text(), QString("14"));
+    QVERIFY(controls.Panel2->isVisible());
+    QVERIFY(controls.Panel3->isHidden());
 
     // Three typed lines; the name typed in small letters comes out in
     // capitals, amounts get two decimals.
@@ -224,22 +224,22 @@ void TestGuiScenario::wholeDeclarationTwice()
     typeLine("30333333348", "LIBRERIA ARCO", "25032026", "2003", "100.01", false);
     QCOMPARE(desktop.messages->texts(), QStringList{});
     QCOMPARE(desktop.beep->count, 0);
-    QCOMPARE(window->gridCells->line(4),
-        (WithholdingGrid::Line{
+    QCOMPARE(declaration().line(4),
+        (WithholdingLine{
             "4", "2001", "10/03/2026", "1234.50", "6", QString::fromUtf8("FERRETERÍA LA PEÑA"), "20-11111111-2"}));
-    QCOMPARE(window->gridCells->cell(5, 5), QString("KIOSCO CENTRAL"));
-    QCOMPARE(window->gridCells->cell(6, 4), QString("1"));
-    QCOMPARE(window->e_totreten->text(), QString("28"));
+    QCOMPARE(controls.cell(5, 5), QString("KIOSCO CENTRAL"));
+    QCOMPARE(controls.cell(6, 4), QString("1"));
+    QCOMPARE(controls.e_totreten->text(), QString("28"));
 
     // The kiosk's line goes with a double click.
     doubleClickRow(5);
-    QCOMPARE(window->gridCells->line(5), (WithholdingGrid::Line{"5", "", "", "", "", "", ""}));
-    QCOMPARE(window->e_totreten->text(), QString("21"));
+    QCOMPARE(declaration().line(5), (WithholdingLine{"5", "", "", "", "", "", ""}));
+    QCOMPARE(controls.e_totreten->text(), QString("21"));
     QCOMPARE(desktop.messages->texts(), QStringList{});
 
     // CONFIRMA, answered Yes.
     desktop.messages->answers = {true};
-    click(window->B_Confirma);
+    click(controls.B_Confirma);
     QCOMPARE(desktop.messages->texts(), QStringList{"Confirma Generar Archivo con Caracter de DDJJ ?"});
 
     const QList<ExpectedRecord> records{
@@ -253,10 +253,10 @@ void TestGuiScenario::wholeDeclarationTwice()
     };
     const QByteArray expectedFile = declarationBytes(records, declarantCuit, declarantName);
     QCOMPARE(expectedFile.size(), 5 * 198);
-    QFile declaration(programDirectory + "26300332.txt");
-    QVERIFY(declaration.open(QIODevice::ReadOnly));
-    QCOMPARE(declaration.readAll(), expectedFile);
-    declaration.close();
+    QFile declarationFile(programDirectory + "26300332.txt");
+    QVERIFY(declarationFile.open(QIODevice::ReadOnly));
+    QCOMPARE(declarationFile.readAll(), expectedFile);
+    declarationFile.close();
     QCOMPARE(QDir(programDirectory).entryList(QDir::Files | QDir::Hidden, QDir::Name),
         (QStringList{"26300332.pdf", "26300332.txt"}));
 
@@ -271,40 +271,40 @@ void TestGuiScenario::wholeDeclarationTwice()
     checkReport({"0000000001001", "0000000001002", "0000000001003", "2001", "2003"},
         "Periodo : 3/2026 Legajo : 332 " + declarantName, "21.00");
 
-    QVERIFY(window->salida->isVisible());
-    QCOMPARE(window->salida->text(),
+    QVERIFY(controls.salida->isVisible());
+    QCOMPARE(controls.salida->text(),
         "SU ARCHIVOS(TXT y PDF)FUERON GENERADOS EN  " + programDirectory + " CON EL NOMBRE :26300332");
-    QCOMPARE(window->gridCells->usedRows(), 0);
-    QCOMPARE(window->e_totreten->text(), QString("0"));
-    QVERIFY(window->Panel2->isHidden());
-    QVERIFY(window->Panel3->isHidden());
-    QTRY_COMPARE(focus(), static_cast<QWidget*>(window->e_legaJo));
+    QCOMPARE(declaration().usedRows(), 0);
+    QCOMPARE(controls.e_totreten->text(), QString("0"));
+    QVERIFY(controls.Panel2->isHidden());
+    QVERIFY(controls.Panel3->isHidden());
+    QTRY_COMPARE(focus(), static_cast<QWidget*>(controls.e_legaJo));
 
     // The same period again, the month typed as 03 this time: "Carga Manual"
     // re-loads the declaration file, with the amounts as the file holds them.
     desktop.messages->shown.clear();
     enterHeader("03");
-    click(window->B2);
-    QCOMPARE(window->nextRow, 6);
-    QCOMPARE(window->gridCells->line(1),
-        (WithholdingGrid::Line{"1", "0000000001001", "05/03/2026", "000001234.56", "000000006.00",
+    click(controls.B2);
+    QCOMPARE(declaration().nextRow(), 6);
+    QCOMPARE(declaration().line(1),
+        (WithholdingLine{"1", "0000000001001", "05/03/2026", "000001234.56", "000000006.00",
             QString::fromUtf8("PANADERÍA ÑANDÚ SA"), "20-17254359-7"}));
-    QCOMPARE(window->gridCells->line(5),
-        (WithholdingGrid::Line{
+    QCOMPARE(declaration().line(5),
+        (WithholdingLine{
             "5", "0000000002003", "25/03/2026", "000000100.01", "000000001.00", "LIBRERIA ARCO", "30-33333334-8"}));
-    QCOMPARE(window->e_totreten->text(), QString("21"));
-    QCOMPARE(focus(), static_cast<QWidget*>(window->E_CuitReten));
+    QCOMPARE(controls.e_totreten->text(), QString("21"));
+    QCOMPARE(focus(), static_cast<QWidget*>(controls.E_CuitReten));
 
     desktop.messages->answers = {true};
-    click(window->B_Confirma);
+    click(controls.B_Confirma);
     QCOMPARE(desktop.messages->texts(), QStringList{"Confirma Generar Archivo con Caracter de DDJJ ?"});
     // The re-loaded lines give back the same records.
-    QVERIFY(declaration.open(QIODevice::ReadOnly));
-    QCOMPARE(declaration.readAll(), expectedFile);
-    declaration.close();
+    QVERIFY(declarationFile.open(QIODevice::ReadOnly));
+    QCOMPARE(declarationFile.readAll(), expectedFile);
+    declarationFile.close();
     checkReport({"0000000001001", "0000000001002", "0000000001003", "0000000002001", "0000000002003"},
         "Periodo : 03/2026 Legajo : 332 " + declarantName, "21.00");
-    QCOMPARE(window->gridCells->usedRows(), 0);
+    QCOMPARE(declaration().usedRows(), 0);
 
     // The program ends; its embedded attachment lets the file go, and isql-fb
     // reads the table as the second declaration left it.

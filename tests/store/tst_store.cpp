@@ -29,8 +29,8 @@ DeclarationHeader header(const QString& month = QStringLiteral("3"), const QStri
     return {month, year, legajo, DeclarantCuit, DeclarantName};
 }
 
-WithholdingGrid::Line gridLine(int row, const QString& receipt, const QString& withholding,
-    const QString& receiptAmount, const QString& name = QStringLiteral("PROVEEDOR SA"))
+WithholdingLine gridLine(int row, const QString& receipt, const QString& withholding, const QString& receiptAmount,
+    const QString& name = QStringLiteral("PROVEEDOR SA"))
 {
     return {QString::number(row), receipt, QStringLiteral("15/03/2026"), receiptAmount, withholding, name,
         QStringLiteral("20-12345678-6")};
@@ -93,6 +93,8 @@ private slots:
 
 private:
     std::optional<ConfirmedDeclaration> confirm(const DeclarationHeader& declarationHeader, Boxes* boxes = nullptr);
+    // The declaration's header texts set to `declarationHeader`.
+    const Declaration& declared(const DeclarationHeader& declarationHeader);
     QList<Row> committedRows(const QString& database) const;
     QStringList directoryEntries() const;
 
@@ -100,7 +102,7 @@ private:
     QString m_programDirectory;
     QString m_database;
     std::unique_ptr<WithholdingStore> m_store;
-    WithholdingGrid m_grid;
+    Declaration m_declaration;
 };
 
 void TestStore::init()
@@ -111,7 +113,7 @@ void TestStore::init()
     m_programDirectory = m_directory->filePath("program") + QLatin1Char('/');
     m_database = fixture::createDatabase(*m_directory, "RETENCIONES.FDB");
     m_store = std::make_unique<WithholdingStore>(m_database);
-    m_grid.clearLines();
+    m_declaration.clear();
 }
 
 void TestStore::cleanup()
@@ -124,7 +126,16 @@ std::optional<ConfirmedDeclaration> TestStore::confirm(const DeclarationHeader& 
 {
     Boxes yes;
     Confirmation confirmation(*m_store, m_programDirectory, [](const QString& legajo) { return legajo == Legajo; });
-    return confirmation.run(declarationHeader, m_grid, (boxes ? boxes : &yes)->prompts());
+    return confirmation.run(declared(declarationHeader), (boxes ? boxes : &yes)->prompts());
+}
+
+const Declaration& TestStore::declared(const DeclarationHeader& declarationHeader)
+{
+    m_declaration.setLegajo(declarationHeader.legajo);
+    m_declaration.setMonth(declarationHeader.month);
+    m_declaration.setYear(declarationHeader.year);
+    m_declaration.setDeclarant(declarationHeader.declarantCuit, declarationHeader.declarantName);
+    return m_declaration;
 }
 
 // Reads through a connection of its own, so only committed rows are seen.
@@ -155,10 +166,10 @@ void TestStore::confirmedDeclarationIsByteExact()
     QFETCH(QString, period);
 
     // Line 1 typed by hand, line 2 deleted (a gap), line 3 as a re-load holds it.
-    m_grid.setLine(1, gridLine(1, "123", "6", "1234.50", QStringLiteral("PANADERÍA ÑANDÚ")));
-    m_grid.setLine(2, gridLine(2, "124", "7", "1380.00"));
-    m_grid.clearLineCells(2);
-    m_grid.setLine(3, gridLine(3, "0000000000125", "000000006.00", "000001234.50"));
+    m_declaration.addLine(gridLine(1, "123", "6", "1234.50", QStringLiteral("PANADERÍA ÑANDÚ")));
+    m_declaration.addLine(gridLine(2, "124", "7", "1380.00"));
+    m_declaration.deleteLine(2);
+    m_declaration.addLine(gridLine(3, "0000000000125", "000000006.00", "000001234.50"));
 
     Boxes boxes;
     const auto confirmed = confirm(header(month), &boxes);
@@ -204,11 +215,11 @@ void TestStore::confirmedDeclarationIsByteExact()
 
 void TestStore::emptyGridGivesEmptyFileAndTable()
 {
-    m_grid.setLine(1, gridLine(1, "1", "6", "1234.50"));
+    m_declaration.addLine(gridLine(1, "1", "6", "1234.50"));
     QVERIFY(confirm(header()));
     QCOMPARE(committedRows(m_database).size(), 1);
 
-    m_grid.clearLines();
+    m_declaration.clear();
     const auto confirmed = confirm(header());
     QVERIFY(confirmed);
     QCOMPARE(confirmed->lineCount, 0);
@@ -227,13 +238,13 @@ void TestStore::emptyGridGivesEmptyFileAndTable()
 
 void TestStore::answerNoChangesNothing()
 {
-    m_grid.setLine(1, gridLine(1, "1", "6", "1234.50"));
+    m_declaration.addLine(gridLine(1, "1", "6", "1234.50"));
     const auto first = confirm(header());
     QVERIFY(first);
     const QByteArray earlierFile = fileContent(first->declarationPath);
     const QList<Row> earlierRows = committedRows(m_database);
 
-    m_grid.setLine(2, gridLine(2, "2", "7", "1380.00"));
+    m_declaration.addLine(gridLine(2, "2", "7", "1380.00"));
     Boxes boxes;
     boxes.answer = false;
     QVERIFY(!confirm(header(), &boxes));
@@ -250,12 +261,12 @@ void TestStore::answerNoChangesNothing()
 
 void TestStore::secondDeclarationReplacesTheFirst()
 {
-    m_grid.setLine(1, gridLine(1, "1", "6", "1234.50"));
-    m_grid.setLine(2, gridLine(2, "2", "7", "1380.00"));
+    m_declaration.addLine(gridLine(1, "1", "6", "1234.50"));
+    m_declaration.addLine(gridLine(2, "2", "7", "1380.00"));
     QVERIFY(confirm(header()));
 
-    m_grid.clearLines();
-    m_grid.setLine(1, gridLine(1, "9", "1", "300.00"));
+    m_declaration.clear();
+    m_declaration.addLine(gridLine(1, "9", "1", "300.00"));
     const auto second = confirm(header());
     QVERIFY(second);
     QCOMPARE(committedRows(m_database),
@@ -265,27 +276,24 @@ void TestStore::secondDeclarationReplacesTheFirst()
 
 void TestStore::nextManualLoadReloadsTheFile()
 {
-    m_grid.setLine(1, gridLine(1, "123", "6", "1234.50", QStringLiteral("ÑANDÚ SA")));
-    m_grid.setLine(2, gridLine(2, "77", "7", "1380.00"));
+    m_declaration.addLine(gridLine(1, "123", "6", "1234.50", QStringLiteral("ÑANDÚ SA")));
+    m_declaration.addLine(gridLine(2, "77", "7", "1380.00"));
     const auto confirmed = confirm(header());
     QVERIFY(confirmed);
 
     // "Carga Manual" of the same period finds the file by the same name.
     const QString reloadPath = m_programDirectory + record::declarationFileName("03", "2026", "332");
     QCOMPARE(reloadPath, confirmed->declarationPath);
-    WithholdingGrid reloaded;
-    qint32 nextRow = 1;
-    QString total = "0";
-    QCOMPARE(lineload::reloadDeclaration(reloadPath, reloaded, nextRow, total), 2);
-    QCOMPARE(reloaded.line(1),
-        (WithholdingGrid::Line{
+    m_declaration.clear();
+    QCOMPARE(lineload::reloadDeclaration(reloadPath, m_declaration), 2);
+    QCOMPARE(m_declaration.line(1),
+        (WithholdingLine{
             "1", "0000000000123", "15/03/2026", "000001234.50", "000000006.00", "ÑANDÚ SA", "20-12345678-6"}));
-    QCOMPARE(reloaded.line(2)[1], QStringLiteral("0000000000077"));
-    QCOMPARE(total, QStringLiteral("13"));
+    QCOMPARE(m_declaration.line(2).receiptNumber, QStringLiteral("0000000000077"));
+    QCOMPARE(m_declaration.totalText(), QStringLiteral("13"));
 
     // Confirming the re-loaded lines again writes the same file.
     const QByteArray before = fileContent(reloadPath);
-    m_grid.restore(gridLines(reloaded));
     QVERIFY(confirm(header()));
     QCOMPARE(fileContent(reloadPath), before);
 }
@@ -351,12 +359,12 @@ void TestStore::refusedHeaderChangesNothing()
     QFETCH(QString, message);
     QFETCH(QString, error);
 
-    m_grid.setLine(1, gridLine(1, "1", "6", "1234.50"));
+    m_declaration.addLine(gridLine(1, "1", "6", "1234.50"));
     QVERIFY(confirm(header()));
     const QByteArray earlierFile = fileContent(m_programDirectory + "26300332.txt");
     const QList<Row> earlierRows = committedRows(m_database);
 
-    m_grid.setLine(2, gridLine(2, "2", "7", "1380.00"));
+    m_declaration.addLine(gridLine(2, "2", "7", "1380.00"));
     Boxes boxes;
     try {
         QVERIFY(!confirm(header(month, year, legajo), &boxes));
@@ -373,8 +381,8 @@ void TestStore::refusedHeaderChangesNothing()
 
 void TestStore::lineThatDoesNotFitIsNamed()
 {
-    m_grid.setLine(1, gridLine(1, "1", "6", "1234.50"));
-    m_grid.setLine(2, gridLine(2, "12345678901234", "6", "1234.50"));
+    m_declaration.addLine(gridLine(1, "1", "6", "1234.50"));
+    m_declaration.addLine(gridLine(2, "12345678901234", "6", "1234.50"));
     Boxes boxes;
     QVERIFY(!confirm(header(), &boxes));
     QCOMPARE(boxes.informations,
@@ -386,13 +394,13 @@ void TestStore::lineThatDoesNotFitIsNamed()
 
 void TestStore::missingDatabaseLeavesTheEarlierFile()
 {
-    m_grid.setLine(1, gridLine(1, "1", "6", "1234.50"));
+    m_declaration.addLine(gridLine(1, "1", "6", "1234.50"));
     QVERIFY(confirm(header()));
     const QByteArray earlierFile = fileContent(m_programDirectory + "26300332.txt");
 
     const QString missing = m_directory->filePath("missing.fdb");
     m_store = std::make_unique<WithholdingStore>(missing);
-    m_grid.setLine(2, gridLine(2, "2", "7", "1380.00"));
+    m_declaration.addLine(gridLine(2, "2", "7", "1380.00"));
     try {
         confirm(header());
         QFAIL("a missing database must stop CONFIRMA");
@@ -415,15 +423,15 @@ void TestStore::insertFailingHalfWayKeepsTheEarlierDeclaration()
     m_database = fixture::createDatabase(*m_directory, "NARROW.FDB", schema);
     m_store = std::make_unique<WithholdingStore>(m_database);
 
-    m_grid.setLine(1, gridLine(1, "1", "6", "1234.50", "PRIMERA SA"));
+    m_declaration.addLine(gridLine(1, "1", "6", "1234.50", "PRIMERA SA"));
     QVERIFY(confirm(header()));
     const QByteArray earlierFile = fileContent(m_programDirectory + "26300332.txt");
     const QList<Row> earlierRows = committedRows(m_database);
 
-    m_grid.clearLines();
-    m_grid.setLine(1, gridLine(1, "2", "6", "1234.50", "CORTA SA"));
-    m_grid.setLine(2, gridLine(2, "3", "7", "1380.00", "UNA RAZON SOCIAL MAS LARGA SA"));
-    m_grid.setLine(3, gridLine(3, "4", "1", "300.00", "OTRA SA"));
+    m_declaration.clear();
+    m_declaration.addLine(gridLine(1, "2", "6", "1234.50", "CORTA SA"));
+    m_declaration.addLine(gridLine(2, "3", "7", "1380.00", "UNA RAZON SOCIAL MAS LARGA SA"));
+    m_declaration.addLine(gridLine(3, "4", "1", "300.00", "OTRA SA"));
     try {
         confirm(header());
         QFAIL("the second insert must fail");
@@ -439,8 +447,8 @@ void TestStore::insertFailingHalfWayKeepsTheEarlierDeclaration()
     QCOMPARE(directoryEntries(), QStringList{"26300332.txt"});
 
     // The store goes on working for the next declaration.
-    m_grid.clearLines();
-    m_grid.setLine(1, gridLine(1, "5", "6", "1234.50", "CORTA SA"));
+    m_declaration.clear();
+    m_declaration.addLine(gridLine(1, "5", "6", "1234.50", "CORTA SA"));
     QVERIFY(confirm(header()));
     QCOMPARE(committedRows(m_database).size(), 1);
     QCOMPARE(committedRows(m_database).at(0).at(0), QStringLiteral("5"));
@@ -457,7 +465,7 @@ void TestStore::unwritableTargetKeepsTheEarlierDeclaration()
 {
     QFETCH(bool, targetIsFolder);
 
-    m_grid.setLine(1, gridLine(1, "1", "6", "1234.50"));
+    m_declaration.addLine(gridLine(1, "1", "6", "1234.50"));
     QVERIFY(confirm(header("4")));
     const QList<Row> earlierRows = committedRows(m_database);
 
@@ -470,7 +478,7 @@ void TestStore::unwritableTargetKeepsTheEarlierDeclaration()
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         m_programDirectory = blocker.fileName() + "/program/";
     }
-    m_grid.setLine(2, gridLine(2, "2", "7", "1380.00"));
+    m_declaration.addLine(gridLine(2, "2", "7", "1380.00"));
     try {
         confirm(header());
         QFAIL("the declaration file cannot be written");
@@ -486,8 +494,8 @@ void TestStore::unwritableTargetKeepsTheEarlierDeclaration()
 
 void TestStore::storedLinesReadAsTheReportReadsThem()
 {
-    m_grid.setLine(1, gridLine(1, "123", "6", "1234.50", QStringLiteral("ÑANDÚ SA")));
-    m_grid.setLine(2, gridLine(2, "124", "999999999.99", "1234.50"));
+    m_declaration.addLine(gridLine(1, "123", "6", "1234.50", QStringLiteral("ÑANDÚ SA")));
+    m_declaration.addLine(gridLine(2, "124", "999999999.99", "1234.50"));
     QVERIFY(confirm(header()));
 
     StoreDataSet data(m_store->openLines());
@@ -518,8 +526,10 @@ void TestStore::storedLinesReadAsTheReportReadsThem()
 
 void TestStore::reportReceivesStoredLinesAndPath()
 {
-    m_grid.setLine(1, gridLine(1, "1", "6", "1234.50"));
-    m_grid.setLine(3, gridLine(3, "3", "7", "1380.00"));
+    m_declaration.addLine(gridLine(1, "1", "6", "1234.50"));
+    m_declaration.addLine(gridLine(2, "2", "6", "1234.50"));
+    m_declaration.deleteLine(2);
+    m_declaration.addLine(gridLine(3, "3", "7", "1380.00"));
     Confirmation confirmation(*m_store, m_programDirectory, [](const QString&) { return true; });
     QString reportPath;
     QStringList receipts;
@@ -532,7 +542,7 @@ void TestStore::reportReceivesStoredLinesAndPath()
     QStringList steps;
     confirmation.setStepObserver([&](const char* step) { steps << step; });
     Boxes boxes;
-    const auto confirmed = confirmation.run(header(), m_grid, boxes.prompts());
+    const auto confirmed = confirmation.run(declared(header()), boxes.prompts());
     QVERIFY(confirmed);
     QVERIFY(confirmed->reportWritten);
     QCOMPARE(reportPath, m_programDirectory + "26300332.pdf");
@@ -545,7 +555,7 @@ void TestStore::reportReceivesStoredLinesAndPath()
     // A cancelled export keeps the committed declaration, and the status
     // line does not claim a PDF.
     confirmation.setReportExport([](DataSet&, const QString&) { return false; });
-    const auto cancelled = confirmation.run(header(), m_grid, boxes.prompts());
+    const auto cancelled = confirmation.run(declared(header()), boxes.prompts());
     QVERIFY(cancelled);
     QVERIFY(!cancelled->reportWritten);
     QVERIFY(!statusLineText(*cancelled).contains("PDF"));
@@ -554,8 +564,8 @@ void TestStore::reportReceivesStoredLinesAndPath()
 
 void TestStore::tableReadsBackThroughIsql()
 {
-    m_grid.setLine(1, gridLine(1, "123", "6", "1234.50", QStringLiteral("ÑANDÚ SA")));
-    m_grid.setLine(2, gridLine(2, "124", "7", "1380.00"));
+    m_declaration.addLine(gridLine(1, "123", "6", "1234.50", QStringLiteral("ÑANDÚ SA")));
+    m_declaration.addLine(gridLine(2, "124", "7", "1380.00"));
     QVERIFY(confirm(header("03")));
     // The embedded engine holds the file for this process until it detaches.
     m_store->disconnect();

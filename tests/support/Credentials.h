@@ -1,26 +1,29 @@
 #pragma once
 
+#include "declaration/StoreSettings.h"
+
 #include <QString>
 #include <QStringList>
 
 // The database user the tests and benchmarks create and open their
-// databases with, and the same login for isql-fb.
+// databases with, the program's own (StoreSettings.h), and the same login for
+// isql-fb.
 namespace credentials {
 
 inline QString user()
 {
-    return QStringLiteral("SYSDBA");
+    return QLatin1String(storesettings::UserName);
 }
 
 inline QString password()
 {
-    return QStringLiteral("pinecrest");
+    return QLatin1String(storesettings::Password);
 }
 
 // Connection parameters for db::Connection.
 inline QStringList connectionParameters()
 {
-    return {QStringLiteral("user_name=") + user(), QStringLiteral("password=") + password()};
+    return storesettings::connectionParameters();
 }
 
 // The login arguments of isql-fb.

@@ -73,10 +73,16 @@ public:
     // The paths the next dialogs return; an empty text or none left cancels.
     QStringList paths;
     int calls = 0;
+    // Runs with the chosen path before the dialog returns it, e.g. to remove
+    // the file the way another program might.
+    std::function<void(const QString& path)> whileChosen;
     QString getOpenFileName() override
     {
         ++calls;
-        return paths.isEmpty() ? QString() : paths.takeFirst();
+        const QString path = paths.isEmpty() ? QString() : paths.takeFirst();
+        if (whileChosen && !path.isEmpty())
+            whileChosen(path);
+        return path;
     }
 };
 

@@ -1,16 +1,16 @@
 #pragma once
 
-#include "declaration/WithholdingGrid.h"
+#include "declaration/Declaration.h"
 
 #include <vector>
 
-// Every line row the grid holds, grid rows 1 to usedRows(), gaps included: a
-// copy to compare against or to put back with restore().
-inline std::vector<WithholdingGrid::Line> gridLines(const WithholdingGrid& grid)
+// Every line the declaration holds, grid rows 1 to usedRows(), gaps included:
+// a copy to compare against.
+inline std::vector<WithholdingLine> gridLines(const Declaration& declaration)
 {
-    std::vector<WithholdingGrid::Line> lines;
-    lines.reserve(size_t(grid.usedRows()));
-    for (int gridRow = 1; gridRow <= grid.usedRows(); ++gridRow)
-        lines.push_back(grid.line(gridRow));
+    std::vector<WithholdingLine> lines;
+    lines.reserve(size_t(declaration.usedRows()));
+    for (int gridRow = 1; gridRow <= declaration.usedRows(); ++gridRow)
+        lines.push_back(declaration.line(gridRow));
     return lines;
 }

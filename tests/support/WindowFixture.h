@@ -1,10 +1,12 @@
 #pragma once
 
+#include "app/Ayuda.h"
 #include "app/MaskEdit.h"
 #include "app/Retenciones.h"
 #include "app/Startup.h"
 #include "tests/support/DatabaseFixture.h"
 #include "tests/support/FakeCollaborators.h"
+#include "tests/support/WindowControls.h"
 
 #include <QApplication>
 #include <QDir>
@@ -16,8 +18,9 @@
 #include <memory>
 
 // The main window as the program starts it, with the boxes, the beep and the
-// file dialog of a FakeDesktop, and the helpers that type into it the way a
-// user does: keys into the control, then Tab or Enter to move on.
+// file dialog of a FakeDesktop, its controls found by their object names, and
+// the helpers that type into it the way a user does: keys into the control,
+// then Tab or Enter to move on.
 class WindowFixture
 {
 public:
@@ -32,6 +35,8 @@ public:
     QString database;
     FakeDesktop desktop;
     std::unique_ptr<TF_Retenciones> window;
+    // The window's controls, found again by every start.
+    WindowControls controls;
 
     // A new desktop, directory and database as `files` asks, then the window.
     void begin(Files files)
@@ -55,23 +60,44 @@ public:
     }
 
     // Starts the window again on the same desktop, directory and database.
-    void start()
+    void start() { start(desktop.collaborators(programDirectory, database)); }
+    // Starts the window with collaborators of the test's own.
+    void start(Collaborators collaborators)
     {
-        window = createWindows(desktop.collaborators(programDirectory, database));
+        window = createWindows(std::move(collaborators));
+        controls = WindowControls::of(*window);
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
-        QTRY_COMPARE(focus(), static_cast<QWidget*>(window->e_legaJo));
+        QTRY_COMPARE(focus(), static_cast<QWidget*>(controls.e_legaJo));
     }
 
-    void end() { window.reset(); }
+    void end()
+    {
+        window.reset();
+        controls = WindowControls();
+    }
     // The window, then its files.
     void finish()
     {
-        window.reset();
+        end();
         directory.reset();
     }
+
+    // The declaration the window shows: its lines, counter and total.
+    const Declaration& declaration() const { return window->declaration(); }
+    // Lines added to the declaration the way ADICIONA adds them: in the rows
+    // from its counter on, their withholdings joining the total.
+    void addToDeclaration(const std::vector<WithholdingLine>& lines)
+    {
+        for (const WithholdingLine& line : lines)
+            window->declaration().addLine(line);
+    }
+    // The line of a grid row deleted the way a double click deletes it.
+    void deleteLine(int gridRow) { window->declaration().deleteLine(gridRow); }
+    // The help window the start made.
+    TF_ayuda* helpWindow() const { return window->findChild<TF_ayuda*>(QStringLiteral("F_ayuda")); }
 
     static QWidget* focus() { return QApplication::focusWidget(); }
     static void press(Qt::Key key) { QTest::keyClick(focus(), key); }
@@ -99,16 +125,10 @@ public:
     void typeHeader(const QString& legajo, const QString& month, const QString& year = QString(),
         Qt::Key leave = Qt::Key_Tab, Focus focusCheck = Focus::Unchecked)
     {
-        typeHeader(*window, legajo, month, year, leave, focusCheck);
-    }
-    // The same into a window the test made itself.
-    static void typeHeader(TF_Retenciones& window, const QString& legajo, const QString& month,
-        const QString& year = QString(), Qt::Key leave = Qt::Key_Tab, Focus focusCheck = Focus::Unchecked)
-    {
-        if (!typeField(window.e_legaJo, legajo, leave, focusCheck) || !typeField(window.e_Mes, month, leave, focusCheck)
-            || year.isNull())
+        if (!typeField(controls.e_legaJo, legajo, leave, focusCheck)
+            || !typeField(controls.e_Mes, month, leave, focusCheck) || year.isNull())
             return;
-        typeField(window.E_ano, year, leave, focusCheck);
+        typeField(controls.E_ano, year, leave, focusCheck);
     }
 
     enum class Adiciona { Enter, Click };
@@ -119,15 +139,15 @@ public:
     void typeLine(const QString& cuit, const QString& company, const QString& date, const QString& receipt,
         const QString& amount, Adiciona adiciona = Adiciona::Enter)
     {
-        if (!typeField(window->E_CuitReten, cuit, Qt::Key_Return, Focus::Checked)
-            || !typeField(window->empresa, company, Qt::Key_Return, Focus::Checked)
-            || !typeField(window->E_FECha, date, Qt::Key_Return, Focus::Checked)
-            || !typeField(window->E_Comprobante, receipt, Qt::Key_Return, Focus::Checked)
-            || !typeField(window->Impo_compro, amount, Qt::Key_Return, Focus::Checked))
+        if (!typeField(controls.E_CuitReten, cuit, Qt::Key_Return, Focus::Checked)
+            || !typeField(controls.empresa, company, Qt::Key_Return, Focus::Checked)
+            || !typeField(controls.E_FECha, date, Qt::Key_Return, Focus::Checked)
+            || !typeField(controls.E_Comprobante, receipt, Qt::Key_Return, Focus::Checked)
+            || !typeField(controls.Impo_compro, amount, Qt::Key_Return, Focus::Checked))
             return;
-        QCOMPARE(focus(), static_cast<QWidget*>(window->B_adiciona));
+        QCOMPARE(focus(), static_cast<QWidget*>(controls.B_adiciona));
         if (adiciona == Adiciona::Click)
-            click(window->B_adiciona);
+            click(controls.B_adiciona);
         else
             press(Qt::Key_Return);
     }
@@ -140,7 +160,9 @@ private:
         if (focusCheck == Focus::Checked && !QTest::qCompare(focus(), field, "focus()", "field", __FILE__, __LINE__))
             return false;
         type(field, text);
-        press(leave);
+        // A window that has not got the activation back yet (after a box or
+        // the progress window) has no focus widget; the key goes to the field.
+        QTest::keyClick(focus() ? focus() : field, leave);
         return !QTest::currentTestFailed();
     }
 };
