@@ -78,7 +78,8 @@ int confirm(const QStringList& args)
     } else {
         const QString periodo = declaration.periodoCaption();
         const QString total = declaration.totalText();
-        confirmation.setReportExport([&](DataSet& lines, const QString& pdfPath) {
+        // The captions by value: the export runs after this block.
+        confirmation.setReportExport([periodo, total](DataSet& lines, const QString& pdfPath) {
             // The stored lines are read first, so that the size limit stops the
             // PDF's write and not the database's own.
             const QStringList names = ControlReport::fieldNames();
