@@ -204,14 +204,16 @@ bool TF_Retenciones::eventFilter(QObject* watched, QEvent* event)
 // column that neither selects nor moves the current row.
 bool TF_Retenciones::gridMouseEvent(QObject* watched, QEvent* event)
 {
-    const bool onGridCells = Grilla && watched == Grilla->viewport();
-    const bool onGridHeadings = Grilla && watched == Grilla->horizontalHeader()->viewport();
-    if (!onGridCells && !onGridHeadings)
-        return false;
+    // Only mouse events look at the grid: other events also reach this
+    // filter while the grid is being destroyed, when it is no grid any more.
     const QEvent::Type type = event->type();
     const bool mouse = type == QEvent::MouseButtonDblClick || type == QEvent::MouseButtonPress
         || type == QEvent::MouseButtonRelease || type == QEvent::MouseMove;
     if (!mouse)
+        return false;
+    const bool onGridCells = Grilla && watched == Grilla->viewport();
+    const bool onGridHeadings = Grilla && watched == Grilla->horizontalHeader()->viewport();
+    if (!onGridCells && !onGridHeadings)
         return false;
     const int x = static_cast<QMouseEvent*>(event)->position().toPoint().x();
     if (type == QEvent::MouseButtonDblClick) {
