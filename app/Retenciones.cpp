@@ -217,16 +217,18 @@ bool TF_Retenciones::eventFilter(QObject* watched, QEvent* event)
 // current row.
 bool TF_Retenciones::gridMouseEvent(QObject* watched, QEvent* event)
 {
-    const bool onGridCells = Grilla && watched == Grilla->viewport();
-    const bool onGridHeadings = Grilla && watched == Grilla->horizontalHeader()->viewport();
-    if (!onGridCells && !onGridHeadings)
-        return false;
+    // Only mouse events look at the grid: other events also reach this
+    // filter while the grid is being destroyed, when it is no grid any more.
     const QEvent::Type type = event->type();
     const bool mouse = type == QEvent::MouseButtonDblClick || type == QEvent::MouseButtonPress
         || type == QEvent::MouseButtonRelease || type == QEvent::MouseMove;
     if (!mouse)
         return false;
     const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
+    const bool onGridCells = Grilla && watched == Grilla->viewport();
+    const bool onGridHeadings = Grilla && watched == Grilla->horizontalHeader()->viewport();
+    if (!onGridCells && !onGridHeadings)
+        return false;
     const int x = at.x();
     if (type == QEvent::MouseButtonDblClick) {
         const QModelIndex pointed = onGridCells ? Grilla->indexAt(at) : QModelIndex();

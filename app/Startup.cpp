@@ -88,7 +88,10 @@ QString dataFolder(const Collaborators& collaborators)
 
 bool takeDataFolder(InstanceLock& lock, const Collaborators& collaborators)
 {
-    if (lock.acquire(dataFolder(collaborators)) != InstanceLock::Outcome::HeldElsewhere)
+    // The data folder, and the folder the declarations are written to, which
+    // another account's program may write to as well.
+    if (lock.acquire(dataFolder(collaborators)) != InstanceLock::Outcome::HeldElsewhere
+        && lock.acquireFolder(collaborators.programDirectory) != InstanceLock::Outcome::HeldElsewhere)
         return true;
     collaborators.messages->information(AlreadyRunningMessage);
     return false;
@@ -129,9 +132,13 @@ int runProgram(Collaborators collaborators)
     // window takes input.
     storesettings::createDatabaseIfAbsent(collaborators.databaseName, installedSchemaPath());
     const Collaborators recoveryCollaborators = collaborators;
+    // The recovery touches the declaration folder only while this program
+    // holds it.
+    const bool declarationFolderHeld = instanceLock.holdsFolder(collaborators.programDirectory);
     // The main window is the first one created; closing it ends the program.
     std::unique_ptr<TF_Retenciones> F_Retenciones = createWindows(std::move(collaborators));
-    recoverInterruptedConfirmation(recoveryCollaborators);
+    if (declarationFolderHeld)
+        recoverInterruptedConfirmation(recoveryCollaborators);
     F_Retenciones->show();
     const int exitCode = QApplication::exec();
     // The windows go, and with them the store's attachment, before the lock.

@@ -38,11 +38,12 @@ extern const QString AlreadyRunningMessage;
 // The folder of the database: one program at a time works in it.
 QString dataFolder(const Collaborators& collaborators);
 
-// Takes the data folder for this process with `lock`. When another running
-// program holds it, shows AlreadyRunningMessage and returns false; the program
-// then ends without opening the database or writing any file. A folder that
-// cannot be locked (a read-only medium) does not keep the program from
-// starting.
+// Takes the data folder and the folder the declaration files are written to
+// (collaborators.programDirectory) for this process with `lock`. When another
+// running program holds either, shows AlreadyRunningMessage and returns
+// false; the program then ends without opening the database or writing any
+// file. A folder that cannot be locked (a read-only medium) does not keep the
+// program from starting; the start-up recovery then leaves that folder alone.
 bool takeDataFolder(InstanceLock& lock, const Collaborators& collaborators);
 
 // Ends the program the way closing the main window does: every window is

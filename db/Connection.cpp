@@ -4,6 +4,10 @@
 
 #include "core/TerminationSignals.h"
 
+#include <QFile>
+
+#include <sys/statvfs.h>
+
 namespace db {
 namespace {
 
@@ -41,6 +45,39 @@ Xpb parameterBlock(StatusWrapper& status, const QStringList& parameters)
     return dpb;
 }
 
+// The engine maps its lock files in its lock folder (FIREBIRD_LOCK, else its
+// own default): a megabyte each, several per database, filled as they are
+// used. A page of such a file that the disk has no room for ends the process
+// with SIGBUS when it is touched, so the room is looked at before the engine
+// is asked for anything.
+constexpr quint64 LockFolderRoom = quint64(4) << 20;
+
+void ensureLockFolderRoom()
+{
+    QString folder = qEnvironmentVariable("FIREBIRD_LOCK");
+    if (folder.isEmpty())
+        folder = QStringLiteral("/tmp/firebird");
+    struct statvfs room
+    { };
+    // A folder that is not there yet is made by the engine, which then says
+    // what is wrong with it.
+    if (::statvfs(QFile::encodeName(folder).constData(), &room) != 0)
+        return;
+    const quint64 freeBytes = quint64(room.f_bavail) * room.f_frsize;
+    const bool noFiles = room.f_files != 0 && room.f_favail < 16;
+    if (freeBytes >= LockFolderRoom && !noFiles)
+        return;
+    Error error(QStringLiteral("No queda lugar en la carpeta de bloqueo de la base de datos \"%1\": la base de datos "
+                               "no se abrió.")
+                    .arg(folder));
+    error.setDetail(QStringLiteral("Libres: %1 KB y %2 archivos; el motor necesita %3 KB. Libere lugar en ese disco "
+                                   "o indique otra carpeta en FIREBIRD_LOCK.")
+                        .arg(freeBytes / 1024)
+                        .arg(quint64(room.f_favail))
+                        .arg(LockFolderRoom / 1024));
+    throw error;
+}
+
 }  // namespace
 
 Connection::Connection(const QString& databaseName, const QStringList& parameters)
@@ -62,6 +99,7 @@ void Connection::connect()
 {
     if (m_attachment)
         return;
+    ensureLockFolderRoom();
     StatusWrapper status;
     const Xpb dpb = parameterBlock(status, m_parameters);
     const Provider provider(master()->getDispatcher());
@@ -107,6 +145,7 @@ void Connection::removeDisconnectHandler(int key)
 void Connection::createDatabase(
     const QString& path, const QStringList& parameters, const QString& defaultCharacterSet, const QString& script)
 {
+    ensureLockFolderRoom();
     StatusWrapper status;
     Handle<Firebird::IAttachment> attachment;
     {

@@ -1,6 +1,7 @@
 #include "declaration/Confirmation.h"
 
 #include "core/Error.h"
+#include "core/FileNames.h"
 #include "core/TextRules.h"
 #include "declaration/ControlReport.h"
 #include "declaration/DeclarationFile.h"
@@ -13,12 +14,43 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStringList>
 #include <functional>
 #include <vector>
 
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
+
 namespace {
+
+// The error a user reads: one sentence that says what became of the
+// declaration, then the failure's own text (and its detail) as the detail.
+Error withOutcome(const QString& outcome, const Error& cause)
+{
+    Error error(outcome);
+    QString detail = cause.message();
+    if (!cause.detail().isEmpty())
+        detail += QLatin1Char('\n') + cause.detail();
+    error.setDetail(detail);
+    return error;
+}
+
+// Runs `step`; an error it throws (other than a conversion error, whose text
+// is shown as it stands) comes out under `outcome`.
+template <typename Step>
+auto withOutcomeOnError(const QString& outcome, Step&& step) -> decltype(step())
+{
+    try {
+        return step();
+    } catch (const ConversionError&) {
+        throw;
+    } catch (const Error& error) {
+        throw withOutcome(outcome, error);
+    }
+}
 
 // A pasted text can be very long; the box shows its beginning.
 constexpr qsizetype ShownValueLength = 80;
@@ -194,7 +226,9 @@ std::optional<QString> replaceQuestion(const QString& path, const std::optional<
     QString line;
     while (reader.next(line))
         ++lineCount;
-    return Confirmation::ReplaceQuestion.arg(info.fileName()).arg(lineCount);
+    // Through a link, the file that is replaced is the one the link leads to.
+    const QString shown = info.isSymLink() ? filenames::realFilePath(path) : info.fileName();
+    return Confirmation::ReplaceQuestion.arg(shown).arg(lineCount);
 }
 
 // What a start after a kill needs to finish or undo this CONFIRMA.
@@ -203,6 +237,7 @@ PendingConfirmation journalFor(const ConfirmedDeclaration& result, const Declara
     const QString& totalCaption)
 {
     PendingConfirmation journal;
+    journal.folder = QDir::cleanPath(QFileInfo(result.directory).absoluteFilePath());
     journal.temporaryName = QFileInfo(temporaryPath).fileName();
     journal.declarationName = QFileInfo(result.declarationPath).fileName();
     journal.reportName = QFileInfo(result.reportPath).fileName();
@@ -243,21 +278,31 @@ void undoTemporaryDeclaration(const QString& temporaryPath, const QString& direc
     }
 }
 
-// Exports the stored lines; on an export error the journal goes before the
-// error reaches the user, the declaration being in place.
+// Exports the stored lines. A report that was not written leaves no earlier
+// report under the new declaration's name. On an export error the journal
+// stays, so that the next start writes the missing report; the error says
+// that the declaration file and the store hold the new declaration.
 void exportReport(WithholdingStore& store, const Confirmation::ReportExport& reportExport, ConfirmedDeclaration& result)
 {
+    const auto removeEarlierReport = [&] {
+        const QString report = filenames::realFilePath(result.reportPath);
+        if (!QFileInfo(report).isDir() && durable::remove(report)) {
+            try {
+                durable::syncDirectory(durable::directoryOf(report));
+            } catch (const Error&) {
+                // The export's own outcome is the one the user must see.
+            }
+        }
+    };
     try {
         StoreDataSet storedLineSet(store.openLines());
         result.reportWritten = reportExport(storedLineSet, result.reportPath);
+        if (!result.reportWritten)
+            removeEarlierReport();
         durable::syncDirectory(result.directory);
-    } catch (const Error&) {
-        try {
-            pending::removeJournal(result.directory);
-        } catch (const Error&) {
-            // The export's error is the one the user must see.
-        }
-        throw;
+    } catch (const Error& error) {
+        removeEarlierReport();
+        throw withOutcome(Confirmation::ReportNotWrittenMessage.arg(result.declarationPath), error);
     }
 }
 
@@ -320,47 +365,70 @@ std::optional<ConfirmedDeclaration> Confirmation::run(const Declaration& declara
     if (!lines)
         return std::nullopt;
     result.lineCount = int(lines->size());
-    if (const std::optional<QString> question = replaceQuestion(result.declarationPath, declaration.reloadedFile())) {
-        // Enter alone must not replace a declaration file.
-        const auto& ask = prompts.confirmDefaultNo ? prompts.confirmDefaultNo : prompts.confirm;
-        if (!ask(*question))
-            return std::nullopt;
-    }
+    const std::optional<QString> question = withOutcomeOnError(
+        NothingChangedMessage, [&] { return replaceQuestion(result.declarationPath, declaration.reloadedFile()); });
+    // Enter alone must not replace a declaration file.
+    const auto& ask = prompts.confirmDefaultNo ? prompts.confirmDefaultNo : prompts.confirm;
+    if (question && !ask(*question))
+        return std::nullopt;
     stepDone("checks");
+
+    // A declaration file that is a link is written through it: the file it
+    // leads to is replaced in its own folder, and the link stays.
+    const QString declarationFile = filenames::realFilePath(result.declarationPath);
+    // A file the agent made read-only is not replaced, although the folder
+    // would let a rename do it.
+    for (const QString& path : {declarationFile, filenames::realFilePath(result.reportPath)}) {
+        const QByteArray name = QFile::encodeName(path);
+        if (QFileInfo::exists(path) && !QFileInfo(path).isDir() && ::access(name.constData(), W_OK) != 0)
+            throw withOutcome(NothingChangedMessage,
+                Error(QStringLiteral("No se puede reemplazar el archivo \"%1\": %2")
+                          .arg(path, QString::fromLocal8Bit(std::strerror(errno)))));
+    }
+
+    // The control report's total caption, kept for a start that has to write
+    // the report again; none when there is no report to write. Worked out
+    // before anything is written: a total that is no number stops here.
+    const ReportExport reportExport = chosenReportExport(texts.periodo, texts.total, prompts);
+    const QString totalCaption = reportExport ? controlreport::totalCaption(texts.total) : QString();
 
     // The new declaration lies whole and synced under a temporary name before
     // the journal names it, and the journal is on disk before the store
     // changes: a start after a kill finds either no trace of this CONFIRMA
     // or a journal with everything needed to finish or undo it.
     const QByteArray content = fileContent(*lines);
-    const QString temporaryPath = durable::writeTemporary(result.declarationPath, content);
+    const QString temporaryPath =
+        withOutcomeOnError(NothingChangedMessage, [&] { return durable::writeTemporary(declarationFile, content); });
     stepDone("file");
 
-    // The control report's total caption, kept for a start that has to write
-    // the report again; none when there is no report to write.
-    const ReportExport reportExport = chosenReportExport(texts.periodo, texts.total, prompts);
-    const QString totalCaption = reportExport ? controlreport::totalCaption(texts.total) : QString();
-    writeJournal(
-        result.directory, journalFor(result, texts, *lines, temporaryPath, content, totalCaption), temporaryPath);
+    withOutcomeOnError(NothingChangedMessage, [&] {
+        writeJournal(
+            result.directory, journalFor(result, texts, *lines, temporaryPath, content, totalCaption), temporaryPath);
+    });
     stepDone("journal");
 
-    replaceStoredLines(
-        m_store, *lines, [&] { undoTemporaryDeclaration(temporaryPath, result.directory); },
-        [this](const char* step) { stepDone(step); });
+    withOutcomeOnError(NothingChangedMessage, [&] {
+        replaceStoredLines(
+            m_store, *lines, [&] { undoTemporaryDeclaration(temporaryPath, result.directory); },
+            [this](const char* step) { stepDone(step); });
+    });
 
     // The store already holds the new declaration here: a rename that fails
     // now is reported and the journal stays, so that the next start puts the
     // declaration file in place.
-    durable::replace(temporaryPath, result.declarationPath);
+    withOutcomeOnError(
+        StoredNotFiledMessage.arg(result.declarationPath), [&] { durable::replace(temporaryPath, declarationFile); });
     stepDone("rename");
 
-    // A report the user cancelled or that failed is the user's to export
-    // again; the journal goes all the same, the declaration being in place.
+    // A report the user cancelled is the user's to export again; the journal
+    // goes, the declaration being in place. A report that failed is written
+    // by the next start.
     if (reportExport) {
         exportReport(m_store, reportExport, result);
         stepDone("report");
     }
-    pending::removeJournal(result.directory);
+    withOutcomeOnError(
+        AllWrittenMessage.arg(result.declarationPath), [&] { pending::removeJournal(result.directory); });
     stepDone("done");
     return result;
 }

@@ -33,10 +33,16 @@ struct ConfirmedDeclaration
 // store's rows are replaced in one transaction, committed (retaining); only
 // then the temporary file takes the declaration file's name, the control
 // report is written and the journal removed, the folder synced after each.
-// A failure before the commit rolls the transaction back (the store keeps
-// the declaration committed before), removes the temporary file and the
-// journal, leaves an earlier declaration file as it was and throws the error
-// with its own text. A program killed on the way leaves the journal, and
+// A declaration file (or report) that is a symbolic link is written through
+// it; one the user may not write is not replaced. A failure before the
+// commit rolls the transaction back (the store keeps the declaration
+// committed before), removes the temporary file and the journal and leaves
+// an earlier declaration file as it was. A report that fails after the
+// commit leaves no earlier report under the declaration's name and keeps
+// the journal, so that the next start writes it. Every error thrown after
+// the checks says first what became of the declaration (the messages
+// below), with the failure's own text as its detail; a conversion error
+// keeps its own text. A program killed on the way leaves the journal, and
 // the next start (pending::recover) completes or undoes the declaration.
 class Confirmation
 {
@@ -57,6 +63,21 @@ public:
     // not the one this window re-loaded: %1 its name, %2 its lines.
     static inline const QString ReplaceQuestion =
         QStringLiteral("Atención ya existe la DDJJ %1 con %2 renglones y será reemplazada. Continúa ?");
+
+    // The first sentence of every error CONFIRMA throws after its checks
+    // (the failure's own text follows as the error's detail): what became of
+    // the declaration. %1 the declaration file's path.
+    static inline const QString NothingChangedMessage = QStringLiteral(
+        "No se grabó la DDJJ: el archivo de la DDJJ, la base de datos y el reporte quedaron como estaban.");
+    static inline const QString StoredNotFiledMessage = QStringLiteral(
+        "La DDJJ quedó grabada en la base de datos pero no en el archivo %1; el programa lo completará al volver a "
+        "iniciarse.");
+    static inline const QString ReportNotWrittenMessage = QStringLiteral(
+        "La DDJJ quedó grabada en el archivo %1 y en la base de datos, pero el reporte de control (PDF) no se "
+        "generó; el programa lo generará al volver a iniciarse.");
+    static inline const QString AllWrittenMessage = QStringLiteral(
+        "La DDJJ quedó grabada en el archivo %1, en la base de datos y en el reporte, pero no se pudo cerrar la "
+        "confirmación.");
 
     // The boxes the window shows: a Yes/No question (true for Yes only) with
     // Yes as its default button, an information box, and a Yes/No question

@@ -17,6 +17,49 @@ constexpr qsizetype ChunkSize = qsizetype(1) << 16;
 
 // Strict UTF-8: no overlong forms, no surrogates, nothing past U+10FFFF. Fed
 // piece by piece, so a sequence may be split between two pieces.
+// Looks for a line that is one record in one byte per character: exactly
+// the record's 195 bytes before its line end, some of them outside ASCII. In
+// UTF-8 such a line would be shorter than a record, so a file holding one is
+// a single-byte file whose bytes only happen to be valid UTF-8 as well
+// ("Ã‘" in Windows-1252 reads as "Ñ" in UTF-8, and every field after it
+// would move by one place).
+class SingleByteRecordCheck
+{
+public:
+    static constexpr qsizetype RecordBytes = 195;
+
+    void feed(const char* data, qsizetype size)
+    {
+        for (qsizetype i = 0; i < size && !m_found; ++i) {
+            const uchar byte = uchar(data[i]);
+            if (byte == '\n' || byte == '\r') {
+                endLine();
+                continue;
+            }
+            ++m_length;
+            m_high = m_high || byte >= 0x80;
+        }
+    }
+    // After the last byte.
+    bool found()
+    {
+        endLine();
+        return m_found;
+    }
+
+private:
+    void endLine()
+    {
+        m_found = m_found || (m_high && m_length == RecordBytes);
+        m_length = 0;
+        m_high = false;
+    }
+
+    qsizetype m_length = 0;
+    bool m_high = false;
+    bool m_found = false;
+};
+
 class Utf8Check
 {
 public:
@@ -181,18 +224,24 @@ void LineReader::decideWithoutMark(const QByteArray& bytes, qsizetype from)
     Utf8Check check;
     bool valid = check.feed(bytes.constData() + from, bytes.size() - from);
     if (valid) {
-        // Look through the rest of the file, then read on from here.
+        // Look through the whole file from its start (the lines' lengths
+        // count from there), then read on from here.
         const qint64 resumeAt = m_file.pos();
+        if (!m_file.seek(0))
+            throw Error(QStringLiteral("Error de lectura en el archivo \"%1\": %2").arg(m_path, m_file.errorString()));
+        Utf8Check whole;
+        SingleByteRecordCheck records;
         for (;;) {
             const QByteArray ahead = readChunk();
             if (ahead.isEmpty())
                 break;
-            if (!check.feed(ahead.constData(), ahead.size())) {
+            records.feed(ahead.constData(), ahead.size());
+            if (!whole.feed(ahead.constData(), ahead.size())) {
                 valid = false;
                 break;
             }
         }
-        valid = valid && check.complete();
+        valid = valid && whole.complete() && !records.found();
         if (!m_file.seek(resumeAt))
             throw Error(QStringLiteral("Error de lectura en el archivo \"%1\": %2").arg(m_path, m_file.errorString()));
     }

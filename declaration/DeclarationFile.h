@@ -25,8 +25,10 @@ enum class Encoding { Windows1252, Utf8, Utf16LittleEndian, Utf16BigEndian };
 //
 // The encoding: a byte-order mark (UTF-8, UTF-16 little or big endian) tells
 // it and is not part of the first line. A file without a mark is UTF-8 when
-// the whole file is valid UTF-8 and holds multi-byte sequences, and
-// Windows-1252 otherwise. The reader decides at the first byte outside ASCII,
+// the whole file is valid UTF-8, holds multi-byte sequences and no line of
+// exactly a record's 195 bytes with bytes outside ASCII (which in UTF-8
+// would be shorter than a record: a single-byte file whose bytes happen to
+// be valid UTF-8), and Windows-1252 otherwise. The reader decides at the first byte outside ASCII,
 // looking ahead through the rest of the file (then reading on from where it
 // was), so a file that turns invalid late is read as Windows-1252 from its
 // start; the lines before that byte are ASCII and read the same either way.

@@ -1,11 +1,11 @@
 #include "declaration/DurableFile.h"
 
 #include "core/Error.h"
+#include "core/FileNames.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 
 #include <cerrno>
 #include <cstdio>
@@ -39,14 +39,12 @@ QString writeTemporary(const QString& finalPath, const QByteArray& content)
     // everything else has changed.
     if (QFileInfo(finalPath).isDir())
         throw Error(CannotCreate.arg(finalPath, systemReason(EISDIR)));
-    static constexpr char Letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    const QFileInfo finalInfo(finalPath);
+    const QString folder = finalInfo.absolutePath() + QLatin1Char('/');
     QString path;
     int descriptor = -1;
     for (int attempt = 0; descriptor < 0; ++attempt) {
-        QString suffix;
-        for (int i = 0; i < 6; ++i)
-            suffix += QLatin1Char(Letters[QRandomGenerator::global()->bounded(int(sizeof Letters) - 1)]);
-        path = finalPath + QLatin1Char('.') + suffix;
+        path = folder + filenames::temporaryName(finalInfo.fileName());
         // The permissions a new file of the user gets, as for the final file.
         descriptor = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (descriptor < 0 && (errno != EEXIST || attempt == 100))

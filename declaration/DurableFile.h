@@ -9,8 +9,9 @@
 // on disk too.
 namespace durable {
 
-// Creates a new file beside `finalPath`, named finalPath + ".XXXXXX" (six
-// random letters and digits), writes `content` to it and syncs it. Returns
+// Creates a new file beside `finalPath`, named as filenames::temporaryName()
+// makes it (".~retenciones.26300332.txt.AbC123"), writes `content` to it and
+// syncs it. Returns
 // its path. Throws Error with the system's reason (a temporary file that
 // could not be written whole is removed), also when a folder stands at
 // `finalPath`.

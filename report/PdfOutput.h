@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-#include <QSaveFile>
 #include <QString>
 #include <vector>
 
@@ -25,22 +24,32 @@ public:
 
 // A file that is replaced, or made, only once finish() has written it all: a
 // sink dropped before that leaves no file and does not touch an existing one.
-// The bytes reach the file in pieces of about a megabyte.
-// Throws Error "Cannot create file ..." when the file cannot be made, written
-// or saved.
+// The bytes go to a temporary file beside the target (named as
+// filenames::temporaryName() makes it), synced and renamed into place; a
+// target that is a symbolic link is written through: the file it points to
+// is replaced in its own folder and the link stays. The bytes reach the file
+// in pieces of about a megabyte.
+// Throws Error "Cannot create file ..." with the system's reason when the
+// file cannot be made, written or saved.
 class FileSink : public Sink
 {
 public:
     explicit FileSink(const QString& fileName);
+    ~FileSink() override;
+    FileSink(const FileSink&) = delete;
+    FileSink& operator=(const FileSink&) = delete;
     void write(const char* data, qsizetype size) override;
     void finish() override;
 
 private:
     void flush();
-    [[noreturn]] void fail() const;
+    void writeAll(const char* data, qsizetype size);
+    [[noreturn]] void fail(int error);
 
     QString m_fileName;
-    QSaveFile m_file;
+    QString m_target;     // the file that is replaced: m_fileName, or what its link points to
+    QString m_temporary;  // while it is being written
+    int m_descriptor = -1;
     QByteArray m_buffer;
 };
 

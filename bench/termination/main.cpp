@@ -7,7 +7,8 @@
 // CONFIRMA of 10,000 lines start (it is seen once a handler lets window
 // events run: the export's progress window, which it then cancels), and
 // with the signal sent while a handler keeps the event loop from turning for
-// five seconds (the watchdog's grace ends the process).
+// five seconds (the watchdog's grace ends the process), and as an import of
+// 500,000 lines starts.
 // Several runs each; median, min and max.
 #include "tests/support/DatabaseFixture.h"
 #include "tests/support/Schema.h"
@@ -79,7 +80,7 @@ QByteArray importRecord(int number)
     return line.toLatin1() + "\r\n";
 }
 
-enum class Moment { AfterConfirma, BeforeConfirma, DuringConfirma, Busy };
+enum class Moment { AfterConfirma, BeforeConfirma, DuringConfirma, Busy, DuringImport };
 
 int runChild(int argc, char** argv, Moment moment)
 {
@@ -103,6 +104,19 @@ int runChild(int argc, char** argv, Moment moment)
                 std::puts("ready");
                 std::fflush(stdout);
                 std::this_thread::sleep_for(std::chrono::seconds(5));
+                return;
+            }
+            if (moment == Moment::DuringImport) {
+                const WindowControls controls = WindowControls::of(*window);
+                controls.e_legaJo->setText(QStringLiteral("332"));
+                window->runHandler([window] { window->e_legaJoExit(); });
+                controls.e_Mes->setText(QStringLiteral("3"));
+                window->runHandler([window] { window->e_MesExit(); });
+                controls.E_ano->setText(QStringLiteral("2026"));
+                window->runHandler([window] { window->E_anoExit(); });
+                std::puts("ready");
+                std::fflush(stdout);
+                window->runHandler([window] { window->B1Click(); });
                 return;
             }
             if (moment == Moment::DuringConfirma) {
@@ -142,8 +156,9 @@ double runOnce(const QString& self, Moment moment, const QTemporaryDir& director
     environment.insert(QStringLiteral("BENCH_CHILD"), QString::number(int(moment)));
     environment.insert(QStringLiteral("BENCH_PROGRAM_DIR"), directory.filePath(QStringLiteral("program")) + '/');
     environment.insert(QStringLiteral("BENCH_IMPORT"),
-        directory.filePath(
-            moment == Moment::DuringConfirma ? QStringLiteral("large.txt") : QStringLiteral("import.txt")));
+        directory.filePath(moment == Moment::DuringConfirma ? QStringLiteral("large.txt")
+                : moment == Moment::DuringImport            ? QStringLiteral("huge.txt")
+                                                            : QStringLiteral("import.txt")));
     QProcess child;
     child.setProcessEnvironment(environment);
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -168,8 +183,12 @@ double runOnce(const QString& self, Moment moment, const QTemporaryDir& director
     QFile declaration(directory.filePath(QStringLiteral("program/26300332.txt")));
     const bool written = declaration.exists();
     declaration.remove();
-    const bool confirms = moment == Moment::AfterConfirma || moment == Moment::DuringConfirma;
-    return written == confirms ? milliseconds : -1;
+    // During CONFIRMA the program may reach the export's progress window
+    // before its grace ends, or be ended by the watchdog before that (a
+    // loaded machine): either way it ends, which is what is measured here.
+    if (moment == Moment::DuringConfirma)
+        return milliseconds;
+    return written == (moment == Moment::AfterConfirma) ? milliseconds : -1;
 }
 
 }  // namespace
@@ -184,7 +203,8 @@ int main(int argc, char** argv)
     useUserFirebirdLockFolder();
     QTemporaryDir directory;
     QDir().mkpath(directory.filePath(QStringLiteral("program")));
-    for (const auto& [name, lines] : {std::pair{"import.txt", 20}, std::pair{"large.txt", 10000}}) {
+    for (const auto& [name, lines] :
+        {std::pair{"import.txt", 20}, std::pair{"large.txt", 10000}, std::pair{"huge.txt", 500000}}) {
         QFile import(directory.filePath(QString::fromLatin1(name)));
         if (!import.open(QIODevice::WriteOnly))
             return 1;
@@ -198,6 +218,7 @@ int main(int argc, char** argv)
         {Moment::BeforeConfirma, "before any CONFIRMA"},
         {Moment::DuringConfirma, "sent as the import and CONFIRMA of 10,000 lines start"},
         {Moment::Busy, "with a handler keeping the event loop from turning"},
+        {Moment::DuringImport, "sent as an import of 500,000 lines starts"},
     };
     for (const auto& [moment, description] : moments) {
         std::vector<double> times;

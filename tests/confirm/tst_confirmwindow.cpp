@@ -188,7 +188,10 @@ void TestConfirmWindow::missingDatabaseShowsItsTextAndKeepsTheWindow()
     QCOMPARE(desktop.messages->shown.size(), 2);
     const ShownBox error = desktop.messages->shown.at(1);
     QCOMPARE(error.kind, ShownBox::Error);
-    QVERIFY2(error.text.contains(database), qPrintable(error.text));
+    QCOMPARE(error.text,
+        QStringLiteral(
+            "No se grabó la DDJJ: el archivo de la DDJJ, la base de datos y el reporte quedaron como estaban."));
+    QVERIFY2(error.detail.contains(database), qPrintable(error.detail));
     QCOMPARE(programFiles(), QStringList{});
     QCOMPARE(controls.e_legaJo->text(), QStringLiteral("332"));
     QCOMPARE(controls.cell(3, 1), QStringLiteral("124"));
@@ -261,7 +264,7 @@ void TestConfirmWindow::controlReport()
 
 void TestConfirmWindow::cancelledExportWritesNoReport()
 {
-    // An earlier report of the same name stays as it was.
+    // An earlier report of the same name, of the declaration this one replaces.
     QFile earlier(programDirectory + "26300332.pdf");
     QVERIFY(earlier.open(QIODevice::WriteOnly));
     earlier.write("earlier report");
@@ -282,8 +285,8 @@ void TestConfirmWindow::cancelledExportWritesNoReport()
 
     QCOMPARE(desktop.messages->texts(),
         (QStringList{"Confirma Generar Archivo con Caracter de DDJJ ?", Confirmation::ReportNotGeneratedMessage}));
-    QVERIFY(earlier.open(QIODevice::ReadOnly));
-    QCOMPARE(earlier.readAll(), QByteArray("earlier report"));
+    // No earlier report stands under the new declaration's name.
+    QVERIFY(!earlier.exists());
     // The declaration is committed all the same, and the window reset.
     QCOMPARE(committedRows().size(), 200);
     QCOMPARE(QFileInfo(programDirectory + "26300332.txt").size(), qint64(200 * 198));
@@ -299,8 +302,12 @@ void TestConfirmWindow::reportTargetThatIsAFolderShowsTheError()
     QCOMPARE(desktop.messages->shown.size(), 2);
     const ShownBox error = desktop.messages->shown.at(1);
     QCOMPARE(error.kind, ShownBox::Error);
-    QVERIFY2(
-        error.text.startsWith("Cannot create file \"" + programDirectory + "26300332.pdf\"."), qPrintable(error.text));
+    QCOMPARE(error.text,
+        QStringLiteral("La DDJJ quedó grabada en el archivo %1 y en la base de datos, pero el reporte de control (PDF) "
+                       "no se generó; el programa lo generará al volver a iniciarse.")
+            .arg(programDirectory + "26300332.txt"));
+    QVERIFY2(error.detail.startsWith("Cannot create file \"" + programDirectory + "26300332.pdf\"."),
+        qPrintable(error.detail));
     // The store and the declaration file are committed; the window is not reset.
     QCOMPARE(committedRows().size(), 2);
     QCOMPARE(QFileInfo(programDirectory + "26300332.txt").size(), qint64(2 * 198));

@@ -5,10 +5,13 @@
 //   confirma_child confirm <programDir> <database> <month> <firstReceipt> <count> <killAt>
 //   confirma_child recover <programDir> <database> <killAt>
 //
+// CONFIRMA prints each question it asks ("question: TEXT", answered Yes) and
+// an error it ends with ("error: TEXT", "detail: DETAIL", status 6).
 // killAt is a step name of the observer (SIGKILL as the step ends), "none",
 // or for CONFIRMA "file-write" / "report-write": a file-size limit that stops
 // the process with SIGXFSZ in the middle of writing the declaration file or
 // the control report (whose lines are then read ahead into memory).
+#include "core/Error.h"
 #include "declaration/AgentRegistry.h"
 #include "declaration/Confirmation.h"
 #include "declaration/ControlReport.h"
@@ -96,10 +99,21 @@ int confirm(const QStringList& args)
         else if (killAt == step)
             std::raise(SIGKILL);
     });
-    const Confirmation::Prompts prompts{[](const QString&) { return true; },
+    // Every question on the standard output, answered Yes.
+    const Confirmation::Prompts prompts{[](const QString& question) {
+                                            std::printf("question: %s\n", qPrintable(question));
+                                            std::fflush(stdout);
+                                            return true;
+                                        },
         [](const QString& message) { std::fprintf(stderr, "refused: %s\n", qPrintable(message)); }};
-    const std::optional<ConfirmedDeclaration> confirmed = confirmation.run(declaration, prompts);
-    return confirmed && confirmed->reportWritten ? 0 : 4;
+    try {
+        const std::optional<ConfirmedDeclaration> confirmed = confirmation.run(declaration, prompts);
+        return confirmed && confirmed->reportWritten ? 0 : 4;
+    } catch (const Error& error) {
+        // The error box's text and detail.
+        std::printf("error: %s\ndetail: %s\n", qPrintable(error.message()), qPrintable(error.detail()));
+        return 6;
+    }
 }
 
 int recover(const QStringList& args)

@@ -13,12 +13,19 @@
 #include "db/Transaction.h"
 #include "declaration/PendingConfirmation.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QtTest>
+#include <cerrno>
 #include <csignal>
+#include <cstring>
+#include <fcntl.h>
 #include <memory>
+#include <sys/statvfs.h>
+#include <unistd.h>
 
 namespace {
 
@@ -54,8 +61,14 @@ private slots:
     void killedConfirma();
     void killedRecovery_data();
     void killedRecovery();
-    void leftoversWithoutJournalAreRemoved();
+    void onlyTheProgramsTemporariesAreRemoved();
+    void journalFormat();
+    void untrustedJournal_data();
+    void untrustedJournal();
     void startupShowsARecoveryThatCannotBeMade();
+    void declarationThroughALink_data();
+    void declarationThroughALink();
+    void fullDiskLeavesNoEarlierReport();
 
 private:
     struct Place
@@ -71,7 +84,16 @@ private:
     static int expectedStatus(const QString& killAt);
     // Fails unless the child ends as `killAt` says: killed there, or whole.
     static void confirmInChild(const Place& place, int month, int first, int count, const QString& killAt);
+    // Runs the child to its end; its exit status and standard output.
+    static std::pair<int, QString> runChildWithOutput(const QStringList& arguments);
     static Snapshot snapshot(const Place& place);
+    static QByteArray readAll(const QString& path);
+    static void writeAll(const QString& path, const QByteArray& bytes);
+    // The journal with fields replaced and its checksum made anew, as a
+    // program would write it.
+    static QByteArray resealed(const QByteArray& journal, const QList<std::pair<QByteArray, QString>>& fields);
+    QStringList temporaryFiles() const;
+    QByteArray m_earlierOtherPeriodFileBytes() const { return m_otherPeriodFile; }
     static QString pdfText(const QString& path);
     void prepareEarlier(bool samePeriod);
     void checkConsistent(bool expectNew, bool samePeriod);
@@ -110,6 +132,48 @@ int TestCrash::runChild(const QStringList& arguments)
     if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
         qFatal("confirma_child did not finish");
     return process.exitCode();
+}
+
+std::pair<int, QString> TestCrash::runChildWithOutput(const QStringList& arguments)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process.start("/bin/sh", QStringList{"-c", "\"$0\" \"$@\"", child()} + arguments);
+    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
+        qFatal("confirma_child did not finish");
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput())};
+}
+
+QByteArray TestCrash::readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(none)");
+}
+
+void TestCrash::writeAll(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+}
+
+QByteArray TestCrash::resealed(const QByteArray& journal, const QList<std::pair<QByteArray, QString>>& fields)
+{
+    QList<QByteArray> lines = journal.left(journal.indexOf("\nsha256=") + 1).split('\n');
+    for (QByteArray& line : lines) {
+        for (const auto& [key, value] : fields) {
+            if (line.startsWith(key + '='))
+                line = key + '=' + value.toUtf8().toPercentEncoding();
+        }
+    }
+    const QByteArray body = lines.join('\n');
+    return body + "sha256=" + QCryptographicHash::hash(body, QCryptographicHash::Sha256).toHex() + "\nFIN\n";
+}
+
+// The program's temporary files in the place's program folder.
+QStringList TestCrash::temporaryFiles() const
+{
+    return QDir(m_place.program).entryList({".~retenciones.*"}, QDir::Files | QDir::Hidden, QDir::Name);
 }
 
 void TestCrash::confirmInChild(const Place& place, int month, int first, int count, const QString& killAt)
@@ -274,7 +338,7 @@ void TestCrash::killedConfirma()
     // has them, so its write leaves no name behind.)
     const QStringList leftBehind = QDir(m_place.program).entryList(QDir::Files | QDir::Hidden, QDir::Name);
     if (killAt == "file-write")
-        QVERIFY2(!leftBehind.filter(QRegularExpression("^26300332\\.txt\\.\\w{6}$")).isEmpty(),
+        QVERIFY2(!leftBehind.filter(QRegularExpression("^\\.~retenciones\\.26300332\\.txt\\.\\w{6}$")).isEmpty(),
             qPrintable(leftBehind.join(' ')));
     qInfo("left behind: %s", qPrintable(leftBehind.join(' ')));
 
@@ -316,14 +380,18 @@ void TestCrash::killedRecovery()
     checkConsistent(expectNew, true);
 }
 
-// Temporary files of ours left by anything else are removed at start-up;
-// other files of the folder stay.
-void TestCrash::leftoversWithoutJournalAreRemoved()
+// Only the program's own temporary files are removed at start-up: names
+// that carry its own word after a leading dot and stand for a declaration
+// file, a control report or the journal. The agent's copies beside the
+// declaration, whatever their suffix, stay.
+void TestCrash::onlyTheProgramsTemporariesAreRemoved()
 {
     prepareEarlier(true);
-    const QStringList ours{
-        "26300332.txt.AbC123", "26300332.pdf.x9Y8z7", ".confirma-pendiente.Qw12Er", "26B04505.txt.000000"};
-    const QStringList others{"26300332.txt.bak", "notas.txt", "26300332.txt.AbC1234", "x6300332.pdf.AbC123"};
+    const QStringList ours{".~retenciones.26300332.txt.AbC123", ".~retenciones.26300332.pdf.x9Y8z7",
+        ".~retenciones..confirma-pendiente.Qw12Er", ".~retenciones.26B04505.txt.000000"};
+    const QStringList others{"26300332.txt.backup", "26300332.txt.copia1", "26300332.pdf.copia1", "26300332.txt.AbC123",
+        ".26300332.txt.AbC123", "26300332.txt.bak", "notas.txt", ".~retenciones.notas.txt.AbC123",
+        ".~retenciones.26300332.txt.AbC1234", ".~retenciones.26300332.txt"};
     for (const QString& name : ours + others) {
         QFile file(m_place.program + name);
         QVERIFY(file.open(QIODevice::WriteOnly));
@@ -340,6 +408,141 @@ void TestCrash::leftoversWithoutJournalAreRemoved()
     remaining.sort();
     QCOMPARE(QDir(m_place.program).entryList(QDir::Files | QDir::Hidden, QDir::Name), remaining);
     QVERIFY(snapshot(m_place).describesSameAs(m_before));
+}
+
+// After a kill past the commit the journal reads, byte for byte: its
+// heading, the folder it lies in, the temporary file beside the declaration
+// file, the names, the report's captions, the lines' count and digests, and
+// a SHA-256 of everything before that line.
+void TestCrash::journalFormat()
+{
+    prepareEarlier(true);
+    QVERIFY(!QTest::currentTestFailed());
+    confirmInChild(m_place, 3, 201, 3, "commit");
+    QVERIFY(!QTest::currentTestFailed());
+    const QByteArray journal = readAll(m_place.program + ".confirma-pendiente");
+    const QList<QByteArray> lines = journal.split('\n');
+    QCOMPARE(lines.size(), 14);
+    QCOMPARE(lines.at(0), QByteArray("CONFIRMA-PENDIENTE 2"));
+    QCOMPARE(lines.at(1), "carpeta=" + QDir::cleanPath(m_place.program).toUtf8().toPercentEncoding());
+    const QString temporary = temporaryFiles().value(0);
+    QVERIFY2(QRegularExpression("^\\.~retenciones\\.26300332\\.txt\\.[A-Za-z0-9]{6}$").match(temporary).hasMatch(),
+        qPrintable(temporary));
+    QCOMPARE(lines.at(2), "temporal=" + temporary.toUtf8().toPercentEncoding());
+    QCOMPARE(lines.at(3), QByteArray("ddjj=26300332.txt"));
+    QCOMPARE(lines.at(4), QByteArray("reporte=26300332.pdf"));
+    QCOMPARE(lines.at(5), QByteArray("periodo=3%2F2026"));
+    QVERIFY(lines.at(6).startsWith("leyenda=Periodo%20%3A%203%2F2026%20Legajo%20%3A%20332%20"));
+    QCOMPARE(lines.at(7), QByteArray("total=606.00"));
+    QCOMPARE(lines.at(8), QByteArray("renglones=3"));
+    QVERIFY(QRegularExpression("^renglones-sha256=[0-9a-f]{64}$").match(QString::fromLatin1(lines.at(9))).hasMatch());
+    QCOMPARE(lines.at(10),
+        "ddjj-sha256=" + QCryptographicHash::hash(m_newDeclaration.declaration, QCryptographicHash::Sha256).toHex());
+    const qsizetype checksumAt = journal.indexOf("\nsha256=") + 1;
+    QCOMPARE(lines.at(11),
+        "sha256=" + QCryptographicHash::hash(journal.left(checksumAt), QCryptographicHash::Sha256).toHex());
+    QCOMPARE(lines.at(12), QByteArray("FIN"));
+    QCOMPARE(lines.at(13), QByteArray());
+}
+
+void TestCrash::untrustedJournal_data()
+{
+    QTest::addColumn<QString>("damage");
+    QTest::newRow("cut in half") << "cut";
+    QTest::newRow("emptied") << "empty";
+    QTest::newRow("a digit changed") << "digit";
+    QTest::newRow("checksum line removed") << "unsealed";
+    // Well formed, with a checksum that agrees, and still not to be followed.
+    QTest::newRow("names the declaration file as its temporary file") << "declaration";
+    QTest::newRow("names another declaration's temporary file") << "other";
+    QTest::newRow("brought from another folder") << "folder";
+}
+
+// The program died after the commit and before the rename; the journal is
+// then damaged or names what it must not. Nothing it says is done and
+// nothing is deleted: the declaration file and the store stay as they are
+// (the store already holds the new declaration), the temporary file that
+// holds the only file copy of it is kept under a plain name, and so is the
+// journal; the box says so in Spanish and says what to do. A later start
+// keeps them too, and a new CONFIRMA, as the box asks, makes file, store and
+// report agree again.
+void TestCrash::untrustedJournal()
+{
+    QFETCH(QString, damage);
+    prepareEarlier(true);
+    QVERIFY(!QTest::currentTestFailed());
+    confirmInChild(m_place, 3, 201, 3, "commit");
+    QVERIFY(!QTest::currentTestFailed());
+    const QString journalPath = m_place.program + ".confirma-pendiente";
+    const QString temporary = temporaryFiles().value(0);
+    QVERIFY(!temporary.isEmpty());
+    QCOMPARE(readAll(m_place.program + temporary), m_newDeclaration.declaration);
+
+    QByteArray journal = readAll(journalPath);
+    if (damage == "cut") {
+        journal.truncate(journal.size() / 2);
+    } else if (damage == "empty") {
+        journal.clear();
+    } else if (damage == "digit") {
+        journal.replace("renglones=3", "renglones=2");
+    } else if (damage == "unsealed") {
+        journal = resealed(journal, {});
+        journal.remove(journal.indexOf("\nsha256=") + 1, 72);
+    } else if (damage == "declaration") {
+        journal = resealed(journal, {{"temporal", "26300332.txt"}});
+    } else if (damage == "other") {
+        QFile other(m_place.program + ".~retenciones.26200332.txt.AbC123");
+        QVERIFY(other.open(QIODevice::WriteOnly));
+        other.write(m_earlierOtherPeriodFileBytes());
+        other.close();
+        journal = resealed(journal, {{"temporal", ".~retenciones.26200332.txt.AbC123"}});
+    } else if (damage == "folder") {
+        // The same journal, as it reads in the folder it was written in.
+        journal = resealed(journal, {{"carpeta", m_place.root->filePath("otra")}});
+    }
+    writeAll(journalPath, journal);
+    const QStringList before = QDir(m_place.program).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+
+    FakeDesktop desktop;
+    recoverInterruptedConfirmation(desktop.collaborators(m_place.program, m_place.database));
+    QCOMPARE(desktop.messages->shown.size(), 1);
+    const ShownBox box = desktop.messages->shown.at(0);
+    QCOMPARE(box.kind, ShownBox::Error);
+    QCOMPARE(box.text,
+        QStringLiteral(
+            "La última confirmación quedó interrumpida y su registro no se puede usar: no se cambió ni se "
+            "borró nada, y se conservaron en %1 los archivos que detalla este mensaje; vuelva a confirmar la "
+            "declaración del período para que el archivo de la DDJJ, la base de datos y el reporte "
+            "coincidan.")
+            .arg(m_place.program));
+
+    // Every file is still there, the journal and our temporary files under
+    // plain names that say they were kept; contents unchanged.
+    const Snapshot after = snapshot(m_place);
+    QCOMPARE(after.declaration, m_before.declaration);
+    QCOMPARE(after.report, m_before.report);
+    QCOMPARE(after.rows, m_newDeclaration.rows);
+    QCOMPARE(after.files.size(), before.size());
+    QVERIFY2(after.files.filter(QRegularExpression("^\\.")).isEmpty(), qPrintable(after.files.join(' ')));
+    const QStringList keptJournal =
+        after.files.filter(QRegularExpression("^confirma-pendiente\\.conservado-\\d{8}-\\d{6}$"));
+    QCOMPARE(keptJournal.size(), 1);
+    QCOMPARE(readAll(m_place.program + keptJournal.at(0)), journal);
+    const QString keptDeclaration = "26300332.conservado-" + temporary.right(6) + ".txt";
+    QVERIFY2(after.files.contains(keptDeclaration), qPrintable(after.files.join(' ')));
+    QCOMPARE(readAll(m_place.program + keptDeclaration), m_newDeclaration.declaration);
+    for (const QString& kept : keptJournal + QStringList{keptDeclaration})
+        QVERIFY2(box.detail.contains(kept), qPrintable(box.detail));
+
+    // The next start finds nothing to do and keeps them.
+    QCOMPARE(pending::recover(m_place.program, m_place.database).outcome, pending::RecoveryOutcome::NothingPending);
+    QCOMPARE(snapshot(m_place).files, after.files);
+
+    confirmInChild(m_place, 3, 201, 3, "none");
+    QVERIFY(!QTest::currentTestFailed());
+    const Snapshot confirmed = snapshot(m_place);
+    QVERIFY(confirmed.describesSameAs(m_newDeclaration));
+    QCOMPARE(confirmed.files, after.files);
 }
 
 // The database out of reach at the start after a kill past the commit: the
@@ -362,7 +565,9 @@ void TestCrash::startupShowsARecoveryThatCannotBeMade()
     QCOMPARE(desktop.messages->shown.size(), 1);
     const ShownBox box = desktop.messages->shown.at(0);
     QCOMPARE(box.kind, ShownBox::Error);
-    QCOMPARE(box.text, QStringLiteral("La última confirmación quedó interrumpida y no se pudo completar ni deshacer"));
+    QCOMPARE(box.text,
+        QStringLiteral("La última confirmación quedó interrumpida y no se pudo completar ni deshacer: sus archivos se "
+                       "conservan y el programa lo intentará de nuevo al volver a iniciarse."));
     QVERIFY2(box.detail.contains(m_place.database), qPrintable(box.detail));
     QCOMPARE(QDir(m_place.program).entryList(QDir::Files | QDir::Hidden, QDir::Name), left);
 
@@ -370,6 +575,125 @@ void TestCrash::startupShowsARecoveryThatCannotBeMade()
     desktop.messages->shown.clear();
     recoverInterruptedConfirmation(desktop.collaborators(m_place.program, m_place.database));
     QCOMPARE(desktop.messages->texts(), QStringList{});
+    checkConsistent(true, true);
+}
+
+void TestCrash::declarationThroughALink_data()
+{
+    QTest::addColumn<QString>("killAt");
+    QTest::newRow("completed") << "none";
+    QTest::newRow("killed after the commit") << "commit";
+}
+
+// The agent keeps the period's declaration file in a folder of its own and
+// a link to it beside the program. CONFIRMA asks before replacing the file
+// the link leads to, naming it, writes the new declaration there (its
+// temporary file beside it, renamed over it) and leaves the link in place;
+// after a kill the start-up finishes it through the link as well.
+void TestCrash::declarationThroughALink()
+{
+    QFETCH(QString, killAt);
+    prepareEarlier(true);
+    QVERIFY(!QTest::currentTestFailed());
+    const QString elsewhere = m_place.root->filePath("mis ddjj");
+    QVERIFY(QDir().mkpath(elsewhere));
+    const QString target = elsewhere + "/marzo.txt";
+    QVERIFY(QFile::rename(m_place.program + DeclarationName, target));
+    QVERIFY(QFile::link(target, m_place.program + DeclarationName));
+
+    const auto [status, output] =
+        runChildWithOutput({"confirm", m_place.program, m_place.database, "3", "201", "3", killAt});
+    QCOMPARE(status, expectedStatus(killAt));
+    QVERIFY2(output.contains(QStringLiteral(
+                 "question: Atención ya existe la DDJJ %1 con 2 renglones y será reemplazada. Continúa ?\n")
+                                 .arg(target)),
+        qPrintable(output));
+    if (killAt != "none") {
+        const pending::RecoveryResult result = pending::recover(m_place.program, m_place.database);
+        QCOMPARE(result.outcome, pending::RecoveryOutcome::RolledForward);
+    }
+    const QFileInfo link(m_place.program + DeclarationName);
+    QVERIFY(link.isSymLink());
+    QCOMPARE(link.symLinkTarget(), target);
+    QCOMPARE(readAll(target), m_newDeclaration.declaration);
+    QCOMPARE(QDir(elsewhere).entryList(QDir::Files | QDir::Hidden), QStringList{"marzo.txt"});
+    checkConsistent(true, true);
+}
+
+// The program's folder on a file system of its own, so small that the new
+// declaration file and the journal still fit and the control report does
+// not. CONFIRMA writes the declaration file and the store, says so and why
+// the report is missing; no earlier report stands under the new
+// declaration's name. A start while the disk is still full keeps the
+// journal; once there is room, the next start writes the report.
+void TestCrash::fullDiskLeavesNoEarlierReport()
+{
+    if (::geteuid() != 0)
+        QSKIP("a file system of limited size is mounted only as root");
+    const QString mountPoint = QDir::cleanPath(m_place.program);
+    QProcess mount;
+    mount.setProcessChannelMode(QProcess::MergedChannels);
+    mount.start("mount", {"-t", "tmpfs", "-o", "size=512k", "tmpfs", mountPoint});
+    if (!mount.waitForFinished() || mount.exitCode() != 0)
+        QSKIP(qPrintable("a tmpfs cannot be mounted here: " + QString::fromLocal8Bit(mount.readAll())));
+    auto unmount = qScopeGuard([&] { QProcess::execute("umount", {mountPoint}); });
+
+    prepareEarlier(true);
+    QVERIFY(!QTest::currentTestFailed());
+    QVERIFY(QFileInfo(m_place.program + ReportName).size() > 16 * 1024);
+    const auto freeBytes = [&] {
+        struct statvfs room
+        { };
+        return ::statvfs(QFile::encodeName(mountPoint).constData(), &room) == 0
+            ? qint64(room.f_bavail) * qint64(room.f_frsize)
+            : qint64(-1);
+    };
+    // Writes `name` until the disk is full, then gives `room` bytes back.
+    const auto fill = [this](const QString& name, qint64 room) {
+        const QByteArray path = QFile::encodeName(m_place.program + name);
+        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (fd < 0)
+            return false;
+        const QByteArray block(512, 'x');
+        off_t size = 0;
+        for (ssize_t written = 0; (written = ::write(fd, block.constData(), size_t(block.size()))) > 0;)
+            size += written;
+        const bool full = errno == ENOSPC;
+        const bool given = room == 0 || ::ftruncate(fd, size - size % 4096 - room) == 0;
+        ::close(fd);
+        return full && given;
+    };
+    // Three pages left.
+    QVERIFY(fill("relleno.bin", 12 * 1024));
+    QCOMPARE(freeBytes(), 12 * 1024);
+
+    const auto [status, output] =
+        runChildWithOutput({"confirm", m_place.program, m_place.database, "3", "201", "3", "none"});
+    QCOMPARE(status, 6);
+    const QString expected =
+        QStringLiteral("error: La DDJJ quedó grabada en el archivo %1 y en la base de datos, pero el reporte de "
+                       "control (PDF) no se generó; el programa lo generará al volver a iniciarse.\n"
+                       "detail: Cannot create file \"%2\". %3\n")
+            .arg(m_place.program + DeclarationName, m_place.program + ReportName,
+                QString::fromLocal8Bit(std::strerror(ENOSPC)));
+    QVERIFY2(output.endsWith(expected), qPrintable(output));
+    Snapshot after = snapshot(m_place);
+    QCOMPARE(after.declaration, m_newDeclaration.declaration);
+    QCOMPARE(after.rows, m_newDeclaration.rows);
+    QCOMPARE(after.report, QStringLiteral("(none)"));
+    QCOMPARE(after.files, (QStringList{".confirma-pendiente", DeclarationName, "relleno.bin"}));
+
+    // Full again: the start cannot write the report and keeps the journal.
+    QVERIFY(fill("relleno2.bin", 0));
+    QCOMPARE(freeBytes(), 0);
+    QCOMPARE(pending::recover(m_place.program, m_place.database).outcome, pending::RecoveryOutcome::Failed);
+    after = snapshot(m_place);
+    QCOMPARE(after.report, QStringLiteral("(none)"));
+    QCOMPARE(after.files, (QStringList{".confirma-pendiente", DeclarationName, "relleno.bin", "relleno2.bin"}));
+
+    QVERIFY(QFile::remove(m_place.program + "relleno.bin"));
+    QVERIFY(QFile::remove(m_place.program + "relleno2.bin"));
+    QCOMPARE(pending::recover(m_place.program, m_place.database).outcome, pending::RecoveryOutcome::RolledForward);
     checkConsistent(true, true);
 }
 

@@ -44,6 +44,8 @@
 namespace {
 
 const QString Question = QStringLiteral("Confirma Generar Archivo con Caracter de DDJJ ?");
+const QString NothingChanged =
+    QStringLiteral("No se grabó la DDJJ: el archivo de la DDJJ, la base de datos y el reporte quedaron como estaban.");
 
 // Runs `release` on another thread unless `finished()` is called within the
 // grace time: a handler that would block forever on something the test holds
@@ -143,7 +145,8 @@ private:
     void clickConfirma();
     void confirmEarlierDeclaration();
     void prepareNewDeclaration();
-    void expectError(const QString& beginning);
+    void expectError(const QString& outcome, const QString& beginning);
+    QString errorDetail() const;
     QStringList storedReceipts() const;
     QByteArray declarationFile() const;
     QStringList receiptsInFile(const QByteArray& bytes) const;
@@ -241,16 +244,23 @@ void TestGuiFaults::prepareNewDeclaration()
     m_newReceipts = QStringList{"201", "202", "203"};
 }
 
-// The question, then one error box whose text begins as given.
-void TestGuiFaults::expectError(const QString& beginning)
+// The question, then one error box: one sentence that says what became of
+// the declaration, then the failure's own text as detail, beginning as given.
+void TestGuiFaults::expectError(const QString& outcome, const QString& beginning)
 {
     const QList<ShownBox>& shown = desktop.messages->shown;
     QCOMPARE(shown.size(), 2);
     QCOMPARE(shown.at(0).text, Question);
     QCOMPARE(shown.at(1).kind, ShownBox::Error);
-    QVERIFY2(shown.at(1).text.startsWith(beginning), qPrintable(shown.at(1).text));
+    QCOMPARE(shown.at(1).text, outcome);
+    QVERIFY2(shown.at(1).detail.startsWith(beginning), qPrintable(shown.at(1).detail));
     // What the user reads, in the test's log.
-    qInfo("error box: %s", qPrintable(shown.at(1).text));
+    qInfo("error box: %s | %s", qPrintable(shown.at(1).text), qPrintable(shown.at(1).detail));
+}
+
+QString TestGuiFaults::errorDetail() const
+{
+    return desktop.messages->shown.at(1).detail;
 }
 
 // The receipt numbers stored in RETEN in JID order, read through an
@@ -309,8 +319,8 @@ void TestGuiFaults::databaseMissing()
     startProgram();
     prepareNewDeclaration();
     clickConfirma();
-    expectError(QString());
-    QVERIFY2(desktop.messages->shown.at(1).text.contains(database), qPrintable(desktop.messages->shown.at(1).text));
+    expectError(NothingChanged, QString());
+    QVERIFY2(errorDetail().contains(database), qPrintable(errorDetail()));
     QVERIFY(!QFile::exists(database));  // the program does not create it
 
     QVERIFY(QFile::rename(aside, database));
@@ -337,8 +347,8 @@ void TestGuiFaults::databaseCorrupt()
     startProgram();
     prepareNewDeclaration();
     clickConfirma();
-    expectError(QString());
-    QVERIFY2(desktop.messages->shown.at(1).text.contains(database), qPrintable(desktop.messages->shown.at(1).text));
+    expectError(NothingChanged, QString());
+    QVERIFY2(errorDetail().contains(database), qPrintable(errorDetail()));
     QCOMPARE(declarationFile(), m_earlierFile);
 
     // The good file back in its place.
@@ -369,9 +379,8 @@ void TestGuiFaults::databaseLockedByAnotherAttachment()
         clickConfirma();
         QVERIFY2(!watchdog.finished(), "CONFIRMA waited until the other transaction was ended");
     }
-    expectError(QString());
-    QVERIFY2(desktop.messages->shown.at(1).text.contains("update conflicts with concurrent update"),
-        qPrintable(desktop.messages->shown.at(1).text));
+    expectError(NothingChanged, QString());
+    QVERIFY2(errorDetail().contains("update conflicts with concurrent update"), qPrintable(errorDetail()));
     QCOMPARE(declarationFile(), m_earlierFile);
 
     otherTransaction.rollback();
@@ -416,10 +425,9 @@ void TestGuiFaults::databaseHeldByAnotherProcess()
     startProgram();
     prepareNewDeclaration();
     clickConfirma();
-    expectError(QString());
-    QVERIFY2(desktop.messages->shown.at(1).text.contains(database), qPrintable(desktop.messages->shown.at(1).text));
-    QVERIFY2(desktop.messages->shown.at(1).text.contains("Database already opened with engine instance"),
-        qPrintable(desktop.messages->shown.at(1).text));
+    expectError(NothingChanged, QString());
+    QVERIFY2(errorDetail().contains(database), qPrintable(errorDetail()));
+    QVERIFY2(errorDetail().contains("Database already opened with engine instance"), qPrintable(errorDetail()));
     QCOMPARE(declarationFile(), m_earlierFile);
 
     holder.write("rollback;\n");
@@ -447,7 +455,7 @@ void TestGuiFaults::programDirectoryCannotBeCreated()
     QVERIFY(QFile::remove(directory->filePath("program")));
     QVERIFY(QFile::link(directory->filePath("plain-file/program"), directory->filePath("program")));
     clickConfirma();
-    expectError("No se puede crear el archivo \"" + m_declarationPath + "\"");
+    expectError(NothingChanged, "No se puede crear el archivo \"" + m_declarationPath + "\"");
     QCOMPARE(storedReceipts(), m_earlierReceipts);
     QVERIFY(!QFile::exists(directory->filePath("plain-file/program")));
 
@@ -469,9 +477,8 @@ void TestGuiFaults::programDirectoryFull()
         QVERIFY(limit.isSet());
         clickConfirma();
     }
-    expectError("No se puede crear el archivo \"" + m_declarationPath + "\"");
-    QVERIFY2(
-        desktop.messages->shown.at(1).text.contains("File too large"), qPrintable(desktop.messages->shown.at(1).text));
+    expectError(NothingChanged, "No se puede crear el archivo \"" + m_declarationPath + "\"");
+    QVERIFY2(errorDetail().contains("File too large"), qPrintable(errorDetail()));
     expectEarlierDeclarationKept();
     confirmNewDeclaration();
 }
@@ -487,7 +494,10 @@ void TestGuiFaults::reportTargetIsAFolder()
     QVERIFY(QFile::remove(pdf));
     QVERIFY(QDir().mkdir(pdf));
     clickConfirma();
-    expectError("Cannot create file \"" + pdf + "\".");
+    expectError(QStringLiteral("La DDJJ quedó grabada en el archivo %1 y en la base de datos, pero el reporte de "
+                               "control (PDF) no se generó; el programa lo generará al volver a iniciarse.")
+                    .arg(m_declarationPath),
+        "Cannot create file \"" + pdf + "\".");
     QCOMPARE(receiptsInFile(declarationFile()), m_newReceipts);
     QCOMPARE(storedReceipts(), m_newReceipts);
     QVERIFY(QFileInfo(pdf).isDir());
@@ -556,6 +566,7 @@ void TestGuiFaults::importFileThatIsNoPlainFile_data()
     QTest::addColumn<QString>("kind");
     QTest::newRow("named pipe without a writer") << "fifo";
     QTest::newRow("endless device") << "device";
+    QTest::newRow("the standard input") << "stdin";
 }
 
 // A named pipe nobody writes to would block the open for ever, an endless
@@ -578,6 +589,10 @@ void TestGuiFaults::importFileThatIsNoPlainFile()
             if (writer.open(QIODevice::WriteOnly))
                 writer.close();
         });
+    } else if (kind == "stdin") {
+        path = "/dev/stdin";
+        if (QFileInfo(path).isFile())
+            QSKIP("the test's standard input is a plain file, which the import reads like any other");
     } else {
         path = "/dev/zero";
     }

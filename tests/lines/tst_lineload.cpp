@@ -343,6 +343,15 @@ void TestLineLoad::oddFiles_data()
     QByteArray latin = fileBytes({first, second});
     latin[198 + 51] = char(0xD1);  // Ñ in Windows-1252
     QTest::newRow("company name in Windows-1252") << latin << 2 << QString::fromUtf8("ÑEGUNDO SA") << QString();
+    // "Ã‘" in Windows-1252 is C3 91, which is also "Ñ" in UTF-8: read as
+    // UTF-8 the line would be one character short of a record and every
+    // field after the name would move.
+    QByteArray alsoUtf8 = fileBytes({first, second});
+    alsoUtf8.replace(198 + 51, 5,
+        "PE\xC3\x91"
+        "A");
+    QTest::newRow("Windows-1252 bytes that are valid UTF-8")
+        << alsoUtf8 << 2 << QString::fromUtf8("PEÃ‘ADO SA") << QString();
     QByteArray binary(65536, Qt::Uninitialized);
     QRandomGenerator generator(7);
     for (char& byte : binary)

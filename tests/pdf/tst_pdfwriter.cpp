@@ -117,6 +117,7 @@ private slots:
     void checkerFindsDamage_data();
     void checkerFindsDamage();
     void fileSinkWritesEveryPiece();
+    void fileSinkWritesThroughALink();
     void crossReferenceFromCountedOffsets();
     void sinkAndSharedPictureCache();
 };
@@ -740,6 +741,32 @@ void TestPdfWriter::fileSinkWritesEveryPiece()
             QCOMPARE(readFile(path), QByteArray("old"));
     }
     QCOMPARE(readFile(path), expected);
+    // Nothing else beside it, neither from the dropped sink nor from the finished one.
+    QCOMPARE(QDir(directory.path()).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList{"sink.pdf"});
+}
+
+// A target that is a symbolic link is written through: the file it leads to
+// gets the document, its folder gets no leftover, and the link stays.
+void TestPdfWriter::fileSinkWritesThroughALink()
+{
+    QTemporaryDir directory;
+    QVERIFY(QDir(directory.path()).mkdir("real"));
+    const QString target = directory.filePath(QStringLiteral("real/marzo.pdf"));
+    const QString link = directory.filePath(QStringLiteral("26300332.pdf"));
+    QFile old(target);
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write("old");
+    old.close();
+    QVERIFY(QFile::link(target, link));
+    {
+        pdfoutput::FileSink sink(link);
+        sink.write("new document", 12);
+        sink.finish();
+    }
+    QVERIFY(QFileInfo(link).isSymLink());
+    QCOMPARE(QFileInfo(link).symLinkTarget(), target);
+    QCOMPARE(readFile(target), QByteArray("new document"));
+    QCOMPARE(QDir(directory.filePath("real")).entryList(QDir::Files | QDir::Hidden), QStringList{"marzo.pdf"});
 }
 
 // Each entry is the offset at which its object was begun, whatever the

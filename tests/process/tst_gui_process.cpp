@@ -20,6 +20,7 @@
 #include "core/ProcessLocale.h"
 #include "db/Query.h"
 #include "db/Transaction.h"
+#include "declaration/PendingConfirmation.h"
 #include "declaration/StoreSettings.h"
 
 #include <QApplication>
@@ -170,6 +171,19 @@ int runChild(const QByteArray& mode, int argc, char** argv)
             say(QStringLiteral("busy"));
             std::this_thread::sleep_for(std::chrono::seconds(5));
             say(QStringLiteral("not ended"));
+        } else if (mode == "import") {
+            // The header, then the import of the file named to the child.
+            const WindowControls controls = WindowControls::of(*window);
+            controls.e_legaJo->setText(QStringLiteral("332"));
+            window->runHandler([&] { window->e_legaJoExit(); });
+            controls.e_Mes->setText(QStringLiteral("3"));
+            window->runHandler([&] { window->e_MesExit(); });
+            controls.E_ano->setText(QStringLiteral("2026"));
+            window->runHandler([&] { window->E_anoExit(); });
+            desktop.fileDialog->paths = {qEnvironmentVariable("RETENCIONES_CHILD_IMPORT")};
+            say(QStringLiteral("importing"));
+            window->runHandler([&] { window->B1Click(); });
+            say(QStringLiteral("imported"));
         } else if (mode == "question") {
             // Out of the timer's call, so that the watch goes on while the box is open.
             QTimer::singleShot(
@@ -284,11 +298,28 @@ private slots:
     void terminationSignalEndsTheProgram();
     void terminationSignalEndsABusyProgram();
     void userOwnLockFolder();
+    void sharedDeclarationFolder();
+    void fullLockFolder_data();
+    void fullLockFolder();
+    void readOnlyPlacesForAUser_data();
+    void readOnlyPlacesForAUser();
+    void terminationSignalDuringALargeImport();
 
 private:
     QProcessEnvironment childEnvironment(const QByteArray& mode) const;
     void startChild(QProcess& child, const QByteArray& mode) const;
     QList<QStringList> storedRows() const;
+    // Mounts a tmpfs of `size` at `folder` and fills it; false (with the
+    // reason) when that cannot be done here.
+    bool mountFullFileSystem(const QString& folder, QString& reason) const;
+    struct ThrowawayUser
+    {
+        QString name;
+        uint uid = 0;
+        uint gid = 0;
+    };
+    // A system user made for the test (root only), removed again by the guard.
+    static bool addUser(ThrowawayUser& user, QString& reason);
 
     std::unique_ptr<QTemporaryDir> m_directory;
     QString m_home;
@@ -565,6 +596,268 @@ void TestGuiProcess::userOwnLockFolder()
     QVERIFY2(!engineFiles.isEmpty(), "the engine left nothing in the lock folder");
     for (const QFileInfo& file : engineFiles)
         QCOMPARE(file.ownerId(), uid);
+}
+
+bool TestGuiProcess::mountFullFileSystem(const QString& folder, QString& reason) const
+{
+    if (::geteuid() != 0) {
+        reason = QStringLiteral("a file system of limited size is mounted only as root");
+        return false;
+    }
+    QDir().mkpath(folder);
+    QProcess mount;
+    mount.setProcessChannelMode(QProcess::MergedChannels);
+    mount.start(QStringLiteral("mount"), {"-t", "tmpfs", "-o", "size=512k", "tmpfs", folder});
+    if (!mount.waitForFinished() || mount.exitCode() != 0) {
+        reason = QStringLiteral("a tmpfs cannot be mounted here: ") + QString::fromLocal8Bit(mount.readAll());
+        return false;
+    }
+    QFile filler(folder + QStringLiteral("/relleno.bin"));
+    if (!filler.open(QIODevice::WriteOnly)) {
+        reason = filler.errorString();
+        return false;
+    }
+    const QByteArray block(4096, 'x');
+    while (filler.write(block) == block.size() && filler.flush()) { }
+    return true;
+}
+
+bool TestGuiProcess::addUser(ThrowawayUser& user, QString& reason)
+{
+    if (::geteuid() != 0) {
+        reason = QStringLiteral("needs root to create a user");
+        return false;
+    }
+    user.name = QStringLiteral("retro%1").arg(QCoreApplication::applicationPid());
+    QProcess add;
+    add.start(QStringLiteral("useradd"),
+        {"--system", "--no-create-home", "--user-group", "--shell", "/usr/sbin/nologin", user.name});
+    if (!add.waitForFinished() || add.exitCode() != 0) {
+        reason = QString::fromLocal8Bit(add.readAllStandardError());
+        return false;
+    }
+    QProcess id;
+    id.start(QStringLiteral("id"), {"-u", user.name});
+    id.waitForFinished();
+    user.uid = QString::fromLatin1(id.readAllStandardOutput()).trimmed().toUInt();
+    id.start(QStringLiteral("id"), {"-g", user.name});
+    id.waitForFinished();
+    user.gid = QString::fromLatin1(id.readAllStandardOutput()).trimmed().toUInt();
+    return user.uid != 0;
+}
+
+// Two accounts run the program from one folder they may both write to (a
+// shared checkout), each with its own data folder and database. While the
+// first one's CONFIRMA is half done (its journal and temporary file in the
+// shared folder), the second start is refused with the program's box and
+// leaves both files alone.
+void TestGuiProcess::sharedDeclarationFolder()
+{
+    QProcess first;
+    startChild(first, "start-and-wait");
+    auto stopFirst = qScopeGuard([&] {
+        first.kill();
+        first.waitForFinished();
+    });
+    QStringList seen;
+    QVERIFY2(!waitForLine(first, seen, QStringLiteral("shown")).isEmpty(), qPrintable(seen.join('\n')));
+
+    PendingConfirmation journal;
+    journal.folder = QDir::cleanPath(m_programDirectory);
+    journal.temporaryName = QStringLiteral(".~retenciones.26300332.txt.AbC123");
+    journal.declarationName = QStringLiteral("26300332.txt");
+    journal.reportName = QStringLiteral("26300332.pdf");
+    journal.period = QStringLiteral("3/2026");
+    journal.periodo = QStringLiteral("Periodo : 3/2026 Legajo : 332 X");
+    journal.total = QStringLiteral("6.00");
+    journal.lineCount = 1;
+    journal.linesDigest = QByteArray(32, '\1');
+    const QByteArray declaration = recordlines::fileBytes({recordlines::goodRecord(1001, 123456)}, "\r\n");
+    journal.contentDigest = QCryptographicHash::hash(declaration, QCryptographicHash::Sha256);
+    pending::writeJournal(m_programDirectory, journal);
+    QFile temporary(m_programDirectory + journal.temporaryName);
+    QVERIFY(temporary.open(QIODevice::WriteOnly));
+    temporary.write(declaration);
+    temporary.close();
+    const FileState journalBefore = fileState(m_programDirectory + PendingConfirmation::JournalName);
+
+    const QString otherHome = m_directory->filePath(QStringLiteral("otra-cuenta"));
+    QVERIFY(QDir().mkpath(otherHome + QStringLiteral("/Retenciones")));
+    const QString otherDatabase = otherHome + QStringLiteral("/Retenciones/RETENCIONES.FDB");
+    db::Connection::createDatabase(otherDatabase, fixture::sysdba(), QStringLiteral("WIN1252"), projectSchema());
+    QProcessEnvironment environment = childEnvironment("start");
+    environment.insert(QStringLiteral("HOME"), otherHome);
+    QProcess second;
+    second.setProcessEnvironment(environment);
+    second.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    second.start(QCoreApplication::applicationFilePath(), {});
+    QVERIFY(second.waitForFinished(60000));
+    QCOMPARE(remainingLines(second, {}),
+        (QStringList{QStringLiteral("box Atención el programa ya está abierto !!!"), QStringLiteral("ended 0")}));
+    QCOMPARE(fileState(m_programDirectory + PendingConfirmation::JournalName), journalBefore);
+    QCOMPARE(fileState(m_programDirectory + journal.temporaryName).digest,
+        QCryptographicHash::hash(declaration, QCryptographicHash::Sha256));
+    QCOMPARE(first.state(), QProcess::Running);
+}
+
+void TestGuiProcess::fullLockFolder_data()
+{
+    QTest::addColumn<QByteArray>("mode");
+    QTest::newRow("the database created") << QByteArray("lockfolder");
+    QTest::newRow("CONFIRMA in the window") << QByteArray("confirm");
+}
+
+// The engine's lock folder is on a full disk. Before the engine maps a lock
+// file there (and the first touch of a page ends the process with SIGBUS),
+// the program says in Spanish that there is no room; nothing is written.
+void TestGuiProcess::fullLockFolder()
+{
+    QFETCH(QByteArray, mode);
+    const QString lockFolder = m_directory->filePath(QStringLiteral("lock"));
+    QString reason;
+    if (!mountFullFileSystem(lockFolder, reason))
+        QSKIP(qPrintable(reason));
+    auto unmount = qScopeGuard([&] { QProcess::execute(QStringLiteral("umount"), {lockFolder}); });
+    const FileState databaseBefore = fileState(m_database);
+
+    QProcessEnvironment environment = childEnvironment(mode);
+    environment.insert(QStringLiteral("FIREBIRD_LOCK"), lockFolder);
+    const QString created = m_home + QStringLiteral("/own.fdb");
+    environment.insert(QStringLiteral("RETENCIONES_CHILD_DATABASE"), created);
+    QProcess child;
+    child.setProcessEnvironment(environment);
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QCoreApplication::applicationFilePath(), {});
+    QStringList seen;
+    if (mode == "confirm") {
+        // The window stays up after CONFIRMA; the signal ends it.
+        QVERIFY2(!waitForLine(child, seen, QStringLiteral("confirmed")).isEmpty(), qPrintable(seen.join('\n')));
+        ::kill(pid_t(child.processId()), SIGTERM);
+    }
+    QVERIFY(child.waitForFinished(60000));
+    QCOMPARE(child.exitStatus(), QProcess::NormalExit);
+    const QStringList lines = remainingLines(child, seen);
+    const QString noRoom = QStringLiteral(
+        "No queda lugar en la carpeta de bloqueo de la base de datos \"%1\": la base de datos no se abrió.")
+                               .arg(lockFolder);
+    if (mode == "lockfolder") {
+        QCOMPARE(lines, (QStringList{"lock " + lockFolder, "error " + noRoom}));
+        QVERIFY(!QFile::exists(created));
+    } else {
+        QVERIFY2(lines.contains(QStringLiteral("box No se grabó la DDJJ: el archivo de la DDJJ, la base de datos y el "
+                                               "reporte quedaron como estaban.")),
+            qPrintable(lines.join('\n')));
+        QCOMPARE(lines.last(), QStringLiteral("ended %1").arg(128 + SIGTERM));
+    }
+    QCOMPARE(QDir(m_programDirectory).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList{});
+    QCOMPARE(fileState(m_database), databaseBefore);
+    QCOMPARE(
+        QDir(lockFolder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList{"relleno.bin"});
+}
+
+void TestGuiProcess::readOnlyPlacesForAUser_data()
+{
+    QTest::addColumn<QString>("place");
+    QTest::newRow("read-only data folder") << "data folder";
+    QTest::newRow("read-only declaration file") << "declaration file";
+}
+
+// A user who is not root confirms where it may not write: the data folder
+// (which is then also the folder of the declaration files) made read-only,
+// or the period's declaration file made read-only by the agent. A clear box
+// says that nothing was recorded, and nothing changed: the folder, the file
+// and the table are as they were.
+void TestGuiProcess::readOnlyPlacesForAUser()
+{
+    QFETCH(QString, place);
+    ThrowawayUser user;
+    QString reason;
+    if (!addUser(user, reason))
+        QSKIP(qPrintable(reason));
+    auto removeUser = qScopeGuard([&] { QProcess::execute(QStringLiteral("userdel"), {user.name}); });
+    const QString lockFolder = QStringLiteral("/tmp/firebird-retenciones-%1").arg(user.uid);
+    auto removeLockFolder = qScopeGuard([&] { QDir(lockFolder).removeRecursively(); });
+    QProcess::execute(
+        QStringLiteral("chown"), {"-R", QStringLiteral("%1:%2").arg(user.uid).arg(user.gid), m_directory->path()});
+    const QString declarationFolder = place == "data folder" ? m_dataFolder + QLatin1Char('/') : m_programDirectory;
+    const QString declaration = declarationFolder + QStringLiteral("26300332.txt");
+    QFile earlier(declaration);
+    QVERIFY(earlier.open(QIODevice::WriteOnly));
+    earlier.write(recordlines::fileBytes({recordlines::goodRecord(77, 1000)}, "\r\n"));
+    earlier.close();
+    QVERIFY(::chown(QFile::encodeName(declaration).constData(), user.uid, user.gid) == 0);
+    const QString readOnly = place == "data folder" ? m_dataFolder : declaration;
+    QVERIFY(::chmod(QFile::encodeName(readOnly).constData(), place == "data folder" ? 0555 : 0444) == 0);
+    auto writable = qScopeGuard([&] { ::chmod(QFile::encodeName(m_dataFolder).constData(), 0755); });
+    const QStringList folderBefore =
+        QDir(declarationFolder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
+    const FileState declarationBefore = fileState(declaration);
+    const FileState databaseBefore = fileState(m_database);
+
+    QProcessEnvironment environment = childEnvironment("confirm");
+    environment.remove(QStringLiteral("FIREBIRD_LOCK"));
+    environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    environment.insert(QStringLiteral("RETENCIONES_CHILD_PROGRAM_DIR"), declarationFolder);
+    QProcess child;
+    child.setProcessEnvironment(environment);
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QStringLiteral("setpriv"),
+        {"--reuid", QString::number(user.uid), "--regid", QString::number(user.gid), "--clear-groups",
+            QCoreApplication::applicationFilePath()});
+    QStringList seen;
+    QVERIFY2(!waitForLine(child, seen, QStringLiteral("confirmed")).isEmpty(), qPrintable(seen.join('\n')));
+    ::kill(pid_t(child.processId()), SIGTERM);
+    QVERIFY(child.waitForFinished(60000));
+    const QStringList lines = remainingLines(child, seen);
+    QVERIFY2(lines.contains(QStringLiteral("box No se grabó la DDJJ: el archivo de la DDJJ, la base de datos y el "
+                                           "reporte quedaron como estaban.")),
+        qPrintable(lines.join('\n')));
+    QCOMPARE(lines.last(), QStringLiteral("ended %1").arg(128 + SIGTERM));
+    QCOMPARE(QDir(declarationFolder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name),
+        folderBefore);
+    QCOMPARE(fileState(declaration), declarationBefore);
+    QCOMPARE(fileState(m_database), databaseBefore);
+    QCOMPARE(storedRows(), QList<QStringList>{});
+}
+
+// SIGTERM while a handler imports 500,000 lines: the program ends (bound
+// against hanging only; bench/termination measures how soon) with the
+// signal's code and leaves nothing behind: no file beside the program, the
+// table as it was.
+void TestGuiProcess::terminationSignalDuringALargeImport()
+{
+    const QString large = m_directory->filePath(QStringLiteral("grande.txt"));
+    {
+        QFile file(large);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QStringList block;
+        for (int i = 1; i <= 1000; ++i)
+            block << recordlines::goodRecord(i, 120000);
+        const QByteArray bytes = recordlines::fileBytes(block, "\r\n");
+        for (int i = 0; i < 500; ++i)
+            QCOMPARE(file.write(bytes), qint64(bytes.size()));
+    }
+    const FileState databaseBefore = fileState(m_database);
+    QProcessEnvironment environment = childEnvironment("import");
+    environment.insert(QStringLiteral("RETENCIONES_CHILD_IMPORT"), large);
+    QProcess child;
+    child.setProcessEnvironment(environment);
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QCoreApplication::applicationFilePath(), {});
+    QVERIFY(child.waitForStarted());
+    auto stopChild = qScopeGuard([&] {
+        child.kill();
+        child.waitForFinished();
+    });
+    QStringList seen;
+    QVERIFY2(!waitForLine(child, seen, QStringLiteral("importing")).isEmpty(), qPrintable(seen.join('\n')));
+    ::kill(pid_t(child.processId()), SIGTERM);
+    QVERIFY2(child.waitForFinished(HangBoundMs), "the child did not end");
+    stopChild.dismiss();
+    QCOMPARE(child.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(child.exitCode(), 128 + SIGTERM);
+    QCOMPARE(QDir(m_programDirectory).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList{});
+    QCOMPARE(fileState(m_database), databaseBefore);
 }
 
 int main(int argc, char** argv)

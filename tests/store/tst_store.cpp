@@ -15,6 +15,10 @@
 
 namespace {
 
+// What every failure of CONFIRMA before its commit says first.
+const QString NothingChanged =
+    QStringLiteral("No se grabó la DDJJ: el archivo de la DDJJ, la base de datos y el reporte quedaron como estaban.");
+
 const QString Legajo = QStringLiteral("332");
 const QString DeclarantCuit = QStringLiteral("30-71234567-1");
 const QString DeclarantName = QStringLiteral("MUNICIPAL SERVICIOS SRL");
@@ -401,7 +405,8 @@ void TestStore::missingDatabaseLeavesTheEarlierFile()
         confirm(header());
         QFAIL("a missing database must stop CONFIRMA");
     } catch (const Error& failure) {
-        QVERIFY2(failure.message().contains(missing), qPrintable(failure.message()));
+        QCOMPARE(failure.message(), NothingChanged);
+        QVERIFY2(failure.detail().contains(missing), qPrintable(failure.detail()));
     }
     QCOMPARE(fileContent(m_programDirectory + "26300332.txt"), earlierFile);
     QCOMPARE(directoryEntries(), QStringList{"26300332.txt"});
@@ -431,7 +436,8 @@ void TestStore::insertFailingHalfWayKeepsTheEarlierDeclaration()
         confirm(header());
         QFAIL("the second insert must fail");
     } catch (const Error& failure) {
-        QVERIFY2(failure.message().contains("string right truncation"), qPrintable(failure.message()));
+        QCOMPARE(failure.message(), NothingChanged);
+        QVERIFY2(failure.detail().contains("string right truncation"), qPrintable(failure.detail()));
     }
     QCOMPARE(fileContent(m_programDirectory + "26300332.txt"), earlierFile);
     // Nothing of the failed declaration is left pending in the transaction:
@@ -477,9 +483,9 @@ void TestStore::unwritableTargetKeepsTheEarlierDeclaration()
         confirm(header());
         QFAIL("the declaration file cannot be written");
     } catch (const Error& failure) {
-        QVERIFY2(
-            failure.message().startsWith("No se puede crear el archivo \"" + m_programDirectory + "26300332.txt\""),
-            qPrintable(failure.message()));
+        QCOMPARE(failure.message(), NothingChanged);
+        QVERIFY2(failure.detail().startsWith("No se puede crear el archivo \"" + m_programDirectory + "26300332.txt\""),
+            qPrintable(failure.detail()));
     }
     QCOMPARE(committedRows(m_database), earlierRows);
     if (targetIsFolder)
