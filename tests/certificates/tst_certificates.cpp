@@ -7,6 +7,7 @@
 #include "report/PdfOutput.h"
 #include "tests/pdf/PdfFiles.h"
 #include "tests/support/ExternalTool.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/RecordLines.h"
 
 #include <QDir>
@@ -62,31 +63,6 @@ QList<TestLine> threeSuppliers()
     };
 }
 
-// Lifts the process's file-size limit to `bytes` while it lives; a write past
-// it fails with EFBIG, as on a full disk.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        rlimit lowered = m_old;
-        lowered.rlim_cur = bytes;
-        m_set = setrlimit(RLIMIT_FSIZE, &lowered) == 0;
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-    bool isSet() const { return m_set; }
-
-private:
-    rlimit m_old{};
-    void (*m_oldHandler)(int) = nullptr;
-    bool m_set = false;
-};
 
 // Runs as the user "nobody" (its group alone) while it lives when the tests
 // run as root, so that a folder's permissions hold for the program.

@@ -8,6 +8,7 @@
 // window confirming the next declaration.
 #include "tests/support/DatabaseFixture.h"
 #include "tests/support/ExternalTool.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/RecordLines.h"
 #include "tests/support/WindowFixture.h"
 
@@ -86,31 +87,6 @@ private:
     std::thread m_thread;
 };
 
-// Lowers the file-size limit of this process for its lifetime; writes beyond
-// it fail with EFBIG instead of raising SIGXFSZ.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        rlimit lowered = m_old;
-        lowered.rlim_cur = bytes;
-        m_set = setrlimit(RLIMIT_FSIZE, &lowered) == 0;
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-    bool isSet() const { return m_set; }
-
-private:
-    rlimit m_old{};
-    void (*m_oldHandler)(int) = nullptr;
-    bool m_set = false;
-};
 
 }  // namespace
 
