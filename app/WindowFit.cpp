@@ -25,7 +25,13 @@ QRect clientGeometry(QSize design, QMargins frame, QRect available)
 
 void followFocus(QScrollArea* area)
 {
-    QObject::connect(qApp, &QApplication::focusChanged, area, [area](QWidget*, QWidget* now) {
+    // Focus also changes while the window's controls are destroyed, after the
+    // scroll area has stopped being one: only a live scroll area is looked at.
+    QObject* const watched = area;
+    QObject::connect(qApp, &QApplication::focusChanged, area, [watched](QWidget*, QWidget* now) {
+        auto* const area = qobject_cast<QScrollArea*>(watched);
+        if (!area)
+            return;
         QWidget* content = area->widget();
         if (!now || !content || !content->isAncestorOf(now))
             return;
