@@ -23,6 +23,15 @@ InstanceLock::Outcome lockDescriptor(int fd)
     return errno == EWOULDBLOCK ? InstanceLock::Outcome::HeldElsewhere : InstanceLock::Outcome::Unavailable;
 }
 
+// Locks an open descriptor; one that does not take the lock is closed.
+InstanceLock::Outcome lockOrClose(int fd)
+{
+    const InstanceLock::Outcome outcome = lockDescriptor(fd);
+    if (outcome != InstanceLock::Outcome::Acquired)
+        ::close(fd);
+    return outcome;
+}
+
 }  // namespace
 
 InstanceLock::~InstanceLock()
@@ -43,11 +52,9 @@ InstanceLock::Outcome InstanceLock::acquireFolder(const QString& folder)
     const int fd = ::open(QFile::encodeName(canonical).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return Outcome::Unavailable;
-    const Outcome outcome = lockDescriptor(fd);
-    if (outcome != Outcome::Acquired) {
-        ::close(fd);
+    const Outcome outcome = lockOrClose(fd);
+    if (outcome != Outcome::Acquired)
         return outcome;
-    }
     m_folders.emplace_back(canonical, fd);
     return Outcome::Acquired;
 }
@@ -76,11 +83,9 @@ InstanceLock::Outcome InstanceLock::acquire(const QString& folder)
         fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return Outcome::Unavailable;
-    const Outcome outcome = lockDescriptor(fd);
-    if (outcome != Outcome::Acquired) {
-        ::close(fd);
+    const Outcome outcome = lockOrClose(fd);
+    if (outcome != Outcome::Acquired)
         return outcome;
-    }
     m_fd = fd;
     return Outcome::Acquired;
 }

@@ -100,6 +100,16 @@ int runChild(int argc, char** argv, Moment moment)
             auto* window = qobject_cast<TF_Retenciones*>(widget);
             if (!window)
                 continue;
+            // The period 03/2026 of legajo 332, as a user types it.
+            const auto typeHeader = [](TF_Retenciones& window) {
+                const WindowControls controls = WindowControls::of(window);
+                controls.e_legaJo->setText(QStringLiteral("332"));
+                window.runHandler([&window] { window.e_legaJoExit(); });
+                controls.e_Mes->setText(QStringLiteral("3"));
+                window.runHandler([&window] { window.e_MesExit(); });
+                controls.E_ano->setText(QStringLiteral("2026"));
+                window.runHandler([&window] { window.E_anoExit(); });
+            };
             if (moment == Moment::Busy) {
                 std::puts("ready");
                 std::fflush(stdout);
@@ -107,13 +117,7 @@ int runChild(int argc, char** argv, Moment moment)
                 return;
             }
             if (moment == Moment::DuringImport) {
-                const WindowControls controls = WindowControls::of(*window);
-                controls.e_legaJo->setText(QStringLiteral("332"));
-                window->runHandler([window] { window->e_legaJoExit(); });
-                controls.e_Mes->setText(QStringLiteral("3"));
-                window->runHandler([window] { window->e_MesExit(); });
-                controls.E_ano->setText(QStringLiteral("2026"));
-                window->runHandler([window] { window->E_anoExit(); });
+                typeHeader(*window);
                 std::puts("ready");
                 std::fflush(stdout);
                 window->runHandler([window] { window->B1Click(); });
@@ -124,13 +128,7 @@ int runChild(int argc, char** argv, Moment moment)
                 std::fflush(stdout);
             }
             if (moment != Moment::BeforeConfirma) {
-                const WindowControls controls = WindowControls::of(*window);
-                controls.e_legaJo->setText(QStringLiteral("332"));
-                window->runHandler([window] { window->e_legaJoExit(); });
-                controls.e_Mes->setText(QStringLiteral("3"));
-                window->runHandler([window] { window->e_MesExit(); });
-                controls.E_ano->setText(QStringLiteral("2026"));
-                window->runHandler([window] { window->E_anoExit(); });
+                typeHeader(*window);
                 window->runHandler([window] { window->B1Click(); });
                 window->runHandler([window] { window->B_ConfirmaClick(); });
             }
